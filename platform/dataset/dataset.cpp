@@ -1,0 +1,442 @@
+#include "platform/dataset/dataset.h"
+
+#include "platform/dataset/filter.h"
+#include "platform/dataset/packet.h"
+#include "platform/text/ansi.h"
+#include "platform/text/apperror.h"
+#include "platform/text/convert.h"
+
+#include <algorithm>
+
+// ---- Field ----
+
+QString Field::FieldName() const {
+    return dataset_->Def(index_).name;
+}
+QString Field::DisplayLabel() const {
+    return dataset_->DisplayLabel(index_);
+}
+void Field::SetDisplayLabel(const QString& label) {
+    dataset_->SetDisplayLabel(index_, label);
+}
+int Field::Size() const {
+    return dataset_->Def(index_).size;
+}
+bool Field::Required() const {
+    return dataset_->Def(index_).required;
+}
+bool Field::ReadOnly() const {
+    return dataset_->ReadOnly(index_);
+}
+void Field::SetReadOnly(bool readOnly) {
+    dataset_->SetReadOnly(index_, readOnly);
+}
+bool Field::IsNull() const {
+    return dataset_->CurrentIsNull(index_);
+}
+QString Field::AsString() const {
+    return dataset_->CurrentText(index_);
+}
+void Field::SetAsString(const QString& text) {
+    dataset_->SetCurrentText(index_, text);
+}
+
+std::int64_t Field::AsCurrency() const {
+    if (IsNull()) {
+        return 0;
+    }
+    return convert::TextToCurrency(AsString());
+}
+
+// ---- Dataset ----
+
+Dataset::Dataset(QObject* parent) : QObject(parent) {}
+
+template <typename Change>
+void Dataset::ResetWith(Change change) {
+    emit AboutToReset();
+    change();
+    emit Reset();
+}
+
+void Dataset::ClearFieldDefs() {
+    fieldDefs_.clear();
+}
+
+void Dataset::AddFieldDef(const QString& name, bool required, int size) {
+    for (const FieldDef& def : fieldDefs_) {
+        if (def.name.compare(name, Qt::CaseInsensitive) == 0) {
+            throw MakeError(msg::kComponentExists, name);
+        }
+    }
+    fieldDefs_.push_back({name, size, required});
+}
+
+void Dataset::CreateDataSet() {
+    if (fieldDefs_.empty()) {
+        throw AppError(QString::fromUtf16(msg::kNoFieldsDefined));
+    }
+    ResetWith([this] {
+        fields_.clear();
+        for (const FieldDef& def : fieldDefs_) {
+            fields_.push_back({def, def.name, false});
+        }
+        columns_.assign(fields_.size(), ColumnData());
+        rowCount_ = 0;
+        editBackup_.clear();
+        state_ = State::Browse;
+        visible_.reset();
+        if (filtered_ && !filterText_.isEmpty()) {
+            visible_ = std::vector<std::uint32_t>();
+        }
+        cursor_ = -1;
+        eof_ = true;
+    });
+}
+
+void Dataset::Close() {
+    if (state_ == State::Inactive) {
+        return;
+    }
+    ResetWith([this] {
+        fields_.clear();
+        columns_.clear();
+        rowCount_ = 0;
+        editBackup_.clear();
+        visible_.reset();
+        state_ = State::Inactive;
+        cursor_ = -1;
+        eof_ = true;
+    });
+}
+
+void Dataset::LoadFromStream(QIODevice& device) {
+    const QByteArray bytes = device.readAll();
+    PacketTable packet = ReadPacket(bytes);
+    // Evaluate the filter in force before anything changes, so that a failure leaves the table
+    // as it was.
+    QStringList names;
+    for (const FieldDef& def : packet.fields) {
+        names.append(def.name);
+    }
+    std::optional<std::vector<std::uint32_t>> visible;
+    if (filtered_ && !filterText_.isEmpty()) {
+        visible = SelectRows(filterText_, names, packet.columns);
+    }
+    ResetWith([&] {
+        fields_.clear();
+        for (const FieldDef& def : packet.fields) {
+            fields_.push_back({def, def.name, false});
+        }
+        rowCount_ = packet.columns.empty() ? 0 : packet.columns.front().RowCount();
+        columns_ = std::move(packet.columns);
+        editBackup_.clear();
+        visible_ = std::move(visible);
+        state_ = State::Browse;
+        const int count = RecordCount();
+        cursor_ = count > 0 ? 0 : -1;
+        eof_ = count == 0;
+    });
+}
+
+void Dataset::CheckActive() const {
+    if (state_ == State::Inactive) {
+        throw AppError(QString::fromUtf16(msg::kDatasetNotOpen));
+    }
+}
+
+void Dataset::RequireCurrent() const {
+    CheckActive();
+    if (cursor_ < 0) {
+        throw AppError(QString::fromUtf16(msg::kEmptyDataset));
+    }
+}
+
+std::size_t Dataset::Physical(int visibleRow) const {
+    const auto row = static_cast<std::size_t>(visibleRow);
+    return visible_ ? (*visible_)[row] : row;
+}
+
+int Dataset::RecordCount() const {
+    if (state_ == State::Inactive) {
+        return 0;
+    }
+    return static_cast<int>(visible_ ? visible_->size() : rowCount_);
+}
+
+void Dataset::SetCursor(int visibleRow) {
+    cursor_ = visibleRow;
+    emit CursorMoved(visibleRow);
+}
+
+void Dataset::First() {
+    CheckActive();
+    CheckBrowseMode();
+    const int count = RecordCount();
+    eof_ = count == 0;
+    SetCursor(count > 0 ? 0 : -1);
+}
+
+void Dataset::Last() {
+    CheckActive();
+    CheckBrowseMode();
+    const int count = RecordCount();
+    eof_ = count == 0;
+    SetCursor(count - 1);
+}
+
+void Dataset::Next() {
+    CheckActive();
+    CheckBrowseMode();
+    if (cursor_ + 1 < RecordCount()) {
+        eof_ = false;
+        SetCursor(cursor_ + 1);
+    } else {
+        eof_ = true;
+    }
+}
+
+void Dataset::Prior() {
+    CheckActive();
+    CheckBrowseMode();
+    if (cursor_ > 0) {
+        SetCursor(cursor_ - 1);
+    }
+    eof_ = RecordCount() == 0;
+}
+
+void Dataset::MoveTo(int visibleRow) {
+    CheckActive();
+    if (visibleRow < 0 || visibleRow >= RecordCount() || visibleRow == cursor_) {
+        return;
+    }
+    CheckBrowseMode();
+    eof_ = false;
+    SetCursor(visibleRow);
+}
+
+void Dataset::Append() {
+    CheckActive();
+    CheckBrowseMode();
+    const int row = RecordCount();
+    emit RowAboutToBeInserted(row);
+    for (ColumnData& column : columns_) {
+        column.Append({});
+    }
+    if (visible_) {
+        visible_->push_back(static_cast<std::uint32_t>(rowCount_));
+    }
+    ++rowCount_;
+    state_ = State::Insert;
+    eof_ = false;
+    emit RowInserted(row);
+    SetCursor(row);
+}
+
+void Dataset::Edit() {
+    CheckActive();
+    if (state_ == State::Edit || state_ == State::Insert) {
+        return;
+    }
+    if (IsEmpty()) {
+        Append();
+        return;
+    }
+    const std::size_t row = Physical(cursor_);
+    editBackup_.clear();
+    for (const ColumnData& column : columns_) {
+        editBackup_.push_back(column.cells[row]);
+    }
+    state_ = State::Edit;
+}
+
+void Dataset::Post() {
+    if (state_ != State::Edit && state_ != State::Insert) {
+        return;
+    }
+    const std::size_t row = Physical(cursor_);
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        if (fields_[i].def.required && columns_[i].IsNull(row)) {
+            throw MakeError(msg::kFieldMustHaveValue, fields_[i].displayLabel);
+        }
+    }
+    state_ = State::Browse;
+    editBackup_.clear();
+    emit RowChanged(cursor_);
+}
+
+void Dataset::Cancel() {
+    if (state_ == State::Edit) {
+        const std::size_t row = Physical(cursor_);
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            columns_[i].cells[row] = editBackup_[i];
+        }
+        editBackup_.clear();
+        state_ = State::Browse;
+        emit RowChanged(cursor_);
+    } else if (state_ == State::Insert) {
+        const int row = cursor_;
+        const std::size_t physical = Physical(row);
+        emit RowAboutToBeRemoved(row);
+        for (ColumnData& column : columns_) {
+            column.Erase(physical);
+        }
+        --rowCount_;
+        if (visible_) {
+            visible_->erase(visible_->begin() + row);
+        }
+        state_ = State::Browse;
+        emit RowRemoved(row);
+        const int count = RecordCount();
+        eof_ = count == 0;
+        SetCursor(std::min(row, count - 1));
+    }
+}
+
+void Dataset::Delete() {
+    CheckActive();
+    CheckBrowseMode();
+    if (IsEmpty()) {
+        throw AppError(QString::fromUtf16(msg::kEmptyDataset));
+    }
+    const int row = cursor_;
+    const std::size_t physical = Physical(row);
+    emit RowAboutToBeRemoved(row);
+    for (ColumnData& column : columns_) {
+        column.Erase(physical);
+    }
+    --rowCount_;
+    if (visible_) {
+        visible_->erase(visible_->begin() + row);
+        for (std::uint32_t& p : *visible_) {
+            if (p > physical) {
+                --p;
+            }
+        }
+    }
+    emit RowRemoved(row);
+    const int count = RecordCount();
+    eof_ = count == 0;
+    SetCursor(std::min(row, count - 1));
+}
+
+void Dataset::CheckBrowseMode() {
+    if (state_ == State::Edit || state_ == State::Insert) {
+        Post();
+    }
+}
+
+Field Dataset::FieldByName(const QString& name) {
+    if (auto field = FindField(name)) {
+        return *field;
+    }
+    throw MakeError(msg::kFieldNotFound, name);
+}
+
+std::optional<Field> Dataset::FindField(const QString& name) {
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        if (fields_[i].def.name.compare(name, Qt::CaseInsensitive) == 0) {
+            return Field(this, static_cast<int>(i));
+        }
+    }
+    return std::nullopt;
+}
+
+Field Dataset::Fields(int index) {
+    if (index < 0 || index >= FieldCount()) {
+        throw MakeError(msg::kListIndexOutOfBounds, QString::number(index));
+    }
+    return Field(this, index);
+}
+
+void Dataset::SetFilterText(const QString& text) {
+    if (text == filterText_) {
+        return;
+    }
+    filterText_ = text;
+    if (Active() && filtered_) {
+        Refilter();
+    }
+}
+
+void Dataset::SetFiltered(bool on) {
+    if (on == filtered_) {
+        return;
+    }
+    filtered_ = on;
+    if (Active()) {
+        Refilter();
+    }
+}
+
+void Dataset::Refilter() {
+    CheckBrowseMode();
+    std::optional<std::vector<std::uint32_t>> visible;
+    if (filtered_ && !filterText_.isEmpty()) {
+        QStringList names;
+        for (const FieldInfo& f : fields_) {
+            names.append(f.def.name);
+        }
+        visible = SelectRows(filterText_, names, columns_);
+    }
+    ResetWith([&] {
+        visible_ = std::move(visible);
+        const int count = RecordCount();
+        cursor_ = count > 0 ? 0 : -1;
+        eof_ = count == 0;
+    });
+    emit CursorMoved(cursor_);
+}
+
+QByteArrayView Dataset::Bytes(int visibleRow, int field) const {
+    return columns_[static_cast<std::size_t>(field)].Value(Physical(visibleRow));
+}
+
+QString Dataset::Text(int visibleRow, int field) const {
+    return ansi::Decode(Bytes(visibleRow, field));
+}
+
+QString Dataset::DisplayLabel(int field) const {
+    return fields_[static_cast<std::size_t>(field)].displayLabel;
+}
+
+void Dataset::SetDisplayLabel(int field, const QString& label) {
+    fields_[static_cast<std::size_t>(field)].displayLabel = label;
+    emit FieldsChanged();
+}
+
+void Dataset::SetReadOnly(int field, bool readOnly) {
+    fields_[static_cast<std::size_t>(field)].readOnly = readOnly;
+    emit FieldsChanged();
+}
+
+bool Dataset::CurrentIsNull(int field) const {
+    CheckActive();
+    if (cursor_ < 0) {
+        return true;
+    }
+    return columns_[static_cast<std::size_t>(field)].IsNull(Physical(cursor_));
+}
+
+QString Dataset::CurrentText(int field) const {
+    CheckActive();
+    if (cursor_ < 0) {
+        return {};
+    }
+    return Text(cursor_, field);
+}
+
+void Dataset::SetCurrentText(int field, const QString& text) {
+    CheckActive();
+    if (state_ != State::Edit && state_ != State::Insert) {
+        throw AppError(QString::fromUtf16(msg::kNotEditing));
+    }
+    const FieldInfo& info = fields_[static_cast<std::size_t>(field)];
+    if (info.readOnly) {
+        throw MakeError(msg::kFieldReadOnly, info.displayLabel);
+    }
+    const QByteArray bytes = ansi::Encode(text);
+    columns_[static_cast<std::size_t>(field)].Set(Physical(cursor_),
+                                                  ansi::CutBytes(bytes, info.def.size));
+    emit RowChanged(cursor_);
+}

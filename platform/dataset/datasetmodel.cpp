@@ -1,0 +1,123 @@
+#include "platform/dataset/datasetmodel.h"
+
+#include "platform/dialogs/guard.h"
+
+DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void DatasetModel::SetDataset(Dataset* dataset) {
+    beginResetModel();
+    for (const auto& c : connections_) {
+        disconnect(c);
+    }
+    connections_.clear();
+    dataset_ = dataset;
+    columns_ = dataset_ ? dataset_->FieldCount() : 0;
+    Connect();
+    endResetModel();
+}
+
+void DatasetModel::Connect() {
+    if (!dataset_) {
+        return;
+    }
+    Dataset* ds = dataset_;
+    connections_ << connect(ds, &Dataset::AboutToReset, this, [this] { beginResetModel(); });
+    connections_ << connect(ds, &Dataset::Reset, this, [this] {
+        columns_ = dataset_->FieldCount();
+        endResetModel();
+    });
+    connections_ << connect(ds, &Dataset::FieldsChanged, this, [this] {
+        if (columns_ > 0) {
+            emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+        }
+    });
+    connections_ << connect(ds, &Dataset::RowAboutToBeInserted, this,
+                            [this](int row) { beginInsertRows({}, row, row); });
+    connections_ << connect(ds, &Dataset::RowInserted, this, [this](int) { endInsertRows(); });
+    connections_ << connect(ds, &Dataset::RowAboutToBeRemoved, this,
+                            [this](int row) { beginRemoveRows({}, row, row); });
+    connections_ << connect(ds, &Dataset::RowRemoved, this, [this](int) { endRemoveRows(); });
+    connections_ << connect(ds, &Dataset::RowChanged, this, [this](int row) {
+        if (row >= 0 && columns_ > 0) {
+            emit dataChanged(index(row, 0), index(row, columns_ - 1));
+        }
+    });
+}
+
+int DatasetModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !dataset_) {
+        return 0;
+    }
+    return dataset_->RecordCount();
+}
+
+int DatasetModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columns_;
+}
+
+QVariant DatasetModel::data(const QModelIndex& index, int role) const {
+    if (!dataset_ || !index.isValid() || index.row() >= dataset_->RecordCount() ||
+        index.column() >= columns_) {
+        return {};
+    }
+    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+        return dataset_->Text(index.row(), index.column());
+    }
+    return {};
+}
+
+QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole || !dataset_) {
+        return {};
+    }
+    if (orientation == Qt::Horizontal) {
+        if (section < 0 || section >= columns_) {
+            return {};
+        }
+        return dataset_->DisplayLabel(section);
+    }
+    return {};
+}
+
+Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (!readOnly_ && dataset_ && index.column() < columns_ &&
+        !dataset_->ReadOnly(index.column())) {
+        f |= Qt::ItemIsEditable;
+    }
+    return f;
+}
+
+bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!dataset_ || !index.isValid() || role != Qt::EditRole ||
+        !(flags(index) & Qt::ItemIsEditable)) {
+        return false;
+    }
+    const QString text = value.toString();
+    if (dataset_->Text(index.row(), index.column()) == text &&
+        dataset_->GetState() == Dataset::State::Browse) {
+        return false;
+    }
+    // An edit in place is an edit of the row; it is posted when the row is left.
+    auto apply = [&] {
+        dataset_->MoveTo(index.row());
+        dataset_->Edit();
+        dataset_->Fields(index.column()).SetAsString(text);
+    };
+    return Run(apply);
+}
+
+bool DatasetModel::Run(const std::function<void()>& change) {
+    if (dialogs_) {
+        return Guarded(*dialogs_, change);
+    }
+    try {
+        change();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}

@@ -1,0 +1,43 @@
+// An item model over a table: one column per field in definition order, one row per visible
+// row, read on demand so that a table of any size shows at once.
+#pragma once
+
+#include "platform/dataset/dataset.h"
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <functional>
+
+class Dialogs;
+
+class DatasetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit DatasetModel(QObject* parent = nullptr);
+
+    void SetDataset(Dataset* dataset);
+    Dataset* GetDataset() const { return dataset_; }
+    // Where errors of an edit in place are shown.
+    void SetDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
+    // The whole grid read-only (fields may still be read-only each).
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    // Runs a change of the table from the view; an error is shown and false returned.
+    bool Run(const std::function<void()>& change);
+
+private:
+    void Connect();
+
+    QPointer<Dataset> dataset_;
+    Dialogs* dialogs_ = nullptr;
+    bool readOnly_ = false;
+    int columns_ = 0;
+    QList<QMetaObject::Connection> connections_;
+};

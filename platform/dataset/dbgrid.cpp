@@ -1,0 +1,121 @@
+#include "platform/dataset/dbgrid.h"
+
+#include "platform/dialogs/guard.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+DBGrid::DBGrid(QWidget* parent) : QTableView(parent) {
+    setModel(&model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed |
+                    QAbstractItemView::SelectedClicked);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setHighlightSections(false);
+    connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            [this] { emit DblClick(); });
+    connect(verticalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            [this] { emit DblClick(); });
+    // After a reset the selection is gone; put it back on the cursor.
+    connect(&model_, &QAbstractItemModel::modelReset, this, &DBGrid::FollowDataset);
+}
+
+void DBGrid::SetDataSource(DataSource* source) {
+    if (sourceConnection_) {
+        disconnect(sourceConnection_);
+    }
+    source_ = source;
+    if (source_) {
+        sourceConnection_ = connect(source_, &DataSource::DataSetChanged, this, [this] { Bind(); });
+    }
+    Bind();
+}
+
+void DBGrid::SetDialogs(Dialogs* dialogs) {
+    dialogs_ = dialogs;
+    model_.SetDialogs(dialogs);
+}
+
+void DBGrid::SetGridReadOnly(bool readOnly) {
+    model_.SetReadOnly(readOnly);
+    setEditTriggers(readOnly
+                        ? QAbstractItemView::NoEditTriggers
+                        : QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed |
+                              QAbstractItemView::SelectedClicked);
+}
+
+void DBGrid::Bind() {
+    if (cursorConnection_) {
+        disconnect(cursorConnection_);
+    }
+    Dataset* ds = source_ ? source_->GetDataSet() : nullptr;
+    model_.SetDataset(ds);
+    if (ds) {
+        cursorConnection_ = connect(ds, &Dataset::CursorMoved, this, &DBGrid::FollowCursor);
+        FollowCursor(ds->RecNo());
+    }
+}
+
+QString DBGrid::ColumnTitle(int column) const {
+    return model_.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+}
+
+void DBGrid::SetColumnTitle(int column, const QString& title) {
+    if (Dataset* ds = model_.GetDataset(); ds && column >= 0 && column < ds->FieldCount()) {
+        ds->SetDisplayLabel(column, title);
+    }
+}
+
+void DBGrid::SetColumnReadOnly(int column, bool readOnly) {
+    if (Dataset* ds = model_.GetDataset(); ds && column >= 0 && column < ds->FieldCount()) {
+        ds->SetReadOnly(column, readOnly);
+    }
+}
+
+void DBGrid::ClearColumns() {
+    Bind();
+}
+
+void DBGrid::FollowDataset() {
+    FollowCursor(model_.GetDataset() ? model_.GetDataset()->RecNo() : -1);
+}
+
+void DBGrid::FollowCursor(int row) {
+    if (syncing_ || !selectionModel()) {
+        return;
+    }
+    syncing_ = true;
+    if (row < 0 || row >= model_.rowCount()) {
+        selectionModel()->clearCurrentIndex();
+        selectionModel()->clearSelection();
+    } else {
+        const int column = std::max(currentIndex().column(), 0);
+        const QModelIndex target = model_.index(row, std::min(column, model_.columnCount() - 1));
+        selectionModel()->setCurrentIndex(
+            target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    syncing_ = false;
+}
+
+void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (syncing_ || !current.isValid()) {
+        return;
+    }
+    Dataset* ds = model_.GetDataset();
+    if (!ds || current.row() == ds->RecNo()) {
+        return;
+    }
+    // Leaving a row posts its pending edit; when that fails the row stays current.
+    const bool ok = model_.Run([&] { ds->MoveTo(current.row()); });
+    if (!ok || ds->RecNo() != current.row()) {
+        QMetaObject::invokeMethod(this, &DBGrid::FollowDataset, Qt::QueuedConnection);
+    }
+}
+
+void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    emit DblClick();
+}

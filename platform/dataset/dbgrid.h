@@ -1,0 +1,51 @@
+// The data-aware grid: shows a table through its data link, keeps the highlighted row on the
+// table's cursor and the cursor on the row the user selects, and posts an edit in place when
+// the user leaves the row.
+#pragma once
+
+#include "platform/dataset/datasetmodel.h"
+
+#include <QPointer>
+#include <QTableView>
+
+class Dialogs;
+
+class DBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit DBGrid(QWidget* parent = nullptr);
+
+    void SetDataSource(DataSource* source);
+    DataSource* GetDataSource() const { return source_; }
+    void SetDialogs(Dialogs* dialogs);
+    void SetGridReadOnly(bool readOnly);
+    DatasetModel* Model() { return &model_; }
+
+    // Columns are the table's fields; titles and read-only marks go to the fields.
+    int ColumnCount() const { return model_.columnCount(); }
+    QString ColumnTitle(int column) const;
+    void SetColumnTitle(int column, const QString& title);
+    void SetColumnReadOnly(int column, bool readOnly);
+    // Drops every column of the grid's own; the columns then follow the table's fields.
+    void ClearColumns();
+
+signals:
+    // A double-click anywhere on the grid, the title row included.
+    void DblClick();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void Bind();
+    void FollowCursor(int row);
+    void FollowDataset();
+
+    DatasetModel model_;
+    QPointer<DataSource> source_;
+    Dialogs* dialogs_ = nullptr;
+    bool syncing_ = false;
+    QMetaObject::Connection cursorConnection_;
+    QMetaObject::Connection sourceConnection_;
+};

@@ -1,0 +1,20 @@
+#include "platform/dialogs/guard.h"
+
+#include "platform/text/apperror.h"
+
+#include <exception>
+#include <new>
+
+bool Guarded(Dialogs& dialogs, const std::function<void()>& handler) {
+    try {
+        handler();
+        return true;
+    } catch (const AppError& e) {
+        dialogs.ProgramError(e.Message());
+    } catch (const std::bad_alloc&) {
+        dialogs.ProgramError(QStringLiteral("Out of memory"));
+    } catch (const std::exception& e) {
+        dialogs.ProgramError(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}

@@ -1,0 +1,114 @@
+#include "platform/dialogs/qtdialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+// Boxes belong to the window the user is looking at: a modal dialog when one is open.
+QWidget* Owner(QWidget* fallback) {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    if (QWidget* active = QApplication::activeWindow()) {
+        return active;
+    }
+    return fallback;
+}
+
+int Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
+         QMessageBox::StandardButtons buttons, const QString& objectName) {
+    QMessageBox box(icon, caption, text, buttons, Owner(parent));
+    box.setObjectName(objectName);
+    return box.exec();
+}
+
+bool RunFileDialog(QWidget* parent, FileDialogState& state, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(Owner(parent));
+    dialog.setObjectName(state.objectName);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                       : QFileDialog::ExistingFile);
+    const QStringList filters = QtDialogs::NameFilters(state.filter);
+    dialog.setNameFilters(filters);
+    if (state.filterIndex >= 1 && state.filterIndex <= filters.size()) {
+        dialog.selectNameFilter(filters[state.filterIndex - 1]);
+    }
+    QString ext = state.defaultExt;
+    while (ext.startsWith(u'*') || ext.startsWith(u'.')) {
+        ext.remove(0, 1);
+    }
+    dialog.setDefaultSuffix(ext);
+    if (!state.fileName.isEmpty()) {
+        const QFileInfo info(state.fileName);
+        if (info.isAbsolute()) {
+            dialog.setDirectory(info.absolutePath());
+        }
+        dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return false;
+    }
+    state.fileName = dialog.selectedFiles().constFirst();
+    state.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    return true;
+}
+
+}  // namespace
+
+QStringList QtDialogs::NameFilters(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString pattern = parts[i + 1];
+        pattern.replace(u';', u' ');
+        result.append(parts[i] + QStringLiteral(" (") + pattern + u')');
+    }
+    return result;
+}
+
+void QtDialogs::Warning(const QString& text) {
+    Show(ParentWindow(), QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok,
+         QStringLiteral("WarningBox"));
+}
+
+void QtDialogs::Information(const QString& text) {
+    Show(ParentWindow(), QMessageBox::Information, QStringLiteral("Information"), text,
+         QMessageBox::Ok, QStringLiteral("InformationBox"));
+}
+
+void QtDialogs::Error(const QString& text) {
+    Show(ParentWindow(), QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok,
+         QStringLiteral("ErrorBox"));
+}
+
+void QtDialogs::Plain(const QString& text) {
+    Show(ParentWindow(), QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok,
+         QStringLiteral("PlainBox"));
+}
+
+bool QtDialogs::OkCancel(const QString& caption, const QString& text) {
+    return Show(ParentWindow(), QMessageBox::Question, caption, text,
+                QMessageBox::Ok | QMessageBox::Cancel,
+                QStringLiteral("OkCancelBox")) == QMessageBox::Ok;
+}
+
+void QtDialogs::ProgramError(const QString& text) {
+    Show(ParentWindow(), QMessageBox::Critical, ApplicationTitle(), ErrorBoxText(text),
+         QMessageBox::Ok, QStringLiteral("ProgramErrorBox"));
+}
+
+void QtDialogs::Beep() {
+    QApplication::beep();
+}
+
+bool QtDialogs::Save(FileDialogState& state) {
+    return RunFileDialog(ParentWindow(), state, QFileDialog::AcceptSave);
+}
+
+bool QtDialogs::Open(FileDialogState& state) {
+    return RunFileDialog(ParentWindow(), state, QFileDialog::AcceptOpen);
+}

@@ -1,0 +1,61 @@
+#include "platform/dialogs/scripteddialogs.h"
+
+void ScriptedDialogs::Warning(const QString& text) {
+    messages.append({Kind::Warning, QStringLiteral("Warning"), text});
+}
+
+void ScriptedDialogs::Information(const QString& text) {
+    messages.append({Kind::Information, QStringLiteral("Information"), text});
+}
+
+void ScriptedDialogs::Error(const QString& text) {
+    messages.append({Kind::Error, QStringLiteral("Error"), text});
+}
+
+void ScriptedDialogs::Plain(const QString& text) {
+    messages.append({Kind::Plain, ApplicationTitle(), text});
+}
+
+bool ScriptedDialogs::OkCancel(const QString& caption, const QString& text) {
+    messages.append({Kind::OkCancel, caption, text});
+    return okCancelAnswers.isEmpty() ? true : okCancelAnswers.takeFirst();
+}
+
+void ScriptedDialogs::ProgramError(const QString& text) {
+    messages.append({Kind::ProgramError, ApplicationTitle(), ErrorBoxText(text)});
+}
+
+bool ScriptedDialogs::Save(FileDialogState& state) {
+    return AnswerFile(state);
+}
+
+bool ScriptedDialogs::Open(FileDialogState& state) {
+    return AnswerFile(state);
+}
+
+bool ScriptedDialogs::AnswerFile(FileDialogState& state) {
+    fileDialogsShown.append(state);
+    if (fileAnswers.isEmpty()) {
+        return false;
+    }
+    const QString answer = fileAnswers.takeFirst();
+    if (answer.isEmpty()) {
+        return false;
+    }
+    state.fileName = answer;
+    return true;
+}
+
+QStringList ScriptedDialogs::Texts() const {
+    QStringList texts;
+    for (const Message& m : messages) {
+        texts.append(m.text);
+    }
+    return texts;
+}
+
+void ScriptedDialogs::Clear() {
+    messages.clear();
+    fileDialogsShown.clear();
+    beeps = 0;
+}

@@ -1,0 +1,46 @@
+// The dialog service for tests: records every box and answers every question and file
+// dialog from a script, so that handlers run without a window ever blocking.
+#pragma once
+
+#include "platform/dialogs/dialogs.h"
+
+#include <QList>
+#include <QStringList>
+
+class ScriptedDialogs : public Dialogs {
+public:
+    enum class Kind { Warning, Information, Error, Plain, OkCancel, ProgramError };
+    struct Message {
+        Kind kind;
+        QString caption;
+        QString text;
+        bool operator==(const Message&) const = default;
+    };
+
+    void Warning(const QString& text) override;
+    void Information(const QString& text) override;
+    void Error(const QString& text) override;
+    void Plain(const QString& text) override;
+    bool OkCancel(const QString& caption, const QString& text) override;
+    void ProgramError(const QString& text) override;
+    void Beep() override { ++beeps; }
+    bool Save(FileDialogState& state) override;
+    bool Open(FileDialogState& state) override;
+
+    // Answers of the OK/Cancel box in order; OK when the script has run out.
+    QList<bool> okCancelAnswers;
+    // Answers of the file dialogs in order: a path confirms, an empty text cancels.
+    // A dialog with no answer left is cancelled.
+    QStringList fileAnswers;
+
+    QList<Message> messages;
+    QList<FileDialogState> fileDialogsShown;  // the state as each dialog was shown
+    int beeps = 0;
+
+    // The texts of all recorded boxes, in order.
+    QStringList Texts() const;
+    void Clear();
+
+private:
+    bool AnswerFile(FileDialogState& state);
+};

@@ -1,0 +1,36 @@
+// The one exception type of the program: it carries the exact text the user sees.
+#pragma once
+
+#include <QString>
+#include <exception>
+
+class AppError : public std::exception {
+public:
+    explicit AppError(QString message) : message_(std::move(message)) {}
+    const QString& Message() const { return message_; }
+    const char* what() const noexcept override;
+
+private:
+    QString message_;
+    mutable QByteArray utf8_;
+};
+
+// The runtime's message texts; %1 stands where the original texts had %s or %d.
+namespace msg {
+inline constexpr char16_t kCannotOpenFile[] = u"Cannot open file %1";
+inline constexpr char16_t kCannotCreateFile[] = u"Cannot create file %1";
+inline constexpr char16_t kUnableToWrite[] = u"Unable to write to %1";
+inline constexpr char16_t kNotValidFloat[] = u"'%1' is not a valid floating point value";
+inline constexpr char16_t kFieldMustHaveValue[] = u"Field '%1' must have a value";
+inline constexpr char16_t kFieldNotFound[] = u"Field '%1' not found";
+inline constexpr char16_t kEmptyDataset[] = u"Cannot perform this operation on an empty dataset";
+inline constexpr char16_t kNoFieldsDefined[] = u"No fields defined.  Cannot create dataset";
+inline constexpr char16_t kComponentExists[] = u"A component named %1 already exists";
+inline constexpr char16_t kListIndexOutOfBounds[] = u"List index out of bounds (%1)";
+inline constexpr char16_t kDatasetNotOpen[] = u"Cannot perform this operation on a closed dataset";
+inline constexpr char16_t kNotEditing[] = u"Dataset not in edit or insert mode";
+inline constexpr char16_t kFieldReadOnly[] = u"Field '%1' cannot be modified";
+}  // namespace msg
+
+// Builds an AppError from one of the texts above.
+AppError MakeError(const char16_t* pattern, const QString& arg);

@@ -1,0 +1,21 @@
+// The runtime's text-to-number conversions, with its error text for a text that is no number.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace convert {
+
+// A decimal number: optional blanks around it, an optional sign, digits with at most one ".",
+// an optional exponent ("E" or "e", sign, digits). Fails with "'%s' is not a valid floating
+// point value".
+double TextToFloat(const QString& text);
+
+// The same syntax read exactly as currency: a whole number of ten-thousandths, rounded half to
+// even. Fails like TextToFloat, also when the value does not fit.
+std::int64_t TextToCurrency(const QString& text);
+
+// Ten-thousandths back to the shortest plain decimal text ("12.5", "-3", "0").
+QString CurrencyToText(std::int64_t tenThousandths);
+
+}  // namespace convert

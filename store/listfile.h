@@ -1,0 +1,23 @@
+// List files: text in GB18030, one record per line. Loading accepts CR, LF and CR LF line
+// ends; saving rewrites the whole file atomically with CR LF after every line.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace listfile {
+
+// Fails with "Cannot open file %s" when the file is missing or cannot be read.
+QStringList Load(const QString& path);
+// Fails with "Cannot create file %s"; the old file stays intact on any failure.
+void Save(const QString& path, const QStringList& lines);
+
+// The line rules on their own, for data already in memory.
+QStringList SplitLines(const QString& text);
+QByteArray JoinLines(const QStringList& lines);
+
+// Writes bytes over a file atomically; false on failure.
+bool WriteWhole(const QString& path, const QByteArray& bytes);
+
+}  // namespace listfile

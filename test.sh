@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the test configuration (Debug with AddressSanitizer
+# and UndefinedBehaviorSanitizer) and runs every test headless with CTest.
+set -euo pipefail
+cd "$(dirname "$0")"
+source ./scripts_common.sh
+corppay_install
+
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORPPAY_SANITIZE=ON -DCORPPAY_TESTS=ON
+cmake --build build/test
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=0
+export UBSAN_OPTIONS=print_stacktrace=1
+cd build/test
+ctest --output-on-failure -j"$(nproc)"
