@@ -1,0 +1,95 @@
+// The main window: three pages, the menu, the status bar, the tables and the shared dialogs,
+// and the start-up sequence run when the window is first shown.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <optional>
+
+#include "platform/dataset/dataset.h"
+#include "platform/dialogs/dialogs.h"
+#include "store/configdir.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class BatchPage;
+class DBGrid;
+class TAboutBox;
+class TfmBank;
+class TfmRecver;
+class Tfrpayer;
+
+class Tmform : public QMainWindow {
+    Q_OBJECT
+public:
+    Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent = nullptr);
+    ~Tmform() override;
+
+    // The dialogs are created after the main window, in their fixed order.
+    void SetDialogs(TfmRecver* recver, Tfrpayer* payer, TfmBank* bank, TAboutBox* about);
+
+    void FormCreate();
+    void FormShow();
+    void FormDestroy();
+
+    void N4Click();
+    void N5Click();
+    void N6Click();
+    void N8Click();
+    void N3Click();
+    void N9Click();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+
+    // Start-up steps.
+    void CreateTables();
+    void SetGridTitles();
+    void LoadSalaryItems();
+    void LoadParameters();
+
+    QString PanelText(int panel) const;
+    void SetPanelText(int panel, const QString& text);
+
+    // Components.
+    QTabWidget* PageControl1;
+    BatchPage* tabBatch;
+    QWidget* tabSalary;
+    QWidget* TabSheet1;
+    QMenu* N1;
+    QMenu* N2;
+    QAction *N3, *N4, *N5, *N6, *N7, *N8, *N9;
+    DBGrid* DBGrid2;
+    DBGrid* DBGrid3;
+
+    Dataset cds1;
+    Dataset cds2;
+    Dataset cds3;
+    DataSource DataSource1;
+    DataSource DataSource2;
+    DataSource DataSource3;
+    FileDialogState SaveDialog1;
+    FileDialogState OpenDialog1;
+    // The salary items' field names; exists from the first show on.
+    std::optional<QStringList> ItemFieldNames;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildMenu();
+    void BuildStatusBar();
+    void BuildSalaryPage();
+    void Handle(const std::function<void()>& handler);
+
+    Dialogs& dialogs_;
+    const ConfigDir& config_;
+    QLabel* panels_[3];
+    bool shown_ = false;
+    TfmRecver* fmRecver_ = nullptr;
+    Tfrpayer* frpayer_ = nullptr;
+    TfmBank* fmBank_ = nullptr;
+    TAboutBox* aboutBox_ = nullptr;
+};

@@ -1,0 +1,109 @@
+// The batch payment page: the entry form for one transfer instruction on the left, the
+// instruction grid on the right, and the export and import of the batch upload file.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "platform/dialogs/dialogs.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class ConfigDir;
+class DataSource;
+class Dataset;
+class DBGrid;
+class TNumEditNew;
+class UpDown;
+
+class BatchPage : public QWidget {
+    Q_OBJECT
+public:
+    struct Context {
+        Dataset& cds1;
+        DataSource& dataSource;
+        Dialogs& dialogs;
+        const ConfigDir& config;
+        FileDialogState& saveDialog;
+        FileDialogState& openDialog;
+        // Sets the record-count panel of the status bar.
+        std::function<void(const QString&)> setCountPanel;
+    };
+
+    BatchPage(Context context, QWidget* parent = nullptr);
+
+    // First show: the grid builds its columns from the fields, the table is created.
+    void CreateTable();
+    void SetGridTitles();
+
+    // Handlers.
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    void DBGrid1DblClick();
+    void crossClick();
+    void UpDown1ChangingEx(int newPosition);
+
+    // Operations.
+    // Adds the form's content as a new row; callerName tells the add button from the import.
+    void AppendInstruction(const QString& callerName);
+    void UpdateInstruction();
+    void RememberPayee();
+    void LearnPayees();
+
+    // The components, named as on the form.
+    QGroupBox* GroupBox1;
+    QLineEdit* edseq;
+    UpDown* UpDown1;
+    QComboBox* payer;
+    QToolButton* SpeedButton2;
+    QComboBox* payacct;
+    QComboBox* paybank;
+    QComboBox* recobject;
+    QCheckBox* cross;
+    QComboBox* recver;
+    QToolButton* SpeedButton1;
+    QComboBox* recacct;
+    QComboBox* recbank;
+    QToolButton* SpeedButton3;
+    QComboBox* cbcur;
+    TNumEditNew* amt;
+    QComboBox* use;
+    QLineEdit* recbankcode;
+    QComboBox* remittype;
+    QLineEdit* edremark;
+    QLineEdit* edphone;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+    QPushButton* Button4;
+    QPushButton* Button5;
+    QPushButton* Button6;
+    QPushButton* Button19;
+    QGroupBox* GroupBox2;
+    DBGrid* DBGrid1;
+
+private:
+    void BuildForm();
+    void Wire();
+    // Runs a handler under the program-wide error box.
+    void Handle(const std::function<void()>& handler);
+    void SetFieldsFromForm();
+    QString CpFlagText() const;
+    // Sets a combo box's text, selecting the list entry when there is one.
+    static void SelectText(QComboBox* box, const QString& text);
+    void ResetRecipient();
+    // The first form value that cannot go into an upload line, as its field title.
+    std::optional<QString> FindUnsafeValue() const;
+    void ImportLines(const QStringList& lines);
+
+    Context ctx_;
+};

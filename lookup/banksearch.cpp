@@ -1,0 +1,172 @@
+#include "lookup/banksearch.h"
+
+#include <QDate>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "platform/dataset/dataset.h"
+#include "platform/dataset/dbgrid.h"
+#include "platform/dialogs/guard.h"
+#include "platform/text/apperror.h"
+
+TfmBank::TfmBank(Dialogs& dialogs, QWidget* parent, const QString& resource)
+    : QDialog(parent), dialogs_(dialogs), resource_(resource) {
+    setObjectName(QStringLiteral("fmBank"));
+    setWindowTitle(QStringLiteral("银行检索"));
+    resize(654, 425);
+    move(234, 149);
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(14);
+    setFont(f);
+
+    GroupBox1 = new QGroupBox(QStringLiteral("检索条件："), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setFixedHeight(81);
+    Label1 = new QLabel(QStringLiteral("银行编号："), GroupBox1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(32, 48);
+    edBankcode = new QLineEdit(GroupBox1);
+    edBankcode->setObjectName(QStringLiteral("edBankcode"));
+    edBankcode->setGeometry(104, 43, 121, 22);
+    Label2 = new QLabel(QStringLiteral("银行名称："), GroupBox1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->move(256, 48);
+    edlname = new QLineEdit(GroupBox1);
+    edlname->setObjectName(QStringLiteral("edlname"));
+    edlname->setGeometry(322, 43, 199, 22);
+    SpeedButton1 = new QToolButton(GroupBox1);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setText(QStringLiteral("检索"));
+    SpeedButton1->setAutoRaise(true);
+    SpeedButton1->setGeometry(534, 40, 57, 25);
+    setTabOrder(edBankcode, edlname);
+
+    GroupBox2 = new QGroupBox(QStringLiteral("查询结果集："), this);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    cds = new Dataset(this);
+    cds->setObjectName(QStringLiteral("cds"));
+    DataSource1 = new DataSource(this);
+    DataSource1->setObjectName(QStringLiteral("DataSource1"));
+    DataSource1->SetDataSet(cds);
+    DBGrid1 = new DBGrid(GroupBox2);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->SetDialogs(&dialogs_);
+    DBGrid1->SetGridReadOnly(true);
+    DBGrid1->SetDataSource(DataSource1);
+    DBGrid1->setToolTip(QStringLiteral("鼠标双击选择一家银行"));
+    auto* inner = new QVBoxLayout(GroupBox2);
+    inner->addWidget(DBGrid1);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    const int widths[] = {100, 150, 0};
+    const QString texts[] = {QStringLiteral("星澜聚川银行"), QStringLiteral("记录条数："),
+                             QString()};
+    for (int i = 0; i < 3; ++i) {
+        panels_[i] = new QLabel(texts[i]);
+        panels_[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
+        if (widths[i] > 0) {
+            panels_[i]->setFixedWidth(widths[i]);
+        }
+        StatusBar1->addWidget(panels_[i], widths[i] > 0 ? 0 : 1);
+    }
+    panels_[0]->setAlignment(Qt::AlignCenter);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(GroupBox1);
+    layout->addWidget(GroupBox2, 1);
+    layout->addWidget(StatusBar1);
+
+    connect(SpeedButton1, &QToolButton::clicked, this,
+            [this] { Guarded(dialogs_, [this] { SpeedButton1Click(); }); });
+    // Enter in either box searches, as the button does.
+    for (QLineEdit* box : {edBankcode, edlname}) {
+        connect(box, &QLineEdit::returnPressed, this,
+                [this] { Guarded(dialogs_, [this] { SpeedButton1Click(); }); });
+    }
+    connect(DBGrid1, &DBGrid::DblClick, this,
+            [this] { Guarded(dialogs_, [this] { DBGrid1DblClick(); }); });
+    // Column widths follow the fields' declared widths in digits of the grid font.
+    connect(DBGrid1->model(), &QAbstractItemModel::modelReset, this, [this] {
+        const int digit = DBGrid1->fontMetrics().horizontalAdvance(u'0');
+        for (int i = 0; i < cds->FieldCount(); ++i) {
+            DBGrid1->setColumnWidth(i, cds->Def(i).size * digit + 4);
+        }
+    });
+    FormCreate();
+}
+
+TfmBank::~TfmBank() {
+    FormDestroy();
+}
+
+void TfmBank::FormCreate() {
+    panels_[2]->setText(QStringLiteral("系统日期：") +
+                        QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd ")));
+    // Only locates the embedded data; nothing is read until the first showing.
+    BankDataStream = new QFile(resource_, this);
+}
+
+void TfmBank::FormDestroy() {
+    delete BankDataStream;
+    BankDataStream = nullptr;
+}
+
+int TfmBank::Execute() {
+    Guarded(dialogs_, [this] { FormShow(); });
+    return exec();
+}
+
+void TfmBank::FormShow() {
+    if (cds->IsEmpty()) {
+        cds->Close();
+        if (!BankDataStream->isOpen() && !BankDataStream->open(QIODevice::ReadOnly)) {
+            throw AppError(QStringLiteral("无法打开银行数据：%1").arg(BankDataStream->fileName()));
+        }
+        BankDataStream->seek(0);
+        cds->LoadFromStream(*BankDataStream);
+    }
+    cds->SetFilterText(QString());
+    cds->SetFiltered(false);
+    cds->First();
+    ShowCount();
+}
+
+QString TfmBank::Quoted(const QString& text) {
+    QString doubled = text;
+    doubled.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + doubled + u'\'';
+}
+
+void TfmBank::SpeedButton1Click() {
+    DBGrid1->SetColumnTitle(0, QStringLiteral("银行机构号"));
+    DBGrid1->SetColumnTitle(1, QStringLiteral("银行名称"));
+    if (!edlname->text().isEmpty()) {
+        cds->SetFilterText(QStringLiteral("LNAME LIKE ") + Quoted(u'%' + edlname->text() + u'%'));
+        cds->SetFiltered(true);
+    } else if (!edBankcode->text().isEmpty()) {
+        cds->SetFilterText(QStringLiteral("BANKCODE = ") + Quoted(edBankcode->text()));
+        cds->SetFiltered(true);
+    }
+    ShowCount();
+}
+
+void TfmBank::DBGrid1DblClick() {
+    if (!cds->IsEmpty()) {
+        reject();
+    }
+}
+
+void TfmBank::ShowCount() {
+    panels_[1]->setText(QStringLiteral("记录笔数：") + QString::number(cds->RecordCount()));
+}
+
+QString TfmBank::PanelText(int panel) const {
+    return panels_[panel]->text();
+}

@@ -1,0 +1,57 @@
+// The bank search dialog: the embedded directory of bank branches, loaded at the first
+// showing and filtered by part of a name or by an exact number.
+#pragma once
+
+#include <QDialog>
+#include <QFile>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QStatusBar;
+class QToolButton;
+class DataSource;
+class Dataset;
+class DBGrid;
+class Dialogs;
+
+class TfmBank : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfmBank(Dialogs& dialogs, QWidget* parent = nullptr,
+                     const QString& resource = QStringLiteral(":/BANKDATA"));
+    ~TfmBank() override;
+
+    // Shows the dialog modally after its show handler.
+    int Execute();
+
+    void FormCreate();
+    void FormDestroy();
+    void SpeedButton1Click();
+    void FormShow();
+    void DBGrid1DblClick();
+
+    // The filter text for a typed text: the text with every "'" doubled, in quotes.
+    static QString Quoted(const QString& text);
+    QString PanelText(int panel) const;
+
+    QGroupBox* GroupBox1;
+    QLabel* Label1;
+    QLineEdit* edBankcode;
+    QLabel* Label2;
+    QLineEdit* edlname;
+    QToolButton* SpeedButton1;
+    QGroupBox* GroupBox2;
+    QStatusBar* StatusBar1;
+    DBGrid* DBGrid1;
+    DataSource* DataSource1;
+    Dataset* cds;
+
+private:
+    void ShowCount();
+
+    Dialogs& dialogs_;
+    QString resource_;
+    QFile* BankDataStream = nullptr;
+    QLabel* panels_[3];
+};

@@ -1,0 +1,134 @@
+#include "lookup/rosterpicker.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "platform/dialogs/guard.h"
+#include "store/configdir.h"
+#include "store/listfile.h"
+#include "store/record.h"
+
+RosterPicker::RosterPicker(const Design& design, Dialogs& dialogs, const ConfigDir& config,
+                           QWidget* parent)
+    : QDialog(parent), design_(design), dialogs_(dialogs), config_(config) {
+    setWindowTitle(QStringLiteral("名册管理"));
+    resize(559, 394);
+    move(318, 188);
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(14);
+    setFont(f);
+
+    GroupBox1 = new QGroupBox(QStringLiteral("检索："), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setFixedHeight(89);
+    Label1 = new QLabel(QStringLiteral("姓名："), GroupBox1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(24, 38);
+    edname = new QLineEdit(GroupBox1);
+    edname->setObjectName(QStringLiteral("edname"));
+    edname->setGeometry(64, 35, 121, 22);
+    SpeedButton1 = new QToolButton(GroupBox1);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setText(QStringLiteral("名册"));
+    SpeedButton1->setAutoRaise(true);
+    SpeedButton1->setGeometry(198, 36, 57, 25);
+
+    GroupBox2 = new QGroupBox(QStringLiteral("列表："), this);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    list = new QTreeWidget(GroupBox2);
+    list->setObjectName(QString::fromUtf16(design_.listName));
+    list->setColumnCount(3);
+    list->setHeaderLabels(design_.captions);
+    list->setRootIsDecorated(false);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setAllColumnsShowFocus(true);
+    list->header()->resizeSection(0, 100);
+    list->header()->resizeSection(1, 180);
+    list->header()->setStretchLastSection(true);
+    auto* inner = new QVBoxLayout(GroupBox2);
+    inner->addWidget(list);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(GroupBox1);
+    layout->addWidget(GroupBox2, 1);
+
+    connect(SpeedButton1, &QToolButton::clicked, this,
+            [this] { Guarded(dialogs_, [this] { SpeedButton1Click(); }); });
+    // A double-click anywhere in the list closes the dialog, on a row or not.
+    list->viewport()->installEventFilter(this);
+}
+
+int RosterPicker::Execute() {
+    Guarded(dialogs_, [this] { FormShow(); });
+    return exec();
+}
+
+void RosterPicker::FormShow() {
+    LoadRoster();
+}
+
+void RosterPicker::SpeedButton1Click() {
+    LoadRoster();
+}
+
+void RosterPicker::ListDblClick() {
+    reject();
+}
+
+bool RosterPicker::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        ListDblClick();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void RosterPicker::LoadRoster() {
+    list->clear();
+    const QStringList lines = listfile::Load(config_.Path(QString::fromUtf16(design_.rosterFile)));
+    QList<QTreeWidgetItem*> items;
+    for (const QString& line : lines) {
+        const QStringList fields = record::Split(line, record::Pipes::Replace);
+        if (design_.accepts(fields.size())) {
+            items.append(new QTreeWidgetItem(QStringList{fields[0], fields[1], fields[2]}));
+        }
+    }
+    list->addTopLevelItems(items);
+}
+
+std::optional<QStringList> RosterPicker::Selection() const {
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    if (selected.isEmpty()) {
+        return std::nullopt;
+    }
+    const QTreeWidgetItem* item = selected.first();
+    return QStringList{item->text(0), item->text(1), item->text(2)};
+}
+
+TfmRecver::TfmRecver(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
+    : RosterPicker({u"reverlist",
+                    {QStringLiteral("收款人名称"), QStringLiteral("收款人账号"),
+                     QStringLiteral("收款人开户行")},
+                    cfg::kRecvers,
+                    [](qsizetype n) { return n > 2; }},
+                   dialogs, config, parent) {
+    setObjectName(QStringLiteral("fmRecver"));
+}
+
+Tfrpayer::Tfrpayer(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
+    : RosterPicker({u"payerlist",
+                    {QStringLiteral("付款人名称"), QStringLiteral("付款人账号"),
+                     QStringLiteral("付款人开户行")},
+                    cfg::kOwner,
+                    [](qsizetype n) { return n == 3; }},
+                   dialogs, config, parent) {
+    setObjectName(QStringLiteral("frpayer"));
+}
