@@ -1,0 +1,446 @@
+#include "controls/numeditnew.h"
+
+#include "controls/amountformat.h"
+#include "platform/dialogs/qtdialogs.h"
+#include "platform/text/apperror.h"
+#include "platform/text/convert.h"
+
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr char16_t kZhengShuWeiRange[] = u"ZhengShuWei is from l to 17.";
+constexpr char16_t kFormatCaption[] = u"提示窗口";
+constexpr char16_t kFormatWrong[] = u"您输入的格式不正确";
+constexpr char16_t kInvalidOperation[] = u"Invalid floating point operation";
+
+// Removes the characters 0 to 32 from both ends.
+QString Trim(const QString& s) {
+    qsizetype begin = 0;
+    qsizetype end = s.size();
+    while (begin < end && s[begin].unicode() <= 32) {
+        ++begin;
+    }
+    while (end > begin && s[end - 1].unicode() <= 32) {
+        --end;
+    }
+    return s.mid(begin, end - begin);
+}
+
+QString WithoutGrouping(QString s) {
+    s.remove(u',');
+    s.remove(u' ');
+    return s;
+}
+
+bool IsDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// The characters a key event types, as the classic edit box receives them after its key-down:
+// control characters for Backspace, Enter, Escape, Tab and Ctrl with a letter; nothing for Alt
+// combinations and keys without text.
+QString TypedCharacters(const QKeyEvent& event) {
+    const bool ctrl = event.modifiers().testFlag(Qt::ControlModifier);
+    const bool alt = event.modifiers().testFlag(Qt::AltModifier);
+    const bool altOnly = alt && !ctrl;
+    switch (event.key()) {
+        case Qt::Key_Backspace:
+            if (altOnly) {
+                return {};
+            }
+            return QString(QChar(ctrl ? 127 : 8));
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (altOnly) {
+                return {};
+            }
+            return QString(QChar(ctrl ? 10 : 13));
+        case Qt::Key_Escape:
+            return QString(QChar(27));
+        case Qt::Key_Tab:
+            return ctrl || alt ? QString() : QString(QChar(9));
+        case Qt::Key_Delete:
+            return {};
+        default:
+            break;
+    }
+    if (ctrl && !alt) {
+        const int key = event.key();
+        if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+            return QString(QChar(key - Qt::Key_A + 1));
+        }
+        if (key == Qt::Key_BracketLeft || key == Qt::Key_Backslash || key == Qt::Key_BracketRight) {
+            return QString(QChar(key - Qt::Key_BracketLeft + 27));
+        }
+        return {};
+    }
+    if (altOnly) {
+        return {};
+    }
+    return event.text();
+}
+
+}  // namespace
+
+TNumEditNew::TNumEditNew(QWidget* parent) : QLineEdit(parent) {
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setAcceptDrops(false);
+    connect(this, &QLineEdit::textChanged, this, &TNumEditNew::Change);
+    SetXiaoShuWei(2);
+    SetCanNegative(false);
+    SetZhengShuWei(9);
+    StoreText(QStringLiteral("0.00"));
+    SetShuZhi(QStringLiteral("0.00"));
+    modifiedBase_ = QStringLiteral("0.00");
+    modifiedState_ = 0;
+    editing_ = false;
+    negative_ = false;
+}
+
+void TNumEditNew::SetXiaoShuWei(int decimals) {
+    xiaoShuWei_ = std::clamp(decimals, 0, amount::kMaxDecimals);
+}
+
+void TNumEditNew::SetZhengShuWei(int digits) {
+    if (digits < 1 || digits > 17) {
+        Dlg().Plain(QString::fromUtf16(kZhengShuWeiRange));
+        return;
+    }
+    zhengShuWei_ = digits;
+}
+
+QString TNumEditNew::ShuZhi() const {
+    const QString t = negative_ ? text().mid(1) : text();
+    if (t.isEmpty()) {
+        return QStringLiteral("0");
+    }
+    const QString plain = WithoutGrouping(t);
+    return negative_ ? u'-' + plain : plain;
+}
+
+void TNumEditNew::SetShuZhi(const QString& value) {
+    QString s = Trim(value).isEmpty() ? QStringLiteral("0.00") : value;
+    editing_ = false;
+    const bool negative = s.startsWith(u'-');
+    if (negative) {
+        s.remove(0, 1);
+    }
+    const QString sign = negative ? QStringLiteral("-") : QString();
+    // Both conversions run before anything is shown, so that a failure leaves the box as it was.
+    const QString first = sign + NumberText(ParseAmountText(s));
+    const bool hasNumber = !Trim(s).isEmpty();
+    double number = 0;
+    if (hasNumber) {
+        try {
+            number = convert::TextToFloat(WithoutGrouping(s));
+        } catch (const AppError&) {
+            throw MakeError(msg::kNotValidFloat, s);
+        }
+    }
+    StoreText(first);
+    if (hasNumber) {
+        if (number > 0) {
+            StoreText(sign + amount::RoundedText(xiaoShuWei_, number));
+        }
+        negative_ = negative;
+    }
+}
+
+QString TNumEditNew::DianWenShuZhi() const {
+    QString t = negative_ ? text().mid(1) : text();
+    const QString trimmed = Trim(t);
+    if (trimmed.isEmpty() || trimmed == u"0.00") {
+        return QStringLiteral("0");
+    }
+    t = WithoutGrouping(t);
+    const qsizetype point = t.indexOf(u'.');
+    const QString decimals = point < 0 ? t.left(2) : t.mid(point + 1, 2);
+    if (point >= 0) {
+        t[point] = u',';
+    }
+    if (decimals != u"00") {
+        return t;
+    }
+    t.chop(2);
+    return t;
+}
+
+double TNumEditNew::Value() const {
+    try {
+        return convert::TextToFloat(ShuZhi());
+    } catch (const AppError&) {
+        return 0;
+    }
+}
+
+void TNumEditNew::SetValue(double v) {
+    if (!std::isfinite(v)) {
+        throw AppError(QString::fromUtf16(kInvalidOperation));
+    }
+    editing_ = false;
+    StoreText(NumberText(v));
+    StoreText(amount::RoundedText(xiaoShuWei_, v));
+}
+
+bool TNumEditNew::Modified() {
+    const QString current = ShuZhi();
+    bool answer = false;
+    switch (modifiedState_) {
+        case 0:
+            answer = false;
+            break;
+        case 1:
+            answer = true;
+            break;
+        default:
+            answer = current != modifiedBase_;
+            if (!answer) {
+                return false;
+            }
+            break;
+    }
+    modifiedBase_ = current;
+    modifiedState_ = 2;
+    return answer;
+}
+
+void TNumEditNew::SetModified(bool modified) {
+    modifiedState_ = modified ? 1 : 0;
+}
+
+void TNumEditNew::Clear() {
+    StoreText(QString());
+}
+
+QString TNumEditNew::NumberText(double v) const {
+    // A field width of ZhengShuWei would only pad with blanks that are trimmed off again, so the
+    // text is not padded at all.
+    return amount::FormatNumber(v, xiaoShuWei_);
+}
+
+double TNumEditNew::ParseAmountText(const QString& text) {
+    if (text.isEmpty()) {
+        return 0;
+    }
+    QString rest = WithoutGrouping(text);
+    rest.remove(u'-');
+    if (rest.isEmpty()) {
+        return 0;
+    }
+    return convert::TextToFloat(rest);
+}
+
+int TNumEditNew::IntPartLength() const {
+    if (text().isEmpty()) {
+        return 0;
+    }
+    return static_cast<int>(WithoutGrouping(text()).size()) - xiaoShuWei_;
+}
+
+// Runs after every real change of the text, typed, pasted or stored.
+void TNumEditNew::Change() {
+    // Qt's setText clears the modified flag that every user edit sets: this change is a store,
+    // after which the caret stands at 0.
+    if (!isModified()) {
+        setCursorPosition(0);
+    }
+    emit OnChange();
+    if (!editing_) {
+        return;
+    }
+    const int start = SelStart();
+    if (!text().isEmpty()) {
+        QString shown;
+        try {
+            shown = NumberText(ParseAmountText(text()));
+        } catch (const AppError&) {
+            Dlg().OkCancel(QString::fromUtf16(kFormatCaption), QString::fromUtf16(kFormatWrong));
+            selectAll();
+            return;
+        }
+        if (negative_) {
+            shown.prepend(u'-');
+        }
+        // Storing runs this handler once more; it finds the text in display shape, since
+        // formatting a formatted value gives the same text, and only places the caret.
+        StoreText(shown);
+    }
+    const int length = static_cast<int>(text().size());
+    if (start > length - xiaoShuWei_) {
+        SetSelStart(start);  // a digit or more into the decimals: stay there
+    } else {
+        SetSelStart(RestingPlace());
+    }
+}
+
+bool TNumEditNew::KeyDown(int key) {
+    const int start = SelStart();
+    const int length = static_cast<int>(text().size());
+    if (key == Qt::Key_Delete && start == length - xiaoShuWei_ - 1) {
+        return true;  // the point cannot be deleted forwards
+    }
+    if (key == Qt::Key_Backspace && start == length - xiaoShuWei_) {
+        // The character of this keystroke then deletes the last integer digit, not the point.
+        SetSelStart(RestingPlace());
+        return true;
+    }
+    return false;
+}
+
+void TNumEditNew::KeyPress(QChar c) {
+    if (isReadOnly()) {
+        return;
+    }
+    editing_ = true;
+    const int start = SelStart();
+    const int length = static_cast<int>(text().size());
+    const bool digit = IsDigit(c);
+    const bool accepted = (digit && IntPartLength() <= zhengShuWei_) || c == u'\b' || c == u'-' ||
+                          c == u'.' || (digit && start > length - xiaoShuWei_ - 1);
+    if (!accepted) {
+        if (digit && hasSelectedText()) {
+            insert(QString(c));  // a digit typed over a selection is never held back
+        } else {
+            Dlg().Beep();
+        }
+        return;
+    }
+    if (c == u'.') {
+        SetSelStart(start + 1);
+        return;
+    }
+    if (c == u'-') {
+        if (!canNegative_) {
+            if (hasSelectedText()) {
+                insert(QString(c));  // the rewrite drops it again: the selection is deleted
+            } else {
+                Dlg().Beep();
+            }
+            return;
+        }
+        negative_ = !negative_;
+        SetSelStart(negative_ ? length - xiaoShuWei_ - 1 : length - xiaoShuWei_ - 2);
+        insert(QString(c));  // the rewrite removes it and puts the sign in front
+        return;
+    }
+    if (digit && hasSelectedText()) {
+        editing_ = false;
+        del();  // removing the selection is not rewritten
+        QString t = text();
+        t.insert(start, c);
+        editing_ = true;
+        StoreText(t);
+        return;
+    }
+    if (c == u'\b') {
+        backspace();
+    } else {
+        insert(QString(c));
+    }
+}
+
+void TNumEditNew::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+    if (isReadOnly()) {
+        return;  // every key, caret keys included, silently
+    }
+    const bool consumed = KeyDown(event->key());
+    const QString characters = TypedCharacters(*event);
+    if (characters.isEmpty()) {
+        if (!consumed) {
+            // QLineEdit handles the key-down (caret keys, Delete, Shift+Insert...) but never
+            // inserts text on its own.
+            QKeyEvent bare(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
+                           event->nativeVirtualKey(), event->nativeModifiers(), QString(),
+                           event->isAutoRepeat(), event->count());
+            QLineEdit::keyPressEvent(&bare);
+            event->setAccepted(bare.isAccepted());
+        }
+        return;
+    }
+    for (QChar c : characters) {
+        KeyPress(c);
+    }
+}
+
+void TNumEditNew::keyReleaseEvent(QKeyEvent* event) {
+    if (isReadOnly()) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyReleaseEvent(event);
+}
+
+void TNumEditNew::inputMethodEvent(QInputMethodEvent* event) {
+    if (isReadOnly()) {
+        event->accept();  // QLineEdit would insert committed text even here
+        return;
+    }
+    if (event->commitString().isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // End the composition, type the committed characters through the filter, then show the
+    // preedit text that follows them, if any.
+    QInputMethodEvent endComposition;
+    QLineEdit::inputMethodEvent(&endComposition);
+    for (QChar c : event->commitString()) {
+        KeyPress(c);
+    }
+    if (!event->preeditString().isEmpty()) {
+        QInputMethodEvent preedit(event->preeditString(), event->attributes());
+        QLineEdit::inputMethodEvent(&preedit);
+    }
+    event->accept();
+}
+
+void TNumEditNew::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    if (event->reason() == Qt::PopupFocusReason) {
+        return;  // a closing menu gives the focus back; the box never lost it to the user
+    }
+    modifiedBase_ = ShuZhi();
+    modifiedState_ = 2;
+    if (autoSelect_) {
+        selectAll();
+    } else {
+        SetSelStart(RestingPlace());
+    }
+}
+
+void TNumEditNew::StoreText(const QString& text) {
+    if (text != this->text()) {
+        setText(text);
+    }
+}
+
+int TNumEditNew::SelStart() const {
+    return hasSelectedText() ? selectionStart() : cursorPosition();
+}
+
+void TNumEditNew::SetSelStart(int position) {
+    const int length = static_cast<int>(text().size());
+    if (position < 0 || position > length) {
+        position = length;
+    }
+    setCursorPosition(position);
+}
+
+int TNumEditNew::RestingPlace() const {
+    const int length = static_cast<int>(text().size());
+    return xiaoShuWei_ == 0 ? length : length - xiaoShuWei_ - 1;
+}
+
+Dialogs& TNumEditNew::Dlg() {
+    if (dialogs_ != nullptr) {
+        return *dialogs_;
+    }
+    static QtDialogs fallback;
+    return fallback;
+}

@@ -1,0 +1,2 @@
+corppay_add_test(controls_test controls/numeditnew_test.cpp controls/amountformat_test.cpp
+                 LIBS controls)
