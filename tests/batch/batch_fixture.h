@@ -1,0 +1,82 @@
+// The main window over a configuration directory of the test's own, with the scripted dialog
+// service and the pickers, and helpers to fill the entry form through its widgets.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/aboutbox.h"
+#include "app/mainwindow.h"
+#include "batch/batchpage.h"
+#include "batch/updown.h"
+#include "controls/numeditnew.h"
+#include "lookup/banksearch.h"
+#include "lookup/rosterpicker.h"
+#include "platform/dataset/dbgrid.h"
+#include "platform/dialogs/scripteddialogs.h"
+#include "tests/common/testdir.h"
+
+class BatchFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.Write(QStringLiteral("config/salary.ini"), Gb("1,姓名,name\r\n"));
+        dir.Write(QStringLiteral("config/owner.ini"),
+                  Gb("甲公司|6230001|星澜聚川银行\r\n乙 公司|6230002|星澜聚川银行\r\n"));
+        dir.Write(
+            QStringLiteral("config/recvers.ini"),
+            Gb("张三|6222001|星澜聚川银行|\r\n李四|6222002|中国银行成都分行|104651000001\r\n"));
+        form.SetDialogs(&recverPicker, &payerPicker, &bank, &about);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ASSERT_TRUE(dialogs.messages.isEmpty());
+    }
+
+    // Fills the recipient part of the form the way a user does.
+    void Fill(const QString& name, const QString& account, const QString& amount,
+              const QString& purpose = QStringLiteral("工资，奖金"),
+              const QString& mode = QStringLiteral("普通")) {
+        page->payacct->setEditText(QStringLiteral("6230001"));
+        page->recver->setEditText(name);
+        page->recacct->setEditText(account);
+        page->amt->SetShuZhi(amount);
+        page->use->setEditText(purpose);
+        page->remittype->setCurrentIndex(page->remittype->findText(mode));
+    }
+    void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    void Add(const QString& name, const QString& account, const QString& amount) {
+        Fill(name, account, amount);
+        Click(page->Button1);
+    }
+    QString Field(const char* name) {
+        return form.cds1.FieldByName(QString::fromLatin1(name)).AsString();
+    }
+    QStringList Rows() {
+        QStringList rows;
+        for (int r = 0; r < form.cds1.RecordCount(); ++r) {
+            QStringList values;
+            for (int f = 0; f < form.cds1.FieldCount(); ++f) {
+                values.append(form.cds1.Text(r, f));
+            }
+            rows.append(values.join(u'|'));
+        }
+        return rows;
+    }
+    QByteArray Roster() { return dir.Read(QStringLiteral("config/recvers.ini")); }
+
+    TestDir dir;
+    ConfigDir config{dir.Base()};
+    ScriptedDialogs dialogs;
+    Tmform form{dialogs, config};
+    TfmRecver recverPicker{dialogs, config, &form};
+    Tfrpayer payerPicker{dialogs, config, &form};
+    TfmBank bank{dialogs, &form};
+    TAboutBox about{&form};
+    BatchPage* page = form.tabBatch;
+};

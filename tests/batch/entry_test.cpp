@@ -1,0 +1,194 @@
+#include "tests/batch/batch_fixture.h"
+
+namespace {
+using Entry = BatchFixture;
+}  // namespace
+
+TEST_F(Entry, AddChecksInOrderAndAddsNothingOnRefusal) {
+    struct Case {
+        const char* account;
+        const char* amount;
+        const char* name;
+        const char* expected;
+    } cases[] = {
+        {"6222 0001", "0", "王五", "转账金额不能为0！"},
+        {"6222 0001", "0.01", "王五", "账号不能带空格或横杠！"},
+        {"6222-0001", "5", "王五", "账号不能带空格或横杠！"},
+        {"62220001", "5", "王|五", "收款方不能包含“|”或换行符！"},
+    };
+    for (const Case& c : cases) {
+        dialogs.Clear();
+        Fill(QString::fromUtf8(c.name), QString::fromUtf8(c.account), QString::fromUtf8(c.amount));
+        Click(page->Button1);
+        ASSERT_EQ(dialogs.messages.size(), 1) << c.expected;
+        EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::Warning);
+        EXPECT_EQ(dialogs.messages[0].text, QString::fromUtf8(c.expected));
+        EXPECT_TRUE(form.cds1.IsEmpty());
+        EXPECT_EQ(page->recver->currentText(), QString::fromUtf8(c.name)) << "the form is kept";
+    }
+    // An empty amount box reads 0 and is refused as well.
+    dialogs.Clear();
+    Fill(QStringLiteral("王五"), QStringLiteral("62220001"), QStringLiteral("1"));
+    page->amt->Clear();
+    Click(page->Button1);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("转账金额不能为0！")});
+}
+
+TEST_F(Entry, AddStoresTheFormResetsTheRecipientAndRemembersThePayeeOnce) {
+    page->payer->setEditText(QStringLiteral("甲公司"));
+    Fill(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1234.5"),
+         QStringLiteral("证券交易结算资金和期货交易保证金"), QStringLiteral("加急"));
+    page->edremark->setText(QStringLiteral("备注一"));
+    Click(page->Button1);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("增加成功！")});
+    EXPECT_EQ(Rows(),
+              QStringList{QStringLiteral("公司|6230001|62220003|王五||星澜聚川银行|CNY|1234.50|"
+                                         "证券交易结算资金和期货交易保证|加急|备注一")});
+    EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数：1"));
+    // The recipient part is reset, the payer kept.
+    EXPECT_EQ(page->recver->currentText(), QString());
+    EXPECT_EQ(page->recacct->currentText(), QString());
+    EXPECT_EQ(page->recobject->currentText(), QStringLiteral("公司"));
+    EXPECT_EQ(page->recbank->currentText(), QStringLiteral("星澜聚川银行"));
+    EXPECT_EQ(page->remittype->currentIndex(), -1);
+    EXPECT_EQ(page->use->currentText(), QString());
+    EXPECT_EQ(page->amt->ShuZhi(), QStringLiteral("0"));
+    EXPECT_EQ(page->edremark->text(), QString());
+    EXPECT_EQ(page->payer->currentText(), QStringLiteral("甲公司"));
+    EXPECT_EQ(page->payacct->currentText(), QStringLiteral("6230001"));
+    const QByteArray learned = Roster();
+    EXPECT_TRUE(learned.endsWith(Gb("王五|62220003|星澜聚川银行|\r\n")));
+    // The same account again, and an account found in any field of a roster line: no new line.
+    Add(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
+    Add(QStringLiteral("某人"), QStringLiteral("104651000001"), QStringLiteral("1"));
+    EXPECT_EQ(Roster(), learned);
+    EXPECT_EQ(form.cds1.RecordCount(), 3);
+    EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数：3"));
+}
+
+TEST_F(Entry, CrossBankStoresItsFlagAndBankNumber) {
+    page->cross->setChecked(true);
+    EXPECT_TRUE(page->SpeedButton3->isEnabled());
+    EXPECT_FALSE(page->recobject->isEnabled());
+    page->recbank->setEditText(QStringLiteral("中国银行成都分行"));
+    page->recbankcode->setText(QStringLiteral("104651000001"));
+    Add(QStringLiteral("李四"), QStringLiteral("6222009"), QStringLiteral("10"));
+    EXPECT_EQ(Field("cpflag"), QStringLiteral("跨行"));
+    EXPECT_EQ(Field("recbankcode"), QStringLiteral("104651000001"));
+    EXPECT_FALSE(page->cross->isChecked());
+    EXPECT_FALSE(page->SpeedButton3->isEnabled());
+    EXPECT_EQ(page->recbankcode->text(), QString());
+}
+
+TEST_F(Entry, FailedPostIsReportedAndTheFormKept) {
+    Fill(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
+    page->remittype->setCurrentIndex(-1);
+    Click(page->Button1);
+    EXPECT_EQ(dialogs.Texts(),
+              QStringList{QStringLiteral("增加记录失败：！Field '方式' must have a value")});
+    EXPECT_TRUE(form.cds1.IsEmpty());
+    EXPECT_EQ(form.cds1.GetState(), Dataset::State::Browse);
+    EXPECT_EQ(page->recver->currentText(), QStringLiteral("王五"));
+}
+
+TEST_F(Entry, MissingRosterKeepsThePostedRowAndTheForm) {
+    QFile::remove(dir.Path(QStringLiteral("config/recvers.ini")));
+    Add(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
+    EXPECT_EQ(dialogs.Texts(),
+              QStringList({QStringLiteral("增加成功！"),
+                           QStringLiteral("增加记录失败：！Cannot open file ") +
+                               config.Path(QStringLiteral("config\\recvers.ini"))}));
+    EXPECT_EQ(form.cds1.RecordCount(), 1);
+    EXPECT_EQ(page->recver->currentText(), QStringLiteral("王五"));
+}
+
+TEST_F(Entry, RowLimitOfOneHundred) {
+    for (int i = 0; i < 100; ++i) {
+        Add(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
+    }
+    EXPECT_EQ(form.cds1.RecordCount(), 100);
+    dialogs.Clear();
+    Add(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("达到批量支付指令数量上限！")});
+    EXPECT_EQ(form.cds1.RecordCount(), 100);
+}
+
+TEST_F(Entry, ModifyDeleteResetAndLoadBack) {
+    // Modify needs a name and an account; with them it writes over the current row unchecked.
+    Click(page->Button2);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    Add(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
+    page->cross->setChecked(true);
+    page->recbankcode->setText(QStringLiteral("104651000001"));
+    Fill(QStringLiteral("赵六"), QStringLiteral("62220004"), QStringLiteral("2"));
+    page->amt->Clear();
+    dialogs.Clear();
+    Click(page->Button2);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("修改成功！")});
+    EXPECT_EQ(Field("recver"), QStringLiteral("赵六"));
+    EXPECT_EQ(Field("amt"), QStringLiteral("0"));
+    EXPECT_EQ(Field("cpflag"), QStringLiteral("跨行"));
+
+    // Double-click loads the row back.
+    page->cross->setChecked(false);
+    Fill(QString(), QString(), QStringLiteral("9"));
+    emit page->DBGrid1->DblClick();
+    EXPECT_TRUE(page->cross->isChecked());
+    EXPECT_EQ(page->recver->currentText(), QStringLiteral("赵六"));
+    EXPECT_EQ(page->recbankcode->text(), QStringLiteral("104651000001"));
+    EXPECT_EQ(page->amt->ShuZhi(), QStringLiteral("0.00"));
+    EXPECT_EQ(page->remittype->currentText(), QStringLiteral("普通"));
+
+    dialogs.Clear();
+    Click(page->Button3);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("删除成功！")});
+    EXPECT_TRUE(form.cds1.IsEmpty());
+    dialogs.Clear();
+    Click(page->Button3);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::ProgramError);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("Cannot perform this operation on an empty dataset."));
+    // Double-clicking an empty grid does nothing.
+    page->recver->setEditText(QStringLiteral("x"));
+    emit page->DBGrid1->DblClick();
+    EXPECT_EQ(page->recver->currentText(), QStringLiteral("x"));
+
+    for (int i = 0; i < 3; ++i) {
+        Add(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
+    }
+    dialogs.Clear();
+    Click(page->Button4);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("复位成功！")});
+    EXPECT_TRUE(form.cds1.IsEmpty());
+    EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数：3"))
+        << "delete and reset keep the count";
+}
+
+TEST_F(Entry, LoadBackMapsTheFlags) {
+    struct Case {
+        const char* flag;
+        const char* recobject;
+        bool cross;
+    } cases[] = {{"公司", "公司", false},
+                 {"私人", "私人", false},
+                 {"跨行", "", true},
+                 {"其他", "公司", false}};
+    Add(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
+    for (const Case& c : cases) {
+        form.cds1.Edit();
+        form.cds1.FieldByName(QStringLiteral("cpflag")).SetAsString(QString::fromUtf8(c.flag));
+        form.cds1.Post();
+        emit page->DBGrid1->DblClick();
+        EXPECT_EQ(page->recobject->currentText(), QString::fromUtf8(c.recobject)) << c.flag;
+        EXPECT_EQ(page->cross->isChecked(), c.cross) << c.flag;
+    }
+}
+
+TEST_F(Entry, SpinnerShowsItsPosition) {
+    QTest::mouseClick(page->UpDown1->UpButton(), Qt::LeftButton);
+    QTest::mouseClick(page->UpDown1->UpButton(), Qt::LeftButton);
+    EXPECT_EQ(page->edseq->text(), QStringLiteral("2"));
+    QTest::mouseClick(page->UpDown1->DownButton(), Qt::LeftButton);
+    EXPECT_EQ(page->edseq->text(), QStringLiteral("1"));
+}

@@ -1,0 +1,225 @@
+#include <QDate>
+
+#include "batch/uploadfile.h"
+#include "platform/text/ansi.h"
+#include "tests/batch/batch_fixture.h"
+
+namespace {
+
+class Upload : public BatchFixture {
+protected:
+    QString Export() {
+        const QString path = dir.Path(QStringLiteral("out.txt"));
+        dialogs.fileAnswers = {path};
+        Click(page->Button5);
+        return path;
+    }
+    void Import(const QByteArray& bytes) {
+        dir.Write(QStringLiteral("in.txt"), bytes);
+        dialogs.fileAnswers = {dir.Path(QStringLiteral("in.txt"))};
+        Click(page->Button6);
+    }
+};
+
+}  // namespace
+
+TEST_F(Upload, ExportWritesTheBankFormatByteForByte) {
+    Fill(QStringLiteral("name"), QStringLiteral("recacct"), QStringLiteral("100"),
+         QStringLiteral("purpose"));
+    page->payacct->setEditText(QStringLiteral("payacct"));
+    Click(page->Button1);
+    // The same-bank company instruction of the bank's own example.
+    page->cross->setChecked(true);
+    page->recbank->setEditText(QStringLiteral("中国银行成都分行"));
+    page->recbankcode->setText(QStringLiteral("104651000001"));
+    Fill(QStringLiteral("李四"), QStringLiteral("6222002"), QStringLiteral("1234567.8"),
+         QStringLiteral("工资，奖金"), QStringLiteral("加急"));
+    page->edremark->setText(QStringLiteral("五月"));
+    Click(page->Button1);
+    Fill(QStringLiteral("王 五"), QStringLiteral("6222003"), QStringLiteral("5"));
+    page->recobject->setCurrentIndex(1);
+    Click(page->Button1);
+    dialogs.Clear();
+
+    Export();
+    ASSERT_EQ(dialogs.fileDialogsShown.size(), 1);
+    EXPECT_EQ(dialogs.fileDialogsShown[0].objectName, QStringLiteral("SaveDialog1"));
+    EXPECT_EQ(dialogs.fileDialogsShown[0].fileName,
+              QStringLiteral("easy") + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
+                  QStringLiteral(".txt"));
+    EXPECT_EQ(dialogs.fileDialogsShown[0].filter,
+              QStringLiteral("文本文件|*.txt|CSV文本|*.csv|EXCEL文件|*.xls"));
+    EXPECT_EQ(dir.Read(QStringLiteral("out.txt")),
+              Gb("I|payacct|recacct|name|星澜聚川银行|星澜聚川银行||100.00|purpose|N|\r\n"
+                 "D|6230001|6222002|李四|中国银行成都分行|中国银行成都分行|104651000001|1234567.80|"
+                 "工资，奖金|H|五月\r\n"
+                 "P|6230001|6222003|王 五|星澜聚川银行|星澜聚川银行||5.00|工资，奖金|N|\r\n"));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << "nothing is shown on success";
+}
+
+TEST_F(Upload, ExportLimitsAndRefusals) {
+    Click(page->Button5);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("无批量转账记录！")});
+    EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::Error);
+
+    // A value with "|" typed into the grid cannot be exported; no file is written.
+    Add(QStringLiteral("王五"), QStringLiteral("6222003"), QStringLiteral("1"));
+    form.cds1.Edit();
+    form.cds1.FieldByName(QStringLiteral("use")).SetAsString(QStringLiteral("a|b"));
+    form.cds1.Post();
+    dialogs.Clear();
+    Export();
+    EXPECT_EQ(dialogs.Texts(),
+              QStringList{QStringLiteral("第1笔指令的“用途”含有“|”或换行符，不能导出！")});
+    EXPECT_FALSE(dir.Exists(QStringLiteral("out.txt")));
+
+    // 101 rows come only from an import, and cannot be exported.
+    QByteArray lines;
+    for (int i = 0; i < 101; ++i) {
+        lines += Gb("I|6230001|6222003|王五|星澜聚川银行|星澜聚川银行||1.00|工资，奖金|N|\r\n");
+    }
+    Click(page->Button4);
+    Import(lines);
+    EXPECT_EQ(form.cds1.RecordCount(), 101);
+    dialogs.Clear();
+    Export();
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("超过100笔，请分批形成文件！")});
+    EXPECT_FALSE(dir.Exists(QStringLiteral("out.txt")));
+    form.cds1.Last();
+    form.cds1.Delete();
+    dialogs.Clear();
+    Export();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(dir.Read(QStringLiteral("out.txt")), lines.left(lines.size() / 101 * 100));
+}
+
+TEST_F(Upload, CancelledExportStillLearnsPayeesOnce) {
+    QFile::remove(dir.Path(QStringLiteral("config/recvers.ini")));
+    dir.Write(QStringLiteral("config/recvers.ini"), Gb("张三|6222001|星澜聚川银行|1\r\n"));
+    for (int i = 0; i < 3; ++i) {
+        form.cds1.Append();
+        const QStringList values = {QStringLiteral("私人"),
+                                    QStringLiteral("6230001"),
+                                    QStringLiteral("6222009"),
+                                    QStringLiteral("王五"),
+                                    QStringLiteral("104651000001"),
+                                    QStringLiteral("中国银行"),
+                                    QStringLiteral("CNY"),
+                                    QStringLiteral("1.00"),
+                                    QStringLiteral("工资"),
+                                    QStringLiteral("普通"),
+                                    QString()};
+        for (int f = 0; f < values.size(); ++f) {
+            form.cds1.Fields(f).SetAsString(values[f]);
+        }
+        form.cds1.Post();
+    }
+    dialogs.fileAnswers = {QString()};
+    Click(page->Button5);
+    EXPECT_FALSE(dir.Exists(QStringLiteral("out.txt")));
+    EXPECT_EQ(Roster(),
+              Gb("张三|6222001|星澜聚川银行|1\r\n王五|6222009|中国银行|104651000001\r\n"));
+}
+
+TEST_F(Upload, ImportRoundTripsWhatExportWrote) {
+    // Values with blanks and "," survive, as do all three kinds and both modes.
+    const QByteArray file =
+        Gb("I|6230001|6222001|Acme Trading, Ltd|星澜聚川银行|星澜聚川银行||100.00|工资，奖金|N|\r\n"
+           "P|6230001|6222002|王 五|星澜聚川银行|星澜聚川银行||0.01|其他合法款项|H|a b,c\r\n"
+           "D|6230001|6222003|李四|中国银行成都分行|中国银行成都分行|104651000001|-5.00|纳税退还|N|"
+           "x\r\n");
+    Import(file);
+    EXPECT_EQ(dialogs.messages.last().text, QStringLiteral("导入完毕！"));
+    EXPECT_EQ(form.cds1.RecordCount(), 3);
+    EXPECT_EQ(
+        Rows()[0],
+        QStringLiteral(
+            "公司|6230001|6222001|Acme Trading, Ltd||星澜聚川银行|CNY|100.00|工资，奖金|普通|"));
+    EXPECT_EQ(Rows()[1],
+              QStringLiteral(
+                  "私人|6230001|6222002|王 五||星澜聚川银行|CNY|0.01|其他合法款项|加急|a b,c"));
+    EXPECT_EQ(
+        Rows()[2],
+        QStringLiteral(
+            "跨行|6230001|6222003|李四|104651000001|中国银行成都分行|CNY|-5.00|纳税退还|普通|x"));
+    Export();
+    EXPECT_EQ(dir.Read(QStringLiteral("out.txt")), file);
+}
+
+TEST_F(Upload, ImportChecksTheWholeFileFirst) {
+    const QByteArray good = Gb("I|1|2|n|星澜聚川银行|星澜聚川银行||1.00|u|N|\r\n");
+    struct Case {
+        QByteArray bad;
+        const char* expected;
+    } cases[] = {
+        {Gb("I|1|2|n|b|b||1.00|u|N|r|extra"), "第2行：字段数为12，应为11个，未导入任何指令！"},
+        {Gb("I|1|2|n|b|b||1.00|u"), "第2行：字段数为9，应为11个，未导入任何指令！"},
+        {Gb("I|1|2|n|b|b||abc|u|N|"), "第2行：金额“abc”不是有效的数字，未导入任何指令！"},
+        {Gb("I|1|2|n|b|b||1.005|u|N|"), "第2行：金额“1.005”不是有效的数字，未导入任何指令！"},
+        {Gb("X|1|2|n|b|b||1.00|u|N|"), "第2行：收款对象代码“X”无效，未导入任何指令！"},
+        {Gb("I|1|2|n|b|b||1.00|u|Z|"), "第2行：汇款方式代码“Z”无效，未导入任何指令！"},
+        {QByteArray("\x00\x01\xff\xfe\x81", 5), "第2行：字段数为1，应为11个，未导入任何指令！"},
+    };
+    for (const Case& c : cases) {
+        dialogs.Clear();
+        Import(good + c.bad + "\r\n" + good);
+        EXPECT_EQ(dialogs.Texts(), QStringList{QString::fromUtf8(c.expected)});
+        EXPECT_TRUE(form.cds1.IsEmpty());
+    }
+    // A line of 10 fields is sound when the remark alone is missing; empty lines are skipped.
+    dialogs.Clear();
+    Import(good + "\r\n\n" + Gb("P|1|3|m|星澜聚川银行|星澜聚川银行||2.00|u|H"));
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("导入完毕！")});
+    EXPECT_EQ(form.cds1.RecordCount(), 2);
+    // A cancelled dialog imports nothing and still says it is done.
+    dialogs.Clear();
+    dialogs.fileAnswers = {QString()};
+    Click(page->Button6);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("导入完毕！")});
+    EXPECT_EQ(dialogs.fileDialogsShown[0].defaultExt, QStringLiteral("*.TXT"));
+    EXPECT_EQ(dialogs.fileDialogsShown[0].filterIndex, 1);
+}
+
+TEST_F(Upload, FailedRowIsSkippedAndItsRemarkNotCarriedOver) {
+    Import(
+        Gb("I|1|2||星澜聚川银行|星澜聚川银行||1.00|u|N|remark1\r\n"
+           "I|1|3|n|星澜聚川银行|星澜聚川银行||2.00|u|N\r\n"));
+    EXPECT_EQ(dialogs.Texts(),
+              QStringList({QStringLiteral("增加记录失败：！Field '收款方' must have a value"),
+                           QStringLiteral("导入完毕！")}));
+    ASSERT_EQ(form.cds1.RecordCount(), 1);
+    EXPECT_EQ(Field("recacct"), QStringLiteral("3"));
+    EXPECT_EQ(Field("remark"), QString());
+}
+
+TEST_F(Upload, OverlongValuesAreCutToTheirFields) {
+    const QString longName = QString(40, QChar(u'张'));
+    Import(Gb("I|1|2|") + ansi::Encode(longName) +
+           Gb("|星澜聚川银行|星澜聚川银行||1.00|证券交易结算资金和期货交易保证金|N|\r\n"));
+    EXPECT_EQ(Field("recver"), QString(32, QChar(u'张')));
+    EXPECT_EQ(Field("use"), QStringLiteral("证券交易结算资金和期货交易保证"));
+}
+
+TEST(UploadLine, FormatAndCheck) {
+    uploadfile::Instruction in{QStringLiteral("其他"),
+                               QStringLiteral("p"),
+                               QStringLiteral("r"),
+                               QStringLiteral("n"),
+                               QString(),
+                               QStringLiteral("b"),
+                               QStringLiteral("1.00"),
+                               QStringLiteral("u"),
+                               QStringLiteral("x"),
+                               QString()};
+    EXPECT_EQ(uploadfile::FormatLine(in), QStringLiteral("P|p|r|n|b|b||1.00|u|N|"));
+    for (const char* amount : {"1", "-1.5", "0.01", "12.", ".5"}) {
+        EXPECT_FALSE(uploadfile::CheckLine(
+            QStringLiteral("I|1|2|n|b|b||%1|u|N|").arg(QString::fromUtf8(amount))))
+            << amount;
+    }
+    for (const char* amount : {"", "1e5", "1,000.00", "--1", "1.2.3", " 1"}) {
+        EXPECT_TRUE(uploadfile::CheckLine(
+            QStringLiteral("I|1|2|n|b|b||%1|u|N|").arg(QString::fromUtf8(amount))))
+            << amount;
+    }
+}
