@@ -10,7 +10,7 @@ cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORPPAY_SANITIZE=ON
 cmake --build build/test
 
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS=detect_leaks=0
+export ASAN_OPTIONS=detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1
 cd build/test
 ctest --output-on-failure -j"$(nproc)"
