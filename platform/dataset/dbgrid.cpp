@@ -14,6 +14,8 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent) {
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
+    // Titles start at the left edge, so that a wide column still shows its title.
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
             [this] { emit DblClick(); });
     connect(verticalHeader(), &QHeaderView::sectionDoubleClicked, this,

@@ -1,0 +1,162 @@
+#include "lookup/banksearch.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "platform/dataset/dataset.h"
+#include "platform/dataset/dbgrid.h"
+#include "platform/dataset/packet.h"
+#include "tests/batch/batch_fixture.h"
+
+namespace {
+
+constexpr int kDirectoryRows = 131021;
+
+class BankSearch : public BatchFixture {
+protected:
+    // Opens the bank search through the entry form's button; act() runs while it is shown,
+    // then the dialog is closed with the window's close command unless act() closed it.
+    void Open(const std::function<void()>& act = [] {}) {
+        page->cross->setChecked(true);
+        QTimer::singleShot(0, &bank, [&] {
+            act();
+            bank.close();
+        });
+        QTest::mouseClick(page->SpeedButton3, Qt::LeftButton);
+    }
+    void Search(const QString& code, const QString& name) {
+        bank.edBankcode->setText(code);
+        bank.edlname->setText(name);
+        QTest::mouseClick(bank.SpeedButton1, Qt::LeftButton);
+    }
+    QString Heading(int column) { return bank.DBGrid1->ColumnTitle(column); }
+    QString Count() { return bank.PanelText(1); }
+    Dataset& cds() { return *bank.cds; }
+};
+
+}  // namespace
+
+TEST_F(BankSearch, FirstShowingListsTheWholeDirectory) {
+    EXPECT_FALSE(cds().Active()) << "nothing is parsed before the first showing";
+    Open([&] {
+        EXPECT_EQ(cds().RecordCount(), kDirectoryRows);
+        EXPECT_EQ(cds().RecNo(), 0);
+        EXPECT_EQ(Heading(0), QStringLiteral("BANKCODE"));
+        EXPECT_EQ(Heading(1), QStringLiteral("LNAME"));
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：131021"));
+        EXPECT_EQ(cds().Def(0).size, 20);
+        EXPECT_TRUE(cds().Def(0).required);
+        EXPECT_EQ(cds().Def(1).size, 255);
+    });
+    // Closed without a search: the first row of the directory is taken.
+    EXPECT_EQ(page->recbankcode->text(), QStringLiteral("105851002223"));
+    EXPECT_EQ(page->recbank->currentText(), cds().Text(0, 1));
+    EXPECT_EQ(bank.windowTitle(), QStringLiteral("银行检索"));
+}
+
+TEST_F(BankSearch, SearchByNameOrNumber) {
+    Open([&] {
+        Search(QString(), QStringLiteral("支行"));
+        EXPECT_EQ(cds().FilterText(), QStringLiteral("LNAME LIKE '%支行%'"));
+        EXPECT_EQ(Heading(0), QStringLiteral("银行机构号"));
+        EXPECT_EQ(Heading(1), QStringLiteral("银行名称"));
+        const int found = cds().RecordCount();
+        EXPECT_GT(found, 0);
+        EXPECT_LT(found, kDirectoryRows);
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：%1").arg(found));
+        if (qEnvironmentVariableIsSet("CORPPAY_SCREENSHOT")) {
+            bank.grab().save(qEnvironmentVariable("CORPPAY_SCREENSHOT"));
+        }
+        for (int r = 0; r < found; r += 97) {
+            EXPECT_TRUE(cds().Text(r, 1).contains(QStringLiteral("支行")));
+        }
+        // The name box decides when both hold text.
+        Search(QStringLiteral("105851002223"), QStringLiteral("支行"));
+        EXPECT_EQ(cds().RecordCount(), found);
+        Search(QStringLiteral("105851002223"), QString());
+        EXPECT_EQ(cds().FilterText(), QStringLiteral("BANKCODE = '105851002223'"));
+        EXPECT_EQ(cds().RecordCount(), 1);
+        Search(QStringLiteral("105851"), QString());
+        EXPECT_EQ(cds().RecordCount(), 0);
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：0"));
+        // Both boxes empty: the filter in force stays.
+        Search(QStringLiteral("105851002223"), QString());
+        Search(QString(), QString());
+        EXPECT_EQ(cds().RecordCount(), 1);
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：1"));
+        // A quote is doubled, a blank finds nothing, and neither is an error.
+        Search(QString(), QStringLiteral("A'B"));
+        EXPECT_EQ(cds().FilterText(), QStringLiteral("LNAME LIKE '%A''B%'"));
+        Search(QString(), QStringLiteral(" "));
+        EXPECT_EQ(cds().RecordCount(), 0);
+    });
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+}
+
+TEST_F(BankSearch, ChosenRowFillsTheCrossBankBank) {
+    QString code, name;
+    Open([&] {
+        Search(QString(), QStringLiteral("星澜聚川银行"));
+        ASSERT_GT(cds().RecordCount(), 2);
+        const QRect cell = bank.DBGrid1->visualRect(bank.DBGrid1->model()->index(2, 0));
+        QTest::mouseClick(bank.DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+        code = cds().Text(2, 0);
+        name = cds().Text(2, 1);
+        QTest::mouseDClick(bank.DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+        EXPECT_FALSE(bank.isVisible());
+    });
+    EXPECT_EQ(page->recbankcode->text(), code);
+    EXPECT_EQ(page->recbank->currentText(), name);
+    EXPECT_EQ(page->recbank->findText(name), -1) << "the name is not added to the list";
+    Add(QStringLiteral("某公司"), QStringLiteral("6222777"), QStringLiteral("3"));
+    EXPECT_EQ(Field("cpflag"), QStringLiteral("跨行"));
+    EXPECT_EQ(Field("recbankcode"), code);
+}
+
+TEST_F(BankSearch, ReopeningAfterSearches) {
+    page->recbank->setEditText(QStringLiteral("keep"));
+    page->recbankcode->setText(QStringLiteral("keep"));
+    page->cross->setChecked(true);
+    page->recbank->setEditText(QStringLiteral("keep"));
+    page->recbankcode->setText(QStringLiteral("keep"));
+    Open([&] {
+        Search(QString(), QStringLiteral("没有这样的银行"));
+        // A double-click on an empty grid does nothing.
+        QTest::mouseDClick(bank.DBGrid1->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+        EXPECT_TRUE(bank.isVisible());
+    });
+    EXPECT_EQ(page->recbankcode->text(), QStringLiteral("keep"));
+    // After a search without matches the directory is loaded again, with the field names.
+    Open([&] {
+        EXPECT_EQ(cds().RecordCount(), kDirectoryRows);
+        EXPECT_EQ(Heading(0), QStringLiteral("BANKCODE"));
+        EXPECT_EQ(bank.edlname->text(), QStringLiteral("没有这样的银行"));
+        Search(QString(), QStringLiteral("支行"));
+        cds().Next();
+    });
+    // After a search with matches: the whole directory, first row, Chinese headings.
+    Open([&] {
+        EXPECT_EQ(cds().RecordCount(), kDirectoryRows);
+        EXPECT_EQ(cds().RecNo(), 0);
+        EXPECT_FALSE(cds().Filtered());
+        EXPECT_EQ(Heading(0), QStringLiteral("银行机构号"));
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：131021"));
+    });
+}
+
+TEST(BankSearchData, DamagedPacketShowsTheErrorAndAnEmptyGrid) {
+    TestDir dir;
+    dir.Write(QStringLiteral("bad.bin"), QByteArray("\x96\x19\xe0\xbd\x01", 5));
+    ScriptedDialogs dialogs;
+    TfmBank bank(dialogs, nullptr, dir.Path(QStringLiteral("bad.bin")));
+    QTimer::singleShot(0, &bank, [&] { bank.close(); });
+    bank.Execute();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::ProgramError);
+    EXPECT_TRUE(bank.cds->IsEmpty());
+    EXPECT_EQ(bank.DBGrid1->model()->rowCount(), 0);
+}
