@@ -2,6 +2,7 @@
 
 #include "platform/text/apperror.h"
 
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -92,6 +93,10 @@ double TextToFloat(const QString& text) {
     bool ok = false;
     const double v = plain.toLatin1().toDouble(&ok);
     if (!ok) {
+        // A value too small for a double is zero; one too large is no value at all.
+        if (d->exponent < 0 && std::isfinite(v) && std::fabs(v) < 1.0) {
+            return d->negative ? -0.0 : 0.0;
+        }
         Fail(text);
     }
     return v;

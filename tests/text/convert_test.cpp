@@ -46,6 +46,8 @@ TEST(Convert, TextThatIsNoNumberFailsWithTheRuntimeText) {
 TEST(Convert, FloatAndCurrencyText) {
     EXPECT_DOUBLE_EQ(convert::TextToFloat(QStringLiteral("1234.56")), 1234.56);
     EXPECT_DOUBLE_EQ(convert::TextToFloat(QStringLiteral("-0.5")), -0.5);
+    EXPECT_DOUBLE_EQ(convert::TextToFloat(QStringLiteral("1e-400")), 0.0);
+    EXPECT_THROW(convert::TextToFloat(QStringLiteral("1e400")), AppError);
     EXPECT_EQ(convert::CurrencyToText(1234500), QStringLiteral("123.45"));
     EXPECT_EQ(convert::CurrencyToText(-10000), QStringLiteral("-1"));
     EXPECT_EQ(convert::CurrencyToText(5), QStringLiteral("0.0005"));
