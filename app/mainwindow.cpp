@@ -274,28 +274,28 @@ void Tmform::N9Click() {
 }
 
 namespace {
-void AddAndSet(QComboBox* box, const QString& text) {
-    box->addItem(text);
-    box->setEditText(text);
+
+// Shows a picker; its selected row's name, account and bank go into the three combo boxes,
+// each text also appended to its box's list.
+void Pick(RosterPicker& picker, QComboBox* name, QComboBox* account, QComboBox* bank) {
+    picker.Execute();
+    if (const auto row = picker.Selection()) {
+        QComboBox* boxes[] = {name, account, bank};
+        for (int i = 0; i < 3; ++i) {
+            boxes[i]->addItem((*row)[i]);
+            boxes[i]->setEditText((*row)[i]);
+        }
+    }
 }
+
 }  // namespace
 
 void Tmform::SpeedButton1Click() {
-    fmRecver_->Execute();
-    if (const auto row = fmRecver_->Selection()) {
-        AddAndSet(tabBatch->recver, (*row)[0]);
-        AddAndSet(tabBatch->recacct, (*row)[1]);
-        AddAndSet(tabBatch->recbank, (*row)[2]);
-    }
+    Pick(*fmRecver_, tabBatch->recver, tabBatch->recacct, tabBatch->recbank);
 }
 
 void Tmform::SpeedButton2Click() {
-    frpayer_->Execute();
-    if (const auto row = frpayer_->Selection()) {
-        AddAndSet(tabBatch->payer, (*row)[0]);
-        AddAndSet(tabBatch->payacct, (*row)[1]);
-        AddAndSet(tabBatch->paybank, (*row)[2]);
-    }
+    Pick(*frpayer_, tabBatch->payer, tabBatch->payacct, tabBatch->paybank);
 }
 
 void Tmform::SpeedButton3Click() {

@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "lookup/formparts.h"
 #include "platform/dataset/dataset.h"
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/guard.h"
@@ -20,34 +21,19 @@ TfmBank::TfmBank(Dialogs& dialogs, QWidget* parent, const QString& resource)
     setWindowTitle(QStringLiteral("银行检索"));
     resize(654, 425);
     move(234, 149);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(14);
-    setFont(f);
+    formparts::UseFormFont(this);
 
-    GroupBox1 = new QGroupBox(QStringLiteral("检索条件："), this);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1 = formparts::Group(this, u"GroupBox1", QStringLiteral("检索条件："));
     GroupBox1->setFixedHeight(81);
-    Label1 = new QLabel(QStringLiteral("银行编号："), GroupBox1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->move(32, 48);
-    edBankcode = new QLineEdit(GroupBox1);
-    edBankcode->setObjectName(QStringLiteral("edBankcode"));
-    edBankcode->setGeometry(104, 43, 121, 22);
-    Label2 = new QLabel(QStringLiteral("银行名称："), GroupBox1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->move(256, 48);
-    edlname = new QLineEdit(GroupBox1);
-    edlname->setObjectName(QStringLiteral("edlname"));
-    edlname->setGeometry(322, 43, 199, 22);
-    SpeedButton1 = new QToolButton(GroupBox1);
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setText(QStringLiteral("检索"));
-    SpeedButton1->setAutoRaise(true);
-    SpeedButton1->setGeometry(534, 40, 57, 25);
+    Label1 = formparts::Label(GroupBox1, u"Label1", QStringLiteral("银行编号："), {32, 48});
+    edBankcode = formparts::Edit(GroupBox1, u"edBankcode", {104, 43, 121, 22});
+    Label2 = formparts::Label(GroupBox1, u"Label2", QStringLiteral("银行名称："), {256, 48});
+    edlname = formparts::Edit(GroupBox1, u"edlname", {322, 43, 199, 22});
+    SpeedButton1 =
+        formparts::SpeedButton(GroupBox1, u"SpeedButton1", QStringLiteral("检索"), {534, 40});
     setTabOrder(edBankcode, edlname);
 
-    GroupBox2 = new QGroupBox(QStringLiteral("查询结果集："), this);
-    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    GroupBox2 = formparts::Group(this, u"GroupBox2", QStringLiteral("查询结果集："));
     cds = new Dataset(this);
     cds->setObjectName(QStringLiteral("cds"));
     DataSource1 = new DataSource(this);

@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "lookup/formparts.h"
 #include "platform/dialogs/guard.h"
 #include "store/configdir.h"
 #include "store/listfile.h"
@@ -21,27 +22,16 @@ RosterPicker::RosterPicker(const Design& design, Dialogs& dialogs, const ConfigD
     setWindowTitle(QStringLiteral("名册管理"));
     resize(559, 394);
     move(318, 188);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(14);
-    setFont(f);
+    formparts::UseFormFont(this);
 
-    GroupBox1 = new QGroupBox(QStringLiteral("检索："), this);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1 = formparts::Group(this, u"GroupBox1", QStringLiteral("检索："));
     GroupBox1->setFixedHeight(89);
-    Label1 = new QLabel(QStringLiteral("姓名："), GroupBox1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->move(24, 38);
-    edname = new QLineEdit(GroupBox1);
-    edname->setObjectName(QStringLiteral("edname"));
-    edname->setGeometry(64, 35, 121, 22);
-    SpeedButton1 = new QToolButton(GroupBox1);
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setText(QStringLiteral("名册"));
-    SpeedButton1->setAutoRaise(true);
-    SpeedButton1->setGeometry(198, 36, 57, 25);
+    Label1 = formparts::Label(GroupBox1, u"Label1", QStringLiteral("姓名："), {24, 38});
+    edname = formparts::Edit(GroupBox1, u"edname", {64, 35, 121, 22});
+    SpeedButton1 =
+        formparts::SpeedButton(GroupBox1, u"SpeedButton1", QStringLiteral("名册"), {198, 36});
 
-    GroupBox2 = new QGroupBox(QStringLiteral("列表："), this);
-    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    GroupBox2 = formparts::Group(this, u"GroupBox2", QStringLiteral("列表："));
     list = new QTreeWidget(GroupBox2);
     list->setObjectName(QString::fromUtf16(design_.listName));
     list->setColumnCount(3);
