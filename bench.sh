@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the benchmarks in Release and runs them, printing every
+# figure and a summary against the goals.
+set -euo pipefail
+cd "$(dirname "$0")"
+source ./scripts_common.sh
+corppay_install
+
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORPPAY_BENCH=ON -DCORPPAY_TESTS=OFF
+cmake --build build/bench --target bank_bench -j2
+
+export QT_QPA_PLATFORM=offscreen
+build/bench/bench/bank_bench "$@"
