@@ -132,3 +132,15 @@ TEST_F(MainWindow, EmptyConfigStopsTheFirstShowWithOneErrorBox) {
     EXPECT_EQ(form.cds1.FieldCount(), 11);
     EXPECT_EQ(form.tabBatch->paybank->currentText(), QString());
 }
+
+TEST(SampleConfig, StartsWithoutAnErrorBox) {
+    // The configuration shipped beside the executable.
+    const ConfigDir config(QStringLiteral(CORPPAY_SOURCE_DIR));
+    ScriptedDialogs dialogs;
+    Tmform form(dialogs, config);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(form.ItemFieldNames->size(), 6);
+    EXPECT_EQ(form.cds2.FieldCount(), 6);
+}
