@@ -3,7 +3,9 @@
 
 #include <QDialog>
 
-class TAboutBox : public QDialog {
+#include "ui_aboutbox.h"
+
+class TAboutBox : public QDialog, public Ui::TAboutBox {
     Q_OBJECT
 public:
     explicit TAboutBox(QWidget* parent = nullptr);

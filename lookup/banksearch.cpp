@@ -17,40 +17,18 @@
 
 TfmBank::TfmBank(Dialogs& dialogs, QWidget* parent, const QString& resource)
     : QDialog(parent), dialogs_(dialogs), resource_(resource) {
-    setObjectName(QStringLiteral("fmBank"));
-    setWindowTitle(QStringLiteral("银行检索"));
-    resize(654, 425);
+    setupUi(this);
     move(234, 149);
     formparts::UseFormFont(this);
-
-    GroupBox1 = formparts::Group(this, u"GroupBox1", QStringLiteral("检索条件："));
-    GroupBox1->setFixedHeight(81);
-    Label1 = formparts::Label(GroupBox1, u"Label1", QStringLiteral("银行编号："), {32, 48});
-    edBankcode = formparts::Edit(GroupBox1, u"edBankcode", {104, 43, 121, 22});
-    Label2 = formparts::Label(GroupBox1, u"Label2", QStringLiteral("银行名称："), {256, 48});
-    edlname = formparts::Edit(GroupBox1, u"edlname", {322, 43, 199, 22});
-    SpeedButton1 =
-        formparts::SpeedButton(GroupBox1, u"SpeedButton1", QStringLiteral("检索"), {534, 40});
-    setTabOrder(edBankcode, edlname);
-
-    GroupBox2 = formparts::Group(this, u"GroupBox2", QStringLiteral("查询结果集："));
     cds = new Dataset(this);
     cds->setObjectName(QStringLiteral("cds"));
     DataSource1 = new DataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     DataSource1->SetDataSet(cds);
-    DBGrid1 = new DBGrid(GroupBox2);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->SetDialogs(&dialogs_);
     DBGrid1->SetGridReadOnly(true);
     DBGrid1->SetDataSource(DataSource1);
-    DBGrid1->setToolTip(QStringLiteral("鼠标双击选择一家银行"));
-    auto* inner = new QVBoxLayout(GroupBox2);
-    inner->addWidget(DBGrid1);
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
     const int widths[] = {100, 150, 0};
     const QString texts[] = {QStringLiteral("星澜聚川银行"), QStringLiteral("记录条数："),
                              QString()};
@@ -63,11 +41,6 @@ TfmBank::TfmBank(Dialogs& dialogs, QWidget* parent, const QString& resource)
         StatusBar1->addWidget(panels_[i], widths[i] > 0 ? 0 : 1);
     }
     panels_[0]->setAlignment(Qt::AlignCenter);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(GroupBox1);
-    layout->addWidget(GroupBox2, 1);
-    layout->addWidget(StatusBar1);
 
     connect(SpeedButton1, &QToolButton::clicked, this,
             [this] { Guarded(dialogs_, [this] { SpeedButton1Click(); }); });

@@ -5,17 +5,14 @@
 #include <QDialog>
 #include <QFile>
 
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QStatusBar;
-class QToolButton;
+#include "ui_banksearch.h"
+
 class DataSource;
 class Dataset;
 class DBGrid;
 class Dialogs;
 
-class TfmBank : public QDialog {
+class TfmBank : public QDialog, public Ui::TfmBank {
     Q_OBJECT
 public:
     explicit TfmBank(Dialogs& dialogs, QWidget* parent = nullptr,
@@ -35,15 +32,6 @@ public:
     static QString Quoted(const QString& text);
     QString PanelText(int panel) const;
 
-    QGroupBox* GroupBox1;
-    QLabel* Label1;
-    QLineEdit* edBankcode;
-    QLabel* Label2;
-    QLineEdit* edlname;
-    QToolButton* SpeedButton1;
-    QGroupBox* GroupBox2;
-    QStatusBar* StatusBar1;
-    DBGrid* DBGrid1;
     DataSource* DataSource1;
     Dataset* cds;
 

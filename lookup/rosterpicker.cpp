@@ -19,37 +19,14 @@
 RosterPicker::RosterPicker(const Design& design, Dialogs& dialogs, const ConfigDir& config,
                            QWidget* parent)
     : QDialog(parent), design_(design), dialogs_(dialogs), config_(config) {
-    setWindowTitle(QStringLiteral("名册管理"));
-    resize(559, 394);
+    setupUi(this);
     move(318, 188);
     formparts::UseFormFont(this);
-
-    GroupBox1 = formparts::Group(this, u"GroupBox1", QStringLiteral("检索："));
-    GroupBox1->setFixedHeight(89);
-    Label1 = formparts::Label(GroupBox1, u"Label1", QStringLiteral("姓名："), {24, 38});
-    edname = formparts::Edit(GroupBox1, u"edname", {64, 35, 121, 22});
-    SpeedButton1 =
-        formparts::SpeedButton(GroupBox1, u"SpeedButton1", QStringLiteral("名册"), {198, 36});
-
-    GroupBox2 = formparts::Group(this, u"GroupBox2", QStringLiteral("列表："));
-    list = new QTreeWidget(GroupBox2);
     list->setObjectName(QString::fromUtf16(design_.listName));
-    list->setColumnCount(3);
     list->setHeaderLabels(design_.captions);
-    list->setRootIsDecorated(false);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setAllColumnsShowFocus(true);
     list->header()->resizeSection(0, 100);
     list->header()->resizeSection(1, 180);
     list->header()->setStretchLastSection(true);
-    auto* inner = new QVBoxLayout(GroupBox2);
-    inner->addWidget(list);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(GroupBox1);
-    layout->addWidget(GroupBox2, 1);
 
     connect(SpeedButton1, &QToolButton::clicked, this,
             [this] { Guarded(dialogs_, [this] { SpeedButton1Click(); }); });

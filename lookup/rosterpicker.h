@@ -5,15 +5,12 @@
 #include <QDialog>
 #include <optional>
 
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QToolButton;
-class QTreeWidget;
+#include "ui_rosterpicker.h"
+
 class ConfigDir;
 class Dialogs;
 
-class RosterPicker : public QDialog {
+class RosterPicker : public QDialog, public Ui::RosterPicker {
     Q_OBJECT
 public:
     struct Design {
@@ -33,13 +30,6 @@ public:
 
     void FormShow();
     void SpeedButton1Click();
-
-    QGroupBox* GroupBox1;
-    QLabel* Label1;
-    QLineEdit* edname;
-    QToolButton* SpeedButton1;
-    QGroupBox* GroupBox2;
-    QTreeWidget* list;
 
 protected:
     void ListDblClick();

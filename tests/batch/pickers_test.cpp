@@ -37,7 +37,12 @@ TEST_F(Pickers, PayeePickerFillsThePayeeControls) {
     dir.Write(QStringLiteral("config/recvers.ini"),
               Gb("张三|6222001|星澜聚川银行|\r\n\r\n两段|6222\r\n张三 李|6222|某银行|1234\r\n"
                  "李四|6222002|中国银行成都分行|104651000001\r\n"));
-    Pick(page->SpeedButton1, recverPicker, [&] { SelectRow(recverPicker, 2); });
+    Pick(page->SpeedButton1, recverPicker, [&] {
+        SelectRow(recverPicker, 2);
+        if (qEnvironmentVariableIsSet("CORPPAY_SCREENSHOT")) {
+            recverPicker.grab().save(qEnvironmentVariable("CORPPAY_SCREENSHOT"));
+        }
+    });
     EXPECT_EQ(shownRows, 3);
     EXPECT_EQ(page->recver->currentText(), QStringLiteral("李四"));
     EXPECT_EQ(page->recacct->currentText(), QStringLiteral("6222002"));
