@@ -22,166 +22,27 @@
 #include "store/listfile.h"
 #include "store/record.h"
 
-namespace {
-
-const QStringList kPurposes = {
-    QStringLiteral("工资，奖金"),
-    QStringLiteral("稿费，演出费等劳务费"),
-    QStringLiteral("债券、期货、信托等投资的本金和收益"),
-    QStringLiteral("个人债权或产权收益"),
-    QStringLiteral("个人贷款转存"),
-    QStringLiteral("证券交易结算资金和期货交易保证金"),
-    QStringLiteral("继承、赠予款项"),
-    QStringLiteral("保险理赔、保费退还等款项"),
-    QStringLiteral("纳税退还"),
-    QStringLiteral("农、副、矿等产品销售收入"),
-    QStringLiteral("其他合法款项"),
-};
-
-template <typename T>
-T* Named(T* widget, const char16_t* name) {
-    widget->setObjectName(QString::fromUtf16(name));
-    return widget;
-}
-
-QComboBox* Combo(const char16_t* name, bool editable, int maxLength = 0) {
-    auto* box = Named(new QComboBox, name);
-    box->setEditable(editable);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    if (editable && maxLength > 0) {
-        box->lineEdit()->setMaxLength(maxLength);
-    }
-    return box;
-}
-
-QToolButton* SpeedButton(const char16_t* name, const QString& caption) {
-    auto* b = Named(new QToolButton, name);
-    b->setText(caption);
-    b->setAutoRaise(true);
-    b->setFixedSize(57, 25);
-    return b;
-}
-
-}  // namespace
-
 BatchPage::BatchPage(Context context, QWidget* parent) : QWidget(parent), ctx_(std::move(context)) {
-    BuildForm();
+    SetUpForm();
     Wire();
 }
 
-void BatchPage::BuildForm() {
-    GroupBox1 = Named(new QGroupBox(QStringLiteral("单笔信息录入：")), u"GroupBox1");
-    edseq = Named(new QLineEdit(QStringLiteral("1")), u"edseq");
-    edseq->setReadOnly(true);
-    UpDown1 = Named(new UpDown, u"UpDown1");
+void BatchPage::SetUpForm() {
+    setupUi(this);
+    payacct->lineEdit()->setMaxLength(20);
+    use->lineEdit()->setMaxLength(30);
+    use->setCurrentIndex(-1);
+    // The phone number is kept on the form but never used.
+    edphone->setVisible(false);
+    entryLayout->itemAtPosition(entryLayout->rowCount() - 1, 0)->widget()->setVisible(false);
+    entryLayout->setColumnStretch(1, 1);
     UpDown1->SetRange(0, 100);
     UpDown1->SetPosition(0);
-    payer = Combo(u"payer", true);
-    SpeedButton2 = SpeedButton(u"SpeedButton2", QStringLiteral("名册"));
-    payacct = Combo(u"payacct", true, 20);
-    paybank = Combo(u"paybank", true);
-    recobject = Combo(u"recobject", false);
-    recobject->addItems({QStringLiteral("公司"), QStringLiteral("私人")});
-    recobject->setCurrentIndex(0);
-    cross = Named(new QCheckBox(QStringLiteral("跨行")), u"cross");
-    recver = Combo(u"recver", true);
-    SpeedButton1 = SpeedButton(u"SpeedButton1", QStringLiteral("名册"));
-    recacct = Combo(u"recacct", true);
-    recbank = Combo(u"recbank", true);
-    recbank->setEnabled(false);
-    SpeedButton3 = SpeedButton(u"SpeedButton3", QStringLiteral("银行"));
-    SpeedButton3->setEnabled(false);
-    cbcur = Combo(u"cbcur", false);
-    cbcur->addItem(QStringLiteral("人民币"));
-    cbcur->setEnabled(false);
-    amt = Named(new TNumEditNew, u"amt");
     amt->SetDialogs(&ctx_.dialogs);
-    use = Combo(u"use", true, 30);
-    use->addItems(kPurposes);
-    use->setCurrentIndex(-1);
-    recbankcode = Named(new QLineEdit, u"recbankcode");
-    recbankcode->setReadOnly(true);
-    recbankcode->setEnabled(false);
-    remittype = Combo(u"remittype", false);
-    remittype->addItems({QStringLiteral("加急"), QStringLiteral("普通")});
-    edremark = Named(new QLineEdit, u"edremark");
-    edremark->setMaxLength(20);
-    edphone = Named(new QLineEdit, u"edphone");
-    edphone->setVisible(false);
-
-    auto* grid = new QGridLayout;
-    int row = 0;
-    auto addRow = [&](const QString& label, QWidget* control, QWidget* extra = nullptr) {
-        grid->addWidget(new QLabel(label), row, 0, Qt::AlignRight);
-        grid->addWidget(control, row, 1);
-        if (extra) {
-            grid->addWidget(extra, row, 2);
-        }
-        ++row;
-    };
-    auto* seqBox = new QHBoxLayout;
-    seqBox->addWidget(edseq);
-    seqBox->addWidget(UpDown1);
-    seqBox->setSpacing(0);
-    auto* seqWidget = new QWidget;
-    seqWidget->setLayout(seqBox);
-    seqBox->setContentsMargins(0, 0, 0, 0);
-    addRow(QStringLiteral("指令序号：1*"), seqWidget);
-    addRow(QStringLiteral("付款人名称：*"), payer, SpeedButton2);
-    addRow(QStringLiteral("付款人账号：*"), payacct);
-    addRow(QStringLiteral("付款账号开户行：*"), paybank);
-    addRow(QStringLiteral("收款对象：*"), recobject);
-    addRow(QStringLiteral("跨行支付：*"), cross);
-    addRow(QStringLiteral("收款人名称：*"), recver, SpeedButton1);
-    addRow(QStringLiteral("收款人账号：*"), recacct);
-    addRow(QStringLiteral("收款账号开户行：*"), recbank, SpeedButton3);
-    auto* amountBox = new QHBoxLayout;
-    amountBox->setContentsMargins(0, 0, 0, 0);
-    amountBox->addWidget(cbcur);
-    amountBox->addWidget(amt, 1);
-    auto* amountWidget = new QWidget;
-    amountWidget->setLayout(amountBox);
-    addRow(QStringLiteral("金额：*"), amountWidget);
-    addRow(QStringLiteral("付款用途：*"), use, recbankcode);
-    addRow(QStringLiteral("汇款方式：*"), remittype);
-    addRow(QStringLiteral("备注："), edremark);
-    addRow(QStringLiteral("短信通知手机号码："), edphone);
-    grid->itemAtPosition(row - 1, 0)->widget()->setVisible(false);
-    grid->setColumnStretch(1, 1);
-
-    Button1 = Named(new QPushButton(QStringLiteral("增加指令")), u"Button1");
-    Button2 = Named(new QPushButton(QStringLiteral("修改指令")), u"Button2");
-    Button3 = Named(new QPushButton(QStringLiteral("删除指令")), u"Button3");
-    Button4 = Named(new QPushButton(QStringLiteral("复位")), u"Button4");
-    Button5 = Named(new QPushButton(QStringLiteral("数据导出")), u"Button5");
-    Button6 = Named(new QPushButton(QStringLiteral("数据导入")), u"Button6");
-    Button19 = Named(new QPushButton(QStringLiteral("打印转账")), u"Button19");
-    auto* buttons = new QGridLayout;
-    buttons->addWidget(Button1, 0, 0);
-    buttons->addWidget(Button2, 0, 1);
-    buttons->addWidget(Button3, 0, 2);
-    buttons->addWidget(Button4, 0, 3);
-    buttons->addWidget(Button5, 1, 0);
-    buttons->addWidget(Button6, 1, 1);
-    buttons->addWidget(Button19, 1, 2);
-
-    auto* left = new QVBoxLayout(GroupBox1);
-    left->addLayout(grid);
-    left->addLayout(buttons);
-    left->addStretch(1);
-
-    GroupBox2 = Named(new QGroupBox(QStringLiteral("数据集：")), u"GroupBox2");
-    DBGrid1 = Named(new DBGrid, u"DBGrid1");
     DBGrid1->SetDialogs(&ctx_.dialogs);
     QPalette pal = DBGrid1->palette();
     pal.setColor(QPalette::Base, pal.color(QPalette::ToolTipBase));
     DBGrid1->setPalette(pal);
-    auto* right = new QVBoxLayout(GroupBox2);
-    right->addWidget(DBGrid1);
-
-    auto* page = new QHBoxLayout(this);
-    page->addWidget(GroupBox1, 1);
-    page->addWidget(GroupBox2, 1);
 }
 
 void BatchPage::Wire() {

@@ -7,21 +7,14 @@
 #include <optional>
 
 #include "platform/dialogs/dialogs.h"
+#include "ui_batchpage.h"
 
-class QCheckBox;
 class QComboBox;
-class QGroupBox;
-class QLineEdit;
-class QPushButton;
-class QToolButton;
 class ConfigDir;
 class DataSource;
 class Dataset;
-class DBGrid;
-class TNumEditNew;
-class UpDown;
 
-class BatchPage : public QWidget {
+class BatchPage : public QWidget, public Ui::BatchPage {
     Q_OBJECT
 public:
     struct Context {
@@ -59,40 +52,8 @@ public:
     void RememberPayee();
     void LearnPayees();
 
-    // The components, named as on the form.
-    QGroupBox* GroupBox1;
-    QLineEdit* edseq;
-    UpDown* UpDown1;
-    QComboBox* payer;
-    QToolButton* SpeedButton2;
-    QComboBox* payacct;
-    QComboBox* paybank;
-    QComboBox* recobject;
-    QCheckBox* cross;
-    QComboBox* recver;
-    QToolButton* SpeedButton1;
-    QComboBox* recacct;
-    QComboBox* recbank;
-    QToolButton* SpeedButton3;
-    QComboBox* cbcur;
-    TNumEditNew* amt;
-    QComboBox* use;
-    QLineEdit* recbankcode;
-    QComboBox* remittype;
-    QLineEdit* edremark;
-    QLineEdit* edphone;
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QPushButton* Button3;
-    QPushButton* Button4;
-    QPushButton* Button5;
-    QPushButton* Button6;
-    QPushButton* Button19;
-    QGroupBox* GroupBox2;
-    DBGrid* DBGrid1;
-
 private:
-    void BuildForm();
+    void SetUpForm();
     void Wire();
     // Runs a handler under the program-wide error box.
     void Handle(const std::function<void()>& handler);
