@@ -4,15 +4,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QStatusBar>
-#include <QTabWidget>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 #include "app/aboutbox.h"
 #include "batch/batchpage.h"
@@ -25,14 +20,9 @@
 #include "store/listfile.h"
 #include "store/record.h"
 
-namespace {
-const QString kCaption = QStringLiteral("星澜聚川银行企业网银批量支付工具【2014版】 ");
-}  // namespace
-
 Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), config_(config) {
-    setObjectName(QStringLiteral("mform"));
-    setWindowTitle(kCaption);
+    setupUi(this);
     cds1.setObjectName(QStringLiteral("cds1"));
     cds2.setObjectName(QStringLiteral("cds2"));
     cds3.setObjectName(QStringLiteral("cds3"));
@@ -48,27 +38,25 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
     OpenDialog1.filter = filter;
     dialogs_.SetParentWindow(this);
 
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    tabBatch = new BatchPage({cds1, DataSource1, dialogs_, config_, SaveDialog1, OpenDialog1,
-                              [this](const QString& text) { SetPanelText(1, text); }});
-    tabBatch->setObjectName(QStringLiteral("tabBatch"));
-    tabBatch->DBGrid1->SetDataSource(&DataSource1);
-    PageControl1->addTab(tabBatch, QStringLiteral("批量支付"));
-    BuildSalaryPage();
-    TabSheet1 = new QWidget;
-    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    PageControl1->addTab(TabSheet1, QStringLiteral("参数管理"));
-    setCentralWidget(PageControl1);
+    batchPage = new BatchPage({cds1, DataSource1, dialogs_, config_, SaveDialog1, OpenDialog1,
+                               [this](const QString& text) { SetPanelText(1, text); }},
+                              tabBatch);
+    batchPage->DBGrid1->SetDataSource(&DataSource1);
+    batchLayout->addWidget(batchPage);
+    for (DBGrid* grid : {DBGrid2, DBGrid3}) {
+        grid->SetDialogs(&dialogs_);
+    }
+    DBGrid2->SetDataSource(&DataSource2);
+    DBGrid3->SetDataSource(&DataSource3);
 
-    BuildMenu();
+    WireMenu();
     BuildStatusBar();
 
-    connect(tabBatch->SpeedButton1, &QToolButton::clicked, this,
+    connect(batchPage->SpeedButton1, &QToolButton::clicked, this,
             [this] { Handle([this] { SpeedButton1Click(); }); });
-    connect(tabBatch->SpeedButton2, &QToolButton::clicked, this,
+    connect(batchPage->SpeedButton2, &QToolButton::clicked, this,
             [this] { Handle([this] { SpeedButton2Click(); }); });
-    connect(tabBatch->SpeedButton3, &QToolButton::clicked, this,
+    connect(batchPage->SpeedButton3, &QToolButton::clicked, this,
             [this] { Handle([this] { SpeedButton3Click(); }); });
     FormCreate();
 }
@@ -84,58 +72,25 @@ void Tmform::SetDialogs(TfmRecver* recver, Tfrpayer* payer, TfmBank* bank, TAbou
     aboutBox_ = about;
 }
 
-void Tmform::BuildSalaryPage() {
-    tabSalary = new QWidget;
-    tabSalary->setObjectName(QStringLiteral("tabSalary"));
-    auto* itemsBox = new QGroupBox(QStringLiteral("单笔信息录入："));
-    itemsBox->setObjectName(QStringLiteral("GroupBox3"));
-    itemsBox->setFixedWidth(320);
-    DBGrid3 = new DBGrid;
-    DBGrid3->setObjectName(QStringLiteral("DBGrid3"));
-    DBGrid3->SetDialogs(&dialogs_);
-    DBGrid3->SetDataSource(&DataSource3);
-    (new QVBoxLayout(itemsBox))->addWidget(DBGrid3);
-    auto* tableBox = new QGroupBox(QStringLiteral("数据集："));
-    tableBox->setObjectName(QStringLiteral("GroupBox4"));
-    DBGrid2 = new DBGrid;
-    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
-    DBGrid2->SetDialogs(&dialogs_);
-    DBGrid2->SetDataSource(&DataSource2);
-    (new QVBoxLayout(tableBox))->addWidget(DBGrid2);
-    auto* layout = new QHBoxLayout(tabSalary);
-    layout->addWidget(itemsBox);
-    layout->addWidget(tableBox, 1);
-    PageControl1->addTab(tabSalary, QStringLiteral("工资代发"));
-}
-
-void Tmform::BuildMenu() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
-    N1 = bar->addMenu(QStringLiteral("文件 "));
-    N1->setObjectName(QStringLiteral("N1"));
-    auto item = [this](QMenu* menu, const char16_t* name, const QString& caption,
-                       void (Tmform::*handler)()) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(QString::fromUtf16(name));
-        connect(a, &QAction::triggered, this,
-                [this, handler] { Handle([&] { (this->*handler)(); }); });
-        return a;
+void Tmform::WireMenu() {
+    const std::pair<QAction*, void (Tmform::*)()> items[] = {
+        {N4, &Tmform::N4Click}, {N5, &Tmform::N5Click}, {N6, &Tmform::N6Click},
+        {N8, &Tmform::N8Click}, {N3, &Tmform::N3Click}, {N9, &Tmform::N9Click},
     };
-    N4 = item(N1, u"N4", QStringLiteral("批量支付"), &Tmform::N4Click);
-    N5 = item(N1, u"N5", QStringLiteral("工资代发"), &Tmform::N5Click);
-    N6 = item(N1, u"N6", QStringLiteral("参数管理"), &Tmform::N6Click);
-    N7 = N1->addSeparator();
-    N7->setObjectName(QStringLiteral("N7"));
-    N8 = item(N1, u"N8", QStringLiteral("退出"), &Tmform::N8Click);
-    N2 = bar->addMenu(QStringLiteral("帮助"));
-    N2->setObjectName(QStringLiteral("N2"));
-    N3 = item(N2, u"N3", QStringLiteral("关于"), &Tmform::N3Click);
-    N9 = item(N2, u"N9", QStringLiteral("注册"), &Tmform::N9Click);
+    for (const auto& [action, handler] : items) {
+        connect(action, &QAction::triggered, this,
+                [this, handler] { Handle([&] { (this->*handler)(); }); });
+    }
+    for (QAction* a : N1->actions()) {
+        if (a->isSeparator()) {
+            N7 = a;
+            N7->setObjectName(QStringLiteral("N7"));
+        }
+    }
 }
 
 void Tmform::BuildStatusBar() {
-    QStatusBar* bar = statusBar();
-    bar->setObjectName(QStringLiteral("StatusBar1"));
+    QStatusBar* bar = StatusBar1;
     const int widths[] = {200, 150, 50};
     const QString texts[] = {QStringLiteral("星澜聚川银行"), QStringLiteral("记录笔数："),
                              QStringLiteral("系统日期")};
@@ -181,18 +136,18 @@ void Tmform::showEvent(QShowEvent* event) {
 
 void Tmform::FormShow() {
     ItemFieldNames.emplace();
-    tabBatch->DBGrid1->ClearColumns();
-    tabBatch->remittype->setCurrentIndex(1);
+    batchPage->DBGrid1->ClearColumns();
+    batchPage->remittype->setCurrentIndex(1);
     CreateTables();
     DataSource1.SetDataSet(&cds1);
     SetGridTitles();
     LoadSalaryItems();
-    tabBatch->recbank->setEditText(QString::fromUtf16(instructions::kOwnBank));
-    tabBatch->paybank->setEditText(QString::fromUtf16(instructions::kOwnBank));
+    batchPage->recbank->setEditText(QString::fromUtf16(instructions::kOwnBank));
+    batchPage->paybank->setEditText(QString::fromUtf16(instructions::kOwnBank));
     cds3.First();
     LoadParameters();
     PageControl1->setCurrentIndex(0);
-    tabBatch->amt->Clear();
+    batchPage->amt->Clear();
     DBGrid3->SetColumnReadOnly(0, true);
     DBGrid3->SetColumnReadOnly(1, true);
 }
@@ -202,7 +157,7 @@ void Tmform::FormDestroy() {
 }
 
 void Tmform::CreateTables() {
-    tabBatch->CreateTable();
+    batchPage->CreateTable();
     cds3.ClearFieldDefs();
     cds3.AddFieldDef(QStringLiteral("seq"), true, 2);
     cds3.AddFieldDef(QStringLiteral("subject"), true, 16);
@@ -211,7 +166,7 @@ void Tmform::CreateTables() {
 }
 
 void Tmform::SetGridTitles() {
-    tabBatch->SetGridTitles();
+    batchPage->SetGridTitles();
     const QStringList titles = QStringLiteral("序号,项目名称,项目数据").split(u',');
     for (int i = 0; i < DBGrid3->ColumnCount() && i < titles.size(); ++i) {
         DBGrid3->SetColumnTitle(i, titles[i]);
@@ -291,18 +246,18 @@ void Pick(RosterPicker& picker, QComboBox* name, QComboBox* account, QComboBox* 
 }  // namespace
 
 void Tmform::SpeedButton1Click() {
-    Pick(*fmRecver_, tabBatch->recver, tabBatch->recacct, tabBatch->recbank);
+    Pick(*fmRecver_, batchPage->recver, batchPage->recacct, batchPage->recbank);
 }
 
 void Tmform::SpeedButton2Click() {
-    Pick(*frpayer_, tabBatch->payer, tabBatch->payacct, tabBatch->paybank);
+    Pick(*frpayer_, batchPage->payer, batchPage->payacct, batchPage->paybank);
 }
 
 void Tmform::SpeedButton3Click() {
     fmBank_->Execute();
     Dataset* cds = fmBank_->cds;
     if (!cds->IsEmpty()) {
-        tabBatch->recbank->setEditText(cds->Fields(1).AsString());
-        tabBatch->recbankcode->setText(cds->Fields(0).AsString());
+        batchPage->recbank->setEditText(cds->Fields(1).AsString());
+        batchPage->recbankcode->setText(cds->Fields(0).AsString());
     }
 }

@@ -9,19 +9,16 @@
 #include "platform/dataset/dataset.h"
 #include "platform/dialogs/dialogs.h"
 #include "store/configdir.h"
+#include "ui_mainwindow.h"
 
-class QAction;
 class QLabel;
-class QMenu;
-class QTabWidget;
 class BatchPage;
-class DBGrid;
 class TAboutBox;
 class TfmBank;
 class TfmRecver;
 class Tfrpayer;
 
-class Tmform : public QMainWindow {
+class Tmform : public QMainWindow, public Ui::Tmform {
     Q_OBJECT
 public:
     Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent = nullptr);
@@ -53,16 +50,9 @@ public:
     QString PanelText(int panel) const;
     void SetPanelText(int panel, const QString& text);
 
-    // Components.
-    QTabWidget* PageControl1;
-    BatchPage* tabBatch;
-    QWidget* tabSalary;
-    QWidget* TabSheet1;
-    QMenu* N1;
-    QMenu* N2;
-    QAction *N3, *N4, *N5, *N6, *N7, *N8, *N9;
-    DBGrid* DBGrid2;
-    DBGrid* DBGrid3;
+    // Components beside those of the form: the batch page on tabBatch, the menu separator.
+    BatchPage* batchPage;
+    QAction* N7;
 
     Dataset cds1;
     Dataset cds2;
@@ -79,9 +69,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void BuildMenu();
+    void WireMenu();
     void BuildStatusBar();
-    void BuildSalaryPage();
     void Handle(const std::function<void()>& handler);
 
     Dialogs& dialogs_;

@@ -91,7 +91,7 @@ TEST_F(MainWindow, FirstShowBuildsTablesAndGridTitles) {
     WriteSampleConfig();
     Show();
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
-    DBGrid* grid = form.tabBatch->DBGrid1;
+    DBGrid* grid = form.batchPage->DBGrid1;
     QStringList titles;
     for (int i = 0; i < grid->ColumnCount(); ++i) {
         titles.append(grid->model()->headerData(i, Qt::Horizontal).toString());
@@ -102,9 +102,9 @@ TEST_F(MainWindow, FirstShowBuildsTablesAndGridTitles) {
     EXPECT_EQ(form.cds1.FieldByName(QStringLiteral("remittype")).DisplayLabel(),
               QStringLiteral("方式"));
     EXPECT_EQ(form.cds1.FieldCount(), 11);
-    EXPECT_EQ(form.tabBatch->remittype->currentText(), QStringLiteral("普通"));
-    EXPECT_EQ(form.tabBatch->recbank->currentText(), QStringLiteral("星澜聚川银行"));
-    EXPECT_EQ(form.tabBatch->paybank->currentText(), QStringLiteral("星澜聚川银行"));
+    EXPECT_EQ(form.batchPage->remittype->currentText(), QStringLiteral("普通"));
+    EXPECT_EQ(form.batchPage->recbank->currentText(), QStringLiteral("星澜聚川银行"));
+    EXPECT_EQ(form.batchPage->paybank->currentText(), QStringLiteral("星澜聚川银行"));
     EXPECT_EQ(form.cds3.RecordCount(), 3);
     EXPECT_EQ(form.cds3.RecNo(), 0);
     EXPECT_EQ(*form.ItemFieldNames, QStringList({QStringLiteral("name"), QStringLiteral("deptname"),
@@ -130,7 +130,7 @@ TEST_F(MainWindow, EmptyConfigStopsTheFirstShowWithOneErrorBox) {
     EXPECT_EQ(form.PageControl1->currentIndex(), 0);
     // The batch table was created before the failing step; later steps did not run.
     EXPECT_EQ(form.cds1.FieldCount(), 11);
-    EXPECT_EQ(form.tabBatch->paybank->currentText(), QString());
+    EXPECT_EQ(form.batchPage->paybank->currentText(), QString());
 }
 
 TEST(SampleConfig, StartsWithoutAnErrorBox) {

@@ -78,5 +78,5 @@ protected:
     Tfrpayer payerPicker{dialogs, config, &form};
     TfmBank bank{dialogs, &form};
     TAboutBox about{&form};
-    BatchPage* page = form.tabBatch;
+    BatchPage* page = form.batchPage;
 };
