@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace {
@@ -30,8 +31,10 @@ bool RunFileDialog(QWidget* parent, FileDialogState& state, QFileDialog::AcceptM
     dialog.setObjectName(state.objectName);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
-                                                       : QFileDialog::ExistingFile);
+    // As the program's dialogs always did: no overwrite prompt, and a typed name is returned
+    // even when no such file exists (reading it then reports the missing file).
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     const QStringList filters = QtDialogs::NameFilters(state.filter);
     dialog.setNameFilters(filters);
     if (state.filterIndex >= 1 && state.filterIndex <= filters.size()) {
@@ -47,7 +50,14 @@ bool RunFileDialog(QWidget* parent, FileDialogState& state, QFileDialog::AcceptM
         if (info.isAbsolute()) {
             dialog.setDirectory(info.absolutePath());
         }
-        dialog.selectFile(info.fileName());
+        // The proposed name goes into the name box only: selecting it in the file list would
+        // happen once the directory has been read, and could then override a name the user
+        // typed in the meantime.
+        if (auto* nameEdit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            nameEdit->setText(info.fileName());
+        } else {
+            dialog.selectFile(info.fileName());
+        }
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return false;

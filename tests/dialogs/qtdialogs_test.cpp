@@ -1,0 +1,130 @@
+#include "platform/dialogs/qtdialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/dialogs/guard.h"
+#include "platform/text/apperror.h"
+#include "tests/common/testdir.h"
+
+namespace {
+
+// Runs check() on the modal window as soon as it is up.
+template <typename W>
+void WhenShown(const std::function<void(W*)>& check) {
+    QTimer::singleShot(0, [check] {
+        W* window = qobject_cast<W*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        check(window);
+    });
+}
+
+struct Box {
+    QString caption, text, button;
+    QMessageBox::Icon icon;
+    QString objectName;
+};
+
+Box Seen(QMessageBox* box) {
+    const QList<QAbstractButton*> buttons = box->buttons();
+    return {box->windowTitle(), box->text(), buttons.size() == 1 ? buttons[0]->text() : QString(),
+            box->icon(), box->objectName()};
+}
+
+}  // namespace
+
+TEST(QtDialogs, MessageBoxesHaveTheirCaptionIconAndOneOkButton) {
+    QtDialogs dialogs;
+    struct Case {
+        std::function<void()> show;
+        QString caption;
+        QMessageBox::Icon icon;
+        QString text;
+    } cases[] = {
+        {[&] { dialogs.Warning(QStringLiteral("w！")); }, QStringLiteral("Warning"),
+         QMessageBox::Warning, QStringLiteral("w！")},
+        {[&] { dialogs.Information(QStringLiteral("i")); }, QStringLiteral("Information"),
+         QMessageBox::Information, QStringLiteral("i")},
+        {[&] { dialogs.Error(QStringLiteral("e")); }, QStringLiteral("Error"),
+         QMessageBox::Critical, QStringLiteral("e")},
+        {[&] { dialogs.Plain(QStringLiteral("p")); }, Dialogs::ApplicationTitle(),
+         QMessageBox::NoIcon, QStringLiteral("p")},
+        {[&] { Guarded(dialogs, [] { throw AppError(QStringLiteral("增加失败！")); }); },
+         Dialogs::ApplicationTitle(), QMessageBox::Critical, QStringLiteral("增加失败！.")},
+        {[&] { Guarded(dialogs, [] { throw AppError(QStringLiteral("ends with a dot.")); }); },
+         Dialogs::ApplicationTitle(), QMessageBox::Critical, QStringLiteral("ends with a dot.")},
+    };
+    for (const Case& c : cases) {
+        Box seen;
+        WhenShown<QMessageBox>([&](QMessageBox* box) {
+            seen = Seen(box);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        c.show();
+        EXPECT_EQ(seen.caption, c.caption);
+        EXPECT_EQ(seen.text, c.text);
+        EXPECT_EQ(seen.icon, c.icon);
+        EXPECT_EQ(seen.button, QStringLiteral("OK"));
+    }
+    EXPECT_EQ(Dialogs::ApplicationTitle(), QStringLiteral("dialogs_test"));
+}
+
+TEST(QtDialogs, OkCancelBoxAnswers) {
+    QtDialogs dialogs;
+    for (bool ok : {true, false}) {
+        WhenShown<QMessageBox>([&](QMessageBox* box) {
+            EXPECT_EQ(box->windowTitle(), QStringLiteral("提示窗口"));
+            box->button(ok ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+        });
+        EXPECT_EQ(
+            dialogs.OkCancel(QStringLiteral("提示窗口"), QStringLiteral("您输入的格式不正确")), ok);
+    }
+}
+
+TEST(QtDialogs, FileDialogsReturnTheTypedNameWithoutPrompts) {
+    TestDir dir;
+    dir.Write(QStringLiteral("old.txt"), "x");
+    QtDialogs dialogs;
+    FileDialogState save{QStringLiteral("SaveDialog1"),
+                         QStringLiteral("文本文件|*.txt|CSV文本|*.csv|EXCEL文件|*.xls"), 1,
+                         QString(), dir.Path(QStringLiteral("easy2026-12-10.txt"))};
+    // An existing file is replaced without a question.
+    WhenShown<QFileDialog>([&](QFileDialog* d) {
+        EXPECT_EQ(d->objectName(), QStringLiteral("SaveDialog1"));
+        EXPECT_EQ(d->nameFilters().size(), 3);
+        EXPECT_EQ(d->selectedNameFilter(), QStringLiteral("文本文件 (*.txt)"));
+        QLineEdit* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->text(), QStringLiteral("easy2026-12-10.txt"));
+        name->setText(QStringLiteral("old.txt"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    ASSERT_TRUE(dialogs.Save(save));
+    EXPECT_EQ(save.fileName, dir.Path(QStringLiteral("old.txt")));
+
+    // The open dialog returns a typed name of a missing file; the extension is added.
+    FileDialogState open{QStringLiteral("OpenDialog1"), save.filter, 1, QStringLiteral("*.TXT"),
+                         dir.Path(QStringLiteral("old.txt"))};
+    WhenShown<QFileDialog>([&](QFileDialog* d) {
+        QLineEdit* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        // The user types into the focused name box.
+        QApplication::setActiveWindow(d);
+        name->setFocus();
+        name->selectAll();
+        QTest::keyClicks(name, QStringLiteral("missing"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    ASSERT_TRUE(dialogs.Open(open));
+    EXPECT_EQ(open.fileName, dir.Path(QStringLiteral("missing.TXT")));
+
+    WhenShown<QFileDialog>([](QFileDialog* d) { d->reject(); });
+    EXPECT_FALSE(dialogs.Open(open));
+}
