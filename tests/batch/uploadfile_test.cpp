@@ -223,3 +223,17 @@ TEST(UploadLine, FormatAndCheck) {
             << amount;
     }
 }
+
+TEST_F(Upload, TenThousandLinesImportWhole) {
+    QByteArray file;
+    for (int i = 0; i < 10000; ++i) {
+        file += Gb("P|6230001|") + QByteArray::number(6222000000 + i % 50) +
+                Gb("|王五|星澜聚川银行|星澜聚川银行||1.00|工资，奖金|N|\r\n");
+    }
+    Import(file);
+    EXPECT_EQ(dialogs.messages.last().text, QStringLiteral("导入完毕！"));
+    EXPECT_EQ(form.cds1.RecordCount(), 10000);
+    EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数：10000"));
+    // Fifty accounts, each learned once.
+    EXPECT_EQ(Roster().count("\r\n"), 2 + 50);
+}
