@@ -37,6 +37,15 @@ void DatasetModel::Connect() {
     connections_ << connect(ds, &Dataset::RowAboutToBeRemoved, this,
                             [this](int row) { beginRemoveRows({}, row, row); });
     connections_ << connect(ds, &Dataset::RowRemoved, this, [this](int) { endRemoveRows(); });
+    connections_ << connect(ds, &Dataset::CursorMoved, this, [this](int row) {
+        const int count = rowCount();
+        for (int r : {indicatorRow_, row}) {
+            if (r >= 0 && r < count) {
+                emit headerDataChanged(Qt::Vertical, r, r);
+            }
+        }
+        indicatorRow_ = row;
+    });
     connections_ << connect(ds, &Dataset::RowChanged, this, [this](int row) {
         if (row >= 0 && columns_ > 0) {
             emit dataChanged(index(row, 0), index(row, columns_ - 1));
@@ -76,7 +85,8 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
         }
         return dataset_->DisplayLabel(section);
     }
-    return {};
+    // The row indicator marks the current row.
+    return section == dataset_->RecNo() ? QStringLiteral("▶") : QString();
 }
 
 Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const {

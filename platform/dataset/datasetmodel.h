@@ -39,5 +39,6 @@ private:
     Dialogs* dialogs_ = nullptr;
     bool readOnly_ = false;
     int columns_ = 0;
+    int indicatorRow_ = -1;  // the row whose indicator is shown
     QList<QMetaObject::Connection> connections_;
 };

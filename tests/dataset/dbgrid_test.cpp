@@ -65,6 +65,12 @@ TEST_F(Grid, CurrentRowFollowsTheCursorAndTheCursorTheUser) {
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(ds.RecNo(), 1);
     EXPECT_EQ(ds.Fields(0).AsString(), QStringLiteral("b"));
+    // The row indicator marks the current row only.
+    QStringList indicators;
+    for (int r = 0; r < 3; ++r) {
+        indicators.append(grid.model()->headerData(r, Qt::Vertical).toString());
+    }
+    EXPECT_EQ(indicators, QStringList({QString(), QStringLiteral("▶"), QString()}));
     ds.Delete();
     EXPECT_EQ(grid.currentIndex().row(), 1);
     EXPECT_EQ(grid.model()->data(grid.currentIndex()).toString(), QStringLiteral("c"));
