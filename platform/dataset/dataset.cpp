@@ -275,21 +275,8 @@ void Dataset::Cancel() {
         state_ = State::Browse;
         emit RowChanged(cursor_);
     } else if (state_ == State::Insert) {
-        const int row = cursor_;
-        const std::size_t physical = Physical(row);
-        emit RowAboutToBeRemoved(row);
-        for (ColumnData& column : columns_) {
-            column.Erase(physical);
-        }
-        --rowCount_;
-        if (visible_) {
-            visible_->erase(visible_->begin() + row);
-        }
         state_ = State::Browse;
-        emit RowRemoved(row);
-        const int count = RecordCount();
-        eof_ = count == 0;
-        SetCursor(std::min(row, count - 1));
+        RemoveCurrentRow();
     }
 }
 
@@ -299,6 +286,10 @@ void Dataset::Delete() {
     if (IsEmpty()) {
         throw AppError(QString::fromUtf16(msg::kEmptyDataset));
     }
+    RemoveCurrentRow();
+}
+
+void Dataset::RemoveCurrentRow() {
     const int row = cursor_;
     const std::size_t physical = Physical(row);
     emit RowAboutToBeRemoved(row);
@@ -317,6 +308,7 @@ void Dataset::Delete() {
     emit RowRemoved(row);
     const int count = RecordCount();
     eof_ = count == 0;
+    // The next row becomes current, or the last one when the removed row was the last.
     SetCursor(std::min(row, count - 1));
 }
 

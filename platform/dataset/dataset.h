@@ -125,6 +125,7 @@ private:
     void RequireCurrent() const;
     std::size_t Physical(int visibleRow) const;
     void Refilter();
+    void RemoveCurrentRow();
     void SetCursor(int visibleRow);
     template <typename Change>
     void ResetWith(Change change);
