@@ -15,7 +15,7 @@ private:
     mutable QByteArray utf8_;
 };
 
-// The runtime's message texts; %1 stands where the original texts had %s or %d.
+// The runtime's message texts; %1 stands for the name, path or number each one reports.
 namespace msg {
 inline constexpr char16_t kCannotOpenFile[] = u"Cannot open file %1";
 inline constexpr char16_t kCannotCreateFile[] = u"Cannot create file %1";
