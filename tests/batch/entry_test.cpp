@@ -192,3 +192,15 @@ TEST_F(Entry, SpinnerShowsItsPosition) {
     QTest::mouseClick(page->UpDown1->DownButton(), Qt::LeftButton);
     EXPECT_EQ(page->edseq->text(), QStringLiteral("1"));
 }
+
+TEST_F(Entry, AmountTypedIntoTheBoxIsStoredInPlainForm) {
+    Fill(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("0"));
+    page->amt->Clear();
+    QApplication::setActiveWindow(&form);
+    page->amt->setFocus();
+    QTest::keyClicks(page->amt, QStringLiteral("12345.6"));
+    EXPECT_EQ(page->amt->text(), QStringLiteral("12,345.60"));
+    Click(page->Button1);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("增加成功！")});
+    EXPECT_EQ(Field("amt"), QStringLiteral("12345.60"));
+}
