@@ -1,13 +1,8 @@
 #include "app/mainwindow.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDate>
 #include <QLabel>
-#include <QLineEdit>
-#include <QStatusBar>
-#include <QToolButton>
 
 #include "app/aboutbox.h"
 #include "batch/batchpage.h"

@@ -1,13 +1,8 @@
 #include "lookup/banksearch.h"
 
 #include <QDate>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QStatusBar>
-#include <QToolButton>
-#include <QVBoxLayout>
 
 #include "lookup/formparts.h"
 #include "platform/dataset/dataset.h"

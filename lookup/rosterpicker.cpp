@@ -1,14 +1,8 @@
 #include "lookup/rosterpicker.h"
 
 #include <QEvent>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QToolButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 #include "lookup/formparts.h"
 #include "platform/dialogs/guard.h"

@@ -393,7 +393,12 @@ QString Dataset::DisplayLabel(int field) const {
 }
 
 void Dataset::SetDisplayLabel(int field, const QString& label) {
-    fields_[static_cast<std::size_t>(field)].displayLabel = label;
+    // Titles are set again after every added row; only a real change reaches the views.
+    QString& current = fields_[static_cast<std::size_t>(field)].displayLabel;
+    if (current == label) {
+        return;
+    }
+    current = label;
     emit FieldsChanged();
 }
 
