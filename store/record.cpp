@@ -71,6 +71,28 @@ QString Join(const QStringList& fields) {
     return fields.join(u'|');
 }
 
+QString Quote(const QString& field) {
+    bool needs = field.isEmpty();
+    for (const QChar c : field) {
+        needs = needs || IsBlank(c) || c == u',' || c == u'"';
+    }
+    if (!needs) {
+        return field;
+    }
+    QString quoted = field;
+    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+QString JoinQuoted(const QStringList& fields) {
+    QStringList quoted;
+    quoted.reserve(fields.size());
+    for (const QString& f : fields) {
+        quoted.append(Quote(f));
+    }
+    return quoted.join(u'|');
+}
+
 bool HasField(const QStringList& fields, const QString& text) {
     for (const QString& f : fields) {
         if (f.compare(text, Qt::CaseInsensitive) == 0) {

@@ -18,6 +18,13 @@ QStringList Split(const QString& line, Pipes pipes);
 // Joins fields with "|", nothing before or after.
 QString Join(const QStringList& fields);
 
+// A field as a roster line must hold it for Split to give it back whole: in double quotes (a
+// double quote inside doubled) when it is empty or holds a blank, "," or a double quote; as it
+// is otherwise. "|" and line breaks cannot be carried and are refused before writing.
+QString Quote(const QString& field);
+// Joins fields with "|", each one quoted where Split needs it.
+QString JoinQuoted(const QStringList& fields);
+
 // True when text equals one of the fields as a whole, letter case ignored.
 bool HasField(const QStringList& fields, const QString& text);
 

@@ -70,3 +70,22 @@ TEST(Record, JoinAndFieldTest) {
     EXPECT_TRUE(record::HasField(fields, QStringLiteral("bank")));
     EXPECT_FALSE(record::HasField(fields, QStringLiteral("6222")));
 }
+
+// Whatever a roster writer joins, the split gives back field by field: empty fields, blanks,
+// commas and quotes included, and plain fields are written as they stand.
+TEST(Record, QuotedJoinReadsBackAsWritten) {
+    const QStringList rows[] = {
+        Fields({"Acme Trading Co", "6222", "某银行", ""}),
+        Fields({"张三", "6222", "", "105"}),
+        Fields({"a,b", "say \"hi\"", "\"", "x\ty"}),
+        Fields({"", "", "", ""}),
+    };
+    for (const QStringList& row : rows) {
+        const QString line = record::JoinQuoted(row);
+        EXPECT_EQ(record::Split(line, record::Pipes::Replace), row) << line.toStdString();
+    }
+    EXPECT_EQ(record::JoinQuoted(Fields({"张三", "6222", "某银行", "105"})),
+              QString::fromUtf8("张三|6222|某银行|105"));
+    EXPECT_EQ(record::JoinQuoted(Fields({"A B", "", "a\"b"})),
+              QString::fromUtf8("\"A B\"|\"\"|\"a\"\"b\""));
+}
