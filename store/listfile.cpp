@@ -38,17 +38,33 @@ QByteArray JoinLines(const QStringList& lines) {
     return bytes;
 }
 
-QStringList Load(const QString& path) {
+QByteArray ReadAll(const QString& path) {
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
         throw MakeError(msg::kCannotOpenFile, path);
     }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         throw MakeError(msg::kCannotOpenFile, path);
     }
-    return SplitLines(ansi::Decode(bytes));
+    return bytes;
 }
+
+QStringList Load(const QString& path) {
+    return SplitLines(ansi::Decode(ReadAll(path)));
+}
+
+namespace {
+// True when the file holds exactly these bytes.
+bool Holds(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() != bytes.size()) {
+        return false;
+    }
+    const QByteArray back = file.readAll();
+    return file.error() == QFileDevice::NoError && back == bytes;
+}
+}  // namespace
 
 bool WriteWhole(const QString& path, const QByteArray& bytes) {
     const QFileInfo info(path);
@@ -60,11 +76,14 @@ bool WriteWhole(const QString& path, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly)) {
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
+    // A write smaller than the file's buffer only fills the buffer, and commit() does not
+    // report a flush that fails (a full disk, a size limit): the flush is checked here, before
+    // the temporary file can replace the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return file.commit() && Holds(path, bytes);
 }
 
 void Save(const QString& path, const QStringList& lines) {

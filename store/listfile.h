@@ -8,8 +8,11 @@
 
 namespace listfile {
 
-// Fails with "Cannot open file %s" when the file is missing or cannot be read.
+// Fails with "Cannot open file %s" when the file is missing or cannot be read. Bytes that are
+// no GB18030 character are kept (see ansi::Decode), so a line saved again is unchanged.
 QStringList Load(const QString& path);
+// The file's bytes; fails like Load.
+QByteArray ReadAll(const QString& path);
 // Fails with "Cannot create file %s"; the old file stays intact on any failure.
 void Save(const QString& path, const QStringList& lines);
 
@@ -17,7 +20,9 @@ void Save(const QString& path, const QStringList& lines);
 QStringList SplitLines(const QString& text);
 QByteArray JoinLines(const QStringList& lines);
 
-// Writes bytes over a file atomically; false on failure.
+// Writes bytes over a file atomically: into a temporary file beside it, every write checked and
+// flushed before the rename, then read back and compared. False on any failure; the old file
+// is then intact unless the comparison after the rename failed.
 bool WriteWhole(const QString& path, const QByteArray& bytes);
 
 }  // namespace listfile

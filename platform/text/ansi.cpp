@@ -5,6 +5,8 @@
 
 namespace ansi {
 
+int CharLength(const char* p, const char* end);
+
 namespace {
 constexpr const char* kCodec = "GB18030";
 
@@ -14,6 +16,45 @@ bool IsLead(unsigned char c) {
 bool IsDigit(unsigned char c) {
     return c >= 0x30 && c <= 0x39;
 }
+
+constexpr char16_t kEscapeBase = 0xDC00;
+
+// A lone low surrogate that stands for one undecodable byte.
+bool IsEscape(QStringView text, qsizetype i) {
+    const char16_t c = text[i].unicode();
+    return c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !QChar::isHighSurrogate(text[i - 1].unicode()));
+}
+
+// The slow path of Decode, for bytes that hold something invalid: character by character.
+QString DecodeEscaped(QByteArrayView bytes) {
+    QString text;
+    text.reserve(bytes.size());
+    QStringDecoder decoder(kCodec, QStringConverter::Flag::Stateless);
+    const char* begin = bytes.data();
+    const char* end = begin + bytes.size();
+    for (const char* p = begin; p < end;) {
+        const auto u = static_cast<unsigned char>(*p);
+        if (u < 0x80) {
+            text.append(QChar(static_cast<char16_t>(u)));
+            ++p;
+            continue;
+        }
+        const int len = CharLength(p, end);
+        if (len > 1) {
+            decoder.resetState();
+            const QString c = decoder.decode(QByteArrayView(p, len));
+            if (!decoder.hasError() && !c.isEmpty()) {
+                text.append(c);
+                p += len;
+                continue;
+            }
+        }
+        text.append(QChar(static_cast<char16_t>(kEscapeBase + u)));
+        ++p;
+    }
+    return text;
+}
+
 }  // namespace
 
 QByteArray Encode(QStringView text) {
@@ -21,15 +62,67 @@ QByteArray Encode(QStringView text) {
         return {};
     }
     QStringEncoder encoder(kCodec);
-    return encoder.encode(text);
+    if (!HasUndecodable(text)) {
+        return encoder.encode(text);
+    }
+    QByteArray bytes;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (IsEscape(text, i)) {
+            bytes += encoder.encode(text.sliced(start, i - start));
+            bytes += static_cast<char>(text[i].unicode() - kEscapeBase);
+            start = i + 1;
+        }
+    }
+    bytes += encoder.encode(text.sliced(start));
+    return bytes;
 }
 
 QString Decode(QByteArrayView bytes) {
     if (bytes.isEmpty()) {
         return {};
     }
-    QStringDecoder decoder(kCodec);
-    return decoder.decode(bytes);
+    QStringDecoder decoder(kCodec, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    return decoder.hasError() ? DecodeEscaped(bytes) : text;
+}
+
+bool HasUndecodable(QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (IsEscape(text, i)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+qsizetype FindControl(QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].unicode() < 0x20 || text[i].unicode() == 0x7F) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::optional<QString> DecodeUtf8(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+bool LooksLikeUtf8(QByteArrayView bytes) {
+    bool beyondAscii = false;
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            beyondAscii = true;
+            break;
+        }
+    }
+    return beyondAscii && DecodeUtf8(bytes).has_value();
 }
 
 qsizetype Size(QStringView text) {

@@ -6,11 +6,26 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+#include <optional>
 
 namespace ansi {
 
+// Decoding never loses a byte: a byte that starts no valid character becomes the lone
+// surrogate U+DC80 + (byte - 0x80), and encoding turns such a surrogate back into its byte, so a
+// line that is read and written again keeps its bytes exactly. Text typed by a user never holds
+// lone surrogates.
 QByteArray Encode(QStringView text);
 QString Decode(QByteArrayView bytes);
+
+// True when the text holds a byte that Decode could not read as a character.
+bool HasUndecodable(QStringView text);
+// The position of the first character below U+0020 or U+007F, or -1.
+qsizetype FindControl(QStringView text);
+
+// Strict UTF-8: the text, or nothing when the bytes are no valid UTF-8.
+std::optional<QString> DecodeUtf8(QByteArrayView bytes);
+// True when the bytes hold a character beyond ASCII and are valid UTF-8 throughout.
+bool LooksLikeUtf8(QByteArrayView bytes);
 
 // Size of the text in bytes once encoded.
 qsizetype Size(QStringView text);

@@ -44,3 +44,39 @@ TEST(Ansi, CharacterStartsOnRawBytes) {
     const QByteArray broken("a\x81", 2);
     EXPECT_EQ(ansi::CharLength(broken.constData() + 1, broken.constData() + 2), 1);
 }
+
+// Bytes that are no GB18030 character survive a decode and an encode unchanged, and are told
+// apart from text; sound text has none.
+TEST(Ansi, UndecodableBytesRoundTripAndAreFound) {
+    const QByteArray cases[] = {
+        QByteArray("\x81\x20", 2),
+        QByteArray("\xff"),
+        QByteArray("\x80"),
+        QByteArray("ab\x81"),
+        QByteArray("\xd5\xc5\x81|x\xfe", 6),
+        QByteArray("\x81\x30\x81\x20\xd5\xc5", 6),
+    };
+    for (const QByteArray& bytes : cases) {
+        const QString text = ansi::Decode(bytes);
+        EXPECT_TRUE(ansi::HasUndecodable(text)) << bytes.toHex().constData();
+        EXPECT_EQ(ansi::Encode(text), bytes) << bytes.toHex().constData();
+        EXPECT_EQ(ansi::Size(text), bytes.size());
+    }
+    const QByteArray sound = Gb("张三|𠀀|") + QByteArray("\x84\x31\xa4\x37\x00", 5);
+    EXPECT_FALSE(ansi::HasUndecodable(ansi::Decode(sound)));
+    EXPECT_EQ(ansi::Encode(ansi::Decode(sound)), sound);
+    // A valid surrogate pair is text, not an escape.
+    EXPECT_FALSE(ansi::HasUndecodable(QString::fromUtf8("𠀀")));
+}
+
+TEST(Ansi, Utf8AndControlCharacters) {
+    EXPECT_TRUE(ansi::LooksLikeUtf8("I|\xe5\xbc\xa0\xe4\xb8\x89|"));
+    EXPECT_FALSE(ansi::LooksLikeUtf8("plain ascii"));
+    EXPECT_FALSE(ansi::LooksLikeUtf8(Gb("星澜聚川银行")));
+    EXPECT_EQ(ansi::DecodeUtf8("\xe5\xbc\xa0"), QString::fromUtf8("张"));
+    EXPECT_FALSE(ansi::DecodeUtf8("\xe5\xbc").has_value());
+    EXPECT_EQ(ansi::FindControl(QStringLiteral("ab\tc")), 2);
+    EXPECT_EQ(ansi::FindControl(QString::fromUtf16(u"a\0b", 3)), 1);
+    EXPECT_EQ(ansi::FindControl(QStringLiteral("a\x7f")), 1);
+    EXPECT_EQ(ansi::FindControl(QString::fromUtf8("张三 1.00")), -1);
+}

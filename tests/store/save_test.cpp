@@ -1,0 +1,116 @@
+// Saves under a full disk and under kills, in a child process (tests/store/savetool.cpp).
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+#include <csignal>
+
+#include "store/listfile.h"
+#include "tests/common/testdir.h"
+
+namespace {
+
+struct ToolRun {
+    int exitCode;
+    QString output;
+};
+
+ToolRun SaveTool(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(SAVETOOL), args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
+}
+
+QStringList Lines(char mark, int count) {
+    QStringList lines;
+    for (int i = 0; i < count; ++i) {
+        lines.append(QStringLiteral("收款人%1%2|62220000%3|星澜聚川银行|104651000001")
+                         .arg(QChar::fromLatin1(mark))
+                         .arg(i)
+                         .arg(i, 8, 10, QChar(u'0')));
+    }
+    return lines;
+}
+
+}  // namespace
+
+// A write that does not reach the disk fails with the save's own message and leaves the old
+// file as it was, whether the new content is smaller than the write buffer or larger.
+TEST(Save, ShortWriteFailsAndKeepsTheOldFile) {
+    TestDir dir;
+    const QString roster = dir.Path(QStringLiteral("recvers.ini"));
+    const QString ini = dir.Path(QStringLiteral("salarymap.ini"));
+    const QByteArray oldRoster = listfile::JoinLines(Lines('O', 300));
+    const QByteArray oldIni = "[excel]\r\nname=B\r\n";
+    struct Case {
+        const char* mode;
+        QString path;
+        const char* limit;
+        const char* size;
+        QString message;
+    } cases[] = {
+        {"list", roster, "4096", "100", QStringLiteral("Cannot create file ") + roster},
+        {"list", roster, "4096", "400", QStringLiteral("Cannot create file ") + roster},
+        {"list", roster, "100", "3", QStringLiteral("Cannot create file ") + roster},
+        {"profile", ini, "1024", "1000", QStringLiteral("Unable to write to ") + ini},
+        {"profile", ini, "30", "20", QStringLiteral("Unable to write to ") + ini},
+    };
+    for (const Case& c : cases) {
+        dir.Write(QStringLiteral("recvers.ini"), oldRoster);
+        dir.Write(QStringLiteral("salarymap.ini"), oldIni);
+        const ToolRun run = SaveTool({QString::fromLatin1(c.mode), c.path,
+                                      QString::fromLatin1(c.limit), QString::fromLatin1(c.size)});
+        EXPECT_EQ(run.exitCode, 3) << c.mode << " " << c.size;
+        EXPECT_EQ(run.output, c.message);
+        EXPECT_EQ(dir.Read(QStringLiteral("recvers.ini")), oldRoster);
+        EXPECT_EQ(dir.Read(QStringLiteral("salarymap.ini")), oldIni);
+        EXPECT_EQ(QDir(dir.Path(QString())).entryList(QDir::Files).size(), 2);
+    }
+    // Without a limit the same saves succeed.
+    EXPECT_EQ(SaveTool({QStringLiteral("list"), roster, QStringLiteral("0"), QStringLiteral("100")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(dir.Read(QStringLiteral("recvers.ini")), listfile::JoinLines(Lines('N', 100)));
+    EXPECT_EQ(
+        SaveTool({QStringLiteral("profile"), ini, QStringLiteral("0"), QStringLiteral("1000")})
+            .exitCode,
+        0);
+    EXPECT_TRUE(dir.Read(QStringLiteral("salarymap.ini")).startsWith("[excel]\r\nname="));
+}
+
+// A process rewriting a file is killed at random moments, a thousand times: the file is always
+// the whole old or the whole new content, and nothing else is left in the directory.
+TEST(Save, KilledRewriteLeavesOldOrNewWhole) {
+    TestDir dir;
+    const QString path = dir.Path(QStringLiteral("recvers.ini"));
+    const QByteArray a = listfile::JoinLines(Lines('A', 300));
+    const QByteArray b = listfile::JoinLines(Lines('B', 500));
+    dir.Write(QStringLiteral("recvers.ini"), a);
+    QRandomGenerator random(20261210);
+    int sawA = 0;
+    int sawB = 0;
+    for (int i = 0; i < 1000; ++i) {
+        QProcess p;
+        p.start(QStringLiteral(SAVETOOL),
+                {QStringLiteral("loop"), path, QStringLiteral("300"), QStringLiteral("500")});
+        ASSERT_TRUE(p.waitForReadyRead(30000));
+        // Kill somewhere in the next few rewrites.
+        const unsigned delayUs = random.bounded(8000u);
+        if (delayUs > 0) {
+            QThread::usleep(delayUs);
+        }
+        ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QByteArray now = dir.Read(QStringLiteral("recvers.ini"));
+        ASSERT_TRUE(now == a || now == b) << "kill " << i << ": " << now.size() << " bytes";
+        (now == a ? sawA : sawB)++;
+        ASSERT_EQ(QDir(dir.Path(QString())).entryList(QDir::Files | QDir::Hidden).size(), 1)
+            << "kill " << i;
+    }
+    // The kills fell on both contents, so they did interrupt rewrites.
+    EXPECT_GT(sawA, 0);
+    EXPECT_GT(sawB, 0);
+}

@@ -1,0 +1,78 @@
+// A child process for the save tests: writes a list file or a profile key under a file-size
+// limit (as a full disk would cut it), or rewrites a file in a loop until it is killed.
+//   savetool list <path> <limit> <lines>      exit 0 saved, 3 refused (message on stdout)
+//   savetool profile <path> <limit> <chars>
+//   savetool loop <path> <linesA> <linesB>    alternates two contents forever, printing "R"
+//                                             once the first is saved
+#include <sys/resource.h>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include "platform/text/apperror.h"
+#include "store/listfile.h"
+#include "store/profile.h"
+
+namespace {
+
+// Lines of the shape the roster holds, with a mark that tells the two contents apart.
+QStringList Content(char mark, int count) {
+    QStringList lines;
+    for (int i = 0; i < count; ++i) {
+        lines.append(QStringLiteral("收款人%1%2|62220000%3|星澜聚川银行|104651000001")
+                         .arg(QChar::fromLatin1(mark))
+                         .arg(i)
+                         .arg(i, 8, 10, QChar(u'0')));
+    }
+    return lines;
+}
+
+void LimitFileSize(long bytes) {
+    if (bytes <= 0) {
+        return;
+    }
+    // Past the limit a write fails with EFBIG instead of killing the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc != 5) {
+        return 2;
+    }
+    const QString mode = QString::fromLocal8Bit(argv[1]);
+    const QString path = QString::fromLocal8Bit(argv[2]);
+    const long a = std::atol(argv[3]);
+    const int b = std::atoi(argv[4]);
+    try {
+        if (mode == u"list") {
+            LimitFileSize(a);
+            listfile::Save(path, Content('N', b));
+        } else if (mode == u"profile") {
+            LimitFileSize(a);
+            profile::WriteString(path, QStringLiteral("excel"), QStringLiteral("name"),
+                                 QString(b, u'新'));
+        } else if (mode == u"loop") {
+            listfile::Save(path, Content('A', static_cast<int>(a)));
+            std::fputs("R\n", stdout);
+            std::fflush(stdout);
+            for (;;) {
+                listfile::Save(path, Content('B', b));
+                listfile::Save(path, Content('A', static_cast<int>(a)));
+            }
+        } else {
+            return 2;
+        }
+    } catch (const AppError& e) {
+        std::fputs(e.Message().toUtf8().constData(), stdout);
+        return 3;
+    }
+    return 0;
+}
