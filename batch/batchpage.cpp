@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "batch/instructions.h"
+#include "batch/payees.h"
 #include "batch/updown.h"
 #include "batch/uploadfile.h"
 #include "controls/numeditnew.h"
@@ -16,7 +17,6 @@
 #include "platform/text/apperror.h"
 #include "store/configdir.h"
 #include "store/listfile.h"
-#include "store/record.h"
 
 BatchPage::BatchPage(Context context, QWidget* parent) : QWidget(parent), ctx_(std::move(context)) {
     SetUpForm();
@@ -36,6 +36,8 @@ void BatchPage::SetUpForm() {
     UpDown1->SetPosition(0);
     amt->SetDialogs(&ctx_.dialogs);
     DBGrid1->SetDialogs(&ctx_.dialogs);
+    DBGrid1->Model()->SetEditCheck(
+        [this](int column, const QString& text) { return CheckGridEdit(column, text); });
     QPalette pal = DBGrid1->palette();
     pal.setColor(QPalette::Base, pal.color(QPalette::ToolTipBase));
     DBGrid1->setPalette(pal);
@@ -94,7 +96,7 @@ void BatchPage::SetFieldsFromForm() {
     t.FieldByName(QStringLiteral("recbank")).SetAsString(recbank->currentText());
     t.FieldByName(QStringLiteral("recbankcode")).SetAsString(recbankcode->text());
     t.FieldByName(QStringLiteral("cur")).SetAsString(QStringLiteral("CNY"));
-    t.FieldByName(QStringLiteral("amt")).SetAsString(amt->ShuZhi());
+    t.FieldByName(QStringLiteral("amt")).SetAsString(FormAmount());
     t.FieldByName(QStringLiteral("use")).SetAsString(use->currentText());
     t.FieldByName(QStringLiteral("remittype")).SetAsString(remittype->currentText());
     t.FieldByName(QStringLiteral("remark")).SetAsString(edremark->text());
@@ -115,44 +117,107 @@ std::optional<QString> BatchPage::FindUnsafeValue() const {
     return std::nullopt;
 }
 
-void BatchPage::Button1Click() {
-    if (amt->Value() < 0.009) {
-        ctx_.dialogs.Warning(QStringLiteral("转账金额不能为0！"));
-        return;
+QString BatchPage::FormAmount() const {
+    // The box's text may have been pasted rather than typed: it is read exactly and stored in
+    // the form a typed amount has, or refused.
+    const uploadfile::AmountCheck amount = uploadfile::CheckAmount(amt->ShuZhi());
+    if (amount.refusal) {
+        throw AppError(QString::fromUtf16(kAmountMessage));
     }
-    const QString account = recacct->currentText();
-    if (account.contains(u' ') || account.contains(u'-')) {
-        ctx_.dialogs.Warning(QStringLiteral("账号不能带空格或横杠！"));
-        return;
+    return amount.normal;
+}
+
+bool BatchPage::CheckForm(bool rowLimit) {
+    if (uploadfile::CheckAmount(amt->ShuZhi()).refusal) {
+        ctx_.dialogs.Warning(QString::fromUtf16(kAmountMessage));
+        return false;
     }
-    if (ctx_.cds1.RecordCount() >= instructions::kMaxEntryRows) {
+    if (!IsPlainAccount(recacct->currentText())) {
+        ctx_.dialogs.Warning(QString::fromUtf16(kAccountMessage));
+        return false;
+    }
+    if (rowLimit && ctx_.cds1.RecordCount() >= instructions::kMaxEntryRows) {
         ctx_.dialogs.Warning(QStringLiteral("达到批量支付指令数量上限！"));
-        return;
+        return false;
     }
     // A "|" or a line break would shift the fields of the upload file.
     if (const auto title = FindUnsafeValue()) {
         ctx_.dialogs.Warning(QStringLiteral("%1不能包含“|”或换行符！").arg(*title));
-        return;
+        return false;
     }
-    AppendInstruction(Button1->objectName());
+    return true;
 }
 
-void BatchPage::AppendInstruction(const QString& callerName) {
+bool BatchPage::IsPlainAccount(const QString& account) {
+    return !account.contains(u' ') && !account.contains(u'-');
+}
+
+QString BatchPage::CheckGridEdit(int column, const QString& text) const {
+    const QString name = ctx_.cds1.Fields(column).FieldName();
+    if (name == u"amt") {
+        const uploadfile::AmountCheck amount = uploadfile::CheckAmount(text);
+        if (amount.refusal) {
+            throw AppError(QString::fromUtf16(kAmountMessage));
+        }
+        return amount.normal;
+    }
+    if (name == u"recacct" && !IsPlainAccount(text)) {
+        throw AppError(QString::fromUtf16(kAccountMessage));
+    }
+    if (!uploadfile::IsPlainValue(text)) {
+        throw AppError(
+            QStringLiteral("%1不能包含“|”或换行符！").arg(ctx_.cds1.Fields(column).DisplayLabel()));
+    }
+    return text;
+}
+
+void BatchPage::Button1Click() {
+    if (CheckForm(true)) {
+        AppendInstruction(Button1->objectName());
+    }
+}
+
+bool BatchPage::AppendInstruction(const QString& callerName) {
     try {
         ctx_.cds1.Append();
         SetFieldsFromForm();
         ctx_.cds1.Post();
-        if (callerName == u"Button1") {
-            ctx_.dialogs.Information(QStringLiteral("增加成功！"));
-        }
-        ctx_.setCountPanel(QStringLiteral("记录笔数：") + QString::number(ctx_.cds1.RecordCount()));
-        SetGridTitles();
-        RememberPayee();
-        ResetRecipient();
     } catch (const AppError& e) {
         ctx_.dialogs.Information(QStringLiteral("增加记录失败：！") + e.Message());
         ctx_.cds1.Cancel();
+        return false;
     }
+    const bool byAddButton = callerName == u"Button1";
+    if (byAddButton) {
+        ctx_.dialogs.Information(QStringLiteral("增加成功！"));
+    }
+    ctx_.setCountPanel(QStringLiteral("记录笔数：") + QString::number(ctx_.cds1.RecordCount()));
+    SetGridTitles();
+    // The instruction is in the table whatever becomes of the roster: the form is reset as
+    // after any add, so a second click cannot add it twice. An import learns its payees at
+    // its end, with one rewrite of the roster.
+    std::optional<QString> rosterError;
+    if (byAddButton) {
+        try {
+            RememberPayee();
+        } catch (const AppError& e) {
+            rosterError = e.Message();
+        }
+    }
+    ResetRecipient();
+    if (rosterError) {
+        WarnRosterNotSaved(*rosterError);
+    }
+    return true;
+}
+
+void BatchPage::WarnRosterNotSaved(const QString& reason) {
+    ctx_.dialogs.Warning(QStringLiteral("收款人未能保存到收款人名册：") + reason);
+}
+
+payees::Payee BatchPage::FormPayee() const {
+    return {recver->currentText(), recacct->currentText(), recbank->currentText(),
+            recbankcode->text()};
 }
 
 void BatchPage::ResetRecipient() {
@@ -161,6 +226,8 @@ void BatchPage::ResetRecipient() {
     recver->setEditText(QString());
     recacct->setEditText(QString());
     recbank->setEditText(QString::fromUtf16(instructions::kOwnBank));
+    // Clearing keeps the box's sign: a plain zero first, so the next amount is not negative.
+    amt->SetShuZhi(QStringLiteral("0"));
     amt->Clear();
     use->setCurrentIndex(-1);
     use->setEditText(QString());
@@ -170,22 +237,24 @@ void BatchPage::ResetRecipient() {
 }
 
 void BatchPage::RememberPayee() {
+    LearnIntoRoster({FormPayee()});
+}
+
+void BatchPage::LearnIntoRoster(const QList<payees::Payee>& list) {
     const QString path = ctx_.config.Path(QString::fromUtf16(cfg::kRecvers));
     QStringList lines = listfile::Load(path);
-    const QString account = recacct->currentText();
-    for (const QString& line : lines) {
-        const QStringList fields = record::Split(line, record::Pipes::Replace);
-        if (fields.size() > 2 && record::HasField(fields, account)) {
-            return;
-        }
+    if (payees::Learn(lines, list, payees::LineTest::MoreThanTwoFields) > 0) {
+        listfile::Save(path, lines);
     }
-    lines.append(record::Join(
-        {recver->currentText(), account, recbank->currentText(), recbankcode->text()}));
-    listfile::Save(path, lines);
 }
 
 void BatchPage::Button2Click() {
     if (recver->currentText().isEmpty() || recacct->currentText().isEmpty()) {
+        return;
+    }
+    // A changed row passes the checks of a new one (but the row limit), so that nothing the
+    // export would refuse gets in this way.
+    if (!CheckForm(false)) {
         return;
     }
     UpdateInstruction();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 
+#include "batch/payees.h"
 #include "platform/dialogs/dialogs.h"
 #include "ui_batchpage.h"
 
@@ -35,24 +36,37 @@ public:
     void SetGridTitles();
 
     // Handlers.
+    // "增加指令": checks the form and adds it as a new instruction.
     void Button1Click();
+    // "修改指令": checks the form and writes it over the current instruction.
     void Button2Click();
+    // "删除指令": deletes the current instruction.
     void Button3Click();
+    // "复位": deletes every instruction.
     void Button4Click();
+    // "数据导出": checks every instruction and writes the batch upload file.
     void Button5Click();
+    // "数据导入": checks a batch upload file whole and adds its instructions.
     void Button6Click();
+    // Double-click on the grid: loads the current instruction into the form.
     void DBGrid1DblClick();
+    // "跨行" ticked or unticked: switches the form between same-bank and cross-bank.
     void crossClick();
+    // The spinner beside "指令序号" moved: shows its position.
     void UpDown1ChangingEx(int newPosition);
 
     // Operations.
     // Adds the form's content as a new row; callerName tells the add button from the import.
-    void AppendInstruction(const QString& callerName);
+    // True when the row was posted.
+    bool AppendInstruction(const QString& callerName);
     void UpdateInstruction();
     void RememberPayee();
     void LearnPayees();
 
 private:
+    static constexpr char16_t kAmountMessage[] = u"转账金额不能为0！";
+    static constexpr char16_t kAccountMessage[] = u"账号不能带空格或横杠！";
+
     void SetUpForm();
     void Wire();
     // Runs a handler under the program-wide error box.
@@ -64,7 +78,22 @@ private:
     void ResetRecipient();
     // The first form value that cannot go into an upload line, as its field title.
     std::optional<QString> FindUnsafeValue() const;
+    // The lines of an import file, or nothing after an error box (an encoding it refuses).
+    std::optional<QStringList> ReadImportFile(const QString& path);
+    // Every line checked; false after an error box naming the first bad line.
+    bool CheckImportLines(const QStringList& lines);
     void ImportLines(const QStringList& lines);
+    // The add button's checks, the row limit only when asked; false after a warning.
+    bool CheckForm(bool rowLimit);
+    static bool IsPlainAccount(const QString& account);
+    // The amount box's value in plain form with two decimals; fails when it is no amount.
+    QString FormAmount() const;
+    // The value an edit in place stores, checked as the form checks that field.
+    QString CheckGridEdit(int column, const QString& text) const;
+    payees::Payee FormPayee() const;
+    // Learns payees into the roster with one load and, when any is new, one save.
+    void LearnIntoRoster(const QList<payees::Payee>& list);
+    void WarnRosterNotSaved(const QString& reason);
 
     Context ctx_;
 };

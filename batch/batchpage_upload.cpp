@@ -14,7 +14,6 @@
 #include "platform/text/apperror.h"
 #include "store/configdir.h"
 #include "store/listfile.h"
-#include "store/record.h"
 
 namespace {
 
@@ -37,21 +36,27 @@ void BatchPage::Button5Click() {
         return;
     }
     // Values are written as they stand: a "|" or a line break inside one would shift the
-    // fields the bank reads, so such a batch is refused before anything is written.
-    const QStringList titles = QString::fromUtf16(instructions::kGridTitles).split(u',');
+    // fields the bank reads, and every row passes the checks an imported line passes, so
+    // that the file holds nothing the bank or the program's own import would misread.
     int row = 0;
     QStringList lines;
     for (t.First(); !t.Eof(); t.Next()) {
         ++row;
         for (int i = 0; i < t.FieldCount(); ++i) {
-            if (!uploadfile::IsPlainValue(t.Fields(i).AsString())) {
+            const QString value = t.Fields(i).AsString();
+            if (value.contains(u'|') || value.contains(u'\r') || value.contains(u'\n')) {
                 ctx_.dialogs.Error(QStringLiteral("第%1笔指令的“%2”含有“|”或换行符，不能导出！")
                                        .arg(row)
                                        .arg(t.Fields(i).DisplayLabel()));
                 return;
             }
         }
-        lines.append(uploadfile::FormatLine(CurrentInstruction(t)));
+        const uploadfile::Instruction in = CurrentInstruction(t);
+        if (const auto reason = uploadfile::CheckInstruction(in)) {
+            ctx_.dialogs.Error(QStringLiteral("第%1笔指令：%2，不能导出！").arg(row).arg(*reason));
+            return;
+        }
+        lines.append(uploadfile::FormatLine(in));
     }
     FileDialogState& dialog = ctx_.saveDialog;
     dialog.fileName =
@@ -69,21 +74,11 @@ void BatchPage::LearnPayees() {
     auto field = [&](const char* name) {
         return t.FieldByName(QString::fromLatin1(name)).AsString();
     };
+    QList<payees::Payee> list;
     for (t.First(); !t.Eof(); t.Next()) {
-        const QString account = field("recacct");
-        bool known = false;
-        for (const QString& line : roster) {
-            const QStringList fields = record::Split(line, record::Pipes::Replace);
-            if (fields.size() == 4 && record::HasField(fields, account)) {
-                known = true;
-                break;
-            }
-        }
-        if (!known) {
-            roster.append(
-                record::Join({field("recver"), account, field("recbank"), field("recbankcode")}));
-        }
+        list.append({field("recver"), field("recacct"), field("recbank"), field("recbankcode")});
     }
+    payees::Learn(roster, list, payees::LineTest::ExactlyFourFields);
     listfile::Save(path, roster);
 }
 
@@ -92,25 +87,56 @@ void BatchPage::Button6Click() {
     dialog.defaultExt = QStringLiteral("*.TXT");
     dialog.filterIndex = 1;
     if (ctx_.dialogs.Open(dialog)) {
-        const QStringList lines = listfile::Load(dialog.fileName);
-        // The whole file is checked before anything is added, so that a bad line never leaves
-        // half a batch in the table.
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            if (lines[i].isEmpty()) {
-                continue;
-            }
-            if (const auto reason = uploadfile::CheckLine(lines[i])) {
-                ctx_.dialogs.Error(
-                    QStringLiteral("第%1行：%2，未导入任何指令！").arg(i + 1).arg(*reason));
-                return;
-            }
+        const std::optional<QStringList> lines = ReadImportFile(dialog.fileName);
+        if (!lines) {
+            return;
         }
-        ImportLines(lines);
+        if (!CheckImportLines(*lines)) {
+            return;
+        }
+        ImportLines(*lines);
     }
     ctx_.dialogs.Information(QStringLiteral("导入完毕！"));
 }
 
+std::optional<QStringList> BatchPage::ReadImportFile(const QString& path) {
+    const QByteArray bytes = listfile::ReadAll(path);
+    // The bank's format is GB18030 (GBK). A UTF-8 file would otherwise be read as other
+    // characters without a word: with its byte-order mark it is read as UTF-8, without it it
+    // is refused.
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        if (const auto text = ansi::DecodeUtf8(QByteArrayView(bytes).sliced(3))) {
+            return listfile::SplitLines(*text);
+        }
+        ctx_.dialogs.Error(QStringLiteral("文件不是有效的UTF-8文本，未导入任何指令！"));
+        return std::nullopt;
+    }
+    if (ansi::LooksLikeUtf8(bytes)) {
+        ctx_.dialogs.Error(QStringLiteral(
+            "文件是UTF-8编码，请另存为ANSI（GBK）编码或带BOM的UTF-8后再导入，未导入任何指令！"));
+        return std::nullopt;
+    }
+    return listfile::SplitLines(ansi::Decode(bytes));
+}
+
+bool BatchPage::CheckImportLines(const QStringList& lines) {
+    // The whole file is checked before anything is added, so that a bad line never leaves half
+    // a batch in the table.
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].isEmpty()) {
+            continue;
+        }
+        if (const auto reason = uploadfile::CheckLine(lines[i])) {
+            ctx_.dialogs.Error(
+                QStringLiteral("第%1行：%2，未导入任何指令！").arg(i + 1).arg(*reason));
+            return false;
+        }
+    }
+    return true;
+}
+
 void BatchPage::ImportLines(const QStringList& lines) {
+    QList<payees::Payee> learned;
     for (const QString& text : lines) {
         if (text.isEmpty()) {
             continue;
@@ -136,6 +162,16 @@ void BatchPage::ImportLines(const QStringList& lines) {
                                                            ? QStringLiteral("加急")
                                                            : QStringLiteral("普通")));
         edremark->setText(line.remark);
-        AppendInstruction(Button6->objectName());
+        const payees::Payee payee = FormPayee();
+        if (AppendInstruction(Button6->objectName())) {
+            learned.append(payee);
+        }
+    }
+    // The payees are learned as a row-by-row add would learn them, with one rewrite of the
+    // roster; a roster that cannot be written is reported once.
+    try {
+        LearnIntoRoster(learned);
+    } catch (const AppError& e) {
+        WarnRosterNotSaved(e.Message());
     }
 }

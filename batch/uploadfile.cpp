@@ -2,6 +2,11 @@
 
 #include <QRegularExpression>
 
+#include "batch/instructions.h"
+#include "platform/text/ansi.h"
+#include "platform/text/apperror.h"
+#include "platform/text/convert.h"
+
 namespace uploadfile {
 
 QString FormatLine(const Instruction& in) {
@@ -18,22 +23,97 @@ QString FormatLine(const Instruction& in) {
         .join(u'|');
 }
 
+AmountCheck CheckAmount(const QString& text) {
+    std::int64_t value = 0;
+    try {
+        value = convert::TextToCurrency(text);
+    } catch (const AppError&) {
+        // A plain decimal fails only by its size.
+        static const QRegularExpression plain(QStringLiteral("^\\d+(\\.\\d*)?$"));
+        if (plain.match(text).hasMatch()) {
+            return {
+                QString(),
+                QStringLiteral("金额“%1”超过%2位整数").arg(Excerpt(text)).arg(kMaxAmountDigits)};
+        }
+        return {QString(), QStringLiteral("金额“%1”不是有效的数字").arg(Excerpt(text))};
+    }
+    if (value % 100 != 0) {
+        return {QString(), QStringLiteral("金额“%1”超过两位小数").arg(Excerpt(text))};
+    }
+    if (value <= 0) {
+        return {QString(), QStringLiteral("金额“%1”必须大于0").arg(Excerpt(text))};
+    }
+    std::int64_t limit = 10000;
+    for (int i = 0; i < kMaxAmountDigits; ++i) {
+        limit *= 10;
+    }
+    if (value >= limit) {
+        return {QString(),
+                QStringLiteral("金额“%1”超过%2位整数").arg(Excerpt(text)).arg(kMaxAmountDigits)};
+    }
+    const std::int64_t cents = value / 100;
+    return {QStringLiteral("%1.%2").arg(cents / 100).arg(cents % 100, 2, 10, QChar(u'0')),
+            std::nullopt};
+}
+
+std::optional<QString> CheckInstruction(const Instruction& in) {
+    const QStringList titles = QString::fromUtf16(instructions::kGridTitles).split(u',');
+    struct Value {
+        int title;
+        const QString& text;
+        bool required;
+        int maxBytes;
+    };
+    const Value values[] = {
+        {0, in.cpflag, false, 0},
+        {1, in.payacct, true, kMaxAccountBytes},
+        {2, in.recacct, true, kMaxAccountBytes},
+        {3, in.recver, true, 0},
+        {4, in.recbankcode, false, kMaxAccountBytes},
+        {5, in.recbank, true, 0},
+        {8, in.use, true, 0},
+        {9, in.remittype, false, 0},
+        {10, in.remark, false, 0},
+    };
+    for (const Value& v : values) {
+        const QString& title = titles[v.title];
+        if (ansi::HasUndecodable(v.text)) {
+            return QStringLiteral("“%1”含有无法识别的字节").arg(title);
+        }
+        if (ansi::FindControl(v.text) >= 0) {
+            return QStringLiteral("“%1”含有控制字符").arg(title);
+        }
+        if (v.text.contains(u'|')) {
+            return QStringLiteral("“%1”含有“|”").arg(title);
+        }
+        if (v.required && v.text.isEmpty()) {
+            return QStringLiteral("“%1”为空").arg(title);
+        }
+        if (v.maxBytes > 0 && ansi::Size(v.text) > v.maxBytes) {
+            return QStringLiteral("“%1”超过%2字节").arg(title).arg(v.maxBytes);
+        }
+    }
+    return CheckAmount(in.amt).refusal;
+}
+
 std::optional<QString> CheckLine(const QString& line) {
     const QStringList f = line.split(u'|');
     if (f.size() != 11 && f.size() != 10) {
         return QStringLiteral("字段数为%1，应为11个").arg(f.size());
     }
     if (f[0] != QStringLiteral("I") && f[0] != QStringLiteral("P") && f[0] != QStringLiteral("D")) {
-        return QStringLiteral("收款对象代码“%1”无效").arg(f[0]);
+        return QStringLiteral("收款对象代码“%1”无效").arg(Excerpt(f[0]));
     }
     static const QRegularExpression amount(QStringLiteral("^-?(\\d+(\\.\\d{0,2})?|\\.\\d{1,2})$"));
     if (!amount.match(f[7]).hasMatch()) {
-        return QStringLiteral("金额“%1”不是有效的数字").arg(f[7]);
+        return QStringLiteral("金额“%1”不是有效的数字").arg(Excerpt(f[7]));
     }
     if (f[9] != QStringLiteral("H") && f[9] != QStringLiteral("N")) {
-        return QStringLiteral("汇款方式代码“%1”无效").arg(f[9]);
+        return QStringLiteral("汇款方式代码“%1”无效").arg(Excerpt(f[9]));
     }
-    return std::nullopt;
+    const ImportLine l = ParseLine(line);
+    return CheckInstruction({f[0], l.payacct, l.recacct, l.recver, l.recbankcode, l.recbank, l.amt,
+                             l.use, l.remitCode, l.remark});
 }
 
 ImportLine ParseLine(const QString& line) {
@@ -53,7 +133,19 @@ ImportLine ParseLine(const QString& line) {
 }
 
 bool IsPlainValue(const QString& value) {
-    return !value.contains(u'|') && !value.contains(u'\r') && !value.contains(u'\n');
+    return !value.contains(u'|') && ansi::FindControl(value) < 0 && !ansi::HasUndecodable(value);
+}
+
+QString Excerpt(const QString& value) {
+    constexpr qsizetype kChars = 24;
+    if (value.size() <= kChars) {
+        return value;
+    }
+    qsizetype cut = kChars;
+    if (QChar::isHighSurrogate(value[cut - 1].unicode())) {
+        --cut;
+    }
+    return value.left(cut) + QStringLiteral("…");
 }
 
 QString DefaultFileName(const QString& date) {

@@ -1,5 +1,7 @@
 #include "platform/dataset/datasetmodel.h"
 
+#include "platform/text/apperror.h"
+
 #include "platform/dialogs/guard.h"
 
 DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -106,10 +108,24 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
         !(flags(index) & Qt::ItemIsEditable)) {
         return false;
     }
-    const QString text = value.toString();
+    QString text = value.toString();
     if (dataset_->Text(index.row(), index.column()) == text &&
         dataset_->GetState() == Dataset::State::Browse) {
         return false;
+    }
+    if (editCheck_) {
+        try {
+            text = editCheck_(index.column(), text);
+        } catch (const AppError& e) {
+            // Shown after the editor has gone: a box opened while the editor commits would
+            // take its focus and have it commit again.
+            if (dialogs_) {
+                QMetaObject::invokeMethod(
+                    this, [this, message = e.Message()] { dialogs_->Warning(message); },
+                    Qt::QueuedConnection);
+            }
+            return false;
+        }
     }
     // An edit in place is an edit of the row; it is posted when the row is left.
     auto apply = [&] {

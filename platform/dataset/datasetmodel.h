@@ -19,6 +19,11 @@ public:
     Dataset* GetDataset() const { return dataset_; }
     // Where errors of an edit in place are shown.
     void SetDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
+    // Checks a value typed into a cell before it is stored: returns the value to store (it may
+    // put it in a normal form), or throws AppError with the warning that refuses it. The warning
+    // is shown once the editor has closed; the cell keeps its old value.
+    using EditCheck = std::function<QString(int column, const QString& text)>;
+    void SetEditCheck(EditCheck check) { editCheck_ = std::move(check); }
     // The whole grid read-only (fields may still be read-only each).
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
 
@@ -37,6 +42,7 @@ private:
 
     QPointer<Dataset> dataset_;
     Dialogs* dialogs_ = nullptr;
+    EditCheck editCheck_;
     bool readOnly_ = false;
     int columns_ = 0;
     int indicatorRow_ = -1;  // the row whose indicator is shown

@@ -1,0 +1,28 @@
+// Learning payees into the roster held in memory: a payee is added when no line that passes the
+// caller's field-count test holds its account as one of its fields (letter case ignored), so a
+// later payee sees the ones added before it.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace payees {
+
+struct Payee {
+    QString name, account, bank, bankCode;
+};
+
+enum class LineTest {
+    MoreThanTwoFields,  // the test of a single add
+    ExactlyFourFields,  // the test of the export
+};
+
+// The roster line of a payee, each field quoted where the split needs it.
+QString Line(const Payee& payee);
+
+// Appends the line of every payee whose account is not yet known; returns how many were added.
+// One pass over the roster however many payees there are.
+int Learn(QStringList& roster, const QList<Payee>& list, LineTest test);
+
+}  // namespace payees

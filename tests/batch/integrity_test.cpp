@@ -1,0 +1,244 @@
+// What reaches an upload file or the roster, whichever way it entered: pasted amounts, edits in
+// place, damaged or hostile import files, and the roster lines an operation does not touch.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+
+#include "batch/uploadfile.h"
+#include "platform/text/ansi.h"
+#include "tests/batch/batch_fixture.h"
+
+namespace {
+
+class Integrity : public BatchFixture {
+protected:
+    void Import(const QByteArray& bytes) {
+        dir.Write(QStringLiteral("in.txt"), bytes);
+        dialogs.fileAnswers = {dir.Path(QStringLiteral("in.txt"))};
+        Click(page->Button6);
+    }
+    void Export() {
+        dialogs.fileAnswers = {dir.Path(QStringLiteral("out.txt"))};
+        Click(page->Button5);
+    }
+    // Types a text into a cell of the instruction grid and presses Enter, as a user edits in
+    // place; a warning it causes is shown once the editor has closed.
+    void TypeIntoCell(int row, const char* field, const QString& text) {
+        DBGrid* grid = page->DBGrid1;
+        const int column = form.cds1.FieldByName(QString::fromLatin1(field)).Index();
+        const QModelIndex index = grid->model()->index(row, column);
+        grid->scrollTo(index);
+        // A click on the current row opens the editor once the double-click time has passed.
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        if (grid->viewport()->findChild<QLineEdit*>() == nullptr) {
+            QTest::keyClick(grid, Qt::Key_F2);
+        }
+        auto* editor = grid->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        // Chinese text comes from an input method, as a commit of the whole text.
+        if (text.toLatin1() == text.toUtf8()) {
+            QTest::keyClicks(editor, text);
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(text);
+            QApplication::sendEvent(editor, &commit);
+        }
+        QTest::keyClick(editor, Qt::Key_Return);
+        // Enter commits through a queued call, and the warning follows it.
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::processEvents();
+        }
+    }
+    // Pastes a text into the empty amount box with Shift+Insert, before any key is typed.
+    void PasteAmount(const QString& text) {
+        page->amt->Clear();
+        QGuiApplication::clipboard()->setText(text);
+        page->amt->setFocus();
+        QTest::keyClick(page->amt, Qt::Key_Insert, Qt::ShiftModifier);
+    }
+    static QByteArray Line(const char* amount, const char* account = "6222003",
+                           const char* purpose = "工资，奖金", const char* name = "王五") {
+        return Gb("I|6230001|") + Gb(account) + "|" + Gb(name) +
+               Gb("|星澜聚川银行|星澜聚川银行||") + Gb(amount) + "|" + Gb(purpose) + Gb("|N|\r\n");
+    }
+};
+
+}  // namespace
+
+// Whatever way the amount entered the box, add and modify store it as a typed amount is
+// stored, or refuse it.
+TEST_F(Integrity, PastedAmountIsStoredInPlainFormOrRefused) {
+    struct Case {
+        const char* pasted;
+        const char* stored;  // nullptr: refused
+    } cases[] = {
+        {"1e5", "100000.00"}, {"1,234.5", "1234.50"}, {"12345678901234567890123", nullptr},
+        {"1.234", nullptr},   {"abc", nullptr},       {"0", nullptr},
+    };
+    for (const Case& c : cases) {
+        Click(page->Button4);
+        dialogs.Clear();
+        Fill(QStringLiteral("王五"), QStringLiteral("6222003"), QStringLiteral("1"));
+        PasteAmount(QString::fromUtf8(c.pasted));
+        ASSERT_EQ(page->amt->text(), QString::fromUtf8(c.pasted)) << "the paste went in raw";
+        Click(page->Button1);
+        if (c.stored == nullptr) {
+            EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("转账金额不能为0！")})
+                << c.pasted;
+            EXPECT_TRUE(form.cds1.IsEmpty());
+            continue;
+        }
+        ASSERT_EQ(form.cds1.RecordCount(), 1) << c.pasted;
+        EXPECT_EQ(Field("amt"), QString::fromUtf8(c.stored));
+        // The modify path normalises the same way.
+        Fill(QStringLiteral("王五"), QStringLiteral("6222003"), QStringLiteral("1"));
+        PasteAmount(QString::fromUtf8(c.pasted));
+        Click(page->Button2);
+        EXPECT_EQ(Field("amt"), QString::fromUtf8(c.stored));
+    }
+}
+
+// Every reason a row could be refused is found before anything is added, wherever the bad line
+// stands, and the message names the line and the field with a short excerpt of the value.
+TEST_F(Integrity, ImportRefusesEveryBadLineWhole) {
+    const QByteArray good = Line("1.00");
+    const QByteArray huge(10 * 1024 * 1024, 'X');
+    struct Case {
+        QByteArray bad;
+        const char* reason;
+    } cases[] = {
+        {Line("0"), "金额“0”必须大于0"},
+        {Line("-0"), "金额“-0”必须大于0"},
+        {Line("-5"), "金额“-5”必须大于0"},
+        {Line("-.01"), "金额“-.01”必须大于0"},
+        {Line("82538544205831.46"), "金额“82538544205831.46”超过13位整数"},
+        {Line("99999999999999999999.99"), "金额“99999999999999999999.99”超过13位整数"},
+        {Line("1.00", "6222", ""), "“用途”为空"},
+        {Line("1.00", "6222", "u", ""), "“收款方”为空"},
+        {Line("1.00", "123456789012345678901234567890"), "“收款账号”超过20字节"},
+        {Gb("I|6230001|6222|n|b|b|123456789012345678901|1.00|u|N|\r\n"),
+         "“收款方开户行编号”超过20字节"},
+        {Gb("I|") + QByteArray("62\x81\x20", 4) + Gb("|6222|n|b|b||1.00|u|N|\r\n"),
+         "“付款账号”含有无法识别的字节"},
+        {QByteArray("I|6230001|6222|n\xff|b|b||1.00|u|N|\r\n"), "“收款方”含有无法识别的字节"},
+        {QByteArray("I|6230001|6222|n|b\x80|b||1.00|u|N|\r\n"),
+         "“收款方开户行名称”含有无法识别的字节"},
+        {QByteArray("I|6230001|6222|n|b|b||1.00|u|N|r\x81\r\n"), "“备注”含有无法识别的字节"},
+        {QByteArray("I|6230001|6222|n\0m|b|b||1.00|u|N|\r\n", 35), "“收款方”含有控制字符"},
+        {huge + Gb("|6230001|6222|n|b|b||1.00|u|N|\r\n"),
+         "收款对象代码“XXXXXXXXXXXXXXXXXXXXXXXX…”无效"},
+    };
+    for (const Case& c : cases) {
+        for (int position = 0; position < 3; ++position) {
+            QByteArray file = good + good;
+            file.insert(position * good.size(), c.bad);
+            dialogs.Clear();
+            Import(file);
+            EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("第%1行：%2，未导入任何指令！")
+                                                       .arg(position + 1)
+                                                       .arg(QString::fromUtf8(c.reason))})
+                << c.reason;
+            EXPECT_TRUE(form.cds1.IsEmpty());
+        }
+    }
+    // The largest amount the box holds exactly goes through unchanged.
+    dialogs.Clear();
+    Import(Line("9999999999999.99"));
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("导入完毕！")});
+    EXPECT_EQ(Field("amt"), QStringLiteral("9999999999999.99"));
+}
+
+TEST_F(Integrity, ImportReadsUtf8WithItsMarkAndRefusesItWithout) {
+    const QByteArray utf8 = "I|6230001|6222003|\xe5\xbc\xa0\xe4\xb8\x89|b|b||1.00|u|N|\r\n";
+    Import(utf8);
+    EXPECT_EQ(dialogs.Texts(),
+              QStringList{QStringLiteral("文件是UTF-8编码，请另存为ANSI（GBK）编码或带BOM的UTF-8"
+                                         "后再导入，未导入任何指令！")});
+    EXPECT_TRUE(form.cds1.IsEmpty());
+    dialogs.Clear();
+    Import("\xEF\xBB\xBF" + utf8);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("导入完毕！")});
+    EXPECT_EQ(Field("recver"), QStringLiteral("张三"));
+    dialogs.Clear();
+    Import("\xEF\xBB\xBF" + utf8 + "\xff");
+    EXPECT_EQ(dialogs.Texts(),
+              QStringList{QStringLiteral("文件不是有效的UTF-8文本，未导入任何指令！")});
+}
+
+// A roster line holding bytes that are no character is kept byte for byte when a payee is
+// learned, by an add and by an import.
+TEST_F(Integrity, RosterLinesNotTouchedKeepTheirBytes) {
+    const QByteArray damaged =
+        QByteArray("\x81\x20|6222777|\xff\x80|1\r\n", 18) + Gb("张三|6222001|星澜聚川银行|\r\n");
+    dir.Write(QStringLiteral("config/recvers.ini"), damaged);
+    Add(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
+    EXPECT_EQ(Roster(), damaged + Gb("王五|62220003|星澜聚川银行|\"\"\r\n"));
+    Import(Line("2.00", "62220009", "u", "赵六"));
+    EXPECT_EQ(Roster(), damaged + Gb("王五|62220003|星澜聚川银行|\"\"\r\n"
+                                     "赵六|62220009|星澜聚川银行|\"\"\r\n"));
+}
+
+// An import learns its payees with one rewrite, giving the roster that learning row by row
+// gives: new payees once, known accounts (any field, any letter case) not again.
+TEST_F(Integrity, ImportLearnsPayeesAsRowByRowAddsWould) {
+    dir.Write(QStringLiteral("config/recvers.ini"),
+              Gb("张三|6222ABC|星澜聚川银行|1\r\n只有两段|6222005\r\n"));
+    Import(Line("1.00", "6222abc") + Line("1.00", "6222005", "u", "甲") +
+           Line("1.00", "6222006", "u", "乙") + Line("2.00", "6222006", "u", "乙二") +
+           Line("1.00", "6222005", "u", "甲二"));
+    EXPECT_EQ(form.cds1.RecordCount(), 5);
+    EXPECT_EQ(Roster(), Gb("张三|6222ABC|星澜聚川银行|1\r\n只有两段|6222005\r\n"
+                           "甲|6222005|星澜聚川银行|\"\"\r\n乙|6222006|星澜聚川银行|\"\"\r\n"));
+    // A roster that cannot be written is reported once for the whole import.
+    QFile::remove(dir.Path(QStringLiteral("config/recvers.ini")));
+    dialogs.Clear();
+    Import(Line("1.00") + Line("1.00", "6222007"));
+    EXPECT_EQ(dialogs.Texts(),
+              QStringList({QStringLiteral("收款人未能保存到收款人名册：Cannot open file ") +
+                               config.Path(QStringLiteral("config\\recvers.ini")),
+                           QStringLiteral("导入完毕！")}));
+    EXPECT_EQ(form.cds1.RecordCount(), 7);
+}
+
+// An edit in place is checked as the form checks that field; the export checks every row as the
+// import checks a line, so a value that got in some other way is never written.
+TEST_F(Integrity, EditsInPlaceAndTheExportAreChecked) {
+    Add(QStringLiteral("王五"), QStringLiteral("6222003"), QStringLiteral("1"));
+    struct Case {
+        const char* field;
+        const char* typed;
+        const char* stored;
+        const char* warning;  // nullptr: accepted
+    } cases[] = {
+        {"amt", "abc", "1.00", "转账金额不能为0！"},
+        {"amt", "-5", "1.00", "转账金额不能为0！"},
+        {"amt", "1234.5", "1234.50", nullptr},
+        {"recacct", "6222 003", "6222003", "账号不能带空格或横杠！"},
+        {"recacct", "6222-003", "6222003", "账号不能带空格或横杠！"},
+        {"recver", "a|b", "王五", "收款方不能包含“|”或换行符！"},
+        {"use", "劳务费", "劳务费", nullptr},
+    };
+    for (const Case& c : cases) {
+        dialogs.Clear();
+        TypeIntoCell(0, c.field, QString::fromUtf8(c.typed));
+        form.cds1.CheckBrowseMode();
+        EXPECT_EQ(form.cds1.Text(0, form.cds1.FieldByName(QString::fromLatin1(c.field)).Index()),
+                  QString::fromUtf8(c.stored))
+            << c.typed;
+        EXPECT_EQ(dialogs.Texts(),
+                  c.warning ? QStringList{QString::fromUtf8(c.warning)} : QStringList{})
+            << c.typed;
+    }
+    // A value the table holds but the import would refuse stops the export before its dialog.
+    form.cds1.Edit();
+    form.cds1.FieldByName(QStringLiteral("amt")).SetAsString(QStringLiteral("abc"));
+    form.cds1.Post();
+    dialogs.Clear();
+    Export();
+    EXPECT_EQ(dialogs.Texts(),
+              QStringList{QStringLiteral("第1笔指令：金额“abc”不是有效的数字，不能导出！")});
+    EXPECT_TRUE(dialogs.fileDialogsShown.isEmpty());
+    EXPECT_FALSE(dir.Exists(QStringLiteral("out.txt")));
+}
