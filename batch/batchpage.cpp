@@ -204,7 +204,10 @@ bool BatchPage::AppendInstruction(const QString& callerName) {
             rosterError = e.Message();
         }
     }
-    ResetRecipient();
+    // An import fills every control anew for its next line, and resets the form after its last.
+    if (byAddButton) {
+        ResetRecipient();
+    }
     if (rosterError) {
         WarnRosterNotSaved(*rosterError);
     }
@@ -241,11 +244,8 @@ void BatchPage::RememberPayee() {
 }
 
 void BatchPage::LearnIntoRoster(const QList<payees::Payee>& list) {
-    const QString path = ctx_.config.Path(QString::fromUtf16(cfg::kRecvers));
-    QStringList lines = listfile::Load(path);
-    if (payees::Learn(lines, list, payees::LineTest::MoreThanTwoFields) > 0) {
-        listfile::Save(path, lines);
-    }
+    payees::LearnIntoFile(ctx_.config.Path(QString::fromUtf16(cfg::kRecvers)), list,
+                          payees::LineTest::MoreThanTwoFields);
 }
 
 void BatchPage::Button2Click() {

@@ -137,6 +137,9 @@ bool BatchPage::CheckImportLines(const QStringList& lines) {
 
 void BatchPage::ImportLines(const QStringList& lines) {
     QList<payees::Payee> learned;
+    bool lastPosted = false;
+    // The grid reads the table once, at the end, instead of after every row.
+    const ControlsDisabled quiet(ctx_.cds1);
     for (const QString& text : lines) {
         if (text.isEmpty()) {
             continue;
@@ -163,9 +166,14 @@ void BatchPage::ImportLines(const QStringList& lines) {
                                                            : QStringLiteral("普通")));
         edremark->setText(line.remark);
         const payees::Payee payee = FormPayee();
-        if (AppendInstruction(Button6->objectName())) {
+        lastPosted = AppendInstruction(Button6->objectName());
+        if (lastPosted) {
             learned.append(payee);
         }
+    }
+    // The form as a reset after each added row would leave it.
+    if (lastPosted) {
+        ResetRecipient();
     }
     // The payees are learned as a row-by-row add would learn them, with one rewrite of the
     // roster; a roster that cannot be written is reported once.

@@ -25,4 +25,8 @@ QString Line(const Payee& payee);
 // One pass over the roster however many payees there are.
 int Learn(QStringList& roster, const QList<Payee>& list, LineTest test);
 
+// Learns payees into the roster file with one load and, when any is new, one save: the file
+// that Learn on its lines and a save give. Fails as loading and saving a list file fail.
+void LearnIntoFile(const QString& path, const QList<Payee>& list, LineTest test);
+
 }  // namespace payees

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cstring>
 
 namespace listfile {
 
@@ -30,12 +31,18 @@ QStringList SplitLines(const QString& text) {
 }
 
 QByteArray JoinLines(const QStringList& lines) {
-    QByteArray bytes;
+    // One encoding of the whole text: encoding line by line costs a converter per line.
+    qsizetype size = 0;
     for (const QString& line : lines) {
-        bytes += ansi::Encode(line);
-        bytes += "\r\n";
+        size += line.size() + 2;
     }
-    return bytes;
+    QString text;
+    text.reserve(size);
+    for (const QString& line : lines) {
+        text += line;
+        text += u"\r\n";
+    }
+    return ansi::Encode(text);
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -48,6 +55,27 @@ QByteArray ReadAll(const QString& path) {
         throw MakeError(msg::kCannotOpenFile, path);
     }
     return bytes;
+}
+
+bool IsSavedForm(QByteArrayView bytes) {
+    if (bytes.isEmpty()) {
+        return true;
+    }
+    if (!bytes.endsWith("\r\n")) {
+        return false;
+    }
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    while (p < end) {
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', end - p));
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        // Every line end is a CR directly followed by an LF.
+        if (cr == nullptr || lf != cr + 1) {
+            return cr == nullptr && lf == nullptr;
+        }
+        p = lf + 1;
+    }
+    return true;
 }
 
 QStringList Load(const QString& path) {

@@ -16,6 +16,10 @@ QByteArray ReadAll(const QString& path);
 // Fails with "Cannot create file %s"; the old file stays intact on any failure.
 void Save(const QString& path, const QStringList& lines);
 
+// True when the bytes are exactly what saving their own lines writes back: a CR LF after every
+// line and no other line end. Lines can then be added by appending their bytes.
+bool IsSavedForm(QByteArrayView bytes);
+
 // The line rules on their own, for data already in memory.
 QStringList SplitLines(const QString& text);
 QByteArray JoinLines(const QStringList& lines);

@@ -52,6 +52,19 @@ std::int64_t Field::AsCurrency() const {
 
 Dataset::Dataset(QObject* parent) : QObject(parent) {}
 
+void Dataset::DisableControls() {
+    ++controlsDisabled_;
+}
+
+void Dataset::EnableControls() {
+    if (controlsDisabled_ > 0 && --controlsDisabled_ == 0) {
+        // The views saw none of the changes: they read the table anew.
+        emit AboutToReset();
+        emit Reset();
+        emit CursorMoved(cursor_);
+    }
+}
+
 template <typename Change>
 void Dataset::ResetWith(Change change) {
     emit AboutToReset();
@@ -166,7 +179,9 @@ int Dataset::RecordCount() const {
 
 void Dataset::SetCursor(int visibleRow) {
     cursor_ = visibleRow;
-    emit CursorMoved(visibleRow);
+    if (controlsDisabled_ == 0) {
+        emit CursorMoved(visibleRow);
+    }
 }
 
 void Dataset::First() {
@@ -219,7 +234,9 @@ void Dataset::Append() {
     CheckActive();
     CheckBrowseMode();
     const int row = RecordCount();
-    emit RowAboutToBeInserted(row);
+    if (controlsDisabled_ == 0) {
+        emit RowAboutToBeInserted(row);
+    }
     for (ColumnData& column : columns_) {
         column.Append({});
     }
@@ -229,7 +246,9 @@ void Dataset::Append() {
     ++rowCount_;
     state_ = State::Insert;
     eof_ = false;
-    emit RowInserted(row);
+    if (controlsDisabled_ == 0) {
+        emit RowInserted(row);
+    }
     SetCursor(row);
 }
 
@@ -262,7 +281,9 @@ void Dataset::Post() {
     }
     state_ = State::Browse;
     editBackup_.clear();
-    emit RowChanged(cursor_);
+    if (controlsDisabled_ == 0) {
+        emit RowChanged(cursor_);
+    }
 }
 
 void Dataset::Cancel() {
@@ -273,7 +294,9 @@ void Dataset::Cancel() {
         }
         editBackup_.clear();
         state_ = State::Browse;
-        emit RowChanged(cursor_);
+        if (controlsDisabled_ == 0) {
+            emit RowChanged(cursor_);
+        }
     } else if (state_ == State::Insert) {
         state_ = State::Browse;
         RemoveCurrentRow();
@@ -292,7 +315,9 @@ void Dataset::Delete() {
 void Dataset::RemoveCurrentRow() {
     const int row = cursor_;
     const std::size_t physical = Physical(row);
-    emit RowAboutToBeRemoved(row);
+    if (controlsDisabled_ == 0) {
+        emit RowAboutToBeRemoved(row);
+    }
     for (ColumnData& column : columns_) {
         column.Erase(physical);
     }
@@ -305,7 +330,9 @@ void Dataset::RemoveCurrentRow() {
             }
         }
     }
-    emit RowRemoved(row);
+    if (controlsDisabled_ == 0) {
+        emit RowRemoved(row);
+    }
     const int count = RecordCount();
     eof_ = count == 0;
     // The next row becomes current, or the last one when the removed row was the last.
@@ -377,7 +404,9 @@ void Dataset::Refilter() {
         cursor_ = count > 0 ? 0 : -1;
         eof_ = count == 0;
     });
-    emit CursorMoved(cursor_);
+    if (controlsDisabled_ == 0) {
+        emit CursorMoved(cursor_);
+    }
 }
 
 QByteArrayView Dataset::Bytes(int visibleRow, int field) const {
@@ -435,5 +464,7 @@ void Dataset::SetCurrentText(int field, const QString& text) {
     const QByteArray bytes = ansi::Encode(text);
     columns_[static_cast<std::size_t>(field)].Set(Physical(cursor_),
                                                   ansi::CutBytes(bytes, info.def.size));
-    emit RowChanged(cursor_);
+    if (controlsDisabled_ == 0) {
+        emit RowChanged(cursor_);
+    }
 }

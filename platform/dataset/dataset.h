@@ -74,6 +74,12 @@ public:
     // Posts a pending edit or append, if there is one.
     void CheckBrowseMode();
 
+    // While disabled (calls nest), the views are not told of row and cursor changes one by
+    // one; enabling them again has them read the table anew. For long runs of changes such as
+    // an import, which would otherwise relayout the views after every row.
+    void DisableControls();
+    void EnableControls();
+
     // Fields.
     int FieldCount() const { return static_cast<int>(fields_.size()); }
     Field FieldByName(const QString& name);
@@ -144,6 +150,19 @@ private:
     QString filterText_;
     bool filtered_ = false;
     std::optional<std::vector<std::uint32_t>> visible_;  // physical rows when filtered
+    int controlsDisabled_ = 0;
+};
+
+// Disables a table's controls for the life of the object.
+class ControlsDisabled {
+public:
+    explicit ControlsDisabled(Dataset& dataset) : dataset_(dataset) { dataset_.DisableControls(); }
+    ~ControlsDisabled() { dataset_.EnableControls(); }
+    ControlsDisabled(const ControlsDisabled&) = delete;
+    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
+private:
+    Dataset& dataset_;
 };
 
 // The link between a table and the grids that show it.

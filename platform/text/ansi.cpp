@@ -57,11 +57,25 @@ QString DecodeEscaped(QByteArrayView bytes) {
 
 }  // namespace
 
+// Opening a converter costs more than converting a short text, so each thread keeps one of
+// each; stateless, so no call sees what an earlier one left.
+static QStringEncoder& Encoder() {
+    static thread_local QStringEncoder encoder(kCodec, QStringConverter::Flag::Stateless);
+    encoder.resetState();
+    return encoder;
+}
+
+static QStringDecoder& Decoder() {
+    static thread_local QStringDecoder decoder(kCodec, QStringConverter::Flag::Stateless);
+    decoder.resetState();
+    return decoder;
+}
+
 QByteArray Encode(QStringView text) {
     if (text.isEmpty()) {
         return {};
     }
-    QStringEncoder encoder(kCodec);
+    QStringEncoder& encoder = Encoder();
     if (!HasUndecodable(text)) {
         return encoder.encode(text);
     }
@@ -82,7 +96,7 @@ QString Decode(QByteArrayView bytes) {
     if (bytes.isEmpty()) {
         return {};
     }
-    QStringDecoder decoder(kCodec, QStringConverter::Flag::Stateless);
+    QStringDecoder& decoder = Decoder();
     QString text = decoder.decode(bytes);
     return decoder.hasError() ? DecodeEscaped(bytes) : text;
 }

@@ -4,8 +4,10 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 
+#include "batch/payees.h"
 #include "batch/uploadfile.h"
 #include "platform/text/ansi.h"
+#include "store/listfile.h"
 #include "tests/batch/batch_fixture.h"
 
 namespace {
@@ -241,4 +243,45 @@ TEST_F(Integrity, EditsInPlaceAndTheExportAreChecked) {
               QStringList{QStringLiteral("第1笔指令：金额“abc”不是有效的数字，不能导出！")});
     EXPECT_TRUE(dialogs.fileDialogsShown.isEmpty());
     EXPECT_FALSE(dir.Exists(QStringLiteral("out.txt")));
+}
+
+// Learning one payee appends its bytes to a roster in saved form; whatever the roster's form,
+// the file is the one a load, the learning and a full save give.
+TEST(PayeeRoster, FileLearningMatchesLoadLearnSave) {
+    TestDir dir;
+    const QString path = dir.Path(QStringLiteral("recvers.ini"));
+    const QByteArray rosters[] = {
+        QByteArray(),
+        Gb("张三|6222ABC|星澜聚川银行|1\r\n"),
+        Gb("张三|6222ABC|星澜聚川银行|1\n李四|6222002|b|2"),
+        Gb("张三|6222abc|星澜聚川银行|1\r\n两段|6222005\r\n\r\n"),
+        QByteArray("\x81\x20|6222777|\xff\x80|1\r\n", 18),
+    };
+    const QList<payees::Payee> lists[] = {
+        {{QStringLiteral("王五"), QStringLiteral("6222ABC"), QStringLiteral("b"), QString()}},
+        {{QStringLiteral("王五"), QStringLiteral("6222005"), QStringLiteral("b"), QString()}},
+        {{QStringLiteral("王 五"), QStringLiteral("6222777"), QString(), QStringLiteral("1")}},
+        {{QStringLiteral("甲"), QStringLiteral("x1"), QStringLiteral("b"), QString()},
+         {QStringLiteral("乙"), QStringLiteral("X1"), QStringLiteral("b"), QString()}},
+    };
+    for (const QByteArray& roster : rosters) {
+        for (const auto& list : lists) {
+            for (auto test :
+                 {payees::LineTest::MoreThanTwoFields, payees::LineTest::ExactlyFourFields}) {
+                dir.Write(QStringLiteral("recvers.ini"), roster);
+                QStringList lines = listfile::Load(path);
+                QByteArray expected = roster;
+                if (payees::Learn(lines, list, test) > 0) {
+                    expected = listfile::JoinLines(lines);
+                }
+                payees::LearnIntoFile(path, list, test);
+                EXPECT_EQ(dir.Read(QStringLiteral("recvers.ini")), expected)
+                    << roster.toHex().constData() << " " << list.front().account.toStdString();
+            }
+        }
+    }
+    EXPECT_TRUE(listfile::IsSavedForm(Gb("a\r\nb\r\n")));
+    for (const char* bytes : {"a", "a\n", "a\r", "a\r\r\n", "a\n\r\n", "a\r\nb"}) {
+        EXPECT_FALSE(listfile::IsSavedForm(bytes)) << bytes;
+    }
 }

@@ -1,0 +1,192 @@
+// Imports of the batch upload file and single adds, end to end through the batch page's
+// buttons with the scripted dialogs: the time the user waits, the payee roster included.
+// After the runs a summary compares the medians with the goals.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <map>
+#include <memory>
+
+#include "app/mainwindow.h"
+#include "batch/batchpage.h"
+#include "controls/numeditnew.h"
+#include "platform/dialogs/scripteddialogs.h"
+#include "platform/text/ansi.h"
+
+namespace {
+
+constexpr int kRepetitions = 5;
+
+// The main window over a configuration directory of its own.
+struct Window {
+    Window() : config(dir.path()) {
+        Write(QStringLiteral("config/salary.ini"), ansi::Encode(u"1,姓名,name\r\n"));
+        Write(QStringLiteral("config/owner.ini"), ansi::Encode(u"甲公司|6230001|星澜聚川银行\r\n"));
+        Write(QStringLiteral("config/recvers.ini"), QByteArray());
+        form = std::make_unique<Tmform>(dialogs, config);
+        form->show();
+        QApplication::processEvents();
+        page = form->batchPage;
+    }
+    QString Path(const QString& relative) const { return dir.filePath(relative); }
+    void Write(const QString& relative, const QByteArray& bytes) const {
+        QDir().mkpath(QFileInfo(Path(relative)).path());
+        QFile f(Path(relative));
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
+            std::abort();
+        }
+    }
+    void ClearTable() {
+        page->Button4->click();
+        dialogs.Clear();
+    }
+
+    QTemporaryDir dir;
+    ConfigDir config;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Tmform> form;
+    BatchPage* page = nullptr;
+};
+
+Window& TheWindow() {
+    static Window window;
+    return window;
+}
+
+// An upload file of distinct payees, each new to the roster.
+QByteArray UploadFile(int lines) {
+    QByteArray file;
+    for (int i = 0; i < lines; ++i) {
+        file += "P|6230001|" + QByteArray::number(6222000000000LL + i) + "|" +
+                ansi::Encode(QStringLiteral("收款人%1").arg(i)) + "|" +
+                ansi::Encode(u"星澜聚川银行") + "|" + ansi::Encode(u"星澜聚川银行") + "||1234.56|" +
+                ansi::Encode(u"工资，奖金") + "|N|\r\n";
+    }
+    return file;
+}
+
+void Import(benchmark::State& state, int lines) {
+    Window& w = TheWindow();
+    const QString path = w.Path(QStringLiteral("in%1.txt").arg(lines));
+    w.Write(QStringLiteral("in%1.txt").arg(lines), UploadFile(lines));
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.ClearTable();
+        w.Write(QStringLiteral("config/recvers.ini"), QByteArray());
+        w.dialogs.fileAnswers = {path};
+        state.ResumeTiming();
+        w.page->Button6->click();
+    }
+    if (w.form->cds1.RecordCount() != lines || w.dialogs.Texts().size() != 1) {
+        state.SkipWithError("the import did not add every line");
+    }
+    w.ClearTable();
+}
+
+void AddWithRoster(benchmark::State& state) {
+    Window& w = TheWindow();
+    QByteArray roster;
+    for (int i = 0; i < 100000; ++i) {
+        roster += ansi::Encode(QStringLiteral("收款人%1|6228%2|中国银行成都分行|104651000001\r\n")
+                                   .arg(i)
+                                   .arg(i, 12, 10, QChar(u'0')));
+    }
+    w.Write(QStringLiteral("config/recvers.ini"), roster);
+    w.ClearTable();
+    long long next = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (w.form->cds1.RecordCount() >= 99) {
+            w.ClearTable();
+        }
+        BatchPage* p = w.page;
+        p->payacct->setEditText(QStringLiteral("6230001"));
+        p->recver->setEditText(QStringLiteral("新收款人"));
+        p->recacct->setEditText(QString::number(6229000000000LL + next++));
+        p->amt->SetShuZhi(QStringLiteral("100"));
+        p->use->setEditText(QStringLiteral("工资，奖金"));
+        p->remittype->setCurrentIndex(1);
+        w.dialogs.Clear();
+        state.ResumeTiming();
+        p->Button1->click();
+    }
+    if (w.dialogs.Texts() != QStringList{QStringLiteral("增加成功！")}) {
+        state.SkipWithError("the add did not succeed");
+    }
+    w.ClearTable();
+}
+
+class Collector : public benchmark::ConsoleReporter {
+public:
+    Collector() : ConsoleReporter(OO_Tabular) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.aggregate_name == "median") {
+                const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+                medianMs[run.run_name.function_name] = run.GetAdjustedRealTime() / unit * 1e3;
+                cpuMs[run.run_name.function_name] = run.GetAdjustedCPUTime() / unit * 1e3;
+            }
+        }
+    }
+    std::map<std::string, double> medianMs;
+    std::map<std::string, double> cpuMs;
+};
+
+void Summary(const Collector& c) {
+    const auto ms = [&](const std::map<std::string, double>& m, const char* name) {
+        const auto it = m.find(name);
+        return it == m.end() ? -1.0 : it->second;
+    };
+    struct Goal {
+        const char* label;
+        const char* name;
+        double goalMs;
+    } goals[] = {
+        {"import of 1,000 lines, 1,000 new payees  ", "Import/1000", 60},
+        {"import of 10,000 lines, 10,000 new payees", "Import/10000", 500},
+        {"add with a roster of 100,000 lines       ", "AddWithRoster/100000", 30},
+    };
+    std::printf("\nSummary (medians of %d repetitions)\n", kRepetitions);
+    for (const Goal& g : goals) {
+        const double v = ms(c.medianMs, g.name);
+        std::printf("  %s %8.1f ms   goal <= %.0f ms   %s   (cpu %.1f ms)\n", g.label, v, g.goalMs,
+                    v >= 0 && v <= g.goalMs ? "ok" : "MISSED", ms(c.cpuMs, g.name));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    for (int lines : {1000, 10000}) {
+        benchmark::RegisterBenchmark(("Import/" + std::to_string(lines)).c_str(),
+                                     [lines](benchmark::State& s) { Import(s, lines); })
+            ->Repetitions(kRepetitions)
+            ->ReportAggregatesOnly(true)
+            ->Iterations(lines > 1000 ? 1 : 3)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    benchmark::RegisterBenchmark("AddWithRoster/100000", AddWithRoster)
+        ->Repetitions(kRepetitions)
+        ->ReportAggregatesOnly(true)
+        ->Iterations(10)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    Collector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
+    benchmark::Shutdown();
+    Summary(collector);
+    TheWindow().form.reset();
+    return 0;
+}
