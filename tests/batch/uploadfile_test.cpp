@@ -166,6 +166,18 @@ TEST_F(Upload, ImportChecksTheWholeFileFirst) {
         EXPECT_EQ(dialogs.Texts(), QStringList{QString::fromUtf8(c.expected)});
         EXPECT_TRUE(form.cds1.IsEmpty());
     }
+    // The first and the last line are checked like the others.
+    const QByteArray bad = Gb("I|1|2|n|b|b||abc|u|N|");
+    for (const auto& [file, expected] :
+         {std::pair{bad + "\r\n" + good + good, "第1行：金额“abc”不是有效的数字，未导入任何指令！"},
+          std::pair{good + good + bad, "第3行：金额“abc”不是有效的数字，未导入任何指令！"},
+          std::pair{good + good + bad + "\r\n",
+                    "第3行：金额“abc”不是有效的数字，未导入任何指令！"}}) {
+        dialogs.Clear();
+        Import(file);
+        EXPECT_EQ(dialogs.Texts(), QStringList{QString::fromUtf8(expected)});
+        EXPECT_TRUE(form.cds1.IsEmpty());
+    }
     // A line of 10 fields is sound when the remark alone is missing; empty lines are skipped.
     dialogs.Clear();
     Import(good + "\r\n\n" + Gb("P|1|3|m|星澜聚川银行|星澜聚川银行||2.00|u|H"));

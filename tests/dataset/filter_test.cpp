@@ -128,6 +128,18 @@ TEST(FilterBoundaries, MatchesOnlyWholeCharacters) {
     EXPECT_EQ(t.Select(QStringLiteral("NAME LIKE '%%1%'").arg(ansi::Decode(TrailA()))), Rows{6});
 }
 
+// After a "%" the pattern moves on through the value a character at a time: the bytes of 分行
+// hold those of 中 across the two characters, which is no 中.
+TEST(FilterBoundaries, WildcardsStepOverWholeCharacters) {
+    Table t;
+    t.Add("1", Gb("工商银行成都分行高新支行"));
+    t.Add("2", Gb("中国银行高新支行"));
+    ASSERT_TRUE(t.columns[1].arena.contains(Gb("中")));
+    EXPECT_EQ(t.Select(QStringLiteral("NAME LIKE '%中%支行%'")), Rows{1});
+    EXPECT_EQ(t.Select(QStringLiteral("NAME LIKE '%中_%'")), Rows{1});
+    EXPECT_EQ(t.Select(QStringLiteral("NAME LIKE '%行%中%'")), Rows{});
+}
+
 TEST(FilterSyntax, RefusesWhatIsNoExpression) {
     const Table t = Sample();
     for (const char* bad : {"NAME", "NAME LIKE", "NAME LIKE 'x", "NAME LIKE 'x' AND CODE = '1'",
