@@ -26,7 +26,10 @@ std::optional<QString> CheckLine(const QString& line) {
     if (f[0] != QStringLiteral("I") && f[0] != QStringLiteral("P") && f[0] != QStringLiteral("D")) {
         return QStringLiteral("收款对象代码“%1”无效").arg(f[0]);
     }
-    static const QRegularExpression amount(QStringLiteral("^-?(\\d+(\\.\\d{0,2})?|\\.\\d{1,2})$"));
+    // At most 13 integer digits besides leading zeros: the amount box holds a value as a double,
+    // which keeps two decimals exact only up to there; a longer amount would be imported changed.
+    static const QRegularExpression amount(
+        QStringLiteral("^-?0*(\\d{1,13}(\\.\\d{0,2})?|\\.\\d{1,2})$"));
     if (!amount.match(f[7]).hasMatch()) {
         return QStringLiteral("金额“%1”不是有效的数字").arg(f[7]);
     }
