@@ -8,9 +8,15 @@ CORPPAY_PACKAGES=(
     xvfb xauth fonts-noto-cjk
 )
 
+# What fuzz.sh needs besides: clang, libFuzzer and the sanitizer runtimes, the symbolizer.
+CORPPAY_FUZZ_PACKAGES=(clang libclang-rt-dev llvm)
+
+# Installs the packages given, CORPPAY_PACKAGES when none are.
 corppay_install() {
+    local wanted=("$@")
+    [ ${#wanted[@]} -eq 0 ] && wanted=("${CORPPAY_PACKAGES[@]}")
     local missing=()
-    for p in "${CORPPAY_PACKAGES[@]}"; do
+    for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0

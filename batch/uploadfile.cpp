@@ -104,6 +104,7 @@ std::optional<QString> CheckLine(const QString& line) {
     if (f[0] != QStringLiteral("I") && f[0] != QStringLiteral("P") && f[0] != QStringLiteral("D")) {
         return QStringLiteral("收款对象代码“%1”无效").arg(Excerpt(f[0]));
     }
+    // The size, the sign and the value are CheckAmount's, after the fields are known.
     static const QRegularExpression amount(QStringLiteral("^-?(\\d+(\\.\\d{0,2})?|\\.\\d{1,2})$"));
     if (!amount.match(f[7]).hasMatch()) {
         return QStringLiteral("金额“%1”不是有效的数字").arg(Excerpt(f[7]));

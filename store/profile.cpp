@@ -87,7 +87,11 @@ QString ReadString(const QString& path, const QString& section, const QString& k
             }
         }
     }
-    return value.left(kMaxValue);
+    // The limit counts UTF-16 units; a character of two that does not fit is left out whole.
+    if (value.size() > kMaxValue) {
+        value.truncate(value[kMaxValue].isLowSurrogate() ? kMaxValue - 1 : kMaxValue);
+    }
+    return value;
 }
 
 void WriteString(const QString& path, const QString& section, const QString& key,

@@ -298,9 +298,11 @@ private:
         };
         // As signed bytes, run bytes (0x81-0xFE) are those above 0x80 and below 0xFF.
         const __m128i below81 = spread(0x80), aboveFE = spread(0xFF);
-        // Whole blocks whose last load stays inside the arena.
-        const qsizetype simdBlocks =
-            std::clamp<qsizetype>((size_ - n_.Size() - 15 - from) / 16 + 1, 0, blocks);
+        // Whole blocks whose last load stays inside the arena: the load at p + at3 of block k
+        // ends at from + 16 * k + length - 1 + 16, which must not pass size_. The room is tested
+        // before dividing, since a negative one would round up to a block that does not fit.
+        const qsizetype room = size_ - n_.Size() - 15 - from;
+        const qsizetype simdBlocks = room < 0 ? 0 : std::min<qsizetype>(room / 16 + 1, blocks);
         for (; block < simdBlocks; ++block) {
             const uchar* p = arena_ + from + block * 16;
             const __m128i e0 = _mm_cmpeq_epi8(_mm_or_si128(load(p), m0), b0);

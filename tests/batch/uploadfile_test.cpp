@@ -156,6 +156,8 @@ TEST_F(Upload, ImportChecksTheWholeFileFirst) {
         {Gb("I|1|2|n|b|b||1.00|u"), "第2行：字段数为9，应为11个，未导入任何指令！"},
         {Gb("I|1|2|n|b|b||abc|u|N|"), "第2行：金额“abc”不是有效的数字，未导入任何指令！"},
         {Gb("I|1|2|n|b|b||1.005|u|N|"), "第2行：金额“1.005”不是有效的数字，未导入任何指令！"},
+        {Gb("I|1|2|n|b|b||99999999999999999999|u|N|"),
+         "第2行：金额“99999999999999999999”不是有效的数字，未导入任何指令！"},
         {Gb("X|1|2|n|b|b||1.00|u|N|"), "第2行：收款对象代码“X”无效，未导入任何指令！"},
         {Gb("I|1|2|n|b|b||1.00|u|Z|"), "第2行：汇款方式代码“Z”无效，未导入任何指令！"},
         {QByteArray("\x00\x01\xff\xfe\x81", 5), "第2行：字段数为1，应为11个，未导入任何指令！"},
@@ -164,6 +166,18 @@ TEST_F(Upload, ImportChecksTheWholeFileFirst) {
         dialogs.Clear();
         Import(good + c.bad + "\r\n" + good);
         EXPECT_EQ(dialogs.Texts(), QStringList{QString::fromUtf8(c.expected)});
+        EXPECT_TRUE(form.cds1.IsEmpty());
+    }
+    // The first and the last line are checked like the others.
+    const QByteArray bad = Gb("I|1|2|n|b|b||abc|u|N|");
+    for (const auto& [file, expected] :
+         {std::pair{bad + "\r\n" + good + good, "第1行：金额“abc”不是有效的数字，未导入任何指令！"},
+          std::pair{good + good + bad, "第3行：金额“abc”不是有效的数字，未导入任何指令！"},
+          std::pair{good + good + bad + "\r\n",
+                    "第3行：金额“abc”不是有效的数字，未导入任何指令！"}}) {
+        dialogs.Clear();
+        Import(file);
+        EXPECT_EQ(dialogs.Texts(), QStringList{QString::fromUtf8(expected)});
         EXPECT_TRUE(form.cds1.IsEmpty());
     }
     // A line of 10 fields is sound when the remark alone is missing; empty lines are skipped.
@@ -200,12 +214,16 @@ TEST(UploadLine, FormatAndCheck) {
                                QStringLiteral("x"),
                                QString()};
     EXPECT_EQ(uploadfile::FormatLine(in), QStringLiteral("P|p|r|n|b|b||1.00|u|N|"));
-    for (const char* amount : {"1", "1.5", "0.01", "12.", ".5"}) {
+    for (const char* amount :
+         {"1", "1.5", "0.01", "12.", ".5", "9999999999999.99", "00000000000000001.5"}) {
         EXPECT_FALSE(uploadfile::CheckLine(
             QStringLiteral("I|1|2|n|b|b||%1|u|N|").arg(QString::fromUtf8(amount))))
             << amount;
     }
-    for (const char* amount : {"", "1e5", "1,000.00", "--1", "1.2.3", " 1", "-1.5", "0"}) {
+    // Nor amounts the amount box would change (more than 13 integer digits) or that are not
+    // above 0.
+    for (const char* amount : {"", "1e5", "1,000.00", "--1", "1.2.3", " 1", "-1.5", "0",
+                               "10000000000000", "99999999999999999999"}) {
         EXPECT_TRUE(uploadfile::CheckLine(
             QStringLiteral("I|1|2|n|b|b||%1|u|N|").arg(QString::fromUtf8(amount))))
             << amount;

@@ -128,6 +128,18 @@ TEST(FilterBoundaries, MatchesOnlyWholeCharacters) {
     EXPECT_EQ(t.Select(QStringLiteral("NAME LIKE '%%1%'").arg(ansi::Decode(TrailA()))), Rows{6});
 }
 
+// After a "%" the pattern moves on through the value a character at a time: the bytes of 分行
+// hold those of 中 across the two characters, which is no 中.
+TEST(FilterBoundaries, WildcardsStepOverWholeCharacters) {
+    Table t;
+    t.Add("1", Gb("工商银行成都分行高新支行"));
+    t.Add("2", Gb("中国银行高新支行"));
+    ASSERT_TRUE(t.columns[1].arena.contains(Gb("中")));
+    EXPECT_EQ(t.Select(QStringLiteral("NAME LIKE '%中%支行%'")), Rows{1});
+    EXPECT_EQ(t.Select(QStringLiteral("NAME LIKE '%中_%'")), Rows{1});
+    EXPECT_EQ(t.Select(QStringLiteral("NAME LIKE '%行%中%'")), Rows{});
+}
+
 TEST(FilterSyntax, RefusesWhatIsNoExpression) {
     const Table t = Sample();
     for (const char* bad : {"NAME", "NAME LIKE", "NAME LIKE 'x", "NAME LIKE 'x' AND CODE = '1'",
@@ -196,4 +208,47 @@ TEST(FilterContains, ArenaSearchAgreesWithRowByRow) {
         ASSERT_EQ(fresh.Select(filter), expected) << needle.toStdString();
         ASSERT_EQ(edited.Select(filter), expected) << needle.toStdString();
     }
+}
+
+namespace {
+
+// A one-column table whose arena is exactly as long as its values, as a loaded packet's is, so
+// that a read past the last value leaves the allocation.
+Table Exact(const QList<QByteArray>& values) {
+    Table t;
+    QByteArray arena;
+    for (const QByteArray& v : values) {
+        t.columns[0].cells.push_back({static_cast<std::uint32_t>(arena.size()), 0});
+        t.columns[1].cells.push_back(
+            {static_cast<std::uint32_t>(arena.size()), static_cast<std::int32_t>(v.size())});
+        arena += v;
+    }
+    t.columns[1].arena = QByteArray(arena.constData(), arena.size());
+    return t;
+}
+
+}  // namespace
+
+// A search reads the bytes of the values and no byte after the last one: for every value length
+// from 1 byte on, and needles as long as the value, shorter, or near the arena's end.
+TEST(FilterContains, ReadsNothingPastTheLastValue) {
+    const QString text = QStringLiteral("中国农业银行股份有限公司兰州朝阳路第七分理处abcdefghij");
+    for (qsizetype length = 1; length <= text.size(); ++length) {
+        const QString value = text.right(length);
+        for (const QString& needle :
+             {value, value.right(1), value.right((length + 1) / 2), value.left((length + 1) / 2)}) {
+            const Table t = Exact({ansi::Encode(value)});
+            EXPECT_EQ(t.Select(QStringLiteral("NAME LIKE %1").arg(Quoted(u'%' + needle + u'%'))),
+                      Rows{0})
+                << value.toStdString() << " / " << needle.toStdString();
+        }
+    }
+    // A one-byte column, and the directory's long name after shorter ones.
+    EXPECT_EQ(Exact({"x"}).Select(QStringLiteral("NAME LIKE '%x%'")), Rows{0});
+    EXPECT_EQ(Exact({"a", "x"}).Select(QStringLiteral("NAME LIKE '%y%'")), Rows{});
+    const Table directory = Exact({Gb("中国工商银行北京分行"), Gb("兰州朝阳路支行"),
+                                   Gb("中国农业银行股份有限公司兰州朝阳路第七分理处")});
+    EXPECT_EQ(
+        directory.Select(QStringLiteral("NAME LIKE '%业银行股份有限公司兰州朝阳路第七分理处%'")),
+        Rows{2});
 }

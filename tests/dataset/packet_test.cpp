@@ -79,6 +79,15 @@ TEST(Packet, ReadsWhatWasWritten) {
     ExpectSameTable(original, read);
 }
 
+// A value exactly as long as its field's size is read: 12-byte codes in a column of WIDTH 12.
+TEST(Packet, ValueAsLongAsItsFieldIsRead) {
+    PacketTable t = DirectoryLike();
+    t.fields[0].size = 12;
+    QByteArray packet = DirectoryLikePacket();
+    packet[51] = 12;  // BANKCODE's WIDTH
+    ExpectSameTable(t, ReadPacket(packet));
+}
+
 // Values of a loaded column lie back to back in row order; a missing value keeps the running
 // offset, so offsets never go down.
 TEST(Packet, ArenasAreContiguousInRowOrder) {

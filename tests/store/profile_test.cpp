@@ -31,6 +31,11 @@ TEST_F(Profile, ReadsIgnoringCaseWithDefaults) {
     dir.Write(QStringLiteral("salarymap.ini"),
               "[option]\r\nstartrow=" + QByteArray(3000, '7') + "\r\n");
     EXPECT_EQ(Read("option", "startrow").size(), profile::kMaxValue);
+    // A character of two UTF-16 units at the limit is left out whole, never cut in half.
+    dir.Write(
+        QStringLiteral("salarymap.ini"),
+        "[option]\r\nstartrow=" + QByteArray(profile::kMaxValue - 1, '7') + Gb("𠀀") + "\r\n");
+    EXPECT_EQ(Read("option", "startrow"), QString(profile::kMaxValue - 1, u'7'));
     path = dir.Path(QStringLiteral("missing.ini"));
     EXPECT_EQ(Read("option", "startrow", "1"), QStringLiteral("1"));
 }

@@ -29,7 +29,7 @@ TEST(Convert, CurrencyRoundsToTenThousandthsHalfToEven) {
 }
 
 TEST(Convert, TextThatIsNoNumberFailsWithTheRuntimeText) {
-    for (const char* text : {"abc", "", "1.2.3", "12a", "1e", "--1", "１２"}) {
+    for (const char* text : {"abc", "", "1.2.3", "12a", "1e", "--1", "１２", "1,000"}) {
         const QString t = QString::fromUtf8(text);
         try {
             convert::TextToCurrency(t);

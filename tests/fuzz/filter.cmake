@@ -1,0 +1,1 @@
+corppay_add_fuzz(filter LIBS platform_dataset)

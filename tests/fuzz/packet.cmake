@@ -1,0 +1,1 @@
+corppay_add_fuzz(packet LIBS platform_dataset)

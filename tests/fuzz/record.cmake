@@ -1,0 +1,1 @@
+corppay_add_fuzz(record LIBS store)

@@ -1,0 +1,1 @@
+corppay_add_fuzz(uploadfile LIBS batch)
