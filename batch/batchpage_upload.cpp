@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "batch/batchpage.h"
+#include "batch/exportchecks.h"
 #include "batch/instructions.h"
 #include "batch/uploadfile.h"
 #include "controls/numeditnew.h"
@@ -40,6 +41,7 @@ void BatchPage::Button5Click() {
     // that the file holds nothing the bank or the program's own import would misread.
     int row = 0;
     QStringList lines;
+    QList<exportchecks::Row> rows;
     for (t.First(); !t.Eof(); t.Next()) {
         ++row;
         for (int i = 0; i < t.FieldCount(); ++i) {
@@ -57,6 +59,14 @@ void BatchPage::Button5Click() {
             return;
         }
         lines.append(uploadfile::FormatLine(in));
+        rows.append({row, in.cpflag, in.recacct, in.amt});
+    }
+    // A mistyped card number or a payment entered twice goes out only when the user says so;
+    // 否 ends the export as a cancelled dialog does.
+    const QString question = exportchecks::Question(rows);
+    if (!question.isEmpty() && !ctx_.dialogs.Question(question)) {
+        LearnPayees();
+        return;
     }
     FileDialogState& dialog = ctx_.saveDialog;
     dialog.fileName =

@@ -27,6 +27,9 @@ public:
     virtual void Plain(const QString& text) = 0;
     // A box with its own caption and the buttons OK and Cancel; true for OK.
     virtual bool OkCancel(const QString& caption, const QString& text) = 0;
+    // A question before an action: caption "Confirm", the buttons 是 and 否 with 否 the default
+    // (Enter does not confirm by accident); true for 是.
+    virtual bool Question(const QString& text) = 0;
     // The program-wide error box: stop icon, application title as caption.
     virtual void ProgramError(const QString& text) = 0;
     // The system beep.

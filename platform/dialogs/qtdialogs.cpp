@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -104,6 +105,20 @@ bool QtDialogs::OkCancel(const QString& caption, const QString& text) {
     return Show(ParentWindow(), QMessageBox::Question, caption, text,
                 QMessageBox::Ok | QMessageBox::Cancel,
                 QStringLiteral("OkCancelBox")) == QMessageBox::Ok;
+}
+
+bool QtDialogs::Question(const QString& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton,
+                    Owner(ParentWindow()));
+    box.setObjectName(QStringLiteral("QuestionBox"));
+    QPushButton* yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+    yes->setObjectName(QStringLiteral("QuestionYes"));
+    no->setObjectName(QStringLiteral("QuestionNo"));
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 void QtDialogs::ProgramError(const QString& text) {

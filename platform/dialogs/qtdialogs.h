@@ -10,6 +10,7 @@ public:
     void Error(const QString& text) override;
     void Plain(const QString& text) override;
     bool OkCancel(const QString& caption, const QString& text) override;
+    bool Question(const QString& text) override;
     void ProgramError(const QString& text) override;
     void Beep() override;
     bool Save(FileDialogState& state) override;

@@ -21,6 +21,11 @@ bool ScriptedDialogs::OkCancel(const QString& caption, const QString& text) {
     return okCancelAnswers.isEmpty() ? true : okCancelAnswers.takeFirst();
 }
 
+bool ScriptedDialogs::Question(const QString& text) {
+    messages.append({Kind::Question, QStringLiteral("Confirm"), text});
+    return questionAnswers.isEmpty() ? false : questionAnswers.takeFirst();
+}
+
 void ScriptedDialogs::ProgramError(const QString& text) {
     messages.append({Kind::ProgramError, ApplicationTitle(), ErrorBoxText(text)});
 }

@@ -9,7 +9,7 @@
 
 class ScriptedDialogs : public Dialogs {
 public:
-    enum class Kind { Warning, Information, Error, Plain, OkCancel, ProgramError };
+    enum class Kind { Warning, Information, Error, Plain, OkCancel, Question, ProgramError };
     struct Message {
         Kind kind;
         QString caption;
@@ -22,6 +22,7 @@ public:
     void Error(const QString& text) override;
     void Plain(const QString& text) override;
     bool OkCancel(const QString& caption, const QString& text) override;
+    bool Question(const QString& text) override;
     void ProgramError(const QString& text) override;
     void Beep() override { ++beeps; }
     bool Save(FileDialogState& state) override;
@@ -29,6 +30,9 @@ public:
 
     // Answers of the OK/Cancel box in order; OK when the script has run out.
     QList<bool> okCancelAnswers;
+    // Answers of the questions in order (true for 是); 否, the default, when the script has
+    // run out.
+    QList<bool> questionAnswers;
     // Answers of the file dialogs in order: a path confirms, an empty text cancels.
     // A dialog with no answer left is cancelled.
     QStringList fileAnswers;

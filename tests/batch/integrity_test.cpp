@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 
+#include "batch/exportchecks.h"
 #include "batch/payees.h"
 #include "batch/uploadfile.h"
 #include "platform/text/ansi.h"
@@ -284,4 +285,61 @@ TEST(PayeeRoster, FileLearningMatchesLoadLearnSave) {
     for (const char* bytes : {"a", "a\n", "a\r", "a\r\r\n", "a\n\r\n", "a\r\nb"}) {
         EXPECT_FALSE(listfile::IsSavedForm(bytes)) << bytes;
     }
+}
+
+TEST(ExportChecks, LuhnAndCardShape) {
+    struct Case {
+        const char* number;
+        bool valid;
+    } cases[] = {
+        {"6222020200112230", true},    {"6222020200112233", false},     // 16 digits
+        {"62220202001122338", true},   {"62220202001122335", false},    // 17
+        {"622202020011223349", true},  {"622202020011223344", false},   // 18
+        {"6222020200112233446", true}, {"6222020200112233447", false},  // 19
+        {"79927398713", true},         {"7992739871x", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(exportchecks::LuhnValid(QString::fromLatin1(c.number)), c.valid) << c.number;
+    }
+    EXPECT_TRUE(exportchecks::LooksLikeCard(QStringLiteral("6222020200112230")));
+    EXPECT_FALSE(exportchecks::LooksLikeCard(QStringLiteral("622202020011223")));
+    EXPECT_FALSE(exportchecks::LooksLikeCard(QStringLiteral("62220202001122334455")));
+    EXPECT_FALSE(exportchecks::LooksLikeCard(QStringLiteral("6122020200112233")));
+}
+
+// Before the save dialog, a question names a private card number that fails its check digit
+// and the same account and amount entered twice; 否 writes nothing, 是 writes the file.
+TEST_F(Integrity, ExportAsksAboutCardNumbersAndDoublePayments) {
+    Fill(QStringLiteral("王五"), QStringLiteral("6222020200112234"), QStringLiteral("100"));
+    page->recobject->setCurrentIndex(page->recobject->findText(QStringLiteral("私人")));
+    Click(page->Button1);
+    Add(QStringLiteral("赵六"), QStringLiteral("6230009"), QStringLiteral("50"));
+    Add(QStringLiteral("赵六"), QStringLiteral("6230009"), QStringLiteral("50"));
+    dialogs.Clear();
+    Export();
+    const QString question = QStringLiteral(
+        "以下私人收款账号像银行卡号，但校验位不正确，请核对：\n第1笔：6222020200112234\n\n"
+        "以下指令的收款账号和金额相同，可能重复付款：\n第2笔、第3笔：账号6230009，金额50.00\n\n"
+        "仍要导出吗？");
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::Question);
+    EXPECT_EQ(dialogs.messages[0].text, question);
+    EXPECT_TRUE(dialogs.fileDialogsShown.isEmpty());
+    EXPECT_FALSE(dir.Exists(QStringLiteral("out.txt")));
+    // 否 is a cancelled export: the payees are still learned, as after a cancelled dialog.
+    EXPECT_TRUE(Roster().contains(Gb("赵六|6230009|")));
+    dialogs.Clear();
+    dialogs.questionAnswers = {true};
+    Export();
+    EXPECT_EQ(dialogs.Texts(), QStringList{question});
+    EXPECT_EQ(dialogs.fileDialogsShown.size(), 1);
+    EXPECT_TRUE(dir.Exists(QStringLiteral("out.txt")));
+    // A sound batch is written without a question.
+    Click(page->Button4);
+    Fill(QStringLiteral("王五"), QStringLiteral("6222020200112230"), QStringLiteral("100"));
+    page->recobject->setCurrentIndex(page->recobject->findText(QStringLiteral("私人")));
+    Click(page->Button1);
+    dialogs.Clear();
+    Export();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }

@@ -1,0 +1,102 @@
+#include "batch/exportchecks.h"
+
+#include <QHash>
+
+namespace exportchecks {
+
+namespace {
+constexpr int kListed = 10;  // rows named in the question; more are counted
+
+bool AllDigits(const QString& text) {
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9') {
+            return false;
+        }
+    }
+    return !text.isEmpty();
+}
+
+void AppendListed(QStringList& lines, const QStringList& items) {
+    for (qsizetype i = 0; i < items.size() && i < kListed; ++i) {
+        lines.append(items[i]);
+    }
+    if (items.size() > kListed) {
+        lines.append(QStringLiteral("……等共%1处").arg(items.size()));
+    }
+}
+}  // namespace
+
+bool LuhnValid(const QString& digits) {
+    if (!AllDigits(digits)) {
+        return false;
+    }
+    int sum = 0;
+    bool doubled = false;
+    for (qsizetype i = digits.size() - 1; i >= 0; --i) {
+        int d = digits[i].unicode() - u'0';
+        if (doubled) {
+            d *= 2;
+            if (d > 9) {
+                d -= 9;
+            }
+        }
+        sum += d;
+        doubled = !doubled;
+    }
+    return sum % 10 == 0;
+}
+
+bool LooksLikeCard(const QString& account) {
+    return account.size() >= 16 && account.size() <= 19 && account.startsWith(u"62") &&
+           AllDigits(account);
+}
+
+QString Question(const QList<Row>& rows) {
+    QStringList cards;
+    QHash<QString, QList<int>> payments;
+    QStringList order;
+    for (const Row& r : rows) {
+        if (r.cpflag == u"私人" && LooksLikeCard(r.recacct) && !LuhnValid(r.recacct)) {
+            cards.append(QStringLiteral("第%1笔：%2").arg(r.number).arg(r.recacct));
+        }
+        const QString key = r.recacct + u'|' + r.amt;
+        if (!payments.contains(key)) {
+            order.append(key);
+        }
+        payments[key].append(r.number);
+    }
+    QStringList doubles;
+    for (const QString& key : order) {
+        const QList<int>& numbers = payments[key];
+        if (numbers.size() < 2) {
+            continue;
+        }
+        QStringList named;
+        for (int n : numbers) {
+            named.append(QStringLiteral("第%1笔").arg(n));
+        }
+        const qsizetype bar = key.indexOf(u'|');
+        doubles.append(QStringLiteral("%1：账号%2，金额%3")
+                           .arg(named.join(u'、'), key.left(bar), key.mid(bar + 1)));
+    }
+    if (cards.isEmpty() && doubles.isEmpty()) {
+        return QString();
+    }
+    QStringList lines;
+    if (!cards.isEmpty()) {
+        lines.append(QStringLiteral("以下私人收款账号像银行卡号，但校验位不正确，请核对："));
+        AppendListed(lines, cards);
+    }
+    if (!doubles.isEmpty()) {
+        if (!lines.isEmpty()) {
+            lines.append(QString());
+        }
+        lines.append(QStringLiteral("以下指令的收款账号和金额相同，可能重复付款："));
+        AppendListed(lines, doubles);
+    }
+    lines.append(QString());
+    lines.append(QStringLiteral("仍要导出吗？"));
+    return lines.join(u'\n');
+}
+
+}  // namespace exportchecks

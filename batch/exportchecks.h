@@ -1,0 +1,24 @@
+// Checks of a batch before its upload file is written, for mistakes that cost money and that no
+// field rule catches: a mistyped bank card number, and the same payment entered twice.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace exportchecks {
+
+// The Luhn check digit of a number of decimal digits.
+bool LuhnValid(const QString& digits);
+// A private recipient's account that looks like a bank card: 16 to 19 digits starting "62".
+bool LooksLikeCard(const QString& account);
+
+struct Row {
+    int number;  // 1-based, as the user counts the instructions
+    QString cpflag, recacct, amt;
+};
+
+// The question to ask before writing, naming the affected rows; empty when nothing is amiss.
+QString Question(const QList<Row>& rows);
+
+}  // namespace exportchecks
