@@ -1,6 +1,7 @@
 #include "params/paramspage.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -37,9 +38,10 @@ void ParamsPage::SetUpForm() {
         pal.setColor(QPalette::Base, pal.color(QPalette::ToolTipBase));
         edit->setPalette(pal);
     }
-    // Picking from a list only sets the box's text.
     for (QComboBox* box : {conf_payacct, conf_skmc_acct, conf_owner_acct}) {
         box->setCurrentIndex(-1);
+        // Completion offers a listed account but keeps the letters as typed.
+        box->completer()->setCaseSensitivity(Qt::CaseSensitive);
     }
 }
 
