@@ -38,6 +38,8 @@ void ParamsPage::SetUpForm() {
         pal.setColor(QPalette::Base, pal.color(QPalette::ToolTipBase));
         edit->setPalette(pal);
     }
+    // The short mapping edits stay at the labels; the free space goes to the right.
+    GroupBox7Layout->setColumnStretch(3, 1);
     for (QComboBox* box : {conf_payacct, conf_skmc_acct, conf_owner_acct}) {
         box->setCurrentIndex(-1);
         // Completion offers a listed account but keeps the letters as typed.

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -37,6 +38,7 @@ void SalaryPage::SetUpForm() {
     DBGrid2->SetDataSource(&ctx_.dataSource2);
     DBGrid3->SetDataSource(&ctx_.dataSource3);
     ne_sumamt->SetDialogs(&ctx_.dialogs);
+    DBGrid3->horizontalHeader()->setStretchLastSection(true);
     QPalette items = DBGrid3->palette();
     items.setColor(QPalette::Base, items.color(QPalette::Button));
     DBGrid3->setPalette(items);
@@ -73,6 +75,8 @@ void SalaryPage::SetGridTitles() {
     for (int i = 0; i < DBGrid3->ColumnCount() && i < titles.size(); ++i) {
         DBGrid3->SetColumnTitle(i, titles[i]);
     }
+    // The number is short; the value column takes what the group leaves.
+    DBGrid3->setColumnWidth(0, DBGrid3->fontMetrics().horizontalAdvance(titles[0]) + 12);
 }
 
 void SalaryPage::LoadSalaryItems() {

@@ -35,6 +35,10 @@ TEST_F(Entry, AddBuildsACreditFromTheItemsAndKeepsCountAndTotal) {
     EXPECT_EQ(Total(), QStringLiteral("150.50"));
     EXPECT_EQ(page()->recordcount->text(), QStringLiteral("4"));
     EXPECT_EQ(form().PanelText(1), QStringLiteral("记录笔数：4"));
+    if (qEnvironmentVariableIsSet("CORPPAY_SCREENSHOT")) {
+        form().resize(1280, 760);
+        form().grab().save(qEnvironmentVariable("CORPPAY_SCREENSHOT"));
+    }
 }
 
 TEST_F(Entry, TheTotalIsRoundedAtEveryStep) {
