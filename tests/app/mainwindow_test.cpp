@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -140,6 +141,22 @@ TEST_F(MainWindow, EmptyConfigReportsEachUnreadableFileAndStillPreparesThePages)
     EXPECT_EQ(form.cds3.RecordCount(), 0);
     EXPECT_EQ(form.cds2.FieldCount(), 0);
     EXPECT_TRUE(form.cds3.Fields(1).ReadOnly());
+    // A same-bank instruction is added with its bank (the missing payee roster is the batch
+    // page's own report).
+    BatchPage* batch = form.batchPage;
+    dialogs.Clear();
+    batch->payacct->setEditText(QStringLiteral("6230001"));
+    batch->recver->setEditText(QStringLiteral("王五"));
+    batch->recacct->setEditText(QStringLiteral("62220003"));
+    batch->amt->SetShuZhi(QStringLiteral("10"));
+    batch->use->setEditText(QStringLiteral("工资"));
+    batch->remittype->setCurrentIndex(0);
+    QTest::mouseClick(batch->Button1, Qt::LeftButton);
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("增加成功！"));
+    ASSERT_EQ(form.cds1.RecordCount(), 1);
+    EXPECT_EQ(form.cds1.FieldByName(QStringLiteral("recbank")).AsString(),
+              QStringLiteral("星澜聚川银行"));
 }
 
 TEST(SampleConfig, StartsWithoutAnErrorBox) {
