@@ -100,6 +100,16 @@ TEST(SalaryFile, MemoTotalAndLines) {
                                        QStringLiteral("-100.5"), QStringLiteral("m")}}),
               QStringList({QStringLiteral("2|-0.50|"), QStringLiteral("1|| 张三 |100|网银代发|"),
                            QStringLiteral("2|2|李四|-100.5|m|")}));
+    // Each amount is rounded to ten-thousandths (ties to even), the total to hundredths
+    // (halves away from zero).
+    const std::pair<const char*, const char*> sums[] = {
+        {"0.00485", "1|0.00|"}, {"0.00495", "1|0.01|"}, {"-0.00495", "1|-0.01|"}};
+    for (const auto& [amount, header] : sums) {
+        EXPECT_EQ(salaryfile::BuildLines({{QStringLiteral("1"), QStringLiteral("a"),
+                                           QString::fromLatin1(amount), QString()}})[0],
+                  QString::fromLatin1(header))
+            << amount;
+    }
     // A total beyond 64 bits is refused rather than wrapped.
     try {
         salaryfile::BuildLines({{QStringLiteral("1"), QStringLiteral("a"),
