@@ -117,7 +117,7 @@ void ParamsPage::LoadParameters() {
                                               QStringLiteral("corpacct1"), QString());
     conf_owner_acct->setEditText(payer);
     const int p = FindInList(conf_payacct, payer);
-    conf_salary_payer->setText(p >= 0 ? names[p] : conf_owner->text());
+    conf_salary_payer->setText(p >= 0 && p < names.size() ? names[p] : conf_owner->text());
     auto read = [&](const char* section, const char* key, const QString& defaultValue) {
         return profile::ReadString(ini, QString::fromLatin1(section), QString::fromLatin1(key),
                                    defaultValue);

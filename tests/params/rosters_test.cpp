@@ -1,3 +1,4 @@
+#include "params/rosterlines.h"
 #include "store/record.h"
 #include "tests/params/params_fixture.h"
 
@@ -202,5 +203,17 @@ TEST_F(Rosters, AFileThatCannotBeReadOrWrittenChangesNothing) {
         EXPECT_EQ(dialogs.Texts(),
                   QStringList{QStringLiteral("Cannot open file ") + recvers + u'.'});
         EXPECT_FALSE(QFile::exists(recvers));
+    }
+}
+
+TEST(RosterLines, WhatALineCannotCarry) {
+    const std::pair<QStringList, std::optional<qsizetype>> cases[] = {
+        {{QStringLiteral("a b"), QStringLiteral("\"x,\""), QString()}, std::nullopt},
+        {{QStringLiteral("a"), QStringLiteral("b\r")}, 1},
+        {{QStringLiteral("a\nb"), QStringLiteral("|")}, 0},
+        {{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c|")}, 2},
+    };
+    for (const auto& [values, position] : cases) {
+        EXPECT_EQ(params::FirstUnwritable(values), position) << values.join(u'/').toStdString();
     }
 }
