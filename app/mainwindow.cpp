@@ -10,10 +10,10 @@
 #include "controls/numeditnew.h"
 #include "lookup/banksearch.h"
 #include "lookup/rosterpicker.h"
+#include "params/paramspage.h"
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/guard.h"
-#include "store/listfile.h"
-#include "store/record.h"
+#include "salary/salarypage.h"
 
 Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), config_(config) {
@@ -38,11 +38,13 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
                               tabBatch);
     batchPage->DBGrid1->SetDataSource(&DataSource1);
     batchLayout->addWidget(batchPage);
-    for (DBGrid* grid : {DBGrid2, DBGrid3}) {
-        grid->SetDialogs(&dialogs_);
-    }
-    DBGrid2->SetDataSource(&DataSource2);
-    DBGrid3->SetDataSource(&DataSource3);
+    salaryPage = new SalaryPage(
+        {cds2, cds3, DataSource2, DataSource3, ItemFieldNames, dialogs_, config_, SaveDialog1,
+         OpenDialog1, [this](const QString& text) { SetPanelText(1, text); }},
+        tabSalary);
+    salaryLayout->addWidget(salaryPage);
+    paramsPage = new ParamsPage({dialogs_, config_}, TabSheet1);
+    paramsLayout->addWidget(paramsPage);
 
     WireMenu();
     BuildStatusBar();
@@ -136,15 +138,16 @@ void Tmform::FormShow() {
     CreateTables();
     DataSource1.SetDataSet(&cds1);
     SetGridTitles();
-    LoadSalaryItems();
+    // A file that cannot be read is reported and leaves its page empty; the steps after it
+    // still run, since the other pages need them (the default bank texts above all).
+    Handle([this] { LoadSalaryItems(); });
     batchPage->recbank->setEditText(QString::fromUtf16(instructions::kOwnBank));
     batchPage->paybank->setEditText(QString::fromUtf16(instructions::kOwnBank));
     cds3.First();
-    LoadParameters();
+    Handle([this] { LoadParameters(); });
     PageControl1->setCurrentIndex(0);
     batchPage->amt->Clear();
-    DBGrid3->SetColumnReadOnly(0, true);
-    DBGrid3->SetColumnReadOnly(1, true);
+    salaryPage->ProtectItemColumns();
 }
 
 void Tmform::FormDestroy() {
@@ -153,50 +156,20 @@ void Tmform::FormDestroy() {
 
 void Tmform::CreateTables() {
     batchPage->CreateTable();
-    cds3.ClearFieldDefs();
-    cds3.AddFieldDef(QStringLiteral("seq"), true, 2);
-    cds3.AddFieldDef(QStringLiteral("subject"), true, 16);
-    cds3.AddFieldDef(QStringLiteral("subjectval"), false, 20);
-    cds3.CreateDataSet();
+    salaryPage->CreateTable();
 }
 
 void Tmform::SetGridTitles() {
     batchPage->SetGridTitles();
-    const QStringList titles = QStringLiteral("序号,项目名称,项目数据").split(u',');
-    for (int i = 0; i < DBGrid3->ColumnCount() && i < titles.size(); ++i) {
-        DBGrid3->SetColumnTitle(i, titles[i]);
-    }
+    salaryPage->SetGridTitles();
 }
 
 void Tmform::LoadSalaryItems() {
-    const QStringList lines = listfile::Load(config_.Path(QString::fromUtf16(cfg::kSalary)));
-    QStringList captions;
-    for (const QString& line : lines) {
-        const QStringList fields = record::Split(line, record::Pipes::Keep);
-        if (fields.size() != 3) {
-            continue;
-        }
-        cds3.Append();
-        cds3.FieldByName(QStringLiteral("seq")).SetAsString(fields[0]);
-        cds3.FieldByName(QStringLiteral("subject")).SetAsString(fields[1]);
-        captions.append(fields[1]);
-        ItemFieldNames->append(fields[2]);
-        cds3.Post();
-    }
-    cds2.ClearFieldDefs();
-    for (qsizetype i = 0; i < ItemFieldNames->size(); ++i) {
-        const bool required = i == 0 || i == 2 || i == 3 || i == 5;
-        cds2.AddFieldDef(ItemFieldNames->at(i), required, i == 0 ? 8 : 20);
-    }
-    cds2.CreateDataSet();
-    for (qsizetype i = 0; i < captions.size(); ++i) {
-        DBGrid2->SetColumnTitle(static_cast<int>(i), captions[i]);
-    }
+    salaryPage->LoadSalaryItems();
 }
 
 void Tmform::LoadParameters() {
-    // The parameter page has no controls to fill yet; the configuration files it shows are
-    // read here once it has.
+    paramsPage->LoadParameters();
 }
 
 void Tmform::N4Click() {

@@ -13,6 +13,8 @@
 
 class QLabel;
 class BatchPage;
+class ParamsPage;
+class SalaryPage;
 class TAboutBox;
 class TfmBank;
 class TfmRecver;
@@ -50,8 +52,11 @@ public:
     QString PanelText(int panel) const;
     void SetPanelText(int panel, const QString& text);
 
-    // Components beside those of the form: the batch page on tabBatch, the menu separator.
+    // Components beside those of the form: the pages on tabBatch, tabSalary and TabSheet1, the
+    // menu separator.
     BatchPage* batchPage;
+    SalaryPage* salaryPage;
+    ParamsPage* paramsPage;
     QAction* N7;
 
     Dataset cds1;

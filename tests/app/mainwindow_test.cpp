@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -16,6 +17,7 @@
 #include "lookup/rosterpicker.h"
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/scripteddialogs.h"
+#include "salary/salarypage.h"
 #include "tests/common/testdir.h"
 
 namespace {
@@ -109,8 +111,8 @@ TEST_F(MainWindow, FirstShowBuildsTablesAndGridTitles) {
     EXPECT_EQ(form.cds3.RecNo(), 0);
     EXPECT_EQ(*form.ItemFieldNames, QStringList({QStringLiteral("name"), QStringLiteral("deptname"),
                                                  QStringLiteral("acct")}));
-    EXPECT_EQ(form.DBGrid2->ColumnTitle(1), QStringLiteral("部门名称"));
-    EXPECT_EQ(form.DBGrid3->ColumnTitle(2), QStringLiteral("项目数据"));
+    EXPECT_EQ(form.salaryPage->DBGrid2->ColumnTitle(1), QStringLiteral("部门名称"));
+    EXPECT_EQ(form.salaryPage->DBGrid3->ColumnTitle(2), QStringLiteral("项目数据"));
     EXPECT_TRUE(form.cds3.Fields(1).ReadOnly());
     EXPECT_FALSE(form.cds3.Fields(2).ReadOnly());
     EXPECT_EQ(form.PageControl1->currentIndex(), 0);
@@ -120,17 +122,41 @@ TEST_F(MainWindow, FirstShowBuildsTablesAndGridTitles) {
     }
 }
 
-TEST_F(MainWindow, EmptyConfigStopsTheFirstShowWithOneErrorBox) {
+TEST_F(MainWindow, EmptyConfigReportsEachUnreadableFileAndStillPreparesThePages) {
     Show();
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::ProgramError);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Cannot open file ") +
-                                            config.Path(QStringLiteral("config\\salary.ini")) +
-                                            u'.');
+    auto error = [&](const char16_t* file) {
+        return ScriptedDialogs::Message{
+            ScriptedDialogs::Kind::ProgramError, Dialogs::ApplicationTitle(),
+            QStringLiteral("Cannot open file ") + config.Path(QString::fromUtf16(file)) + u'.'};
+    };
+    // The item file first, then the company accounts the parameter page starts with.
+    EXPECT_EQ(dialogs.messages, QList<ScriptedDialogs::Message>(
+                                    {error(u"config\\salary.ini"), error(u"config\\owner.ini")}));
     EXPECT_EQ(form.PageControl1->currentIndex(), 0);
-    // The batch table was created before the failing step; later steps did not run.
     EXPECT_EQ(form.cds1.FieldCount(), 11);
-    EXPECT_EQ(form.batchPage->paybank->currentText(), QString());
+    // The steps after the failing ones ran.
+    EXPECT_EQ(form.batchPage->paybank->currentText(), QStringLiteral("星澜聚川银行"));
+    EXPECT_EQ(form.batchPage->recbank->currentText(), QStringLiteral("星澜聚川银行"));
+    EXPECT_EQ(form.batchPage->amt->text(), QString());
+    EXPECT_EQ(form.cds3.RecordCount(), 0);
+    EXPECT_EQ(form.cds2.FieldCount(), 0);
+    EXPECT_TRUE(form.cds3.Fields(1).ReadOnly());
+    // A same-bank instruction is added with its bank (the missing payee roster is the batch
+    // page's own report).
+    BatchPage* batch = form.batchPage;
+    dialogs.Clear();
+    batch->payacct->setEditText(QStringLiteral("6230001"));
+    batch->recver->setEditText(QStringLiteral("王五"));
+    batch->recacct->setEditText(QStringLiteral("62220003"));
+    batch->amt->SetShuZhi(QStringLiteral("10"));
+    batch->use->setEditText(QStringLiteral("工资"));
+    batch->remittype->setCurrentIndex(0);
+    QTest::mouseClick(batch->Button1, Qt::LeftButton);
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("增加成功！"));
+    ASSERT_EQ(form.cds1.RecordCount(), 1);
+    EXPECT_EQ(form.cds1.FieldByName(QStringLiteral("recbank")).AsString(),
+              QStringLiteral("星澜聚川银行"));
 }
 
 TEST(SampleConfig, StartsWithoutAnErrorBox) {

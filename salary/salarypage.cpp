@@ -1,0 +1,278 @@
+#include "salary/salarypage.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "controls/numeditnew.h"
+#include "platform/dataset/dataset.h"
+#include "platform/dataset/dbgrid.h"
+#include "platform/dialogs/guard.h"
+#include "platform/text/apperror.h"
+#include "salary/salaryfile.h"
+#include "store/configdir.h"
+#include "store/listfile.h"
+#include "store/record.h"
+
+namespace {
+
+// The items every credit is built from, in the order they are read.
+const char16_t* const kEntryFields[] = {u"name", u"acct", u"finalincome", u"memo"};
+
+}  // namespace
+
+SalaryPage::SalaryPage(Context context, QWidget* parent)
+    : QWidget(parent), ctx_(std::move(context)) {
+    SetUpForm();
+    Wire();
+}
+
+void SalaryPage::SetUpForm() {
+    setupUi(this);
+    for (DBGrid* grid : {DBGrid2, DBGrid3}) {
+        grid->SetDialogs(&ctx_.dialogs);
+    }
+    DBGrid2->SetDataSource(&ctx_.dataSource2);
+    DBGrid3->SetDataSource(&ctx_.dataSource3);
+    ne_sumamt->SetDialogs(&ctx_.dialogs);
+    DBGrid3->horizontalHeader()->setStretchLastSection(true);
+    QPalette items = DBGrid3->palette();
+    items.setColor(QPalette::Base, items.color(QPalette::Button));
+    DBGrid3->setPalette(items);
+    for (QLineEdit* edit : {recordcount, static_cast<QLineEdit*>(ne_sumamt)}) {
+        QPalette pal = edit->palette();
+        pal.setColor(QPalette::Base, pal.color(QPalette::ToolTipBase));
+        edit->setPalette(pal);
+    }
+}
+
+void SalaryPage::Wire() {
+    auto on = [this](QPushButton* b, void (SalaryPage::*handler)()) {
+        connect(b, &QPushButton::clicked, this,
+                [this, handler] { Handle([&] { (this->*handler)(); }); });
+    };
+    on(Button7, &SalaryPage::Button7Click);
+    on(Button8, &SalaryPage::Button8Click);
+    on(Button9, &SalaryPage::Button9Click);
+    on(Button10, &SalaryPage::Button10Click);
+    on(Button11, &SalaryPage::Button11Click);
+    on(Button12, &SalaryPage::Button12Click);
+}
+
+void SalaryPage::Handle(const std::function<void()>& handler) {
+    Guarded(ctx_.dialogs, handler);
+}
+
+void SalaryPage::CreateTable() {
+    salary::CreateItemTable(ctx_.cds3);
+}
+
+void SalaryPage::SetGridTitles() {
+    const QStringList titles = QString::fromUtf16(salary::kItemTitles).split(u',');
+    for (int i = 0; i < DBGrid3->ColumnCount() && i < titles.size(); ++i) {
+        DBGrid3->SetColumnTitle(i, titles[i]);
+    }
+    // The number is short; the value column takes what the group leaves.
+    DBGrid3->setColumnWidth(0, DBGrid3->fontMetrics().horizontalAdvance(titles[0]) + 12);
+}
+
+void SalaryPage::LoadSalaryItems() {
+    try {
+        const QStringList lines =
+            listfile::Load(ctx_.config.Path(QString::fromUtf16(cfg::kSalary)));
+        QStringList captions;
+        Dataset& items = ctx_.cds3;
+        for (const QString& line : lines) {
+            const QStringList fields = record::Split(line, record::Pipes::Keep);
+            if (fields.size() != 3) {
+                continue;
+            }
+            items.Append();
+            items.FieldByName(QStringLiteral("seq")).SetAsString(fields[0]);
+            items.FieldByName(QStringLiteral("subject")).SetAsString(fields[1]);
+            captions.append(fields[1]);
+            ctx_.itemFieldNames->append(fields[2]);
+            items.Post();
+        }
+        Dataset& salaries = ctx_.cds2;
+        salaries.ClearFieldDefs();
+        for (qsizetype i = 0; i < ctx_.itemFieldNames->size(); ++i) {
+            salaries.AddFieldDef(ctx_.itemFieldNames->at(i), salary::IsRequiredPosition(i),
+                                 salary::FieldSize(i));
+        }
+        salaries.CreateDataSet();
+        for (qsizetype i = 0; i < captions.size(); ++i) {
+            DBGrid2->SetColumnTitle(static_cast<int>(i), captions[i]);
+        }
+    } catch (...) {
+        ClearItems();
+        throw;
+    }
+}
+
+void SalaryPage::ClearItems() {
+    // Half an item list would feed values into the wrong salary fields: keep none.
+    Dataset& items = ctx_.cds3;
+    items.Cancel();
+    items.First();
+    while (!items.IsEmpty()) {
+        items.Delete();
+    }
+    if (ctx_.itemFieldNames) {
+        ctx_.itemFieldNames->clear();
+    }
+    ctx_.cds2.ClearFieldDefs();
+    ctx_.cds2.Close();
+}
+
+void SalaryPage::ProtectItemColumns() {
+    DBGrid3->SetColumnReadOnly(0, true);
+    DBGrid3->SetColumnReadOnly(1, true);
+}
+
+void SalaryPage::ShowCount() {
+    recordcount->setText(QString::number(ctx_.cds2.RecordCount()));
+}
+
+void SalaryPage::Button7Click() {
+    if (ctx_.cds2.RecordCount() >= salary::kMaxEntryRows) {
+        ctx_.dialogs.Warning(QStringLiteral("达到工资代发指令数量上限！"));
+        return;
+    }
+    AppendSalaryEntry();
+}
+
+QString SalaryPage::SalaryItemValue(const QString& name) {
+    Dataset& items = ctx_.cds3;
+    items.First();
+    const auto position =
+        ctx_.itemFieldNames ? salary::ItemIndex(*ctx_.itemFieldNames, name) : std::nullopt;
+    if (!position) {
+        return QStringLiteral("NULL");
+    }
+    qsizetype i = 0;
+    for (; !items.Eof(); items.Next(), ++i) {
+        if (i == *position) {
+            return items.FieldByName(QStringLiteral("subjectval")).AsString();
+        }
+    }
+    return QString();
+}
+
+void SalaryPage::AppendSalaryRow(const salary::FieldValues& values) {
+    salary::AppendRow(ctx_.cds2, values);
+}
+
+void SalaryPage::AppendSalaryEntry() {
+    Dataset& salaries = ctx_.cds2;
+    try {
+        // A pending edit in the salary grid is posted before the new row is begun.
+        salaries.CheckBrowseMode();
+        salary::FieldValues values;
+        for (const char16_t* name : kEntryFields) {
+            const QString field = QString::fromUtf16(name);
+            values.append({field, SalaryItemValue(field)});
+        }
+        AppendSalaryRow(values);
+        std::int64_t amount = 0;
+        try {
+            amount = salary::RowAmount(salaries);
+        } catch (...) {
+            salaries.Delete();
+            throw;
+        }
+        const double total = (ne_sumamt->Value() * 10000 + static_cast<double>(amount)) / 10000;
+        ne_sumamt->SetValue(total);
+    } catch (const AppError& e) {
+        // Nothing was added; the user is told why instead of seeing no change at all.
+        ctx_.dialogs.Warning(QStringLiteral("增加失败：") + e.Message());
+        return;
+    }
+    ShowCount();
+    ctx_.setCountPanel(QStringLiteral("记录笔数：") + QString::number(salaries.RecordCount()));
+    ctx_.dialogs.Information(QStringLiteral("增加成功！"));
+}
+
+void SalaryPage::Button8Click() {
+    // Printing of the salary list is added with the print commands.
+}
+
+void SalaryPage::Button9Click() {
+    Dataset& salaries = ctx_.cds2;
+    const std::int64_t amount = salary::RowAmount(salaries);
+    const double total = (ne_sumamt->Value() * 10000 - static_cast<double>(amount)) / 10000;
+    // The row goes first: when its pending edit cannot be posted, the total stays as well.
+    salaries.Delete();
+    ne_sumamt->SetValue(total);
+    ShowCount();
+    ctx_.dialogs.Information(QStringLiteral("删除成功！"));
+}
+
+void SalaryPage::Button10Click() {
+    Dataset& salaries = ctx_.cds2;
+    salaries.First();
+    while (!salaries.IsEmpty()) {
+        salaries.Delete();
+    }
+    ne_sumamt->SetValue(0);
+    ShowCount();
+    ctx_.dialogs.Information(QStringLiteral("复位成功！"));
+}
+
+void SalaryPage::Button11Click() {
+    // The salary sheet import is added with the spreadsheet layer.
+}
+
+std::optional<QString> SalaryPage::FindUnsafeValue() {
+    Dataset& salaries = ctx_.cds2;
+    salaries.CheckBrowseMode();
+    for (int row = 0; row < salaries.RecordCount(); ++row) {
+        for (const char16_t* name : kEntryFields) {
+            const auto field = salaries.FindField(QString::fromUtf16(name));
+            if (field && !salaryfile::IsPlainValue(salaries.Text(row, field->Index()))) {
+                return QStringLiteral("第%1笔工资记录的“%2”含有“|”或换行符，不能导出！")
+                    .arg(row + 1)
+                    .arg(field->DisplayLabel());
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+void SalaryPage::Button12Click() {
+    Dataset& salaries = ctx_.cds2;
+    if (salaries.IsEmpty()) {
+        ctx_.dialogs.Error(QStringLiteral("无工资代发记录！"));
+        return;
+    }
+    if (salaries.RecordCount() > salary::kMaxExportRows) {
+        ctx_.dialogs.Error(QStringLiteral("超过1000笔，请分批形成文件！"));
+        return;
+    }
+    // Values are written as they stand: a "|" or a line break inside one would shift the
+    // fields the bank reads, so such a list is refused before anything is chosen or written.
+    if (const auto message = FindUnsafeValue()) {
+        ctx_.dialogs.Error(*message);
+        return;
+    }
+    FileDialogState& dialog = ctx_.saveDialog;
+    dialog.fileName =
+        salaryfile::DefaultFileName(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    if (!ctx_.dialogs.Save(dialog)) {
+        return;
+    }
+    auto text = [&](const char* name) {
+        return salaries.FieldByName(QString::fromLatin1(name)).AsString();
+    };
+    QList<salaryfile::Row> rows;
+    for (salaries.First(); !salaries.Eof(); salaries.Next()) {
+        rows.append({text("acct"), text("name"), text("finalincome"), text("memo")});
+    }
+    listfile::Save(dialog.fileName, salaryfile::BuildLines(rows));
+    ctx_.dialogs.Information(
+        QStringLiteral("文件存放于：") +
+        QDir::toNativeSeparators(QFileInfo(dialog.fileName).absoluteFilePath()));
+}

@@ -1,0 +1,81 @@
+// The salary page: the item grid where one employee's values are typed, the salary grid with
+// the credits, the count and running total, and the export of the salary upload file.
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "platform/dialogs/dialogs.h"
+#include "salary/salarytables.h"
+#include "ui_salarypage.h"
+
+class ConfigDir;
+class DataSource;
+class Dataset;
+
+class SalaryPage : public QWidget, public Ui::SalaryPage {
+    Q_OBJECT
+public:
+    struct Context {
+        Dataset& cds2;
+        Dataset& cds3;
+        DataSource& dataSource2;
+        DataSource& dataSource3;
+        // The items' field names in file order; exists from the first show on.
+        std::optional<QStringList>& itemFieldNames;
+        Dialogs& dialogs;
+        const ConfigDir& config;
+        FileDialogState& saveDialog;
+        FileDialogState& openDialog;
+        // Sets the record-count panel of the status bar.
+        std::function<void(const QString&)> setCountPanel;
+    };
+
+    SalaryPage(Context context, QWidget* parent = nullptr);
+
+    // First show: the item table is created, the item grid titled, the item file read.
+    void CreateTable();
+    void SetGridTitles();
+    // Fills the item table and the field names from the item file and creates the salary
+    // table. On failure the error passes on and both tables are left without items.
+    void LoadSalaryItems();
+    // Makes the item number and caption columns of the item grid read-only.
+    void ProtectItemColumns();
+
+    // "增加指令": adds the typed values as a credit, up to the row limit.
+    void Button7Click();
+    // "打印工资": prints the salary list.
+    void Button8Click();
+    // "删除指令": removes the current credit and takes its amount off the total.
+    void Button9Click();
+    // "复位": removes every credit and sets the total to 0.
+    void Button10Click();
+    // "数据导入": imports a salary sheet.
+    void Button11Click();
+    // "网银格式导出": writes the salary table as the salary upload file.
+    void Button12Click();
+
+    // Adds one credit from the item table and updates count and total; a failure is reported
+    // with its reason and changes nothing.
+    void AppendSalaryEntry();
+    // The value typed for the item of that field name; "NULL" when no item has that name.
+    // Moves the item table's cursor (posting a pending edit of the item grid first).
+    QString SalaryItemValue(const QString& name);
+    // Appends one credit with these field values, every other field "NULL"; on failure the
+    // table is as before and the error passes on. Totals and counters are the caller's.
+    void AppendSalaryRow(const salary::FieldValues& values);
+
+private:
+    void SetUpForm();
+    void Wire();
+    void Handle(const std::function<void()>& handler);
+    // Leaves both tables without items after a failed load.
+    void ClearItems();
+    // The first value of a credit that cannot stand in an upload line, as a message.
+    std::optional<QString> FindUnsafeValue();
+    void ShowCount();
+
+    Context ctx_;
+};

@@ -1,0 +1,232 @@
+#include <QDate>
+#include <QDir>
+#include <QFile>
+
+#include "platform/text/apperror.h"
+#include "salary/salaryfile.h"
+#include "tests/salary/salary_fixture.h"
+
+namespace {
+
+class Upload : public SalaryFixture {
+protected:
+    QString OutPath() { return window->dir.Path(QStringLiteral("out/salary.txt")); }
+    QByteArray Out() { return window->dir.Read(QStringLiteral("out/salary.txt")); }
+    // Presses "网银格式导出" with the save dialog answered by path (empty: cancelled).
+    void Export(const QString& path) {
+        dialogs().Clear();
+        dialogs().fileAnswers = {path};
+        Click(page()->Button12);
+    }
+    void AppendRows(int count) {
+        for (int i = 0; i < count; ++i) {
+            page()->AppendSalaryRow({{QStringLiteral("name"), QStringLiteral("某")},
+                                     {QStringLiteral("acct"), QString::number(i)},
+                                     {QStringLiteral("finalincome"), QStringLiteral("1")},
+                                     {QStringLiteral("memo"), QStringLiteral("m")}});
+        }
+    }
+    ScriptedDialogs::Message Info(const QString& text) {
+        return {ScriptedDialogs::Kind::Information, QStringLiteral("Information"), text};
+    }
+    ScriptedDialogs::Message Error(const QString& text) {
+        return {ScriptedDialogs::Kind::Error, QStringLiteral("Error"), text};
+    }
+    ScriptedDialogs::Message ProgramError(const QString& text) {
+        return {ScriptedDialogs::Kind::ProgramError, Dialogs::ApplicationTitle(), text};
+    }
+    void SetUp() override {
+        SalaryFixture::SetUp();
+        QDir().mkpath(window->dir.Path(QStringLiteral("out")));
+    }
+};
+
+}  // namespace
+
+TEST_F(Upload, TheTwoRowExampleGivesTheBanksBytes) {
+    Add(QStringLiteral("张三"), QStringLiteral("101"), QStringLiteral("1000.00"),
+        QStringLiteral("NULL"));
+    Add(QStringLiteral("李四"), QStringLiteral("102"), QStringLiteral("500.5"));
+    window->dir.Write(QStringLiteral("out/salary.txt"), "an older file, longer than the new one");
+    Export(OutPath());
+    EXPECT_EQ(Out(),
+              Gb("2|1500.50|\r\n1|101|张三|1000.00|网银代发|\r\n2|102|李四|500.5|奖金|\r\n"));
+    EXPECT_EQ(dialogs().messages,
+              QList<ScriptedDialogs::Message>({Info(QStringLiteral("文件存放于：") + OutPath())}));
+    ASSERT_EQ(dialogs().fileDialogsShown.size(), 1);
+    EXPECT_EQ(dialogs().fileDialogsShown[0].objectName, QStringLiteral("SaveDialog1"));
+    EXPECT_EQ(dialogs().fileDialogsShown[0].fileName,
+              QStringLiteral("salary") +
+                  QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
+                  QStringLiteral(".txt"));
+}
+
+TEST_F(Upload, TheHeaderTotalIsTheSumOfTheRowsNotTheShownTotal) {
+    Add(QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("0.005"));
+    Add(QStringLiteral("乙"), QStringLiteral("2"), QStringLiteral("0.005"));
+    ASSERT_EQ(Total(), QStringLiteral("0.02"));
+    Export(OutPath());
+    EXPECT_EQ(Out(), Gb("2|0.01|\r\n1|1|甲|0.005|奖金|\r\n2|2|乙|0.005|奖金|\r\n"));
+}
+
+TEST(SalaryFile, MemoTotalAndLines) {
+    const std::pair<const char*, const char*> memos[] = {
+        {"", "网银代发"},   {"NULL", "网银代发"},    {" NULL \t", "网银代发"}, {"null", "null"},
+        {" 奖金 ", "奖金"}, {"\x01 a b\x1f", "a b"}, {"\x7f", "\x7f"},
+    };
+    for (const auto& [memo, written] : memos) {
+        EXPECT_EQ(salaryfile::MemoText(QString::fromUtf8(memo)), QString::fromUtf8(written))
+            << memo;
+    }
+    const std::pair<std::int64_t, const char*> totals[] = {
+        {0, "0.00"},
+        {50, "0.01"},
+        {49, "0.00"},
+        {-50, "-0.01"},
+        {-49, "0.00"},
+        {15005000, "1500.50"},
+        {-12345, "-1.23"},
+        {-12350, "-1.24"},
+        {INT64_MAX, "922337203685477.58"},
+        {INT64_MIN, "-922337203685477.58"},
+    };
+    for (const auto& [value, text] : totals) {
+        EXPECT_EQ(salaryfile::FormatTotal(value), QString::fromLatin1(text)) << value;
+    }
+    // As stored: blanks kept, an empty account an empty field, amounts not reformatted.
+    EXPECT_EQ(salaryfile::BuildLines({{QString(), QStringLiteral(" 张三 "), QStringLiteral("100"),
+                                       QStringLiteral("NULL")},
+                                      {QStringLiteral("2"), QStringLiteral("李四"),
+                                       QStringLiteral("-100.5"), QStringLiteral("m")}}),
+              QStringList({QStringLiteral("2|-0.50|"), QStringLiteral("1|| 张三 |100|网银代发|"),
+                           QStringLiteral("2|2|李四|-100.5|m|")}));
+    // Each amount is rounded to ten-thousandths (ties to even), the total to hundredths
+    // (halves away from zero).
+    const std::pair<const char*, const char*> sums[] = {
+        {"0.00485", "1|0.00|"}, {"0.00495", "1|0.01|"}, {"-0.00495", "1|-0.01|"}};
+    for (const auto& [amount, header] : sums) {
+        EXPECT_EQ(salaryfile::BuildLines({{QStringLiteral("1"), QStringLiteral("a"),
+                                           QString::fromLatin1(amount), QString()}})[0],
+                  QString::fromLatin1(header))
+            << amount;
+    }
+    // A total beyond 64 bits is refused rather than wrapped.
+    try {
+        salaryfile::BuildLines({{QStringLiteral("1"), QStringLiteral("a"),
+                                 QStringLiteral("900000000000000"), QString()},
+                                {QStringLiteral("2"), QStringLiteral("b"),
+                                 QStringLiteral("900000000000000"), QString()}});
+        ADD_FAILURE() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Invalid floating point operation"));
+    }
+}
+
+TEST_F(Upload, OneThousandRowsGoIntoOneFileAndNoMore) {
+    Export(OutPath());
+    EXPECT_EQ(dialogs().messages,
+              QList<ScriptedDialogs::Message>({Error(QStringLiteral("无工资代发记录！"))}));
+    AppendRows(1000);
+    Export(OutPath());
+    const QList<QByteArray> lines = Out().split('\n');
+    ASSERT_EQ(lines.size(), 1002);
+    EXPECT_EQ(lines[0], QByteArray("1000|1000.00|\r"));
+    EXPECT_EQ(lines[1000], Gb("1000|999|某|1|m|\r"));
+    AppendRows(1);
+    window->dir.Write(QStringLiteral("out/salary.txt"), "kept");
+    Export(OutPath());
+    EXPECT_EQ(dialogs().messages, QList<ScriptedDialogs::Message>(
+                                      {Error(QStringLiteral("超过1000笔，请分批形成文件！"))}));
+    EXPECT_TRUE(dialogs().fileDialogsShown.isEmpty());
+    EXPECT_EQ(Out(), QByteArray("kept"));
+}
+
+TEST_F(Upload, CancelWritesAndShowsNothing) {
+    Add(QStringLiteral("张三"), QStringLiteral("101"), QStringLiteral("100"));
+    Add(QStringLiteral("李四"), QStringLiteral("102"), QStringLiteral("200"));
+    DBGrid* grid = page()->DBGrid2;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(0, 0)).center());
+    Export(QString());
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+    EXPECT_EQ(dialogs().fileDialogsShown.size(), 1);
+    EXPECT_FALSE(window->dir.Exists(QStringLiteral("out/salary.txt")));
+    EXPECT_EQ(form().cds2.RecNo(), 0);
+}
+
+TEST_F(Upload, AValueThatWouldShiftTheFieldsIsRefusedBeforeTheDialog) {
+    struct Case {
+        int row;  // item row typed into
+        QString typed;
+        const char* message;
+    } cases[] = {
+        {0, QStringLiteral("王|五"), "第2笔工资记录的“姓名”含有“|”或换行符，不能导出！"},
+        {5, QStringLiteral("a|b"), "第2笔工资记录的“备注”含有“|”或换行符，不能导出！"},
+        {2, QStringLiteral("1|2"), "第2笔工资记录的“员工账号”含有“|”或换行符，不能导出！"},
+        // Another item is not exported and may hold anything.
+        {1, QStringLiteral("a|b"), nullptr},
+    };
+    for (const Case& c : cases) {
+        Click(page()->Button10);
+        Add(QStringLiteral("张三"), QStringLiteral("101"), QStringLiteral("100"));
+        TypeItem(c.row, c.typed);
+        Click(page()->Button7);
+        ASSERT_EQ(form().cds2.RecordCount(), 2);
+        Export(OutPath());
+        if (c.message) {
+            EXPECT_EQ(dialogs().messages,
+                      QList<ScriptedDialogs::Message>({Error(QString::fromUtf8(c.message))}));
+            EXPECT_TRUE(dialogs().fileDialogsShown.isEmpty());
+            EXPECT_FALSE(window->dir.Exists(QStringLiteral("out/salary.txt")));
+        } else {
+            EXPECT_EQ(dialogs().messages.size(), 1);
+            EXPECT_TRUE(window->dir.Exists(QStringLiteral("out/salary.txt")));
+        }
+        TypeItem(c.row, QStringLiteral("x"));
+    }
+    // An amount with a line break, typed in place in the salary grid.
+    Click(page()->Button10);
+    Add(QStringLiteral("张三"), QStringLiteral("101"), QStringLiteral("100"));
+    page()->AppendSalaryRow({{QStringLiteral("name"), QStringLiteral("李四")},
+                             {QStringLiteral("acct"), QStringLiteral("1")},
+                             {QStringLiteral("finalincome"), QStringLiteral("1\r\n")},
+                             {QStringLiteral("memo"), QStringLiteral("m")}});
+    QFile::remove(OutPath());
+    Export(OutPath());
+    EXPECT_EQ(dialogs().messages,
+              QList<ScriptedDialogs::Message>({Error(
+                  QStringLiteral("第2笔工资记录的“实际入账金额”含有“|”或换行符，不能导出！"))}));
+    EXPECT_FALSE(window->dir.Exists(QStringLiteral("out/salary.txt")));
+}
+
+TEST_F(Upload, AFailureAfterTheDialogWritesNothing) {
+    Add(QStringLiteral("张三"), QStringLiteral("101"), QStringLiteral("100"));
+    Add(QStringLiteral("李四"), QStringLiteral("102"), QStringLiteral("200"));
+    // A path in a directory that does not exist.
+    const QString nowhere = window->dir.Path(QStringLiteral("missing/salary.txt"));
+    Export(nowhere);
+    EXPECT_EQ(dialogs().messages, QList<ScriptedDialogs::Message>({ProgramError(
+                                      QStringLiteral("Cannot create file ") + nowhere + u'.')}));
+    // An amount typed over in the salary grid.
+    TypeInto(page()->DBGrid2, 1, 3, QStringLiteral("abc"));
+    window->dir.Write(QStringLiteral("out/salary.txt"), "kept");
+    Export(OutPath());
+    EXPECT_EQ(dialogs().messages,
+              QList<ScriptedDialogs::Message>(
+                  {ProgramError(QStringLiteral("'abc' is not a valid floating point value."))}));
+    EXPECT_EQ(Out(), QByteArray("kept"));
+}
+
+TEST(SalaryUpload, AnItemFileWithoutMemoExportsNothing) {
+    SalaryWindow w(Gb("1,姓名,name\r\n2,部门,dept\r\n3,账号,acct\r\n4,金额,finalincome\r\n"));
+    w.Show();
+    // Rows as the sheet import adds them.
+    w.page->AppendSalaryRow({{QStringLiteral("name"), QStringLiteral("张三")},
+                             {QStringLiteral("acct"), QStringLiteral("101")},
+                             {QStringLiteral("finalincome"), QStringLiteral("100.00")}});
+    const QString path = w.dir.Path(QStringLiteral("salary.txt"));
+    w.dialogs.fileAnswers = {path};
+    QTest::mouseClick(w.page->Button12, Qt::LeftButton);
+    EXPECT_EQ(w.dialogs.Texts(), QStringList{QStringLiteral("Field 'memo' not found.")});
+    EXPECT_FALSE(QFile::exists(path));
+}
