@@ -14,6 +14,7 @@
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/guard.h"
 #include "platform/text/apperror.h"
+#include "printing/detaillists.h"
 #include "store/configdir.h"
 #include "store/listfile.h"
 #include "store/record.h"
@@ -52,6 +53,7 @@ void BatchPage::Wire() {
     on(Button4, &BatchPage::Button4Click);
     on(Button5, &BatchPage::Button5Click);
     on(Button6, &BatchPage::Button6Click);
+    on(Button19, &BatchPage::Button19Click);
     connect(cross, &QCheckBox::toggled, this, [this] { Handle([this] { crossClick(); }); });
     connect(DBGrid1, &DBGrid::DblClick, this, [this] { Handle([this] { DBGrid1DblClick(); }); });
     connect(UpDown1, &UpDown::Changing, this,
@@ -258,4 +260,8 @@ void BatchPage::crossClick() {
 
 void BatchPage::UpDown1ChangingEx(int newPosition) {
     edseq->setText(QString::number(newPosition));
+}
+
+void BatchPage::Button19Click() {
+    ctx_.printing.Print(printing::kInstructions);
 }
