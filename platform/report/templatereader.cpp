@@ -227,7 +227,7 @@ private:
                 Fail(QStringLiteral("不支持实体引用 &%1;").arg(xml_.name()));
             case QXmlStreamReader::Characters:
                 if (!xml_.isWhitespace()) {
-                    Fail(QStringLiteral("此处不能有文字“%1”").arg(xml_.text().left(20)));
+                    Fail(QStringLiteral("此处不能有文字“%1”").arg(xml_.text().trimmed().left(20)));
                 }
                 return;
             default:
