@@ -2,9 +2,12 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QGraphicsItem>
+#include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
@@ -14,6 +17,7 @@
 
 #include "platform/dialogs/dialogs.h"
 #include "platform/dialogs/guard.h"
+#include "platform/report/pagesetup.h"
 #include "platform/report/render.h"
 #include "platform/report/report.h"
 
@@ -73,7 +77,22 @@ TfrxPreviewForm::TfrxPreviewForm(TfrxReport& report, QWidget* parent)
     });
     connect(view_, &QPrintPreviewWidget::previewChanged, this,
             &TfrxPreviewForm::UpdatePageControls);
+    view_->installEventFilter(this);
+    for (QWidget* child : view_->findChildren<QWidget*>()) {
+        child->installEventFilter(this);
+    }
     Refresh();
+}
+
+bool TfrxPreviewForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+            GoToPage(CurrentPage() + (key == Qt::Key_PageUp ? -1 : 1));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 TfrxPreviewForm::~TfrxPreviewForm() = default;
@@ -193,7 +212,29 @@ void TfrxPreviewForm::Refresh() {
     UpdatePageControls();
 }
 
+void TfrxPreviewForm::ShowPageTop() {
+    // The page view centres the current page; a reader starts at its top left corner.
+    auto* pageView = view_->findChild<QGraphicsView*>();
+    const int page = CurrentPage();
+    if (!pageView || !pageView->scene() || page < 1) {
+        return;
+    }
+    QList<QGraphicsItem*> pages;
+    for (QGraphicsItem* item : pageView->scene()->items()) {
+        if (!item->parentItem()) {
+            pages.append(item);
+        }
+    }
+    std::sort(pages.begin(), pages.end(),
+              [](QGraphicsItem* a, QGraphicsItem* b) { return a->y() < b->y(); });
+    if (page <= pages.size()) {
+        const QRectF r = pages[page - 1]->sceneBoundingRect();
+        pageView->ensureVisible(QRectF(r.topLeft(), QSizeF(1, 1)), 10, 10);
+    }
+}
+
 void TfrxPreviewForm::UpdatePageControls() {
+    ShowPageTop();
     const int count = PageCount();
     const QSignalBlocker block(pageBox_);
     pageBox_->setRange(count > 0 ? 1 : 0, count);
@@ -271,11 +312,11 @@ void TfrxPreviewForm::ExportPdfClick() {
 }
 
 void TfrxPreviewForm::PageSetupClick() {
-    QPageSetupDialog dialog(&printer_, this);
+    TfrxPageSetupForm dialog(report_.PageSetup(), this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    report_.SetPageSetup(printer_.pageLayout());
+    report_.SetPageSetup(dialog.Layout());
     report_.PrepareReport();
     findPage_ = findItem_ = -1;
     statusText_.clear();

@@ -34,12 +34,17 @@ public:
     int PageCount() const;
     QString StatusText() const;
 
+protected:
+    // Page Up and Page Down turn pages also while the page view has the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void BuildToolBar();
     QAction* AddAction(const QString& name, const QString& text, const QKeySequence& key,
                        void (TfrxPreviewForm::*handler)());
     void Refresh();
     void UpdatePageControls();
+    void ShowPageTop();
     void ApplyZoom(int index);
     void Run(const std::function<void()>& handler);
     void SetStatus(const QString& text);
