@@ -8,7 +8,7 @@
 bool LoadQtTranslations(QCoreApplication& app) {
     const QString dirs[] = {
         QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-        QCoreApplication::applicationDirPath() + QDir::separator() + u"translations",
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations")),
     };
     for (const QString& dir : dirs) {
         auto* translator = new QTranslator(&app);
