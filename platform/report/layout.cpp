@@ -1,5 +1,6 @@
 #include "platform/report/layout.h"
 
+#include <QHash>
 #include <algorithm>
 #include <optional>
 
@@ -200,22 +201,32 @@ private:
             w = std::clamp(w + kWidthSlack, minWidth, maxWidth);
         }
 
-        // A text wider than its column, or holding line breaks, is broken into lines.
-        const auto height = [](const TextMeasure& m, const QString& text, double natural,
-                               double inner, char& wrap) {
+        // A text wider than its column, or holding line breaks, is broken into lines. Lists
+        // repeat their long texts (bank names), so each text is broken once per width.
+        using Cache = QHash<std::pair<QString, double>, double>;
+        Cache headerCache;
+        Cache cellCache;
+        const auto height = [](Cache& wrapped, const TextMeasure& m, const QString& text,
+                               double natural, double inner, char& wrap) {
             if (natural <= inner + kEpsilon && !text.contains(u'\n')) {
                 return m.LineHeight();
             }
             wrap = 1;
-            return std::max(m.LineHeight(), m.WrappedHeight(text, inner));
+            const std::pair<QString, double> key(text, inner);
+            auto it = wrapped.constFind(key);
+            if (it == wrapped.cend()) {
+                it = wrapped.insert(key, std::max(m.LineHeight(), m.WrappedHeight(text, inner)));
+            }
+            return *it;
         };
         g.headerWrap.assign(static_cast<std::size_t>(cols), 0);
         g.headerHeight = headerMeasure.LineHeight() + headerGapY;
         for (int j = 0; j < cols; ++j) {
-            g.headerHeight = std::max(g.headerHeight,
-                                      height(headerMeasure, cross.ColumnValue(j), headerNatural[j],
-                                             g.widths[j] - headerGapX, g.headerWrap[j]) +
-                                          headerGapY);
+            g.headerHeight =
+                std::max(g.headerHeight,
+                         height(headerCache, headerMeasure, cross.ColumnValue(j), headerNatural[j],
+                                g.widths[j] - headerGapX, g.headerWrap[j]) +
+                             headerGapY);
         }
         g.cellWrap.assign(cellNatural.size(), 0);
         g.rowHeights.resize(static_cast<std::size_t>(rows));
@@ -223,7 +234,7 @@ private:
             double h = cellMeasure.LineHeight() + cellGapY;
             for (int j = 0; j < cols; ++j) {
                 const std::size_t k = static_cast<std::size_t>(i) * cols + j;
-                h = std::max(h, height(cellMeasure, cross.Cell(i, j), cellNatural[k],
+                h = std::max(h, height(cellCache, cellMeasure, cross.Cell(i, j), cellNatural[k],
                                        g.widths[j] - cellGapX, g.cellWrap[k]) +
                                     cellGapY);
             }
