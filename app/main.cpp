@@ -3,6 +3,7 @@
 
 #include "app/aboutbox.h"
 #include "app/mainwindow.h"
+#include "app/qttranslations.h"
 #include "lookup/banksearch.h"
 #include "lookup/rosterpicker.h"
 #include "platform/dialogs/qtdialogs.h"
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    LoadQtTranslations(app);
     QtDialogs dialogs;
     const ConfigDir config(AppDirectory());
 

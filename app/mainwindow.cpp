@@ -16,7 +16,10 @@
 #include "salary/salarypage.h"
 
 Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
-    : QMainWindow(parent), dialogs_(dialogs), config_(config) {
+    : QMainWindow(parent),
+      printing({cds1, cds2, DataSource1, DataSource2}, config, dialogs),
+      dialogs_(dialogs),
+      config_(config) {
     setupUi(this);
     cds1.setObjectName(QStringLiteral("cds1"));
     cds2.setObjectName(QStringLiteral("cds2"));
@@ -34,13 +37,13 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
     dialogs_.SetParentWindow(this);
 
     batchPage = new BatchPage({cds1, DataSource1, dialogs_, config_, SaveDialog1, OpenDialog1,
-                               [this](const QString& text) { SetPanelText(1, text); }},
+                               [this](const QString& text) { SetPanelText(1, text); }, printing},
                               tabBatch);
     batchPage->DBGrid1->SetDataSource(&DataSource1);
     batchLayout->addWidget(batchPage);
     salaryPage = new SalaryPage(
         {cds2, cds3, DataSource2, DataSource3, ItemFieldNames, dialogs_, config_, SaveDialog1,
-         OpenDialog1, [this](const QString& text) { SetPanelText(1, text); }},
+         OpenDialog1, [this](const QString& text) { SetPanelText(1, text); }, printing},
         tabSalary);
     salaryLayout->addWidget(salaryPage);
     paramsPage = new ParamsPage({dialogs_, config_}, TabSheet1);

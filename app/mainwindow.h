@@ -8,6 +8,7 @@
 
 #include "platform/dataset/dataset.h"
 #include "platform/dialogs/dialogs.h"
+#include "printing/detaillists.h"
 #include "store/configdir.h"
 #include "ui_mainwindow.h"
 
@@ -67,6 +68,8 @@ public:
     DataSource DataSource3;
     FileDialogState SaveDialog1;
     FileDialogState OpenDialog1;
+    // The report objects and PrintSource of the detail lists.
+    printing::DetailLists printing;
     // The salary items' field names; exists from the first show on.
     std::optional<QStringList> ItemFieldNames;
 

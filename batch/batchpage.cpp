@@ -15,6 +15,7 @@
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/guard.h"
 #include "platform/text/apperror.h"
+#include "printing/detaillists.h"
 #include "store/configdir.h"
 #include "store/listfile.h"
 
@@ -54,6 +55,7 @@ void BatchPage::Wire() {
     on(Button4, &BatchPage::Button4Click);
     on(Button5, &BatchPage::Button5Click);
     on(Button6, &BatchPage::Button6Click);
+    on(Button19, &BatchPage::Button19Click);
     connect(cross, &QCheckBox::toggled, this, [this] { Handle([this] { crossClick(); }); });
     connect(DBGrid1, &DBGrid::DblClick, this, [this] { Handle([this] { DBGrid1DblClick(); }); });
     connect(UpDown1, &UpDown::Changing, this,
@@ -327,4 +329,8 @@ void BatchPage::crossClick() {
 
 void BatchPage::UpDown1ChangingEx(int newPosition) {
     edseq->setText(QString::number(newPosition));
+}
+
+void BatchPage::Button19Click() {
+    ctx_.printing.Print(printing::kInstructions);
 }

@@ -12,6 +12,9 @@
 
 class QComboBox;
 class ConfigDir;
+namespace printing {
+class DetailLists;
+}
 class DataSource;
 class Dataset;
 
@@ -27,6 +30,7 @@ public:
         FileDialogState& openDialog;
         // Sets the record-count panel of the status bar.
         std::function<void(const QString&)> setCountPanel;
+        printing::DetailLists& printing;
     };
 
     BatchPage(Context context, QWidget* parent = nullptr);
@@ -54,6 +58,8 @@ public:
     void crossClick();
     // The spinner beside "指令序号" moved: shows its position.
     void UpDown1ChangingEx(int newPosition);
+    // "打印转账": prints the instruction table as a detail list in the preview.
+    void Button19Click();
 
     // Operations.
     // Adds the form's content as a new row; callerName tells the add button from the import.

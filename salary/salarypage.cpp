@@ -1,5 +1,7 @@
 #include "salary/salarypage.h"
 
+#include "printing/detaillists.h"
+
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
@@ -197,7 +199,7 @@ void SalaryPage::AppendSalaryEntry() {
 }
 
 void SalaryPage::Button8Click() {
-    // Printing of the salary list is added with the print commands.
+    ctx_.printing.Print(printing::kSalaries);
 }
 
 void SalaryPage::Button9Click() {

@@ -15,6 +15,10 @@ class ConfigDir;
 class DataSource;
 class Dataset;
 
+namespace printing {
+class DetailLists;
+}
+
 class SalaryPage : public QWidget, public Ui::SalaryPage {
     Q_OBJECT
 public:
@@ -31,6 +35,7 @@ public:
         FileDialogState& openDialog;
         // Sets the record-count panel of the status bar.
         std::function<void(const QString&)> setCountPanel;
+        printing::DetailLists& printing;
     };
 
     SalaryPage(Context context, QWidget* parent = nullptr);

@@ -1,0 +1,81 @@
+#include "platform/report/pagesetup.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr QPageSize::PageSizeId kPapers[] = {QPageSize::A4, QPageSize::A3,     QPageSize::A5,
+                                             QPageSize::B5, QPageSize::Letter, QPageSize::Legal};
+}  // namespace
+
+TfrxPageSetupForm::TfrxPageSetupForm(const QPageLayout& layout, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TfrxPageSetupForm"));
+    setWindowTitle(QStringLiteral("页面设置"));
+    auto* form = new QFormLayout;
+    paper_ = new QComboBox(this);
+    paper_->setObjectName(QStringLiteral("PaperBox"));
+    for (QPageSize::PageSizeId id : kPapers) {
+        paper_->addItem(QPageSize::name(id), static_cast<int>(id));
+    }
+    const int current = paper_->findData(static_cast<int>(layout.pageSize().id()));
+    if (current < 0) {
+        // A paper of the template's own size stays choosable.
+        paper_->addItem(layout.pageSize().name(), QVariant::fromValue(layout.pageSize()));
+    }
+    paper_->setCurrentIndex(current < 0 ? paper_->count() - 1 : current);
+    form->addRow(QStringLiteral("纸张："), paper_);
+
+    portrait_ = new QRadioButton(QStringLiteral("纵向"), this);
+    portrait_->setObjectName(QStringLiteral("portrait"));
+    landscape_ = new QRadioButton(QStringLiteral("横向"), this);
+    landscape_->setObjectName(QStringLiteral("landscape"));
+    (layout.orientation() == QPageLayout::Landscape ? landscape_ : portrait_)->setChecked(true);
+    auto* orientation = new QHBoxLayout;
+    orientation->addWidget(portrait_);
+    orientation->addWidget(landscape_);
+    form->addRow(QStringLiteral("方向："), orientation);
+
+    const QMarginsF m = layout.margins(QPageLayout::Millimeter);
+    const double values[] = {m.left(), m.top(), m.right(), m.bottom()};
+    const char16_t* labels[] = {u"左边距(毫米)：", u"上边距(毫米)：", u"右边距(毫米)：",
+                                u"下边距(毫米)："};
+    const char16_t* names[] = {u"LeftMargin", u"TopMargin", u"RightMargin", u"BottomMargin"};
+    for (int i = 0; i < 4; ++i) {
+        margins_[i] = new QDoubleSpinBox(this);
+        margins_[i]->setObjectName(QString::fromUtf16(names[i]));
+        margins_[i]->setRange(0, 80);
+        margins_[i]->setDecimals(1);
+        margins_[i]->setValue(values[i]);
+        form->addRow(QString::fromUtf16(labels[i]), margins_[i]);
+    }
+
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(form);
+    main->addWidget(buttons);
+}
+
+QPageLayout TfrxPageSetupForm::Layout() const {
+    const QVariant data = paper_->currentData();
+    const QPageSize size = data.canConvert<QPageSize>() && data.userType() != QMetaType::Int
+                               ? data.value<QPageSize>()
+                               : QPageSize(static_cast<QPageSize::PageSizeId>(data.toInt()));
+    QPageLayout layout(size,
+                       landscape_->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(), QPageLayout::Millimeter);
+    layout.setMargins(QMarginsF(margins_[0]->value(), margins_[1]->value(), margins_[2]->value(),
+                                margins_[3]->value()));
+    return layout;
+}

@@ -1,0 +1,65 @@
+// The preview window of a prepared report: pages at their printed size, zoom, page navigation,
+// find, page setup, printing through the system print dialog and export to PDF.
+#pragma once
+
+#include <QDialog>
+#include <QPrinter>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPrintPreviewWidget;
+class QSpinBox;
+class QToolBar;
+class TfrxReport;
+
+class TfrxPreviewForm : public QDialog {
+    Q_OBJECT
+public:
+    TfrxPreviewForm(TfrxReport& report, QWidget* parent = nullptr);
+    ~TfrxPreviewForm() override;
+
+    // Shows the window modally, maximized when the report says so; returns when it closes.
+    void Execute();
+
+    // Commands of the tool bar.
+    void PrintClick();
+    void ExportPdfClick();
+    void PageSetupClick();
+    void FindClick();
+    void GoToPage(int page);  // 1-based
+
+    int CurrentPage() const;
+    int PageCount() const;
+    QString StatusText() const;
+
+protected:
+    // Page Up and Page Down turn pages also while the page view has the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildToolBar();
+    QAction* AddAction(const QString& name, const QString& text, const QKeySequence& key,
+                       void (TfrxPreviewForm::*handler)());
+    void Refresh();
+    void UpdatePageControls();
+    void ShowPageTop();
+    void ApplyZoom(int index);
+    void Run(const std::function<void()>& handler);
+    void SetStatus(const QString& text);
+
+    TfrxReport& report_;
+    QPrinter printer_;
+    QToolBar* toolBar_ = nullptr;
+    QPrintPreviewWidget* view_ = nullptr;
+    QLabel* empty_ = nullptr;
+    QSpinBox* pageBox_ = nullptr;
+    QLabel* pageCount_ = nullptr;
+    QComboBox* zoomBox_ = nullptr;
+    QLineEdit* findEdit_ = nullptr;
+    QLabel* status_ = nullptr;
+    QString statusText_;
+    int findPage_ = -1;
+    int findItem_ = -1;
+};

@@ -1,0 +1,40 @@
+// Painting prepared pages on any device: the preview, a printer, a PDF file or an image.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QPageLayout>
+#include <vector>
+
+#include "platform/report/layout.h"
+
+class QPainter;
+class QPrinter;
+
+namespace report {
+
+// The paper of a prepared page, without margins: pages are painted from the paper's corner.
+QPageLayout PaperLayout(const PreparedPage& page);
+
+// Paints pages of one prepared report, keeping the fonts of its styles between pages.
+class PageRenderer {
+public:
+    explicit PageRenderer(const PreparedReport& report);
+    // Paints the page with the painter's origin at the paper's top left corner, scaled to the
+    // device's resolution. The item at highlight (an index into the page's items) is marked.
+    void Paint(QPainter& painter, int page, int highlight = -1);
+
+private:
+    const PreparedReport& report_;
+    std::vector<QFont> fonts_;
+};
+
+// The page as an image at the resolution, white paper.
+QImage RenderPageImage(const PreparedReport& report, int page, double dotsPerInch);
+// All pages as one PDF document.
+QByteArray ExportPdf(const PreparedReport& report, const QString& title);
+// The pages the printer's range selects (all when it selects none), one sheet each; false
+// when the printer cannot be opened.
+bool PrintPages(const PreparedReport& report, QPrinter& printer);
+
+}  // namespace report

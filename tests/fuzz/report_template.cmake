@@ -1,0 +1,1 @@
+corppay_add_fuzz(report_template LIBS platform_report)

@@ -1,0 +1,269 @@
+// Printing the detail lists: 打印转账 through the batch page and the preview it opens, the
+// salary list through the print command with a salary table, NullToBlank, missing and faulty
+// templates, and Qt's dialogs in Chinese.
+#include <QFile>
+#include <QPrintDialog>
+
+#include "app/qttranslations.h"
+#include "platform/report/preview.h"
+#include "platform/report/render.h"
+#include "printing/detaillists.h"
+#include "tests/batch/batch_fixture.h"
+#include "tests/report/report_support.h"
+
+namespace {
+
+const QStringList kInstructionTitles =
+    QStringLiteral(
+        "公私标志,付款账号,收款账号,收款方,收款方开户行编号,收款方开户行名称,币种,"
+        "金额,用途,方式,备注")
+        .split(u',');
+
+QByteArray ShippedTemplate() {
+    QFile f(reporttest::ShippedTemplate());
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+// The cross view's lines as texts joined by "|", headed by the column values.
+QStringList CrossRows(TfrxReport& report) {
+    auto* cross = dynamic_cast<TfrxCrossView*>(report.FindObject(QStringLiteral("Cross1")));
+    if (!cross) {
+        return {};
+    }
+    QStringList columns;
+    for (int c = 0; c < cross->ColumnCount(); ++c) {
+        columns.append(cross->ColumnValue(c));
+    }
+    QStringList rows = {columns.join(u'|')};
+    for (int r = 0; r < cross->RowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < cross->ColumnCount(); ++c) {
+            cells.append(cross->Cell(r, c));
+        }
+        rows.append(cells.join(u'|'));
+    }
+    return rows;
+}
+
+// Runs the print, looks at the preview it opens and closes it with Escape; false when no
+// preview opened.
+bool WithPreview(const std::function<void()>& print,
+                 const std::function<void(TfrxPreviewForm&)>& look) {
+    bool shown = false;
+    reporttest::OnNextModal([&](QWidget* w) {
+        if (auto* form = qobject_cast<TfrxPreviewForm*>(w)) {
+            shown = true;
+            look(*form);
+            QTest::keyClick(form, Qt::Key_Escape);
+        }
+    });
+    print();
+    QApplication::processEvents();
+    return shown;
+}
+
+class Printing : public BatchFixture {
+protected:
+    void SetUp() override {
+        BatchFixture::SetUp();
+        dir.Write(QStringLiteral("config/cross.fr3"), ShippedTemplate());
+    }
+    TfrxReport& Report() { return form.printing.frxReport1; }
+};
+
+}  // namespace
+
+TEST_F(Printing, InstructionListThroughTheButton) {
+    Add(QStringLiteral("王五"), QStringLiteral("62220001"), QStringLiteral("1234.5"));
+    page->edremark->setText(QStringLiteral("NULL"));
+    Add(QStringLiteral("NULL"), QStringLiteral("62220002"), QStringLiteral("7"));
+    Add(QStringLiteral("赵六"), QStringLiteral("62220003"), QStringLiteral("0.01"));
+    form.cds1.First();
+    dialogs.Clear();
+
+    EXPECT_TRUE(WithPreview([&] { Click(page->Button19); },
+                            [&](TfrxPreviewForm& preview) {
+                                EXPECT_TRUE(preview.windowState() & Qt::WindowMaximized);
+                                EXPECT_EQ(preview.PageCount(), 1);
+                                preview.setWindowState(Qt::WindowNoState);
+                                preview.resize(1400, 900);
+                                QTest::qWait(50);
+                                reporttest::Snapshot(preview.grab().toImage(),
+                                                     QStringLiteral("instruction-preview"));
+                            }));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(form.printing.PrintSource, printing::kInstructions);
+    EXPECT_EQ(form.printing.frxDBDataset1.GetDataSource(), &form.DataSource1);
+    const QStringList rows = CrossRows(Report());
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[0], kInstructionTitles.join(u'|')) << "eleven titles, no record numbers";
+    EXPECT_EQ(rows[1], QStringLiteral("公司|6230001|62220001|王五||星澜聚川银行|CNY|1234.50|"
+                                      "工资，奖金|普通|"));
+    EXPECT_EQ(rows[2], QStringLiteral("公司|6230001|62220002|NULL||星澜聚川银行|CNY|7.00|"
+                                      "工资，奖金|普通|NULL"))
+        << "\"NULL\" prints in the instruction list";
+    EXPECT_EQ(form.cds1.RecNo(), 2) << "the walk leaves the last row current";
+
+    const QImage image = report::RenderPageImage(Report().PreparedPages(), 0, 96);
+    EXPECT_GT(reporttest::InkPixels(image), 20000);
+    reporttest::Snapshot(image, QStringLiteral("instruction-list-page1"));
+    const QString text = reporttest::PdfText(Report().ExportToPdf());
+    for (const QString& expected :
+         {QStringLiteral("星澜聚川银行批量转账明细清单"), QStringLiteral("收款方开户行名称"),
+          QStringLiteral("赵六"), QStringLiteral("1234.50"), QStringLiteral("页码:1")}) {
+        EXPECT_TRUE(text.contains(expected)) << expected.toStdString();
+    }
+}
+
+TEST_F(Printing, EmptyTableAndMissingTemplatePrintWithoutMessage) {
+    EXPECT_TRUE(WithPreview([&] { Click(page->Button19); },
+                            [](TfrxPreviewForm& preview) { EXPECT_EQ(preview.PageCount(), 1); }));
+    EXPECT_EQ(CrossRows(Report()), QStringList{QString()}) << "no lines, no columns";
+    QFile::remove(dir.Path(QStringLiteral("config/cross.fr3")));
+    Add(QStringLiteral("王五"), QStringLiteral("62220001"), QStringLiteral("1"));
+    dialogs.Clear();
+    EXPECT_TRUE(WithPreview([&] { Click(page->Button19); },
+                            [](TfrxPreviewForm& preview) { EXPECT_EQ(preview.PageCount(), 0); }));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(Printing, FaultyTemplateShowsTheErrorBox) {
+    dir.Write(QStringLiteral("config/cross.fr3"), "<Report>\n<Page>\n<MasterData/>\n");
+    EXPECT_FALSE(WithPreview([&] { Click(page->Button19); }, [](TfrxPreviewForm&) {}));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::ProgramError);
+    EXPECT_EQ(dialogs.messages[0].text,
+              Dialogs::ErrorBoxText(QStringLiteral("报表模板 %1 第 3 行有误：缺少属性 Height")
+                                        .arg(dir.Path(QStringLiteral("config/cross.fr3")))));
+}
+
+TEST_F(Printing, QtDialogsSpeakChinese) {
+    ASSERT_TRUE(LoadQtTranslations(*qApp));
+    Add(QStringLiteral("王五"), QStringLiteral("62220001"), QStringLiteral("1"));
+    QString title;
+    EXPECT_TRUE(WithPreview([&] { Click(page->Button19); },
+                            [&](TfrxPreviewForm& preview) {
+                                reporttest::OnNextModal([&](QWidget* w) {
+                                    ASSERT_NE(qobject_cast<QPrintDialog*>(w), nullptr);
+                                    title = w->windowTitle();
+                                    QTest::keyClick(w, Qt::Key_Escape);
+                                });
+                                preview.PrintClick();
+                            }));
+    EXPECT_EQ(title, QStringLiteral("打印"));
+}
+
+TEST(NullToBlank, OnlyTheExactWordBecomesABlank) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"NULL", " "},      {"null", "null"}, {" NULL", " NULL"}, {"NULL ", "NULL "},
+        {"NULLS", "NULLS"}, {"", ""},         {"张三", "张三"},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(printing::NullToBlank(QString::fromUtf8(text)), QString::fromUtf8(expected));
+    }
+}
+
+// The salary list through the print command, over a salary table made here as the salary page
+// makes it: the captions as display labels, "NULL" where an entry has no value.
+class SalaryList : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.Write(QStringLiteral("config/cross.fr3"), ShippedTemplate());
+        cds1.AddFieldDef(QStringLiteral("cpflag"), true, 6);
+        cds1.CreateDataSet();
+        cds1.Fields(0).SetDisplayLabel(QStringLiteral("公私标志"));
+        cds1.Append();
+        cds1.Fields(0).SetAsString(QStringLiteral("公司"));
+        cds1.Post();
+        const char* fields[][2] = {{"name", "姓名"},     {"deptname", "部门名称"},
+                                   {"acct", "员工账号"}, {"finalincome", "实际入账金额"},
+                                   {"codeno", "备注"},   {"memo", "备注"}};
+        for (int i = 0; i < 6; ++i) {
+            cds2.AddFieldDef(QString::fromUtf8(fields[i][0]), i == 0 || i == 2, i == 0 ? 8 : 20);
+        }
+        cds2.CreateDataSet();
+        for (int i = 0; i < 6; ++i) {
+            cds2.Fields(i).SetDisplayLabel(QString::fromUtf8(fields[i][1]));
+        }
+        const char* rows[][6] = {
+            {"张三", "NULL", "6222001", "100.00", "E1", "NULL"},
+            {"李四", "null", "6222002", "200.00", " NULL ", "NULL"},
+        };
+        for (const auto& row : rows) {
+            cds2.Append();
+            for (int i = 0; i < 6; ++i) {
+                cds2.Fields(i).SetAsString(QString::fromUtf8(row[i]));
+            }
+            cds2.Post();
+        }
+        DataSource1.SetDataSet(&cds1);
+        DataSource2.SetDataSet(&cds2);
+    }
+    TestDir dir;
+    ConfigDir config{dir.Base()};
+    ScriptedDialogs dialogs;
+    Dataset cds1;
+    Dataset cds2;
+    DataSource DataSource1;
+    DataSource DataSource2;
+    printing::DetailLists lists{{cds1, cds2, DataSource1, DataSource2}, config, dialogs};
+};
+
+TEST_F(SalaryList, NullCellsPrintBlankAndEqualCaptionsShareAColumn) {
+    cds2.First();
+    EXPECT_TRUE(WithPreview([&] { lists.Print(printing::kSalaries); },
+                            [](TfrxPreviewForm& preview) { EXPECT_EQ(preview.PageCount(), 1); }));
+    EXPECT_EQ(lists.PrintSource, printing::kSalaries);
+    EXPECT_EQ(lists.frxDBDataset1.GetDataSource(), &DataSource2);
+    // "codeno" and "memo" share the caption 备注: one column, the later field's text.
+    EXPECT_EQ(CrossRows(lists.frxReport1),
+              (QStringList{QStringLiteral("姓名|部门名称|员工账号|实际入账金额|备注"),
+                           QStringLiteral("张三| |6222001|100.00| "),
+                           QStringLiteral("李四|null|6222002|200.00| ")}));
+    EXPECT_EQ(cds2.RecNo(), 1);
+    const report::PreparedReport& pages = lists.frxReport1.PreparedPages();
+    EXPECT_TRUE(reporttest::PageTexts(pages.pages[0])
+                    .contains(QStringLiteral("星澜聚川银行批量转账明细清单")))
+        << "the salary list carries the same title";
+    reporttest::Snapshot(report::RenderPageImage(pages, 0, 96),
+                         QStringLiteral("salary-list-small"));
+
+    // The button pressed last decides the table.
+    EXPECT_TRUE(
+        WithPreview([&] { lists.Print(printing::kInstructions); }, [](TfrxPreviewForm&) {}));
+    EXPECT_EQ(CrossRows(lists.frxReport1),
+              (QStringList{QStringLiteral("公私标志"), QStringLiteral("公司")}));
+    EXPECT_TRUE(WithPreview([&] { lists.Print(printing::kSalaries); }, [](TfrxPreviewForm&) {}));
+    EXPECT_EQ(CrossRows(lists.frxReport1).size(), 3);
+}
+
+TEST_F(SalaryList, AThousandRowsAcrossPagesWithHeadersRepeated) {
+    while (!cds2.IsEmpty()) {
+        cds2.Delete();
+    }
+    for (int i = 0; i < 1000; ++i) {
+        cds2.Append();
+        const QString values[] = {QStringLiteral("员工%1").arg(i),
+                                  QStringLiteral("NULL"),
+                                  QStringLiteral("6222%1").arg(i, 6, 10, QLatin1Char('0')),
+                                  QStringLiteral("%1.00").arg(i),
+                                  QStringLiteral("NULL"),
+                                  QStringLiteral("工资")};
+        for (int f = 0; f < 6; ++f) {
+            cds2.Fields(f).SetAsString(values[f]);
+        }
+        cds2.Post();
+    }
+    lists.Prepare(printing::kSalaries);
+    const report::PreparedReport& pages = lists.frxReport1.PreparedPages();
+    ASSERT_GT(pages.pages.size(), 30u);
+    for (std::size_t p = 0; p < pages.pages.size(); ++p) {
+        const QStringList texts = reporttest::PageTexts(pages.pages[p]);
+        EXPECT_TRUE(texts.contains(QStringLiteral("实际入账金额"))) << "headers on page " << p + 1;
+        EXPECT_EQ(texts.last(), QStringLiteral("页码:%1").arg(p + 1));
+    }
+    reporttest::Snapshot(report::RenderPageImage(pages, 1, 96),
+                         QStringLiteral("salary-list-page2"));
+    EXPECT_EQ(cds2.RecNo(), 999);
+}

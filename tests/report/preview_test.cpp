@@ -1,0 +1,214 @@
+// The preview window as a user works it: modal and maximized, page navigation, zoom, find,
+// export to PDF, the print and page setup dialogs, and the empty report.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintPreviewWidget>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolBar>
+
+#include "platform/dialogs/scripteddialogs.h"
+#include "platform/report/preview.h"
+#include "platform/report/report.h"
+#include "tests/common/testdir.h"
+#include "tests/report/report_support.h"
+
+namespace {
+
+// Chinese text reaches a box through the input method, as it does for a user.
+void Type(QWidget* box, const QString& text) {
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(box, &event);
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+class Preview : public ::testing::Test {
+protected:
+    void SetUp() override {
+        report.LoadFromFile(reporttest::ShippedTemplate(), true);
+        report.OnBeforePrint = [](TfrxReportComponent* c) {
+            if (auto* cross = dynamic_cast<TfrxCrossView*>(c)) {
+                for (int i = 0; i < 120; ++i) {
+                    cross->AddValue({i}, {QStringLiteral("姓名")},
+                                    {QStringLiteral("员工%1").arg(i)});
+                    cross->AddValue({i}, {QStringLiteral("金额")},
+                                    {QStringLiteral("%1.00").arg(i)});
+                }
+            }
+        };
+        report.PrepareReport();
+    }
+    // Shows the preview; act works the window, which is closed with Escape afterwards.
+    void Show(const std::function<void(TfrxPreviewForm&)>& act) {
+        bool shown = false;
+        reporttest::OnNextModal([&](QWidget* w) {
+            auto* form = qobject_cast<TfrxPreviewForm*>(w);
+            ASSERT_NE(form, nullptr) << "the preview is the modal window";
+            shown = true;
+            act(*form);
+            QTest::keyClick(form, Qt::Key_Escape);
+        });
+        report.ShowPreparedReport();
+        EXPECT_TRUE(shown);
+    }
+    static void Click(TfrxPreviewForm& form, const char* action) {
+        QAction* a = form.findChild<QAction*>(QString::fromLatin1(action));
+        ASSERT_NE(a, nullptr) << action;
+        QWidget* button = form.findChild<QToolBar*>()->widgetForAction(a);
+        ASSERT_NE(button, nullptr) << action;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    TestDir dir;
+    ScriptedDialogs dialogs;
+    TfrxReport report{dialogs, WriteFile};
+};
+
+}  // namespace
+
+TEST_F(Preview, ModalMaximizedWithNavigationZoomAndFind) {
+    const int pages = report.PreparedPageCount();
+    ASSERT_GE(pages, 4);
+    Show([&](TfrxPreviewForm& form) {
+        EXPECT_TRUE(form.isModal());
+        EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("打印预览"));
+        auto* view = form.findChild<QPrintPreviewWidget*>();
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view->pageCount(), pages);
+        EXPECT_DOUBLE_EQ(view->zoomFactor(), 1);
+        EXPECT_EQ(form.findChild<QComboBox*>(QStringLiteral("ZoomBox"))->currentText(),
+                  QStringLiteral("100%"));
+        EXPECT_EQ(form.StatusText(), QStringLiteral("第 1 页，共 %1 页").arg(pages));
+        // The offscreen platform has no window manager to maximize the window.
+        form.setWindowState(Qt::WindowNoState);
+        form.resize(1400, 900);
+        QTest::qWait(50);
+        Click(form, "actFirst");
+        reporttest::Snapshot(form.grab().toImage(), QStringLiteral("preview"));
+        EXPECT_EQ(form.CurrentPage(), 1);
+
+        Click(form, "actNext");
+        EXPECT_EQ(form.CurrentPage(), 2);
+        EXPECT_EQ(form.findChild<QSpinBox*>(QStringLiteral("PageBox"))->value(), 2);
+        Click(form, "actLast");
+        EXPECT_EQ(form.CurrentPage(), pages);
+        Click(form, "actNext");
+        EXPECT_EQ(form.CurrentPage(), pages) << "stays on the last page";
+        QTest::keyClick(view, Qt::Key_PageUp);
+        EXPECT_EQ(form.CurrentPage(), pages - 1);
+        Click(form, "actFirst");
+        EXPECT_EQ(form.CurrentPage(), 1);
+        QSpinBox* pageBox = form.findChild<QSpinBox*>(QStringLiteral("PageBox"));
+        pageBox->selectAll();
+        QTest::keyClicks(pageBox, QStringLiteral("3"));
+        QTest::keyClick(pageBox, Qt::Key_Return);
+        EXPECT_EQ(form.CurrentPage(), 3);
+
+        Click(form, "actZoomIn");
+        EXPECT_GT(view->zoomFactor(), 1);
+        Click(form, "actZoomOut");
+        Click(form, "actZoomOut");
+        EXPECT_LT(view->zoomFactor(), 1);
+
+        // Find: the text's page comes up; the next search goes on from there.
+        QLineEdit* find = form.findChild<QLineEdit*>(QStringLiteral("FindEdit"));
+        Type(find, QStringLiteral("员工119"));
+        QTest::keyClick(find, Qt::Key_Return);
+        EXPECT_EQ(form.CurrentPage(), pages);
+        EXPECT_EQ(form.StatusText(), QStringLiteral("在第 %1 页找到“员工119”").arg(pages));
+        find->clear();
+        Type(find, QStringLiteral("不存在"));
+        QTest::keyClick(find, Qt::Key_Return);
+        EXPECT_EQ(form.StatusText(), QStringLiteral("未找到“不存在”"));
+    });
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(Preview, ExportsToPdf) {
+    const QString path = dir.Path(QStringLiteral("list.pdf"));
+    dialogs.fileAnswers = {path};
+    Show([&](TfrxPreviewForm& form) {
+        Click(form, "actExportPdf");
+        EXPECT_EQ(form.StatusText(), QStringLiteral("已导出到 %1").arg(path));
+    });
+    ASSERT_EQ(dialogs.fileDialogsShown.size(), 1);
+    EXPECT_EQ(dialogs.fileDialogsShown[0].defaultExt, QStringLiteral("pdf"));
+    const QByteArray pdf = dir.Read(QStringLiteral("list.pdf"));
+    EXPECT_EQ(reporttest::PdfPageCount(pdf), report.PreparedPageCount());
+    const QString text = reporttest::PdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("星澜聚川银行批量转账明细清单")));
+    EXPECT_TRUE(text.contains(QStringLiteral("员工119")));
+
+    // A file that cannot be written is reported and the preview stays open.
+    dialogs.fileAnswers = {dir.Path(QStringLiteral("no/such/dir/list.pdf"))};
+    Show([&](TfrxPreviewForm& form) {
+        Click(form, "actExportPdf");
+        EXPECT_TRUE(form.isVisible());
+    });
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::ProgramError);
+    EXPECT_EQ(dialogs.messages[0].text,
+              Dialogs::ErrorBoxText(QStringLiteral("Cannot create file ") +
+                                    dir.Path(QStringLiteral("no/such/dir/list.pdf"))));
+}
+
+TEST_F(Preview, PrintOpensTheSystemPrintDialog) {
+    QString title;
+    Show([&](TfrxPreviewForm& form) {
+        reporttest::OnNextModal([&](QWidget* dialog) {
+            ASSERT_NE(dialog, nullptr);
+            title = dialog->metaObject()->className();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        Click(form, "actPrint");
+    });
+    EXPECT_EQ(title, QStringLiteral("QPrintDialog"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(Preview, PageSetupPreparesTheReportAgain) {
+    const int landscapePages = report.PreparedPageCount();
+    Show([&](TfrxPreviewForm& form) {
+        reporttest::OnNextModal([&](QWidget* dialog) {
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("页面设置"));
+            auto* portrait = dialog->findChild<QRadioButton*>(QStringLiteral("portrait"));
+            ASSERT_NE(portrait, nullptr);
+            QTest::mouseClick(portrait, Qt::LeftButton);
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        Click(form, "actPageSetup");
+        EXPECT_EQ(form.PageCount(), report.PreparedPageCount());
+    });
+    ASSERT_GT(report.PreparedPageCount(), 0);
+    EXPECT_FALSE(report.PreparedPages().pages[0].landscape);
+    EXPECT_LT(report.PreparedPages().pages[0].width, report.PreparedPages().pages[0].height);
+    EXPECT_LT(report.PreparedPageCount(), landscapePages) << "a portrait page holds more lines";
+}
+
+TEST_F(Preview, EmptyReportShowsWithoutPages) {
+    report.LoadFromFile(dir.Path(QStringLiteral("missing.fr3")), false);
+    report.PrepareReport();
+    Show([&](TfrxPreviewForm& form) {
+        EXPECT_TRUE(form.findChild<QLabel*>(QStringLiteral("EmptyLabel"))->isVisible());
+        EXPECT_FALSE(form.findChild<QPrintPreviewWidget*>()->isVisible());
+        EXPECT_FALSE(form.findChild<QAction*>(QStringLiteral("actPrint"))->isEnabled());
+        EXPECT_FALSE(form.findChild<QAction*>(QStringLiteral("actExportPdf"))->isEnabled());
+    });
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}

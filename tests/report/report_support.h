@@ -1,0 +1,39 @@
+// Helpers of the report tests: tables to print, the shipped template, the texts of prepared
+// pages, PDF text through poppler's tools, ink on rendered pages, modal windows.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+#include "platform/dataset/dataset.h"
+#include "platform/report/layout.h"
+
+namespace reporttest {
+
+// The template the program ships.
+QString ShippedTemplate();
+
+// A table with one text field per label (named f0, f1, ...; the label as display label), and
+// the rows; every row holds one text per field.
+std::unique_ptr<Dataset> MakeTable(const QStringList& labels, const QList<QStringList>& rows);
+
+// Texts of a prepared page's items in order.
+QStringList PageTexts(const report::PreparedPage& page);
+
+// pdftotext of the document (layout kept), and its page count from pdfinfo.
+QString PdfText(const QByteArray& pdf);
+int PdfPageCount(const QByteArray& pdf);
+
+// Pixels that are not white.
+int InkPixels(const QImage& image);
+// Saves a picture for a person to look at when CORPPAY_SNAPSHOT_DIR names a folder.
+void Snapshot(const QImage& image, const QString& name);
+
+// Runs act with the next modal window once it is shown (nullptr when none opened).
+void OnNextModal(std::function<void(QWidget*)> act);
+
+}  // namespace reporttest
