@@ -9,3 +9,5 @@ target_link_libraries(sheet_fixtures PUBLIC platform_text Qt6::Core PkgConfig::X
 corppay_target(sheet_fixtures TESTS)
 
 corppay_add_test(sheet_test sheet/sheet_test.cpp LIBS platform_sheet sheet_fixtures)
+corppay_add_test(salary_import_test salary/sheetimport_test.cpp
+                 LIBS salary_import sheet_fixtures)
