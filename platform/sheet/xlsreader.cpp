@@ -37,6 +37,9 @@ constexpr quint16 kLabelSst = 0x00FD;
 constexpr quint16 kMulRk = 0x00BD;
 constexpr quint16 kBlank = 0x0201;
 constexpr quint16 kMulBlank = 0x00BE;
+constexpr quint16 kSst = 0x00FC;
+constexpr quint16 kContinue = 0x003C;
+constexpr quint16 kFormat = 0x041E;
 constexpr int kMaxRecord = 8224;
 constexpr quint32 kMaxRows = 65536;
 constexpr quint32 kMaxColumns = 256;
@@ -74,6 +77,106 @@ QString ErrorText(unsigned char code) {
 quint64 Key(quint32 row, quint32 column) {
     return (static_cast<quint64>(row) << 16) | column;
 }
+
+// The bytes before the characters of a BIFF8 unicode string whose option byte is at p (option
+// byte, run count, extension size) and the bytes after them (runs, extension).
+struct UnicodeLayout {
+    int head = 1;
+    qint64 tail = 0;
+    bool wide = false;
+};
+
+UnicodeLayout Layout(const char* p, qsizetype available) {
+    if (available < 1) {
+        Damaged();
+    }
+    UnicodeLayout layout;
+    const auto options = static_cast<unsigned char>(p[0]);
+    layout.wide = (options & 0x01) != 0;
+    if (options & 0x08) {
+        if (available < layout.head + 2) {
+            Damaged();
+        }
+        layout.tail += 4LL * U16(p + layout.head);
+        layout.head += 2;
+    }
+    if (options & 0x04) {
+        if (available < layout.head + 4) {
+            Damaged();
+        }
+        layout.tail += U32(p + layout.head);
+        layout.head += 4;
+    }
+    return layout;
+}
+
+// A string of cch characters starting with its option byte at p must lie within the record:
+// the library copies it without looking at the record's size.
+void RequireString(const char* p, qsizetype available, int cch) {
+    const UnicodeLayout layout = Layout(p, available);
+    if (layout.head + static_cast<qint64>(cch) * (layout.wide ? 2 : 1) > available) {
+        Damaged();
+    }
+}
+
+// Walks the shared string table the way the library parses it, record by record: a string
+// that goes on in the next record must end there, since the library copies the rest from that
+// one record whatever its size.
+class SstCheck {
+public:
+    void Record(const char* p, qsizetype size, bool first, qsizetype streamSize) {
+        qsizetype pos = 0;
+        if (first) {
+            if (started_ || size < 8) {
+                Damaged();
+            }
+            started_ = true;
+            count_ = U32(p + 4);
+            // Every string takes at least three bytes; the library allocates a slot for each.
+            if (count_ > static_cast<quint64>(streamSize) / 3) {
+                Damaged();
+            }
+            pos = 8;
+        } else if (remaining_ > 0) {
+            if (size < 1) {
+                Damaged();
+            }
+            const bool wide = (static_cast<unsigned char>(p[0]) & 0x01) != 0;
+            pos = 1 + static_cast<qsizetype>(remaining_) * (wide ? 2 : 1);
+            if (pos > size) {
+                Damaged();
+            }
+            pos += skip_;
+            remaining_ = 0;
+            ++index_;
+        }
+        while (index_ < count_ && pos < size) {
+            if (pos + 2 > size) {
+                Damaged();
+            }
+            const quint32 cch = U16(p + pos);
+            pos += 2;
+            const UnicodeLayout layout = Layout(p + pos, size - pos);
+            pos += layout.head;
+            const qint64 required = static_cast<qint64>(cch) * (layout.wide ? 2 : 1);
+            const qint64 available = size - pos;
+            if (required > available) {
+                remaining_ = cch - static_cast<quint32>(layout.wide ? available / 2 : available);
+                skip_ = layout.tail;
+                return;
+            }
+            pos += required + layout.tail;
+            ++index_;
+        }
+    }
+
+private:
+    bool started_ = false;
+    quint64 count_ = 0;
+    quint64 index_ = 0;
+    quint32 remaining_ = 0;
+    qint64 skip_ = 0;
+};
 
 struct SheetInfo {
     quint32 offset = 0;
@@ -136,6 +239,8 @@ Scan WalkWorkbook(const QByteArray& stream) {
     quint32 rows = 0;
     quint32 columns = 0;
     quint64 pendingString = 0;  // cell whose STRING record follows, plus one; 0 for none
+    SstCheck sst;
+    bool inSst = false;  // the last record other than CONTINUE was the string table
     while (pos + 4 <= size) {
         const quint16 type = U16(data + pos);
         const quint16 length = U16(data + pos + 2);
@@ -147,6 +252,23 @@ Scan WalkWorkbook(const QByteArray& stream) {
         pos += 4 + length;
         if (type == 0 && length == 0) {
             break;  // some writers end the stream so
+        }
+        if (type == kContinue) {
+            if (inSst) {
+                sst.Record(p, length, false, size);
+            }
+            continue;
+        }
+        inSst = type == kSst;
+        if (inSst && scan.biffVersion == 8) {
+            sst.Record(p, length, true, size);
+            continue;
+        }
+        if (type == kFormat && scan.biffVersion == 8) {
+            if (length < 5) {
+                Damaged();
+            }
+            RequireString(p + 4, length - 4, U16(p + 2));
         }
         if (first) {
             if (type != kBof || length < 4) {
@@ -228,6 +350,16 @@ Scan WalkWorkbook(const QByteArray& stream) {
         }
         if (length < 6) {
             Damaged();
+        }
+        if (type == kLabel) {
+            if (length < 8) {
+                Damaged();
+            }
+            if (scan.biffVersion == 8) {
+                RequireString(p + 8, length - 8, U16(p + 6));
+            } else if (8 + U16(p + 6) > length) {
+                Damaged();
+            }
         }
         const quint32 row = U16(p);
         const quint32 column = U16(p + 2);
