@@ -5,6 +5,7 @@ CORPPAY_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6widgets6 libqt6test6 qt6-qpa-plugins
     libgtest-dev googletest libbenchmark-dev libsqlite3-dev
+    libfreexl-dev libzip-dev libxlsxwriter-dev
     xvfb xauth fonts-noto-cjk
 )
 

@@ -6,6 +6,7 @@
 
 #include "platform/dataset/dataset.h"
 #include "platform/sheet/sheet.h"
+#include "platform/text/apperror.h"
 #include "salary/sheetimport.h"
 #include "tests/sheet/xlsxfixture.h"
 
@@ -28,8 +29,10 @@ constexpr int kRepetitions = 15;
 constexpr int kSizes[] = {1000, 10000};
 constexpr const char* kFormats[] = {"xls", "xlsx", "csv"};
 
+// The salary table of the item file example, with room for the generated names ("员工10000" is
+// nine bytes).
 std::vector<salary::SalaryField> Fields() {
-    return {{QStringLiteral("name"), QStringLiteral("姓名"), true, 8},
+    return {{QStringLiteral("name"), QStringLiteral("姓名"), true, 20},
             {QStringLiteral("deptname"), QStringLiteral("部门名称"), false, 20},
             {QStringLiteral("acct"), QStringLiteral("员工账号"), true, 20},
             {QStringLiteral("finalincome"), QStringLiteral("实际入账金额"), true, 20},
@@ -42,7 +45,8 @@ class Files {
 public:
     Files() {
         for (int rows : kSizes) {
-            const QString xls = QStringLiteral(CORPPAY_SOURCE_DIR "/tests/data/sheet/rows%1.xls").arg(rows);
+            const QString xls =
+                QStringLiteral(CORPPAY_SOURCE_DIR "/tests/data/sheet/rows%1.xls").arg(rows);
             paths_[Key("xls", rows)] = xls;
             const QString xlsx = dir_.filePath(QStringLiteral("rows%1.xlsx").arg(rows));
             fixture::WriteRowsXlsx(xlsx, rows);
@@ -74,8 +78,8 @@ Files& TheFiles() {
 void Import(benchmark::State& state, const std::string& format, int rows) {
     const QString path = TheFiles().Path(format, rows);
     const auto fields = Fields();
-    const salary::SheetMapping mapping{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
-                                       QStringLiteral("2")};
+    const salary::SheetMapping mapping{QStringLiteral("A"), QStringLiteral("B"),
+                                       QStringLiteral("C"), QStringLiteral("2")};
     std::size_t imported = 0;
     for (auto _ : state) {
         Dataset cds2;
@@ -84,7 +88,13 @@ void Import(benchmark::State& state, const std::string& format, int rows) {
         }
         cds2.CreateDataSet();
         auto app = sheet::CreateApplication();
-        const salary::SheetImport result = salary::ImportSheetFile(*app, path, mapping, fields);
+        salary::SheetImport result;
+        try {
+            result = salary::ImportSheetFile(*app, path, mapping, fields);
+        } catch (const AppError& e) {
+            state.SkipWithError(e.what());
+            break;
+        }
         for (const QStringList& row : result.rows) {
             cds2.Append();
             for (int i = 0; i < row.size(); ++i) {
@@ -129,12 +139,14 @@ public:
         for (const Run& run : runs) {
             const bool single = run.repetitions <= 1 && run.aggregate_name.empty();
             if ((run.aggregate_name == "median" || single) && !run.error_occurred) {
-                medianMs[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
+                const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+                medianMs[run.run_name.function_name] = run.GetAdjustedRealTime() / unit * 1e3;
+                cpuMs[run.run_name.function_name] = run.GetAdjustedCPUTime() / unit * 1e3;
             }
         }
     }
     std::map<std::string, double> medianMs;
+    std::map<std::string, double> cpuMs;
 };
 
 std::string Name(const char* kind, const std::string& format, int rows) {
@@ -152,8 +164,12 @@ void Summary(const Collector& c) {
         const std::string format = f;
         const double small = ms(Name("Import", format, 1000));
         const double large = ms(Name("Import", format, 10000));
-        std::printf("  import %-4s 1000 rows        %8.3f ms   goal <= 20 ms           %s\n", f,
-                    small, verdict(small >= 0 && small <= 20));
+        const auto cpu = c.cpuMs.find(Name("Import", format, 1000));
+        std::printf(
+            "  import %-4s 1000 rows        %8.3f ms   goal <= 20 ms           %s   (CPU %.3f "
+            "ms)\n",
+            f, small, verdict(small >= 0 && small <= 20),
+            cpu == c.cpuMs.end() ? -1.0 : cpu->second);
         std::printf("  import %-4s 10000 rows       %8.3f ms   goal <= 10x (%.1fx)      %s\n", f,
                     large, small > 0 ? large / small : 0.0,
                     verdict(small > 0 && large >= 0 && large <= 10 * small));
@@ -161,7 +177,8 @@ void Summary(const Collector& c) {
         if (office > 0) {
             std::printf(
                 "  LibreOffice %-4s 1000 rows   %8.1f ms   goal >= 50x slower (%.0fx)   %s\n", f,
-                office, small > 0 ? office / small : 0.0, verdict(small > 0 && office >= 50 * small));
+                office, small > 0 ? office / small : 0.0,
+                verdict(small > 0 && office >= 50 * small));
         } else {
             std::printf("  LibreOffice %-4s 1000 rows   not measured (soffice not installed)\n", f);
         }
@@ -177,8 +194,9 @@ int main(int argc, char** argv) {
     for (const char* f : kFormats) {
         const std::string format = f;
         for (int rows : kSizes) {
-            benchmark::RegisterBenchmark(Name("Import", format, rows).c_str(),
-                                         [format, rows](benchmark::State& s) { Import(s, format, rows); })
+            benchmark::RegisterBenchmark(
+                Name("Import", format, rows).c_str(),
+                [format, rows](benchmark::State& s) { Import(s, format, rows); })
                 ->Repetitions(kRepetitions)
                 ->ReportAggregatesOnly(true)
                 ->MinTime(0.2)
@@ -186,8 +204,9 @@ int main(int argc, char** argv) {
                 ->UseRealTime();
         }
         if (!Soffice().isEmpty()) {
-            benchmark::RegisterBenchmark(Name("LibreOffice", format, 1000).c_str(),
-                                         [format](benchmark::State& s) { LibreOffice(s, format, 1000); })
+            benchmark::RegisterBenchmark(
+                Name("LibreOffice", format, 1000).c_str(),
+                [format](benchmark::State& s) { LibreOffice(s, format, 1000); })
                 ->Iterations(1)
                 ->Repetitions(3)
                 ->ReportAggregatesOnly(true)
