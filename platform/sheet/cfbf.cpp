@@ -96,6 +96,11 @@ Container::Container(const QByteArray& bytes) : bytes_(bytes) {
     for (qsizetype off = 0; off + 128 <= dir.size(); off += 128) {
         const char* e = dir.constData() + off;
         const quint16 nameBytes = U16(e + 0x40);
+        // A name holds at most 32 UTF-16 units; readers that trust a longer length read past
+        // the entry.
+        if (nameBytes > 64) {
+            Damaged();
+        }
         Entry entry;
         if (nameBytes >= 2 && nameBytes <= 64) {
             entry.name =
