@@ -180,7 +180,8 @@ void Summary(const Collector& c) {
                 office, small > 0 ? office / small : 0.0,
                 verdict(small > 0 && office >= 50 * small));
         } else {
-            std::printf("  LibreOffice %-4s 1000 rows   not measured (soffice not installed)\n", f);
+            std::printf(
+                "  LibreOffice %-4s 1000 rows   not measured (no soffice, or filtered out)\n", f);
         }
     }
 }
