@@ -150,6 +150,11 @@ QByteArray Container::ReadChain(quint32 start, quint64 size, bool mini) const {
             out.append(Sector(s), unit);
         }
         if (size > 0 && static_cast<quint64>(out.size()) >= size) {
+            // The chain must end with the stream: a reader that follows the chain rather than
+            // the size would read on into whatever the longer chain points at.
+            if (table[s] != kEndOfChain) {
+                Damaged();
+            }
             break;
         }
         s = table[s];
