@@ -43,7 +43,13 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
     batchLayout->addWidget(batchPage);
     salaryPage = new SalaryPage(
         {cds2, cds3, DataSource2, DataSource3, ItemFieldNames, dialogs_, config_, SaveDialog1,
-         OpenDialog1, [this](const QString& text) { SetPanelText(1, text); }, printing},
+         OpenDialog1, [this](const QString& text) { SetPanelText(1, text); }, printing,
+         [this] {
+             return QStringList{paramsPage->conf_name->text(), paramsPage->conf_acct->text(),
+                                paramsPage->conf_finalincome->text(),
+                                paramsPage->conf_startrow->text()};
+         },
+         [this] { PageControl1->setCurrentIndex(2); }},
         tabSalary);
     salaryLayout->addWidget(salaryPage);
     paramsPage = new ParamsPage({dialogs_, config_}, TabSheet1);

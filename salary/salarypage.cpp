@@ -1,6 +1,7 @@
 #include "salary/salarypage.h"
 
 #include "printing/detaillists.h"
+#include "salary/sheetimport.h"
 
 #include <QDate>
 #include <QDir>
@@ -225,7 +226,64 @@ void SalaryPage::Button10Click() {
 }
 
 void SalaryPage::Button11Click() {
-    // The salary sheet import is added with the spreadsheet layer.
+    FileDialogState& dialog = ctx_.openDialog;
+    dialog.defaultExt = QStringLiteral("*.XLS");
+    dialog.filterIndex = 3;
+    if (ctx_.dialogs.Open(dialog)) {
+        const QString path = dialog.fileName;
+        const qsizetype dot = path.lastIndexOf(u'.');
+        const QString ext = dot < 0 ? QString() : path.mid(dot).toUpper();
+        // The program reads the newer workbooks and CSV itself, as it reads ".xls".
+        if (ext == u".XLS" || ext == u".XLSX" || ext == u".CSV") {
+            Label34->setText(QStringLiteral("文件名：") + path);
+            ImportSalarySheet(path);
+        }
+    }
+    ctx_.dialogs.Information(QStringLiteral("导入完毕！"));
+    recordcount->setText(QString::number(ctx_.cds2.RecordCount()));
+}
+
+void SalaryPage::ImportSalarySheet(const QString& path) {
+    const QStringList mapping = ctx_.sheetMapping();
+    for (int i = 0; i < 3; ++i) {
+        if (mapping.value(i).trimmed().isEmpty()) {
+            ctx_.dialogs.Error(QStringLiteral("请录入完整的EXCEL导入配置参数"));
+            ctx_.showParameters();
+            return;
+        }
+    }
+    Dataset& salaries = ctx_.cds2;
+    salaries.CheckBrowseMode();
+    std::vector<salary::SalaryField> fields;
+    for (int i = 0; i < salaries.FieldCount(); ++i) {
+        const Field f = salaries.Fields(i);
+        fields.push_back({f.FieldName(), f.DisplayLabel(), f.Required(), f.Size()});
+    }
+    const std::unique_ptr<sheet::Application> app = sheet::CreateApplication();
+    const salary::SheetImport result = salary::ImportSheetFile(
+        *app, path, {mapping.value(0), mapping.value(1), mapping.value(2), mapping.value(3)},
+        fields);
+    if (result.noData) {
+        ctx_.dialogs.Information(QStringLiteral("文件中没有数据！"));
+        return;
+    }
+    {
+        // Every row was checked before the first is added; the grid reads the table once.
+        const ControlsDisabled quiet(salaries);
+        for (const QStringList& row : result.rows) {
+            salary::FieldValues values;
+            for (qsizetype i = 0; i < row.size() && i < static_cast<qsizetype>(fields.size());
+                 ++i) {
+                values.append({fields[static_cast<std::size_t>(i)].name, row[i]});
+            }
+            AppendSalaryRow(values);
+        }
+    }
+    ctx_.setCountPanel(QStringLiteral("记录笔数：") + QString::number(salaries.RecordCount()));
+    ne_sumamt->SetValue(static_cast<double>(result.total) / 10000);
+    if (!result.rounded.empty()) {
+        ctx_.dialogs.Warning(salary::RoundedWarning(result.rounded));
+    }
 }
 
 std::optional<QString> SalaryPage::FindUnsafeValue() {

@@ -36,6 +36,11 @@ public:
         // Sets the record-count panel of the status bar.
         std::function<void(const QString&)> setCountPanel;
         printing::DetailLists& printing;
+        // The texts of the parameter page's mapping edits: name, account and amount column
+        // letters and the start row.
+        std::function<QStringList()> sheetMapping;
+        // Shows the parameter page, where the mapping is entered.
+        std::function<void()> showParameters;
     };
 
     SalaryPage(Context context, QWidget* parent = nullptr);
@@ -59,6 +64,9 @@ public:
     void Button10Click();
     // "数据导入": imports a salary sheet.
     void Button11Click();
+    // Imports the payroll worksheet at path: every row up to the first empty name is read and
+    // checked first, and only a sheet without a bad row is appended.
+    void ImportSalarySheet(const QString& path);
     // "网银格式导出": writes the salary table as the salary upload file.
     void Button12Click();
 

@@ -1,0 +1,53 @@
+// The readers behind the spreadsheet calls: a workbook file read into memory, its worksheets
+// in workbook order, each a grid of cell texts. Readers report a refused file with
+// ReadFailure; the application turns it into the user's message naming the file.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <memory>
+
+namespace sheet {
+
+class Grid {
+public:
+    virtual ~Grid() = default;
+    // Row and column from 1; the empty text where there is no cell.
+    virtual QString Cell(int row, int column) const = 0;
+};
+
+class Book {
+public:
+    virtual ~Book() = default;
+    virtual int WorksheetCount() const = 0;
+    // Worksheet `index` from 1 to WorksheetCount(), read when it is asked for.
+    virtual std::unique_ptr<Grid> LoadWorksheet(int index) = 0;
+};
+
+enum class Failure {
+    NotWorkbook,  // no format the program reads, or damaged
+    Empty,        // zero bytes
+    Password,     // encrypted
+    TooLarge,     // beyond the limits that keep memory bounded
+};
+
+struct ReadFailure {
+    Failure failure;
+};
+
+// Limits that keep a hostile or runaway file from taking the machine's memory.
+inline constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
+inline constexpr qint64 kMaxPartBytes = 512LL * 1024 * 1024;  // one unpacked part of an .xlsx
+inline constexpr qint64 kMaxCells = 16LL * 1024 * 1024;       // the cells of one workbook
+
+// The readers, one per format. The .xls reader hands the path to its library and checks the
+// same bytes first.
+std::unique_ptr<Book> ReadCsv(const QByteArray& bytes);
+std::unique_ptr<Book> ReadXlsx(const QByteArray& bytes);
+std::unique_ptr<Book> ReadXls(const QString& path, const QByteArray& bytes);
+
+// Chooses the reader by the content of the bytes.
+std::unique_ptr<Book> ReadBook(const QString& path, const QByteArray& bytes);
+
+}  // namespace sheet

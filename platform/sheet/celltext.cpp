@@ -1,0 +1,111 @@
+#include "platform/sheet/celltext.h"
+
+#include <QDate>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace sheet {
+
+QString GeneralNumber(double value) {
+    if (!std::isfinite(value)) {
+        return std::isnan(value) ? QStringLiteral("NAN")
+                                 : (value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF"));
+    }
+    if (value == 0) {
+        return QStringLiteral("0");
+    }
+    // 15 significant digits, correctly rounded: d.dddddddddddddde±x
+    char buffer[40];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+    const std::string text(buffer, result.ptr);
+    const bool negative = text[0] == '-';
+    const std::size_t e = text.find('e');
+    std::string digits;
+    for (std::size_t i = negative ? 1 : 0; i < e; ++i) {
+        if (text[i] != '.') {
+            digits += text[i];
+        }
+    }
+    int exponent = 0;
+    const char* expBegin = text.data() + e + 1;
+    if (*expBegin == '+') {
+        ++expBegin;
+    }
+    std::from_chars(expBegin, text.data() + text.size(), exponent);
+    while (digits.size() > 1 && digits.back() == '0') {
+        digits.pop_back();
+    }
+    std::string out = negative ? "-" : "";
+    if (exponent >= 15 || exponent < -4) {
+        out += digits[0];
+        if (digits.size() > 1) {
+            out += '.';
+            out += digits.substr(1);
+        }
+        out += 'E';
+        out += std::to_string(exponent);
+    } else if (exponent < 0) {
+        out += "0.";
+        out += std::string(static_cast<std::size_t>(-exponent - 1), '0');
+        out += digits;
+    } else {
+        const auto intDigits = static_cast<std::size_t>(exponent) + 1;
+        if (digits.size() <= intDigits) {
+            out += digits + std::string(intDigits - digits.size(), '0');
+        } else {
+            out += digits.substr(0, intDigits) + '.' + digits.substr(intDigits);
+        }
+    }
+    return QString::fromLatin1(out);
+}
+
+QString DateText(int year, int month, int day) {
+    return QStringLiteral("%1/%2/%3").arg(year).arg(month).arg(day);
+}
+
+QString TimeText(int hour, int minute, int second) {
+    return QStringLiteral("%1:%2:%3")
+        .arg(hour)
+        .arg(minute, 2, 10, QLatin1Char('0'))
+        .arg(second, 2, 10, QLatin1Char('0'));
+}
+
+QString SerialDateText(double serial, bool date1904) {
+    if (!std::isfinite(serial) || serial < 0 || serial > 2958466) {  // beyond 9999-12-31
+        return GeneralNumber(serial);
+    }
+    auto days = static_cast<long long>(std::floor(serial));
+    // The time of day to the second, rounded; a day that rounds up carries over.
+    auto seconds =
+        static_cast<long long>(std::llround((serial - static_cast<double>(days)) * 86400));
+    if (seconds >= 86400) {
+        ++days;
+        seconds -= 86400;
+    }
+    const QString time =
+        TimeText(static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                 static_cast<int>(seconds % 60));
+    if (days == 0 && !date1904) {
+        return time;
+    }
+    QDate date;
+    if (date1904) {
+        date = QDate(1904, 1, 1).addDays(days);
+    } else if (days == 60) {
+        // The 1900 system counts a 29 February 1900 that never was.
+        const QString text = DateText(1900, 2, 29);
+        return seconds == 0 ? text : text + u' ' + time;
+    } else {
+        date = QDate(1899, 12, days < 60 ? 31 : 30).addDays(days);
+    }
+    const QString text = DateText(date.year(), date.month(), date.day());
+    return seconds == 0 ? text : text + u' ' + time;
+}
+
+QString BoolText(bool value) {
+    return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+}
+
+}  // namespace sheet

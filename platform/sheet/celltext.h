@@ -1,0 +1,24 @@
+// Cell values as the text a spreadsheet user sees in general form, shared by every reader.
+#pragma once
+
+#include <QString>
+
+namespace sheet {
+
+// A number in general form: rounded to 15 significant digits, trailing zeros dropped, "." as
+// decimal point; plain notation for magnitudes from 1E-5 up to below 1E15, otherwise
+// "1.23456789012346E18" / "1E-6" (exponent without "+" and without leading zeros).
+QString GeneralNumber(double value);
+
+// A date, time or both as the spreadsheet shows them: "2024/1/5", "8:30:05", "2024/1/5 8:30:05".
+QString DateText(int year, int month, int day);
+QString TimeText(int hour, int minute, int second);
+
+// A serial day number of the 1900 (or 1904) date system as a date, with the time of day when
+// the value has one; only the time when the serial is below 1 in the 1900 system.
+QString SerialDateText(double serial, bool date1904);
+
+// "TRUE" / "FALSE".
+QString BoolText(bool value);
+
+}  // namespace sheet

@@ -1,0 +1,145 @@
+#include "platform/sheet/sheet.h"
+
+#include "platform/sheet/book.h"
+#include "platform/sheet/cfbf.h"
+#include "platform/text/apperror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace sheet {
+
+namespace {
+
+QString Native(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+AppError FailureError(Failure failure, const QString& path) {
+    switch (failure) {
+        case Failure::Empty:
+            return AppError(
+                QStringLiteral("文件“%1”是空文件，没有可导入的工作表").arg(Native(path)));
+        case Failure::Password:
+            return AppError(
+                QStringLiteral("文件“%1”设有密码保护，请先在电子表格程序中取消密码再导入")
+                    .arg(Native(path)));
+        case Failure::TooLarge:
+            return AppError(QStringLiteral("文件“%1”太大，无法导入").arg(Native(path)));
+        case Failure::NotWorkbook:
+            break;
+    }
+    return AppError(
+        QStringLiteral("文件“%1”不是可读取的工作簿（.xls、.xlsx 或 .csv），或者已经损坏")
+            .arg(Native(path)));
+}
+
+class FileApplication;
+
+class FileWorksheet : public Worksheet {
+public:
+    FileWorksheet(FileApplication& app, int index) : app_(app), index_(index) {}
+    void Activate() override;
+
+private:
+    FileApplication& app_;
+    int index_;
+};
+
+class FileApplication : public Application, public Workbooks {
+public:
+    Workbooks& GetWorkbooks() override { return *this; }
+
+    void Open(const QString& path) override {
+        QFile file(path);
+        if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+            throw AppError(QStringLiteral("无法打开文件“%1”").arg(Native(path)));
+        }
+        if (file.size() > kMaxFileBytes) {
+            throw FailureError(Failure::TooLarge, path);
+        }
+        const QByteArray bytes = file.readAll();
+        if (bytes.size() != file.size()) {
+            throw AppError(QStringLiteral("无法读取文件“%1”").arg(Native(path)));
+        }
+        try {
+            book_ = ReadBook(path, bytes);
+        } catch (const ReadFailure& f) {
+            throw FailureError(f.failure, path);
+        }
+        path_ = path;
+        active_.reset();
+    }
+
+    void Close() override {
+        active_.reset();
+        sheets_.clear();
+        book_.reset();
+    }
+
+    Worksheet& Worksheets(int index) override {
+        RequireBook();
+        if (index < 1 || index > book_->WorksheetCount()) {
+            throw AppError(
+                QStringLiteral("文件“%1”中没有第 %2 个工作表").arg(Native(path_)).arg(index));
+        }
+        sheets_.push_back(std::make_unique<FileWorksheet>(*this, index));
+        return *sheets_.back();
+    }
+
+    void ActivateSheet(int index) {
+        RequireBook();
+        try {
+            active_ = book_->LoadWorksheet(index);
+        } catch (const ReadFailure& f) {
+            throw FailureError(f.failure, path_);
+        }
+    }
+
+    QString Cells(int row, int column) override {
+        if (!active_) {
+            throw AppError(QStringLiteral("没有活动的工作表"));
+        }
+        return active_->Cell(row, column);
+    }
+
+    void Quit() override { Close(); }
+
+private:
+    void RequireBook() const {
+        if (!book_) {
+            throw AppError(QStringLiteral("没有打开的工作簿"));
+        }
+    }
+
+    QString path_;
+    std::unique_ptr<Book> book_;
+    std::unique_ptr<Grid> active_;
+    std::vector<std::unique_ptr<FileWorksheet>> sheets_;
+};
+
+void FileWorksheet::Activate() {
+    app_.ActivateSheet(index_);
+}
+
+}  // namespace
+
+std::unique_ptr<Book> ReadBook(const QString& path, const QByteArray& bytes) {
+    if (bytes.isEmpty()) {
+        throw ReadFailure{Failure::Empty};
+    }
+    if (cfbf::HasSignature(bytes)) {
+        return ReadXls(path, bytes);
+    }
+    if (bytes.startsWith("PK\x03\x04") || bytes.startsWith("PK\x05\x06")) {
+        return ReadXlsx(bytes);
+    }
+    return ReadCsv(bytes);
+}
+
+std::unique_ptr<Application> CreateApplication() {
+    return std::make_unique<FileApplication>();
+}
+
+}  // namespace sheet

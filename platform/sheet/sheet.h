@@ -1,0 +1,47 @@
+// The spreadsheet calls the salary import makes, in the shape of a spreadsheet application's
+// automation objects: create the application, open a workbook through its collection, activate
+// the first worksheet, read cells as text, close the workbooks and quit. Rows and columns count
+// from 1. Behind it the program reads .xls, .xlsx and .csv files itself (CreateApplication);
+// tests may put any other implementation in its place.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace sheet {
+
+class Workbooks {
+public:
+    virtual ~Workbooks() = default;
+    // Opens the workbook at path. Fails with an AppError naming the file when it cannot be read
+    // or is no workbook the program can read.
+    virtual void Open(const QString& path) = 0;
+    // Closes every open workbook; closing none is no error.
+    virtual void Close() = 0;
+};
+
+class Worksheet {
+public:
+    virtual ~Worksheet() = default;
+    // Makes this worksheet the one Cells reads.
+    virtual void Activate() = 0;
+};
+
+class Application {
+public:
+    virtual ~Application() = default;
+    virtual Workbooks& GetWorkbooks() = 0;
+    // Worksheet `index` (from 1, in the workbook's order) of the open workbook.
+    virtual Worksheet& Worksheets(int index) = 0;
+    // The text of a cell of the active worksheet: text as stored; a number in general form with
+    // at most 15 significant digits and "." as decimal point; a date as the spreadsheet shows it
+    // ("2024/1/5", "2024/1/5 8:30:00"); "TRUE"/"FALSE"; an error value as its code ("#N/A"); the
+    // empty text for an empty cell or one beyond the used range.
+    virtual QString Cells(int row, int column) = 0;
+    virtual void Quit() = 0;
+};
+
+// The application that reads the files itself, choosing the reader by the file's content.
+std::unique_ptr<Application> CreateApplication();
+
+}  // namespace sheet

@@ -1,0 +1,618 @@
+// Office Open XML workbooks (.xlsx): a zip package read with libzip, its parts with
+// QXmlStreamReader. The worksheets are those of the workbook's <sheets> list that are
+// worksheets (chart and dialog sheets are not), in that order, each found through the
+// workbook's relationships wherever it is stored. Cells come from shared strings, inline
+// strings, numbers (dates where the cell's number format is a date format), booleans, formula
+// results and error values; rows and cells may be sparse and references go beyond column Z.
+// The sheet and the shared strings are streamed, so memory follows the number of cells.
+#include "platform/sheet/book.h"
+#include "platform/sheet/celltext.h"
+
+#include <zip.h>
+
+#include <QDateTime>
+#include <QHash>
+#include <QSet>
+#include <QStringList>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <charconv>
+#include <functional>
+#include <vector>
+
+namespace sheet {
+
+namespace {
+
+constexpr qint64 kMaxSmallPart = 32LL * 1024 * 1024;  // workbook, relationships, styles
+
+[[noreturn]] void Damaged() {
+    throw ReadFailure{Failure::NotWorkbook};
+}
+
+struct ZipCloser {
+    void operator()(zip_t* z) const { zip_discard(z); }
+};
+struct FileCloser {
+    void operator()(zip_file_t* f) const { zip_fclose(f); }
+};
+
+class Package {
+public:
+    explicit Package(const QByteArray& bytes) : bytes_(bytes) {
+        zip_error_t error;
+        zip_error_init(&error);
+        zip_source_t* source = zip_source_buffer_create(
+            bytes_.constData(), static_cast<zip_uint64_t>(bytes_.size()), 0, &error);
+        if (!source) {
+            zip_error_fini(&error);
+            Damaged();
+        }
+        zip_t* zip = zip_open_from_source(source, ZIP_RDONLY, &error);
+        zip_error_fini(&error);
+        if (!zip) {
+            zip_source_free(source);
+            Damaged();
+        }
+        zip_.reset(zip);
+    }
+
+    bool Has(const QString& name) const { return Locate(name) >= 0; }
+
+    // Feeds the part to `sink` in pieces; the whole part may not exceed `limit` bytes.
+    void Stream(const QString& name, qint64 limit,
+                const std::function<void(const QByteArray&)>& sink) const {
+        const zip_int64_t index = Locate(name);
+        if (index < 0) {
+            Damaged();
+        }
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(zip_.get(), static_cast<zip_uint64_t>(index), 0, &st) != 0) {
+            Damaged();
+        }
+        if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) {
+            throw ReadFailure{Failure::Password};
+        }
+        if ((st.valid & ZIP_STAT_SIZE) && st.size > static_cast<zip_uint64_t>(limit)) {
+            throw ReadFailure{Failure::TooLarge};
+        }
+        std::unique_ptr<zip_file_t, FileCloser> file(
+            zip_fopen_index(zip_.get(), static_cast<zip_uint64_t>(index), 0));
+        if (!file) {
+            Damaged();
+        }
+        QByteArray chunk(64 * 1024, Qt::Uninitialized);
+        qint64 total = 0;
+        while (true) {
+            const zip_int64_t n =
+                zip_fread(file.get(), chunk.data(), static_cast<zip_uint64_t>(chunk.size()));
+            if (n < 0) {
+                Damaged();
+            }
+            if (n == 0) {
+                break;
+            }
+            total += n;
+            if (total > limit) {
+                throw ReadFailure{Failure::TooLarge};
+            }
+            sink(n == chunk.size() ? chunk : chunk.left(n));
+        }
+    }
+
+    QByteArray Read(const QString& name) const {
+        QByteArray all;
+        Stream(name, kMaxSmallPart, [&](const QByteArray& piece) { all += piece; });
+        return all;
+    }
+
+private:
+    zip_int64_t Locate(const QString& name) const {
+        // Part names are compared without regard to case.
+        return zip_name_locate(zip_.get(), name.toUtf8().constData(), ZIP_FL_NOCASE);
+    }
+
+    QByteArray bytes_;  // libzip reads from it without a copy
+    std::unique_ptr<zip_t, ZipCloser> zip_;
+};
+
+// A part name resolved against the folder of the part that refers to it.
+QString Resolve(const QString& fromPart, const QString& target) {
+    QString path;
+    if (target.startsWith(u'/')) {
+        path = target.mid(1);
+    } else {
+        const qsizetype slash = fromPart.lastIndexOf(u'/');
+        path = (slash < 0 ? QString() : fromPart.left(slash + 1)) + target;
+    }
+    QStringList out;
+    for (const QString& piece : path.split(u'/')) {
+        if (piece == u"..") {
+            if (!out.isEmpty()) {
+                out.removeLast();
+            }
+        } else if (!piece.isEmpty() && piece != u".") {
+            out.append(piece);
+        }
+    }
+    return out.join(u'/');
+}
+
+QString RelsOf(const QString& part) {
+    const qsizetype slash = part.lastIndexOf(u'/');
+    return part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) +
+           QStringLiteral(".rels");
+}
+
+struct Relationship {
+    QString type;
+    QString target;  // resolved part name
+};
+
+QHash<QString, Relationship> ReadRelationships(const Package& package, const QString& part) {
+    QHash<QString, Relationship> rels;
+    const QString relsName = RelsOf(part);
+    if (!package.Has(relsName)) {
+        return rels;
+    }
+    QXmlStreamReader xml(package.Read(relsName));
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"Relationship") {
+            const auto a = xml.attributes();
+            if (a.value(QLatin1StringView("TargetMode")) != u"External") {
+                rels.insert(a.value(QLatin1StringView("Id")).toString(),
+                            {a.value(QLatin1StringView("Type")).toString(),
+                             Resolve(part, a.value(QLatin1StringView("Target")).toString())});
+            }
+        }
+    }
+    if (xml.hasError()) {
+        Damaged();
+    }
+    return rels;
+}
+
+// The attribute of the relationships namespace called `name` (r:id), whatever its prefix.
+QString RelationshipAttribute(const QXmlStreamAttributes& attributes) {
+    for (const QXmlStreamAttribute& a : attributes) {
+        if (a.name() == u"id" && !a.namespaceUri().isEmpty()) {
+            return a.value().toString();
+        }
+    }
+    return {};
+}
+
+// Whether a number format shows a date or time: the built-in ones that do (with the East
+// Asian ones), or a format code with date or time letters outside quotes, escapes and brackets.
+bool IsDateFormat(int id, const QString& code) {
+    if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
+        (id >= 50 && id <= 58)) {
+        return true;
+    }
+    if (code.isEmpty()) {
+        return false;
+    }
+    bool quoted = false;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const QChar c = code[i];
+        if (quoted) {
+            quoted = c != u'"';
+            continue;
+        }
+        if (c == u'"') {
+            quoted = true;
+        } else if (c == u'\\' || c == u'_' || c == u'*') {
+            ++i;  // the next character is literal or padding
+        } else if (c == u'[') {
+            const qsizetype close = code.indexOf(u']', i);
+            const QString inside = code.mid(i + 1, close < 0 ? -1 : close - i - 1).toLower();
+            // Elapsed time ([h], [mm], [ss]) is a time; colours and conditions are not.
+            if (!inside.isEmpty() &&
+                (inside[0] == u'h' || inside[0] == u'm' || inside[0] == u's') &&
+                inside.count(inside[0]) == inside.size()) {
+                return true;
+            }
+            if (close < 0) {
+                return false;
+            }
+            i = close;
+        } else if (c == u';') {
+            return false;  // the first section decides
+        } else {
+            const QChar l = c.toLower();
+            if (l == u'y' || l == u'm' || l == u'd' || l == u'h' || l == u's') {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Per cell style index: whether it formats numbers as dates.
+std::vector<bool> ReadDateStyles(const Package& package, const QString& part) {
+    std::vector<bool> dateStyles;
+    QHash<int, QString> codes;
+    QXmlStreamReader xml(package.Read(part));
+    bool inCellXfs = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            if (xml.name() == u"numFmt") {
+                codes.insert(xml.attributes().value(QLatin1StringView("numFmtId")).toInt(),
+                             xml.attributes().value(QLatin1StringView("formatCode")).toString());
+            } else if (xml.name() == u"cellXfs") {
+                inCellXfs = true;
+            } else if (inCellXfs && xml.name() == u"xf") {
+                const int id = xml.attributes().value(QLatin1StringView("numFmtId")).toInt();
+                dateStyles.push_back(IsDateFormat(id, codes.value(id)));
+                if (dateStyles.size() > 65536) {
+                    Damaged();
+                }
+            }
+        } else if (xml.isEndElement() && xml.name() == u"cellXfs") {
+            inCellXfs = false;
+        }
+    }
+    if (xml.hasError()) {
+        Damaged();
+    }
+    return dateStyles;
+}
+
+// Runs `handle` for each token of a streamed part, feeding the reader piece by piece.
+void StreamXml(const Package& package, const QString& part, qint64 limit,
+               const std::function<void(QXmlStreamReader&)>& handle) {
+    QXmlStreamReader xml;
+    auto drain = [&] {
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
+                return;
+            }
+            if (xml.hasError()) {
+                Damaged();
+            }
+            handle(xml);
+        }
+    };
+    package.Stream(part, limit, [&](const QByteArray& piece) {
+        xml.addData(piece);
+        drain();
+    });
+    drain();
+    // A part that ends before its document does is damaged, not a shorter sheet.
+    if (xml.hasError()) {
+        Damaged();
+    }
+}
+
+QStringList ReadSharedStrings(const Package& package, const QString& part) {
+    QStringList strings;
+    qint64 chars = 0;
+    // The streamed reader hands over whole items only: collect an item's text across pieces.
+    QString current;
+    int depth = 0;
+    int phonetic = 0;
+    bool inText = false;
+    StreamXml(package, part, kMaxPartBytes, [&](QXmlStreamReader& xml) {
+        if (xml.isStartElement()) {
+            if (xml.name() == u"si") {
+                depth = 1;
+                current.clear();
+            } else if (depth > 0) {
+                if (xml.name() == u"rPh") {
+                    ++phonetic;
+                } else if (xml.name() == u"t" && phonetic == 0) {
+                    inText = true;
+                }
+            }
+        } else if (xml.isCharacters() && inText) {
+            current += xml.text();
+        } else if (xml.isEndElement()) {
+            if (xml.name() == u"t") {
+                inText = false;
+            } else if (xml.name() == u"rPh") {
+                --phonetic;
+            } else if (xml.name() == u"si" && depth > 0) {
+                depth = 0;
+                chars += current.size() + 16;
+                if (chars > kMaxPartBytes / 2 || strings.size() >= kMaxCells) {
+                    throw ReadFailure{Failure::TooLarge};
+                }
+                strings.append(current);
+            }
+        }
+    });
+    return strings;
+}
+
+// A cell reference "AB12" into column and row; false when it is none.
+bool ParseReference(QStringView ref, int& column, int& row) {
+    qsizetype i = 0;
+    long long c = 0;
+    while (i < ref.size() && ref[i] >= u'A' && ref[i] <= u'Z') {
+        c = c * 26 + (ref[i].unicode() - u'A' + 1);
+        if (c > 16384) {
+            return false;
+        }
+        ++i;
+    }
+    if (i == 0 || i == ref.size()) {
+        return false;
+    }
+    long long r = 0;
+    for (; i < ref.size(); ++i) {
+        if (ref[i] < u'0' || ref[i] > u'9') {
+            return false;
+        }
+        r = r * 10 + (ref[i].unicode() - u'0');
+        if (r > 1048576) {
+            return false;
+        }
+    }
+    if (r < 1) {
+        return false;
+    }
+    column = static_cast<int>(c);
+    row = static_cast<int>(r);
+    return true;
+}
+
+bool ParseNumber(const QString& text, double& value) {
+    const QByteArray latin = text.trimmed().toLatin1();
+    const char* begin = latin.constData();
+    const char* end = begin + latin.size();
+    if (begin != end && *begin == '+') {
+        ++begin;
+    }
+    const auto result = std::from_chars(begin, end, value);
+    return result.ec == std::errc() && result.ptr == end && begin != end;
+}
+
+QString IsoDateText(const QString& iso) {
+    const QDateTime dt = QDateTime::fromString(iso, Qt::ISODateWithMs);
+    if (dt.isValid()) {
+        const QDate d = dt.date();
+        const QTime t = dt.time();
+        const QString date = DateText(d.year(), d.month(), d.day());
+        return t == QTime(0, 0) ? date : date + u' ' + TimeText(t.hour(), t.minute(), t.second());
+    }
+    const QDate d = QDate::fromString(iso, Qt::ISODate);
+    return d.isValid() ? DateText(d.year(), d.month(), d.day()) : iso;
+}
+
+struct SheetCell {
+    int row;
+    int column;
+    QString text;
+};
+
+class XlsxGrid : public Grid {
+public:
+    explicit XlsxGrid(std::vector<SheetCell> cells) : cells_(std::move(cells)) {
+        const auto less = [](const SheetCell& a, const SheetCell& b) {
+            return a.row != b.row ? a.row < b.row : a.column < b.column;
+        };
+        // Cells come in order from every writer we know; sort only when they do not.
+        if (!std::is_sorted(cells_.begin(), cells_.end(), less)) {
+            std::stable_sort(cells_.begin(), cells_.end(), less);
+        }
+    }
+
+    QString Cell(int row, int column) const override {
+        const auto it = std::upper_bound(cells_.begin(), cells_.end(), std::pair{row, column},
+                                         [](const std::pair<int, int>& key, const SheetCell& c) {
+                                             return key.first != c.row ? key.first < c.row
+                                                                       : key.second < c.column;
+                                         });
+        // The last cell with this reference counts, as when a writer repeats one.
+        if (it == cells_.begin()) {
+            return {};
+        }
+        const SheetCell& found = *(it - 1);
+        return found.row == row && found.column == column ? found.text : QString();
+    }
+
+private:
+    std::vector<SheetCell> cells_;
+};
+
+class XlsxBook : public Book {
+public:
+    explicit XlsxBook(const QByteArray& bytes) : package_(bytes) {
+        QString workbook = QStringLiteral("xl/workbook.xml");
+        for (const Relationship& rel : ReadRelationships(package_, QString())) {
+            if (rel.type.endsWith(u"/officeDocument")) {
+                workbook = rel.target;
+            }
+        }
+        if (!package_.Has(workbook)) {
+            Damaged();
+        }
+        const auto rels = ReadRelationships(package_, workbook);
+        for (const Relationship& rel : rels) {
+            if (rel.type.endsWith(u"/styles")) {
+                stylesPart_ = rel.target;
+            } else if (rel.type.endsWith(u"/sharedStrings")) {
+                sharedStringsPart_ = rel.target;
+            }
+        }
+        QXmlStreamReader xml(package_.Read(workbook));
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (!xml.isStartElement()) {
+                continue;
+            }
+            if (xml.name() == u"workbookPr") {
+                const auto v = xml.attributes().value(QLatin1StringView("date1904"));
+                date1904_ = v == u"1" || v == u"true";
+            } else if (xml.name() == u"sheet") {
+                const auto rel = rels.find(RelationshipAttribute(xml.attributes()));
+                if (rel != rels.end() && rel->type.endsWith(u"/worksheet")) {
+                    worksheets_.append(rel->target);
+                }
+            }
+        }
+        if (xml.hasError()) {
+            Damaged();
+        }
+    }
+
+    int WorksheetCount() const override { return static_cast<int>(worksheets_.size()); }
+
+    std::unique_ptr<Grid> LoadWorksheet(int index) override {
+        if (index < 1 || index > worksheets_.size()) {
+            Damaged();
+        }
+        if (!stylesPart_.isEmpty() && package_.Has(stylesPart_)) {
+            dateStyles_ = ReadDateStyles(package_, stylesPart_);
+        }
+        if (!sharedStringsPart_.isEmpty() && package_.Has(sharedStringsPart_)) {
+            sharedStrings_ = ReadSharedStrings(package_, sharedStringsPart_);
+        }
+        return std::make_unique<XlsxGrid>(ReadCells(worksheets_[index - 1]));
+    }
+
+private:
+    std::vector<SheetCell> ReadCells(const QString& part) const {
+        std::vector<SheetCell> cells;
+        int row = 0;
+        int column = 0;
+        // The cell being read.
+        bool inCell = false;
+        QString type;
+        int style = 0;
+        QString value;
+        bool inValue = false;
+        bool inInline = false;
+        int phonetic = 0;
+        bool inText = false;
+        QString inlineText;
+        StreamXml(package_, part, kMaxPartBytes, [&](QXmlStreamReader& xml) {
+            if (xml.isStartElement()) {
+                const auto name = xml.name();
+                if (name == u"row") {
+                    const auto r = xml.attributes().value(QLatin1StringView("r"));
+                    if (r.isEmpty()) {
+                        ++row;
+                    } else {
+                        bool ok = false;
+                        const int n = r.toInt(&ok);
+                        if (!ok || n < 1 || n > 1048576) {
+                            Damaged();
+                        }
+                        row = n;
+                    }
+                    column = 0;
+                } else if (name == u"c") {
+                    const auto a = xml.attributes();
+                    const auto ref = a.value(QLatin1StringView("r"));
+                    if (ref.isEmpty()) {
+                        ++column;
+                        if (row == 0 || column > 16384) {
+                            Damaged();
+                        }
+                    } else {
+                        int refRow = 0;
+                        if (!ParseReference(ref, column, refRow)) {
+                            Damaged();
+                        }
+                        row = refRow;
+                    }
+                    inCell = true;
+                    type = a.value(QLatin1StringView("t")).toString();
+                    style = a.value(QLatin1StringView("s")).toInt();
+                    value.clear();
+                    inlineText.clear();
+                } else if (inCell && name == u"v") {
+                    inValue = true;
+                } else if (inCell && name == u"is") {
+                    inInline = true;
+                } else if (inInline && name == u"rPh") {
+                    ++phonetic;
+                } else if (inInline && name == u"t" && phonetic == 0) {
+                    inText = true;
+                }
+            } else if (xml.isCharacters()) {
+                if (inValue) {
+                    value += xml.text();
+                } else if (inText) {
+                    inlineText += xml.text();
+                }
+            } else if (xml.isEndElement()) {
+                const auto name = xml.name();
+                if (name == u"v") {
+                    inValue = false;
+                } else if (name == u"t") {
+                    inText = false;
+                } else if (name == u"rPh") {
+                    --phonetic;
+                } else if (name == u"is") {
+                    inInline = false;
+                } else if (name == u"c" && inCell) {
+                    inCell = false;
+                    QString text = CellText(type, style, value, inlineText);
+                    if (!text.isEmpty()) {
+                        if (static_cast<qint64>(cells.size()) >= kMaxCells) {
+                            throw ReadFailure{Failure::TooLarge};
+                        }
+                        cells.push_back({row, column, std::move(text)});
+                    }
+                }
+            }
+        });
+        return cells;
+    }
+
+    QString CellText(const QString& type, int style, const QString& value,
+                     const QString& inlineText) const {
+        if (type == u"inlineStr") {
+            return inlineText;
+        }
+        if (value.isEmpty()) {
+            return {};
+        }
+        if (type == u"s") {
+            bool ok = false;
+            const int index = value.trimmed().toInt(&ok);
+            if (!ok || index < 0 || index >= sharedStrings_.size()) {
+                Damaged();
+            }
+            return sharedStrings_[index];
+        }
+        if (type == u"str" || type == u"e") {
+            return value;
+        }
+        if (type == u"b") {
+            return BoolText(value.trimmed() == u"1" || value.trimmed() == u"true");
+        }
+        if (type == u"d") {
+            return IsoDateText(value.trimmed());
+        }
+        double number = 0;
+        if (!ParseNumber(value, number)) {
+            Damaged();
+        }
+        const bool date = style >= 0 && static_cast<std::size_t>(style) < dateStyles_.size() &&
+                          dateStyles_[static_cast<std::size_t>(style)];
+        return date ? SerialDateText(number, date1904_) : GeneralNumber(number);
+    }
+
+    Package package_;
+    QStringList worksheets_;
+    QString stylesPart_;
+    QString sharedStringsPart_;
+    bool date1904_ = false;
+    std::vector<bool> dateStyles_;
+    QStringList sharedStrings_;
+};
+
+}  // namespace
+
+std::unique_ptr<Book> ReadXlsx(const QByteArray& bytes) {
+    return std::make_unique<XlsxBook>(bytes);
+}
+
+}  // namespace sheet

@@ -1,0 +1,226 @@
+#include "salary/sheetimport.h"
+
+#include "controls/amountformat.h"
+#include "platform/text/ansi.h"
+#include "platform/text/apperror.h"
+#include "platform/text/convert.h"
+
+#include <optional>
+
+namespace salary {
+
+namespace {
+
+// The amounts above this are imported; exactly 0.009 is not. No double lies between the
+// double nearest 0.009 and 0.009 itself, so this comparison is the exact one.
+constexpr double kThreshold = 0.009;
+constexpr int kWarningRows = 5;
+
+bool IsBlank(QChar c) {
+    return c.unicode() >= 1 && c.unicode() <= 32;
+}
+
+QString Trim(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && IsBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && IsBlank(text[end - 1])) {
+        --end;
+    }
+    return text.mid(begin, end - begin);
+}
+
+// The runtime's integer conversion: optional leading blanks, an optional sign, decimal digits.
+int TextToInt(const QString& text) {
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u' ') {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    long long value = 0;
+    const qsizetype digitsFrom = i;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        value = value * 10 + (text[i].unicode() - u'0');
+        if (value > 2147483648LL) {
+            break;
+        }
+    }
+    if (i == digitsFrom || i != text.size() || value > 2147483647LL + (negative ? 1 : 0)) {
+        throw AppError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+AppError CellError(int row, const QString& column, const QString& what) {
+    return AppError(QStringLiteral("工作表第 %1 行 %2 列：%3").arg(row).arg(column, what));
+}
+
+// The column a mapping edit names; fails naming the edit when its text is no column letter.
+int MappedColumn(const QString& letters, const QString& label, int row) {
+    const int column = ColumnLetterToIndex(letters);
+    if (column == 0) {
+        throw AppError(
+            QStringLiteral("工作表第 %1 行：“%2”的列“%3”不是有效的列字母（A 到 ZZ，大写）")
+                .arg(row)
+                .arg(label, letters));
+    }
+    return column;
+}
+
+std::optional<int> FindField(const std::vector<SalaryField>& fields, const QString& name) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+int RequireField(const std::vector<SalaryField>& fields, const QString& name) {
+    const auto index = FindField(fields, name);
+    if (!index) {
+        throw MakeError(msg::kFieldNotFound, name);
+    }
+    return *index;
+}
+
+const QString kNameLabel = QStringLiteral("员工姓名");
+const QString kAcctLabel = QStringLiteral("员工账号");
+const QString kAmountLabel = QStringLiteral("实际入账金额");
+
+}  // namespace
+
+int ColumnLetterToIndex(const QString& text) {
+    if (text.isEmpty() || text.size() > 2) {
+        return 0;
+    }
+    int index = 0;
+    for (QChar c : text) {
+        if (c < u'A' || c > u'Z') {
+            return 0;
+        }
+        index = index * 26 + (c.unicode() - u'A' + 1);
+    }
+    return index;
+}
+
+SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping,
+                            const std::vector<SalaryField>& fields) {
+    app.Worksheets(1).Activate();
+    SheetImport result;
+    const int startRow = TextToInt(mapping.startRow);
+    if (startRow < 1) {
+        throw AppError(QStringLiteral("数据起始行“%1”不是有效的行号").arg(mapping.startRow));
+    }
+    const int nameColumn = MappedColumn(mapping.name, kNameLabel, startRow);
+    if (Trim(app.Cells(startRow, nameColumn)).isEmpty()) {
+        result.noData = true;
+        return result;
+    }
+    // Field positions, looked up when the first row is stored.
+    std::optional<int> nameField;
+    std::optional<int> acctField;
+    std::optional<int> amountField;
+    for (int row = startRow;; ++row) {
+        const QString name = app.Cells(row, nameColumn);
+        if (Trim(name).isEmpty()) {
+            break;
+        }
+        const int acctColumn = MappedColumn(mapping.acct, kAcctLabel, row);
+        const int amountColumn = MappedColumn(mapping.finalincome, kAmountLabel, row);
+        const QString acct = app.Cells(row, acctColumn);
+        const QString amountText = app.Cells(row, amountColumn);
+        double amount = 0;
+        try {
+            amount = convert::TextToFloat(amountText);
+        } catch (const AppError& e) {
+            throw CellError(row, mapping.finalincome, e.Message());
+        }
+        if (!(amount > kThreshold)) {
+            continue;
+        }
+        if (!nameField) {
+            nameField = RequireField(fields, QStringLiteral("name"));
+            acctField = RequireField(fields, QStringLiteral("acct"));
+            amountField = RequireField(fields, QStringLiteral("finalincome"));
+        }
+        const QString stored = amount::FormatFloat(QStringLiteral("0.00"), amount);
+        QStringList values(static_cast<qsizetype>(fields.size()), QStringLiteral("NULL"));
+        values[*nameField] = name;
+        values[*acctField] = acct;
+        values[*amountField] = stored;
+        // The checks a post would make, and no value cut to its field's size: a shortened
+        // account or name would pay the wrong person.
+        const struct {
+            int field;
+            const QString& column;
+        } cells[] = {{*nameField, mapping.name},
+                     {*acctField, mapping.acct},
+                     {*amountField, mapping.finalincome}};
+        for (const auto& cell : cells) {
+            const SalaryField& field = fields[static_cast<std::size_t>(cell.field)];
+            const QString& value = values[cell.field];
+            if (field.required && value.isEmpty()) {
+                throw CellError(row, cell.column,
+                                MakeError(msg::kFieldMustHaveValue, field.label).Message());
+            }
+            if (field.size > 0 && ansi::Size(value) > field.size) {
+                throw CellError(row, cell.column,
+                                QStringLiteral("“%1”超过“%2”的长度（%3 字节）")
+                                    .arg(value, field.label)
+                                    .arg(field.size));
+            }
+        }
+        const std::int64_t cents = convert::TextToCurrency(stored);
+        result.total += cents;
+        if (convert::TextToFloat(stored) != amount) {
+            result.rounded.push_back({row, amountText, stored});
+        }
+        result.rows.push_back(std::move(values));
+    }
+    return result;
+}
+
+SheetImport ImportSheetFile(sheet::Application& app, const QString& path,
+                            const SheetMapping& mapping, const std::vector<SalaryField>& fields) {
+    try {
+        app.GetWorkbooks().Open(path);
+    } catch (...) {
+        app.Quit();
+        throw;
+    }
+    SheetImport result;
+    try {
+        result = ReadSalarySheet(app, mapping, fields);
+    } catch (...) {
+        app.GetWorkbooks().Close();
+        app.Quit();
+        throw;
+    }
+    app.GetWorkbooks().Close();
+    app.Quit();
+    return result;
+}
+
+QString RoundedWarning(const std::vector<RoundedAmount>& rounded) {
+    QString text =
+        QStringLiteral("有 %1 笔金额超过两位小数，已四舍五入到分后导入：").arg(rounded.size());
+    const std::size_t shown = std::min<std::size_t>(rounded.size(), kWarningRows);
+    for (std::size_t i = 0; i < shown; ++i) {
+        text += QStringLiteral("\n第 %1 行：%2 → %3")
+                    .arg(rounded[i].sheetRow)
+                    .arg(rounded[i].cellText, rounded[i].stored);
+    }
+    if (rounded.size() > shown) {
+        text += QStringLiteral("\n……");
+    }
+    return text;
+}
+
+}  // namespace salary

@@ -1,0 +1,1 @@
+corppay_add_fuzz(sheet_csv LIBS platform_sheet)

@@ -1,0 +1,1 @@
+corppay_add_fuzz(sheet_xlsx LIBS platform_sheet)

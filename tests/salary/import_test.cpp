@@ -1,0 +1,82 @@
+// "数据导入" on the salary page: a payroll sheet read through the spreadsheet layer with the
+// mapping typed on the parameter page, checked whole before any row is added.
+#include "params/paramspage.h"
+#include "tests/salary/salary_fixture.h"
+
+namespace {
+
+class SheetImport : public SalaryFixture {
+protected:
+    void Map(const char* name, const char* acct, const char* amount, const char* start) {
+        ParamsPage* params = form().paramsPage;
+        const std::pair<QLineEdit*, const char*> edits[] = {{params->conf_name, name},
+                                                            {params->conf_acct, acct},
+                                                            {params->conf_finalincome, amount},
+                                                            {params->conf_startrow, start}};
+        for (const auto& [edit, text] : edits) {
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Delete);
+            TypeText(edit, QString::fromUtf8(text));
+        }
+    }
+    QString Import(const QByteArray& csv, const char* name = "payroll.csv") {
+        window->dir.Write(QString::fromUtf8(name), csv);
+        const QString path = window->dir.Path(QString::fromUtf8(name));
+        dialogs().Clear();
+        dialogs().fileAnswers = {path};
+        Click(page()->Button11);
+        return path;
+    }
+};
+
+}  // namespace
+
+TEST_F(SheetImport, ImportsTheRowsUpToTheFirstEmptyName) {
+    Map("A", "B", "C", "2");
+    const QString path =
+        Import(Gb("姓名,账号,金额\r\n张三,6222001,1234.5678\r\n李四,6222002,0.009\r\n"
+                  "王五,6222003,100\r\n,,\r\n赵六,6222004,5\r\n"));
+    ASSERT_EQ(dialogs().messages.size(), 2) << dialogs().Texts().join(u'\n').toStdString();
+    EXPECT_EQ(dialogs().messages[0].kind, ScriptedDialogs::Kind::Warning);
+    EXPECT_EQ(
+        dialogs().messages[0].text,
+        QStringLiteral("有 1 笔金额超过两位小数，已四舍五入到分后导入：\n第 2 行：1234.5678 → "
+                       "1234.57"));
+    EXPECT_EQ(dialogs().messages[1].text, QStringLiteral("导入完毕！"));
+    EXPECT_EQ(dialogs().fileDialogsShown[0].defaultExt, QStringLiteral("*.XLS"));
+    EXPECT_EQ(dialogs().fileDialogsShown[0].filterIndex, 3);
+    EXPECT_EQ(Rows(), QStringList({QStringLiteral("张三|NULL|6222001|1234.57|NULL|NULL"),
+                                   QStringLiteral("王五|NULL|6222003|100.00|NULL|NULL")}));
+    // The shown total is that of the stored amounts, as the upload file's header will be.
+    EXPECT_EQ(Total(), QStringLiteral("1,334.57"));
+    EXPECT_EQ(page()->recordcount->text(), QStringLiteral("2"));
+    EXPECT_EQ(page()->Label34->text(), QStringLiteral("文件名：") + path);
+    EXPECT_EQ(form().PanelText(1), QStringLiteral("记录笔数：2"));
+}
+
+// Any bad row refuses the whole sheet with its row and column; an incomplete mapping sends the
+// user to the parameter page; a file of another kind imports nothing.
+TEST_F(SheetImport, RefusesWholeOrNotAtAll) {
+    Map("A", "B", "C", "1");
+    Import(Gb("姓名,账号,金额\r\n张三,6222001,100\r\n"));
+    ASSERT_EQ(dialogs().messages.size(), 1);
+    EXPECT_EQ(dialogs().messages[0].kind, ScriptedDialogs::Kind::ProgramError);
+    EXPECT_TRUE(dialogs().messages[0].text.contains(QStringLiteral("第 1 行")))
+        << dialogs().messages[0].text.toStdString();
+    EXPECT_TRUE(form().cds2.IsEmpty());
+
+    Map("A", "", "C", "2");
+    Import(Gb("姓名,账号,金额\r\n张三,6222001,100\r\n"));
+    EXPECT_EQ(dialogs().Texts(), QStringList({QStringLiteral("请录入完整的EXCEL导入配置参数"),
+                                              QStringLiteral("导入完毕！")}));
+    EXPECT_EQ(form().PageControl1->currentIndex(), 2);
+    EXPECT_TRUE(form().cds2.IsEmpty());
+
+    Map("A", "B", "C", "2");
+    Import(Gb("姓名,账号,金额\r\n张三,6222001,100\r\n"), "payroll.txt");
+    EXPECT_EQ(dialogs().Texts(), QStringList{QStringLiteral("导入完毕！")});
+    EXPECT_TRUE(form().cds2.IsEmpty());
+    Import(Gb("姓名,账号,金额\r\n,,\r\n"));
+    EXPECT_EQ(dialogs().Texts(),
+              QStringList({QStringLiteral("文件中没有数据！"), QStringLiteral("导入完毕！")}));
+}

@@ -1,0 +1,287 @@
+// The salary sheet import core: column letters, the rows it gives for each file format, every
+// reason it refuses a sheet (naming row and column), and the spreadsheet calls it makes.
+#include "salary/sheetimport.h"
+#include "platform/text/apperror.h"
+#include "tests/common/testdir.h"
+#include "tests/sheet/xlsxfixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QMap>
+#include <functional>
+
+namespace {
+
+using salary::SalaryField;
+using salary::SheetMapping;
+
+QString Data(const char* name) {
+    return QStringLiteral(CORPPAY_TEST_DATA "/sheet/") + QString::fromLatin1(name);
+}
+
+// The salary table of the item file example: name, deptname, acct, finalincome, codeno, memo.
+std::vector<SalaryField> Fields() {
+    return {{QStringLiteral("name"), QStringLiteral("姓名"), true, 8},
+            {QStringLiteral("deptname"), QStringLiteral("部门名称"), false, 20},
+            {QStringLiteral("acct"), QStringLiteral("员工账号"), true, 20},
+            {QStringLiteral("FinalIncome"), QStringLiteral("实际入账金额"), true, 20},
+            {QStringLiteral("codeno"), QStringLiteral("员工编号"), false, 20},
+            {QStringLiteral("memo"), QStringLiteral("备注"), true, 20}};
+}
+
+SheetMapping Mapping(const char* startRow, const char* name = "A") {
+    return {QString::fromLatin1(name), QStringLiteral("B"), QStringLiteral("C"),
+            QString::fromLatin1(startRow)};
+}
+
+QStringList Row(const char* name, const char* acct, const char* amount) {
+    const QString null = QStringLiteral("NULL");
+    return {QString::fromUtf8(name),     null, QString::fromUtf8(acct),
+            QString::fromLatin1(amount), null, null};
+}
+
+salary::SheetImport Import(const QString& path, const SheetMapping& mapping,
+                           const std::vector<SalaryField>& fields = Fields()) {
+    auto app = sheet::CreateApplication();
+    return salary::ImportSheetFile(*app, path, mapping, fields);
+}
+
+QString ImportError(const QString& path, const SheetMapping& mapping,
+                    const std::vector<SalaryField>& fields = Fields()) {
+    try {
+        Import(path, mapping, fields);
+    } catch (const AppError& e) {
+        return e.Message();
+    }
+    return QStringLiteral("(imported)");
+}
+
+TEST(ColumnLetterToIndex, UpperCaseLettersAToZZ) {
+    const struct {
+        const char* text;
+        int column;
+    } cases[] = {{"A", 1},    {"N", 14}, {"O", 15}, {"Z", 26}, {"AA", 27}, {"AZ", 52}, {"BA", 53},
+                 {"ZZ", 702}, {"a", 0},  {"n", 0},  {" A", 0}, {"A ", 0},  {"", 0},    {"AAA", 0},
+                 {"A1", 0},   {"1", 0},  {"Aa", 0}, {"@", 0},  {"[", 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(salary::ColumnLetterToIndex(QString::fromLatin1(c.text)), c.column) << c.text;
+    }
+    EXPECT_EQ(salary::ColumnLetterToIndex(QStringLiteral("Ａ")), 0);  // full-width
+}
+
+// The payroll in each format the import reads.
+struct Format {
+    const char* name;
+    std::function<QString(const TestDir&)> file;
+    const char* bigAccount;  // the account stored as a number: general form, or CSV text
+};
+
+std::vector<Format> Formats() {
+    return {
+        {"xls", [](const TestDir&) { return Data("payroll.xls"); }, "6.22202123456789E18"},
+        {"xlsx",
+         [](const TestDir& dir) {
+             const QString path = dir.Path(QStringLiteral("payroll.xlsx"));
+             fixture::WritePayrollXlsx(path);
+             return path;
+         },
+         "6.22202123456789E18"},
+        {"xlsx inline strings",
+         [](const TestDir& dir) {
+             const QString path = dir.Path(QStringLiteral("inline.xlsx"));
+             fixture::WritePayrollXlsx(path, {.inlineStrings = true});
+             return path;
+         },
+         "6.22202123456789E18"},
+        {"csv GB18030", [](const TestDir&) { return Data("payroll.csv"); }, "6222021234567889920"},
+        {"csv UTF-8", [](const TestDir&) { return Data("payroll_utf8.csv"); },
+         "6222021234567889920"},
+    };
+}
+
+TEST(SheetImport, RowsUpToTheFirstEmptyNameInEveryFormat) {
+    for (const Format& format : Formats()) {
+        TestDir dir;
+        const auto result = Import(format.file(dir), Mapping("2"));
+        EXPECT_FALSE(result.noData) << format.name;
+        // 王五 (0.009) and 孙七 (-5) are skipped; the blank name of row 7 ends the sheet.
+        const std::vector<QStringList> expected = {
+            Row("张三", "6222021234567890123", "1234.57"),
+            Row("李四", format.bigAccount, "0.01"),
+            Row(" 赵六 ", "102", "100.00"),
+        };
+        EXPECT_EQ(result.rows, expected) << format.name;
+        EXPECT_EQ(result.total, 13345800) << format.name;  // 1334.58, the stored amounts
+        ASSERT_EQ(result.rounded.size(), 2u) << format.name;
+        EXPECT_EQ(result.rounded[0].sheetRow, 2);
+        EXPECT_EQ(result.rounded[0].cellText, u"1234.5678");
+        EXPECT_EQ(result.rounded[0].stored, u"1234.57");
+        EXPECT_EQ(result.rounded[1].sheetRow, 3);
+        EXPECT_EQ(result.rounded[1].cellText, u"0.0091");
+        EXPECT_EQ(result.rounded[1].stored, u"0.01");
+    }
+}
+
+TEST(SheetImport, RefusesTheWholeSheetNamingRowAndColumn) {
+    const struct {
+        const char* what;
+        SheetMapping mapping;
+        const char* message;
+    } cases[] = {
+        {"heading row", Mapping("1"),
+         "工作表第 1 行 C 列：'金额' is not a valid floating point value"},
+        {"lower-case letter", Mapping("2", "a"),
+         "工作表第 2 行：“员工姓名”的列“a”不是有效的列字母（A 到 ZZ，大写）"},
+        {"empty amount", Mapping("10"),
+         "工作表第 10 行 C 列：'' is not a valid floating point value"},
+        {"empty required account", Mapping("14"),
+         "工作表第 14 行 B 列：Field '员工账号' must have a value"},
+        {"grouped amount after a good one", Mapping("16"),
+         "工作表第 17 行 C 列：'1,000.00' is not a valid floating point value"},
+        {"start row not a number", Mapping("x"), "'x' is not a valid integer value"},
+        {"start row zero", Mapping("0"), "数据起始行“0”不是有效的行号"},
+        {"empty start row", Mapping(""), "'' is not a valid integer value"},
+    };
+    for (const Format& format : Formats()) {
+        TestDir dir;
+        const QString path = format.file(dir);
+        for (const auto& c : cases) {
+            EXPECT_EQ(ImportError(path, c.mapping), QString::fromUtf8(c.message))
+                << format.name << ": " << c.what;
+        }
+    }
+}
+
+TEST(SheetImport, AcctLetterIsCheckedWhereItIsFirstNeeded) {
+    SheetMapping mapping = Mapping("2");
+    mapping.acct = QStringLiteral("b");
+    EXPECT_EQ(ImportError(Data("payroll.xls"), mapping),
+              QStringLiteral("工作表第 2 行：“员工账号”的列“b”不是有效的列字母（A 到 ZZ，大写）"));
+    // No data at the start row: nothing else is read, so nothing else is refused.
+    mapping.startRow = QStringLiteral("12");
+    EXPECT_TRUE(Import(Data("payroll.xls"), mapping).noData);
+}
+
+TEST(SheetImport, NameOfBlanksAtTheStartRowIsNoData) {
+    for (const Format& format : Formats()) {
+        TestDir dir;
+        const auto result = Import(format.file(dir), Mapping("12"));
+        EXPECT_TRUE(result.noData) << format.name;
+        EXPECT_TRUE(result.rows.empty()) << format.name;
+    }
+}
+
+TEST(SheetImport, TextAmountsConvertLikeTypedOnes) {
+    TestDir dir;
+    dir.Write(QStringLiteral("t.csv"), Gb("张三,1, 12.5 \n李四,2,1e2\n王五,3,+0.0090001\n"));
+    const auto result = Import(dir.Path(QStringLiteral("t.csv")), Mapping("1"));
+    EXPECT_EQ(result.rows,
+              (std::vector<QStringList>{Row("张三", "1", "12.50"), Row("李四", "2", "100.00"),
+                                        Row("王五", "3", "0.01")}));
+}
+
+TEST(SheetImport, ValuesThatWouldBeCutAreRefused) {
+    TestDir dir;
+    dir.Write(QStringLiteral("t.csv"), Gb("张三,1,1\n欧阳娜娜娜,2,1\n"));
+    EXPECT_EQ(ImportError(dir.Path(QStringLiteral("t.csv")), Mapping("1")),
+              QStringLiteral("工作表第 2 行 A 列：“欧阳娜娜娜”超过“姓名”的长度（8 字节）"));
+    dir.Write(QStringLiteral("u.csv"), Gb("张三,123456789012345678901,1\n"));
+    EXPECT_EQ(ImportError(dir.Path(QStringLiteral("u.csv")), Mapping("1")),
+              QStringLiteral(
+                  "工作表第 1 行 B 列：“123456789012345678901”超过“员工账号”的长度（20 字节）"));
+}
+
+TEST(SheetImport, MissingItemFieldIsNamed) {
+    std::vector<SalaryField> fields = Fields();
+    fields.erase(fields.begin() + 2);  // no acct
+    EXPECT_EQ(ImportError(Data("payroll.csv"), Mapping("2"), fields),
+              QStringLiteral("Field 'acct' not found"));
+    // Only the three mapped fields are needed: any other layout keeps "NULL" elsewhere.
+    const std::vector<SalaryField> three = {{QStringLiteral("acct"), {}, true, 0},
+                                            {QStringLiteral("finalincome"), {}, true, 0},
+                                            {QStringLiteral("name"), {}, true, 0}};
+    const auto result = Import(Data("payroll.csv"), Mapping("2"), three);
+    ASSERT_EQ(result.rows.size(), 3u);
+    EXPECT_EQ(result.rows[2], (QStringList{QStringLiteral("102"), QStringLiteral("100.00"),
+                                           QStringLiteral(" 赵六 ")}));
+}
+
+TEST(SheetImport, FileThatCannotBeOpenedFailsWithTheLayersMessage) {
+    TestDir dir;
+    const QString missing = dir.Path(QStringLiteral("none.xls"));
+    EXPECT_EQ(ImportError(missing, Mapping("2")), QStringLiteral("无法打开文件“%1”").arg(missing));
+}
+
+// A spreadsheet application that records the calls made to it.
+class RecordingApp : public sheet::Application, public sheet::Workbooks, public sheet::Worksheet {
+public:
+    QMap<std::pair<int, int>, QString> cells;
+    QStringList calls;
+    bool failOpen = false;
+
+    sheet::Workbooks& GetWorkbooks() override { return *this; }
+    void Open(const QString& path) override {
+        calls << QStringLiteral("Open ") + path;
+        if (failOpen) {
+            throw AppError(QStringLiteral("无法打开"));
+        }
+    }
+    void Close() override { calls << QStringLiteral("Close"); }
+    sheet::Worksheet& Worksheets(int index) override {
+        calls << QStringLiteral("Worksheets %1").arg(index);
+        return *this;
+    }
+    void Activate() override { calls << QStringLiteral("Activate"); }
+    QString Cells(int row, int column) override {
+        calls << QStringLiteral("Cells %1,%2").arg(row).arg(column);
+        return cells.value({row, column});
+    }
+    void Quit() override { calls << QStringLiteral("Quit"); }
+};
+
+TEST(SheetImport, CallsInOrderAndClosesHoweverItEnds) {
+    RecordingApp app;
+    app.cells[{1, 1}] = QStringLiteral("张三");
+    app.cells[{1, 2}] = QStringLiteral("101");
+    app.cells[{1, 3}] = QStringLiteral("5");
+    app.cells[{3, 1}] = QStringLiteral("not read");
+    const auto result =
+        salary::ImportSheetFile(app, QStringLiteral("p.xls"), Mapping("1"), Fields());
+    EXPECT_EQ(result.rows.size(), 1u);
+    EXPECT_EQ(app.calls, (QStringList{QStringLiteral("Open p.xls"), QStringLiteral("Worksheets 1"),
+                                      QStringLiteral("Activate"), QStringLiteral("Cells 1,1"),
+                                      QStringLiteral("Cells 1,1"), QStringLiteral("Cells 1,2"),
+                                      QStringLiteral("Cells 1,3"), QStringLiteral("Cells 2,1"),
+                                      QStringLiteral("Close"), QStringLiteral("Quit")}));
+
+    app.calls.clear();
+    app.cells[{2, 1}] = QStringLiteral("李四");  // no amount
+    EXPECT_THROW(salary::ImportSheetFile(app, QStringLiteral("p.xls"), Mapping("1"), Fields()),
+                 AppError);
+    EXPECT_EQ(app.calls.mid(app.calls.size() - 2),
+              (QStringList{QStringLiteral("Close"), QStringLiteral("Quit")}));
+
+    app.calls.clear();
+    app.failOpen = true;
+    EXPECT_THROW(salary::ImportSheetFile(app, QStringLiteral("p.xls"), Mapping("1"), Fields()),
+                 AppError);
+    EXPECT_EQ(app.calls, (QStringList{QStringLiteral("Open p.xls"), QStringLiteral("Quit")}));
+}
+
+TEST(SheetImport, RoundedWarningListsTheFirstFive) {
+    std::vector<salary::RoundedAmount> rounded;
+    for (int i = 0; i < 7; ++i) {
+        rounded.push_back({i + 2, QStringLiteral("1.00%1").arg(i + 1), QStringLiteral("1.00")});
+    }
+    EXPECT_EQ(salary::RoundedWarning(rounded),
+              QStringLiteral("有 7 笔金额超过两位小数，已四舍五入到分后导入：\n"
+                             "第 2 行：1.001 → 1.00\n第 3 行：1.002 → 1.00\n"
+                             "第 4 行：1.003 → 1.00\n第 5 行：1.004 → 1.00\n"
+                             "第 6 行：1.005 → 1.00\n……"));
+    rounded.resize(1);
+    EXPECT_EQ(
+        salary::RoundedWarning(rounded),
+        QStringLiteral("有 1 笔金额超过两位小数，已四舍五入到分后导入：\n第 2 行：1.001 → 1.00"));
+}
+
+}  // namespace

@@ -1,0 +1,289 @@
+// The spreadsheet layer: cell texts of each format, the comma-separated split, worksheet order,
+// refused files and the sizes the import must cope with.
+#include "platform/sheet/sheet.h"
+#include "platform/sheet/celltext.h"
+#include "platform/text/apperror.h"
+#include "tests/common/testdir.h"
+#include "tests/sheet/xlsxfixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <vector>
+
+namespace {
+
+QString Data(const char* name) {
+    return QStringLiteral(CORPPAY_TEST_DATA "/sheet/") + QString::fromLatin1(name);
+}
+
+QByteArray ReadBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Opens path and activates worksheet `index`.
+std::unique_ptr<sheet::Application> OpenSheet(const QString& path, int index = 1) {
+    auto app = sheet::CreateApplication();
+    app->GetWorkbooks().Open(path);
+    app->Worksheets(index).Activate();
+    return app;
+}
+
+QString OpenError(const QString& path) {
+    try {
+        sheet::CreateApplication()->GetWorkbooks().Open(path);
+    } catch (const AppError& e) {
+        return e.Message();
+    }
+    return QStringLiteral("(opened)");
+}
+
+TEST(CellText, GeneralNumberHasFifteenDigits) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {0, "0"},
+        {42, "42"},
+        {-0.5, "-0.5"},
+        {1234.5678, "1234.5678"},
+        {0.1 + 0.2, "0.3"},
+        {123456789012345.0, "123456789012345"},
+        {1234567890123456.0, "1.23456789012346E15"},
+        {6222021234567890123.0, "6.22202123456789E18"},
+        {1e15, "1E15"},
+        {0.0001, "0.0001"},
+        {0.00001, "1E-5"},
+        {0.000001234, "1.234E-6"},
+        {100, "100"},
+        {0.0091, "0.0091"},
+        {2.5e-300, "2.5E-300"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sheet::GeneralNumber(c.value), QString::fromLatin1(c.text)) << c.text;
+    }
+}
+
+TEST(CellText, SerialDates) {
+    EXPECT_EQ(sheet::SerialDateText(45296, false), u"2024/1/5");
+    EXPECT_EQ(sheet::SerialDateText(45296.354224537, false), u"2024/1/5 8:30:05");
+    EXPECT_EQ(sheet::SerialDateText(1, false), u"1900/1/1");
+    EXPECT_EQ(sheet::SerialDateText(60, false), u"1900/2/29");
+    EXPECT_EQ(sheet::SerialDateText(61, false), u"1900/3/1");
+    EXPECT_EQ(sheet::SerialDateText(0.5, false), u"12:00:00");
+    EXPECT_EQ(sheet::SerialDateText(0, true), u"1904/1/1");
+}
+
+// What column A (and a few others) of the cells workbook reads as, in both binary formats.
+struct Expected {
+    int row;
+    int column;
+    const char* text;
+};
+
+const std::vector<Expected> kCells = {
+    {1, 1, "文本"},
+    {2, 1, "42"},
+    {3, 1, "1234.5678"},
+    {4, 1, "0.3"},
+    {5, 1, "1.23456789012346E17"},
+    {6, 1, "-0.5"},
+    {7, 1, "1E-6"},
+    {8, 1, "0.0001"},
+    {9, 1, "1E15"},
+    {10, 1, "123456789012345"},
+    {11, 1, "2024/1/5"},
+    {12, 1, "2024/1/5 8:30:05"},
+    {13, 1, "TRUE"},
+    {14, 1, "FALSE"},
+    {15, 1, "#N/A"},
+    {16, 1, ""},
+    {17, 1, " a "},
+    {1, 28, "远列"},
+    {100, 1, "末行"},
+    {101, 1, ""},
+    {1, 26, ""},
+    {70000, 300, ""},
+};
+
+void ExpectCells(sheet::Application& app, const std::vector<Expected>& cells) {
+    for (const Expected& e : cells) {
+        EXPECT_EQ(app.Cells(e.row, e.column), QString::fromUtf8(e.text))
+            << "row " << e.row << " column " << e.column;
+    }
+}
+
+TEST(Xls, CellsReadAsTheSpreadsheetShowsThem) {
+    auto app = OpenSheet(Data("cells.xls"));
+    ExpectCells(*app, kCells);
+}
+
+TEST(Xlsx, CellsReadAsTheSpreadsheetShowsThem) {
+    TestDir dir;
+    fixture::WriteCellsXlsx(dir.Path(QStringLiteral("cells.xlsx")));
+    auto app = OpenSheet(dir.Path(QStringLiteral("cells.xlsx")));
+    ExpectCells(*app, kCells);
+    // Formula results, a number with a money format, a string of formatted runs.
+    ExpectCells(*app, {{1, 2, "6"}, {2, 2, "张三"}, {3, 2, "1234.5"}, {4, 2, "富文本"}});
+}
+
+TEST(Xlsx, InlineStringsReadLikeSharedOnes) {
+    TestDir dir;
+    const QString shared = dir.Path(QStringLiteral("shared.xlsx"));
+    const QString inlined = dir.Path(QStringLiteral("inline.xlsx"));
+    fixture::WritePayrollXlsx(shared);
+    // Constant-memory mode writes every string inline in the sheet.
+    fixture::WritePayrollXlsx(inlined, {.inlineStrings = true});
+    auto a = OpenSheet(shared);
+    auto b = OpenSheet(inlined);
+    for (int row = 1; row <= 18; ++row) {
+        for (int column = 1; column <= 4; ++column) {
+            EXPECT_EQ(a->Cells(row, column), b->Cells(row, column)) << row << "," << column;
+        }
+    }
+    EXPECT_EQ(b->Cells(2, 1), u"张三");
+    EXPECT_EQ(b->Cells(3, 2), u"6.22202123456789E18");
+}
+
+TEST(Worksheets, FirstInWorkbookOrderWhereverItIsStored) {
+    TestDir dir;
+    const QString swapped = dir.Path(QStringLiteral("swapped.xlsx"));
+    fixture::WritePayrollXlsx(swapped);
+    fixture::SwapFirstTwoSheets(swapped);
+    EXPECT_EQ(OpenSheet(swapped, 1)->Cells(1, 1), u"不是第一个工作表");
+    EXPECT_EQ(OpenSheet(swapped, 2)->Cells(2, 1), u"张三");
+
+    // A chart sheet is no worksheet: the first worksheet comes after it.
+    const QString chart = dir.Path(QStringLiteral("chart.xlsx"));
+    fixture::WritePayrollXlsx(chart, {.chartFirst = true});
+    EXPECT_EQ(OpenSheet(chart, 1)->Cells(2, 1), u"张三");
+
+    EXPECT_EQ(OpenSheet(Data("payroll.xls"), 1)->Cells(2, 1), u"张三");
+    EXPECT_EQ(OpenSheet(Data("payroll.xls"), 2)->Cells(1, 1), u"不是第一个工作表");
+    auto app = sheet::CreateApplication();
+    app->GetWorkbooks().Open(Data("payroll.xls"));
+    try {
+        app->Worksheets(3);
+        ADD_FAILURE() << "a third worksheet";
+    } catch (const AppError& e) {
+        EXPECT_TRUE(e.Message().contains(u"没有第 3 个工作表")) << e.Message().toStdString();
+    }
+}
+
+TEST(Csv, SplitsAsASpreadsheetProgramDoes) {
+    const struct {
+        const char* name;
+        QByteArray bytes;  // GB18030 unless it starts with the UTF-8 mark
+        std::vector<std::vector<const char*>> rows;
+    } cases[] = {
+        {"plain", Gb("a,b,c\r\nd,e\r\n"), {{"a", "b", "c"}, {"d", "e"}}},
+        {"quoted comma", Gb("\"a,b\",c\n"), {{"a,b", "c"}}},
+        {"doubled quote", Gb("\"say \"\"hi\"\"\",x\n"), {{"say \"hi\"", "x"}}},
+        {"line break inside", Gb("\"one\r\ntwo\",x\r\ny\r\n"), {{"one\r\ntwo", "x"}, {"y"}}},
+        {"CR line ends", Gb("a\rb\r"), {{"a"}, {"b"}}},
+        {"empty line is a row", Gb("a\n\nb\n"), {{"a"}, {""}, {"b"}}},
+        {"text after closing quote", Gb("\"ab\"cd,e\n"), {{"abcd", "e"}}},
+        {"quote inside unquoted", Gb("a\"b,c\n"), {{"a\"b", "c"}}},
+        {"unterminated quote", Gb("x,\"abc\ndef"), {{"x", "abc\ndef"}}},
+        {"trailing comma", Gb("a,\n"), {{"a", ""}}},
+        {"blanks kept", Gb(" a , b \n"), {{" a ", " b "}}},
+        {"no final line end", Gb("a,b"), {{"a", "b"}}},
+        {"GB18030", Gb("张三,𠀀\n"), {{"张三", "𠀀"}}},
+        {"UTF-8 with mark",
+         QByteArray("\xEF\xBB\xBF") + QByteArray("张三,李四\n"),
+         {{"张三", "李四"}}},
+    };
+    for (const auto& c : cases) {
+        TestDir dir;
+        dir.Write(QStringLiteral("t.csv"), c.bytes);
+        auto app = OpenSheet(dir.Path(QStringLiteral("t.csv")));
+        for (std::size_t r = 0; r < c.rows.size(); ++r) {
+            const int row = static_cast<int>(r) + 1;
+            for (std::size_t f = 0; f < c.rows[r].size(); ++f) {
+                EXPECT_EQ(app->Cells(row, static_cast<int>(f) + 1), QString::fromUtf8(c.rows[r][f]))
+                    << c.name << " row " << row << " field " << f + 1;
+            }
+            EXPECT_EQ(app->Cells(row, static_cast<int>(c.rows[r].size()) + 1), QString()) << c.name;
+        }
+        EXPECT_EQ(app->Cells(static_cast<int>(c.rows.size()) + 1, 1), QString()) << c.name;
+    }
+}
+
+TEST(Csv, BothEncodingsOfThePayrollReadAlike) {
+    auto gb = OpenSheet(Data("payroll.csv"));
+    auto utf8 = OpenSheet(Data("payroll_utf8.csv"));
+    for (int row = 1; row <= 18; ++row) {
+        for (int column = 1; column <= 4; ++column) {
+            EXPECT_EQ(gb->Cells(row, column), utf8->Cells(row, column)) << row << "," << column;
+        }
+    }
+    EXPECT_EQ(gb->Cells(5, 1), u" 赵六 ");
+    EXPECT_EQ(gb->Cells(17, 3), u"1,000.00");
+}
+
+TEST(Open, RefusedFilesNameTheFileInChinese) {
+    TestDir dir;
+    const QByteArray xls = ReadBytes(Data("payroll.xls"));
+    const QString xlsxPath = dir.Path(QStringLiteral("full.xlsx"));
+    fixture::WritePayrollXlsx(xlsxPath);
+    const QByteArray xlsx = ReadBytes(xlsxPath);
+    const struct {
+        const char* file;
+        QByteArray bytes;
+        const char* message;
+    } cases[] = {
+        {"empty.xls", QByteArray(), "是空文件"},
+        {"half.xls", xls.left(xls.size() / 2), "不是可读取的工作簿"},
+        {"header.xls", xls.left(600), "不是可读取的工作簿"},
+        {"half.xlsx", xlsx.left(xlsx.size() / 2), "不是可读取的工作簿"},
+        {"binary.xls", QByteArray("\x01\x02\x00\x03garbage", 11), "不是可读取的工作簿"},
+        {"badtext.csv", QByteArray("a,\xFF\xFF\n"), "不是可读取的工作簿"},
+        {"password.xls", ReadBytes(Data("password.xls")), "密码"},
+        {"encrypted.xlsx", ReadBytes(Data("encrypted.xlsx")), "密码"},
+    };
+    for (const auto& c : cases) {
+        const QString name = QString::fromLatin1(c.file);
+        dir.Write(name, c.bytes);
+        const QString message = OpenError(dir.Path(name));
+        EXPECT_TRUE(message.contains(QString::fromUtf8(c.message)))
+            << c.file << ": " << message.toStdString();
+        EXPECT_TRUE(message.contains(QDir::toNativeSeparators(dir.Path(name))))
+            << message.toStdString();
+    }
+    const QString missing = dir.Path(QStringLiteral("missing.xls"));
+    EXPECT_EQ(OpenError(missing), QStringLiteral("无法打开文件“%1”").arg(missing));
+}
+
+TEST(Open, ATextFileNamedXlsReadsAsText) {
+    TestDir dir;
+    dir.Write(QStringLiteral("renamed.xls"), Gb("张三,101,100\n"));
+    auto app = OpenSheet(dir.Path(QStringLiteral("renamed.xls")));
+    EXPECT_EQ(app->Cells(1, 1), u"张三");
+    EXPECT_EQ(app->Cells(1, 3), u"100");
+}
+
+TEST(Open, HundredThousandRows) {
+    TestDir dir;
+    constexpr int kRows = 100000;
+    dir.Write(QStringLiteral("big.csv"), fixture::RowsCsv(kRows));
+    fixture::WriteRowsXlsx(dir.Path(QStringLiteral("big.xlsx")), kRows);
+    for (const char* name : {"big.csv", "big.xlsx"}) {
+        auto app = OpenSheet(dir.Path(QString::fromLatin1(name)));
+        EXPECT_EQ(app->Cells(2, 1), u"员工1") << name;
+        EXPECT_EQ(app->Cells(kRows + 1, 1), u"员工100000") << name;
+        EXPECT_EQ(app->Cells(kRows + 1, 2), u"6222020000000099999") << name;
+        EXPECT_EQ(app->Cells(kRows + 2, 1), QString()) << name;
+    }
+}
+
+TEST(Open, CloseLeavesNoWorkbook) {
+    auto app = OpenSheet(Data("payroll.xls"));
+    app->GetWorkbooks().Close();
+    EXPECT_THROW(app->Worksheets(1), AppError);
+    app->GetWorkbooks().Close();  // closing nothing is no error
+    app->Quit();
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+// Workbooks for the spreadsheet tests and benchmarks, written when they run: .xlsx with
+// libxlsxwriter (the rows match the committed .xls and .csv of tests/data/sheet), and the
+// benchmark's comma-separated payrolls.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace fixture {
+
+struct XlsxOptions {
+    bool inlineStrings = false;  // constant-memory mode: inline instead of shared strings
+    bool chartFirst = false;     // a chart sheet before the worksheet in the workbook order
+};
+
+// The payroll of make_xls.py, a second worksheet after it.
+void WritePayrollXlsx(const QString& path, XlsxOptions options = {});
+// One cell of each kind in column A, "远列" in AB1, "末行" in A100; formulas with results in
+// column B.
+void WriteCellsXlsx(const QString& path);
+// A heading and `count` payroll rows, as make_xls.py writes rows1000.xls.
+void WriteRowsXlsx(const QString& path, int count);
+QByteArray RowsCsv(int count);
+// Rewrites the package's workbook part so that its second sheet comes first in the workbook
+// order, while the parts stay stored as they were.
+void SwapFirstTwoSheets(const QString& path);
+
+}  // namespace fixture
