@@ -45,6 +45,12 @@ for name in "${names[@]}"; do
     cp -r "tests/fuzz/corpus/$name/." "$work/corpus/"
     echo "== $name: ${seconds} s"
     start=$(date +%s)
+    # A target may name the library leaks it cannot avoid in tests/fuzz/<name>.supp.
+    if [ -f "tests/fuzz/$name.supp" ]; then
+        export LSAN_OPTIONS="suppressions=$PWD/tests/fuzz/$name.supp"
+    else
+        unset LSAN_OPTIONS
+    fi
     set +e
     nice "$build/bin/${name}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$work/findings/" "$work/corpus" \
