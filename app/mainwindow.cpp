@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDate>
 #include <QLabel>
 
@@ -191,7 +192,26 @@ void Tmform::N6Click() {
     PageControl1->setCurrentIndex(2);
 }
 void Tmform::N8Click() {
-    QApplication::quit();
+    // Through the window's close, so that unexported work is asked about as for the close box.
+    close();
+}
+
+void Tmform::closeEvent(QCloseEvent* event) {
+    const int batch = batchPage->UnexportedRows();
+    const int salaries = salaryPage->UnexportedRows();
+    if (batch > 0 || salaries > 0) {
+        const QString question =
+            QStringLiteral(
+                "批量转账有 %1 笔指令、工资代发有 %2 笔记录尚未导出为上传文件，"
+                "退出后将丢失。\n\n仍要退出吗？（选“否”留在程序中）")
+                .arg(batch)
+                .arg(salaries);
+        if (!dialogs_.Question(question)) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void Tmform::N3Click() {

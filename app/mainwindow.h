@@ -75,6 +75,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Closing with rows that no upload file holds yet asks first; the user may stay.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void WireMenu();

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -10,11 +11,13 @@
 #include "batch/payees.h"
 #include "batch/updown.h"
 #include "batch/uploadfile.h"
+#include "controls/capitals.h"
 #include "controls/numeditnew.h"
 #include "platform/dataset/dataset.h"
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/guard.h"
 #include "platform/text/apperror.h"
+#include "platform/text/convert.h"
 #include "printing/detaillists.h"
 #include "store/configdir.h"
 #include "store/listfile.h"
@@ -37,6 +40,23 @@ void BatchPage::SetUpForm() {
     UpDown1->SetPosition(0);
     amt->SetDialogs(&ctx_.dialogs);
     DBGrid1->SetDialogs(&ctx_.dialogs);
+    // The amount in capitals follows every change of the amount box.
+    connect(amt, &QLineEdit::textChanged, this, [this] {
+        amtCapitals->setText(amt->text().isEmpty() ? QString() : capitals::FromText(amt->ShuZhi()));
+    });
+    // The batch's count and total follow every change of the table; so does the mark of work
+    // not yet written to an upload file (a removed row alone leaves nothing new to lose).
+    auto changed = [this](bool added) {
+        if (added) {
+            unexported_ = true;
+        }
+        ShowBatchSummary();
+    };
+    connect(&ctx_.cds1, &Dataset::RowInserted, this, [changed] { changed(true); });
+    connect(&ctx_.cds1, &Dataset::RowChanged, this, [changed] { changed(true); });
+    connect(&ctx_.cds1, &Dataset::Reset, this, [changed] { changed(true); });
+    connect(&ctx_.cds1, &Dataset::RowRemoved, this, [changed] { changed(false); });
+    ShowBatchSummary();
     DBGrid1->Model()->SetEditCheck(
         [this](int column, const QString& text) { return CheckGridEdit(column, text); });
     QPalette pal = DBGrid1->palette();
@@ -173,6 +193,45 @@ QString BatchPage::CheckGridEdit(int column, const QString& text) const {
     return text;
 }
 
+namespace {
+// Ten-thousandths as a grouped amount with two decimals, rounded half away from zero.
+QString GroupedCents(std::int64_t tenThousandths) {
+    const bool negative = tenThousandths < 0;
+    const std::uint64_t magnitude = negative ? 0ULL - static_cast<std::uint64_t>(tenThousandths)
+                                             : static_cast<std::uint64_t>(tenThousandths);
+    const std::uint64_t cents = magnitude / 100 + (magnitude % 100 >= 50 ? 1 : 0);
+    QString whole = QString::number(cents / 100);
+    for (qsizetype at = whole.size() - 3; at > 0; at -= 3) {
+        whole.insert(at, u',');
+    }
+    return (negative && cents != 0 ? QStringLiteral("-") : QString()) + whole + u'.' +
+           QStringLiteral("%1").arg(cents % 100, 2, 10, QChar(u'0'));
+}
+}  // namespace
+
+void BatchPage::ShowBatchSummary() {
+    Dataset& t = ctx_.cds1;
+    const auto amountField = t.Active() ? t.FindField(QStringLiteral("amt")) : std::nullopt;
+    std::int64_t total = 0;
+    bool exact = true;
+    const int rows = amountField ? t.RecordCount() : 0;
+    for (int r = 0; r < rows; ++r) {
+        try {
+            total += convert::TextToCurrency(t.Text(r, amountField->Index()));
+        } catch (const AppError&) {
+            exact = false;
+        }
+    }
+    batchCount->setText(QStringLiteral("共 %1 笔").arg(rows));
+    batchTotal->setText(QStringLiteral("合计：") + GroupedCents(total) +
+                        (exact ? QString() : QStringLiteral("（含无法计算的金额）")));
+    batchTotalCapitals->setText(capitals::FromCurrency(total));
+}
+
+int BatchPage::UnexportedRows() const {
+    return unexported_ ? ctx_.cds1.RecordCount() : 0;
+}
+
 void BatchPage::Button1Click() {
     if (CheckForm(true)) {
         AppendInstruction(Button1->objectName());
@@ -275,6 +334,8 @@ void BatchPage::Button3Click() {
 }
 
 void BatchPage::Button4Click() {
+    // The grid reads the emptied table once, not after every deleted row.
+    const ControlsDisabled quiet(ctx_.cds1);
     ctx_.cds1.First();
     while (!ctx_.cds1.IsEmpty()) {
         ctx_.cds1.Delete();

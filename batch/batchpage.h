@@ -61,6 +61,9 @@ public:
     // "打印转账": prints the instruction table as a detail list in the preview.
     void Button19Click();
 
+    // Rows added, changed or imported since the last upload file was written; 0 once it was.
+    int UnexportedRows() const;
+
     // Operations.
     // Adds the form's content as a new row; callerName tells the add button from the import.
     // True when the row was posted.
@@ -100,6 +103,10 @@ private:
     // Learns payees into the roster with one load and, when any is new, one save.
     void LearnIntoRoster(const QList<payees::Payee>& list);
     void WarnRosterNotSaved(const QString& reason);
+    // The count and total of the batch below the grid, the total also in capitals.
+    void ShowBatchSummary();
+
+    bool unexported_ = false;
 
     Context ctx_;
 };

@@ -73,6 +73,7 @@ void BatchPage::Button5Click() {
         uploadfile::DefaultFileName(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
     if (ctx_.dialogs.Save(dialog)) {
         listfile::Save(dialog.fileName, lines);
+        unexported_ = false;
     }
     LearnPayees();
 }

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "controls/capitals.h"
 #include "controls/numeditnew.h"
 #include "platform/dataset/dataset.h"
 #include "platform/dataset/dbgrid.h"
@@ -41,6 +42,16 @@ void SalaryPage::SetUpForm() {
     DBGrid2->SetDataSource(&ctx_.dataSource2);
     DBGrid3->SetDataSource(&ctx_.dataSource3);
     ne_sumamt->SetDialogs(&ctx_.dialogs);
+    // The total in capitals follows the total box.
+    connect(ne_sumamt, &QLineEdit::textChanged, this, [this] {
+        sumCapitals->setText(ne_sumamt->text().isEmpty() ? QString()
+                                                         : capitals::FromText(ne_sumamt->ShuZhi()));
+    });
+    // Work not yet written to a salary upload file.
+    const auto changed = [this] { unexported_ = true; };
+    connect(&ctx_.cds2, &Dataset::RowInserted, this, changed);
+    connect(&ctx_.cds2, &Dataset::RowChanged, this, changed);
+    connect(&ctx_.cds2, &Dataset::Reset, this, changed);
     DBGrid3->horizontalHeader()->setStretchLastSection(true);
     QPalette items = DBGrid3->palette();
     items.setColor(QPalette::Base, items.color(QPalette::Button));
@@ -332,6 +343,7 @@ void SalaryPage::Button12Click() {
         rows.append({text("acct"), text("name"), text("finalincome"), text("memo")});
     }
     listfile::Save(dialog.fileName, salaryfile::BuildLines(rows));
+    unexported_ = false;
     ctx_.dialogs.Information(
         QStringLiteral("文件存放于：") +
         QDir::toNativeSeparators(QFileInfo(dialog.fileName).absoluteFilePath()));

@@ -45,6 +45,10 @@ public:
 
     SalaryPage(Context context, QWidget* parent = nullptr);
 
+    // Rows added, changed or imported since the last salary upload file was written; 0 once it
+    // was.
+    int UnexportedRows() const { return unexported_ ? ctx_.cds2.RecordCount() : 0; }
+
     // First show: the item table is created, the item grid titled, the item file read.
     void CreateTable();
     void SetGridTitles();
@@ -91,4 +95,5 @@ private:
     void ShowCount();
 
     Context ctx_;
+    bool unexported_ = false;
 };

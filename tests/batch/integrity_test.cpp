@@ -343,3 +343,48 @@ TEST_F(Integrity, ExportAsksAboutCardNumbersAndDoublePayments) {
     Export();
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
+
+// The amount in capitals under the amount box, the count and total of the batch under the grid.
+TEST_F(Integrity, CapitalsCountAndTotalFollowTheBatch) {
+    page->amt->SetShuZhi(QStringLiteral("1680.32"));
+    EXPECT_EQ(page->amtCapitals->text(), QStringLiteral("壹仟陆佰捌拾元叁角贰分"));
+    page->amt->Clear();
+    EXPECT_EQ(page->amtCapitals->text(), QString());
+    Add(QStringLiteral("王五"), QStringLiteral("6222003"), QStringLiteral("1234567.8"));
+    Add(QStringLiteral("赵六"), QStringLiteral("6222004"), QStringLiteral("0.2"));
+    EXPECT_EQ(page->batchCount->text(), QStringLiteral("共 2 笔"));
+    EXPECT_EQ(page->batchTotal->text(), QStringLiteral("合计：1,234,568.00"));
+    EXPECT_EQ(page->batchTotalCapitals->text(), QStringLiteral("壹佰贰拾叁万肆仟伍佰陆拾捌元整"));
+    TypeIntoCell(1, "amt", QStringLiteral("1.5"));
+    form.cds1.CheckBrowseMode();
+    EXPECT_EQ(page->batchTotal->text(), QStringLiteral("合计：1,234,569.30"));
+    Click(page->Button4);
+    EXPECT_EQ(page->batchCount->text(), QStringLiteral("共 0 笔"));
+    EXPECT_EQ(page->batchTotalCapitals->text(), QStringLiteral("零元整"));
+}
+
+// Closing the window with instructions no upload file holds asks first; 否 stays.
+TEST_F(Integrity, ClosingWithUnexportedRowsAsks) {
+    Add(QStringLiteral("王五"), QStringLiteral("6222003"), QStringLiteral("1"));
+    dialogs.Clear();
+    form.close();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::Question);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(
+        QStringLiteral("批量转账有 1 笔指令、工资代发有 0 笔记录尚未导出为上传文件")));
+    EXPECT_TRUE(form.isVisible());
+    // Once written to an upload file, the window closes without a question.
+    Export();
+    dialogs.Clear();
+    form.close();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_FALSE(form.isVisible());
+    // And 是 closes it with the work unexported.
+    form.show();
+    Add(QStringLiteral("赵六"), QStringLiteral("6222004"), QStringLiteral("1"));
+    dialogs.Clear();
+    dialogs.questionAnswers = {true};
+    form.close();
+    EXPECT_EQ(dialogs.messages.size(), 1);
+    EXPECT_FALSE(form.isVisible());
+}
