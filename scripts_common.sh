@@ -4,7 +4,7 @@
 CORPPAY_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6widgets6 libqt6test6 qt6-qpa-plugins
-    libgtest-dev googletest libbenchmark-dev libsqlite3-dev
+    libgtest-dev googletest libbenchmark-dev libsqlite3-dev unicode-data libbz2-dev
     xvfb xauth fonts-noto-cjk
 )
 
