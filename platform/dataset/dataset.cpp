@@ -1,6 +1,7 @@
 #include "platform/dataset/dataset.h"
 
 #include "platform/dataset/filter.h"
+#include "platform/dataset/initialsindex.h"
 #include "platform/dataset/packet.h"
 #include "platform/text/ansi.h"
 #include "platform/text/apperror.h"
@@ -50,6 +51,26 @@ std::int64_t Field::AsCurrency() const {
 
 // ---- Dataset ----
 
+namespace {
+
+// The search by initials over columns, building each column's index at its first use.
+InitialsSearch SearchByInitials(const Initials* initials, const std::vector<ColumnData>& columns,
+                                std::vector<std::shared_ptr<const InitialsIndex>>& indexes) {
+    if (initials == nullptr) {
+        return {};
+    }
+    return [initials, &columns, &indexes](std::size_t column, QStringView term) {
+        indexes.resize(columns.size());
+        std::shared_ptr<const InitialsIndex>& index = indexes[column];
+        if (!index) {
+            index = std::make_shared<const InitialsIndex>(columns[column], *initials);
+        }
+        return index->Select(term);
+    };
+}
+
+}  // namespace
+
 Dataset::Dataset(QObject* parent) : QObject(parent) {}
 
 template <typename Change>
@@ -82,6 +103,7 @@ void Dataset::CreateDataSet() {
             fields_.push_back({def, def.name, false});
         }
         columns_.assign(fields_.size(), ColumnData());
+        ValuesChanged();
         rowCount_ = 0;
         editBackup_.clear();
         state_ = State::Browse;
@@ -101,6 +123,7 @@ void Dataset::Close() {
     ResetWith([this] {
         fields_.clear();
         columns_.clear();
+        ValuesChanged();
         rowCount_ = 0;
         editBackup_.clear();
         visible_.reset();
@@ -120,8 +143,10 @@ void Dataset::LoadFromStream(QIODevice& device) {
         names.append(def.name);
     }
     std::optional<std::vector<std::uint32_t>> visible;
+    std::vector<std::shared_ptr<const InitialsIndex>> indexes;
     if (filtered_ && !filterText_.isEmpty()) {
-        visible = SelectRows(filterText_, names, packet.columns);
+        visible = SelectRows(filterText_, names, packet.columns,
+                             SearchByInitials(initials_, packet.columns, indexes));
     }
     ResetWith([&] {
         fields_.clear();
@@ -130,6 +155,7 @@ void Dataset::LoadFromStream(QIODevice& device) {
         }
         rowCount_ = packet.columns.empty() ? 0 : packet.columns.front().RowCount();
         columns_ = std::move(packet.columns);
+        initialsIndex_ = std::move(indexes);
         editBackup_.clear();
         visible_ = std::move(visible);
         state_ = State::Browse;
@@ -223,6 +249,7 @@ void Dataset::Append() {
     for (ColumnData& column : columns_) {
         column.Append({});
     }
+    ValuesChanged();
     if (visible_) {
         visible_->push_back(static_cast<std::uint32_t>(rowCount_));
     }
@@ -271,6 +298,7 @@ void Dataset::Cancel() {
         for (std::size_t i = 0; i < columns_.size(); ++i) {
             columns_[i].cells[row] = editBackup_[i];
         }
+        ValuesChanged();
         editBackup_.clear();
         state_ = State::Browse;
         emit RowChanged(cursor_);
@@ -296,6 +324,7 @@ void Dataset::RemoveCurrentRow() {
     for (ColumnData& column : columns_) {
         column.Erase(physical);
     }
+    ValuesChanged();
     --rowCount_;
     if (visible_) {
         visible_->erase(visible_->begin() + row);
@@ -361,6 +390,17 @@ void Dataset::SetFiltered(bool on) {
     }
 }
 
+void Dataset::SetInitials(const Initials* initials) {
+    if (initials == initials_) {
+        return;
+    }
+    initials_ = initials;
+    initialsIndex_.clear();
+    if (Active() && filtered_) {
+        Refilter();
+    }
+}
+
 void Dataset::Refilter() {
     CheckBrowseMode();
     std::optional<std::vector<std::uint32_t>> visible;
@@ -369,7 +409,8 @@ void Dataset::Refilter() {
         for (const FieldInfo& f : fields_) {
             names.append(f.def.name);
         }
-        visible = SelectRows(filterText_, names, columns_);
+        visible = SelectRows(filterText_, names, columns_,
+                             SearchByInitials(initials_, columns_, initialsIndex_));
     }
     ResetWith([&] {
         visible_ = std::move(visible);
@@ -435,5 +476,6 @@ void Dataset::SetCurrentText(int field, const QString& text) {
     const QByteArray bytes = ansi::Encode(text);
     columns_[static_cast<std::size_t>(field)].Set(Physical(cursor_),
                                                   ansi::CutBytes(bytes, info.def.size));
+    ValuesChanged();
     emit RowChanged(cursor_);
 }

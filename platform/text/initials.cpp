@@ -15,11 +15,6 @@ constexpr qsizetype kHeaderSize = 12;
 constexpr qsizetype kEntrySize = 8;
 constexpr char32_t kLastCodePoint = 0x10FFFF;
 
-// Two-byte GB18030 codes: a lead byte 0x81-0xFE and a trail byte 0x40-0xFE (0x7F is no trail
-// byte and keeps an empty entry).
-constexpr int kLeads = 0xFE - 0x81 + 1;
-constexpr int kTrails = 0xFE - 0x40 + 1;
-
 [[noreturn]] void Invalid(const QString& what) {
     throw AppError(QStringLiteral("Invalid initials table: %1").arg(what));
 }
@@ -142,7 +137,7 @@ Initials::Mask Initials::OfGb(const char* p, int length) const {
         if (u[0] < 0x81 || u[0] > 0xFE || u[1] < 0x40 || u[1] > 0xFE) {
             return 0;
         }
-        return gb2_[static_cast<std::size_t>((u[0] - 0x81) * kTrails + u[1] - 0x40)];
+        return OfGb2(u[0], u[1]);
     }
     const QList<uint> c = ansi::Decode(QByteArrayView(p, length)).toUcs4();
     return c.size() == 1 ? Of(c.front()) : 0;

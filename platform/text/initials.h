@@ -40,6 +40,10 @@ public:
     Mask Of(char32_t codePoint) const;
     // The initials of the GB18030 character of `length` bytes (1, 2 or 4) at p.
     Mask OfGb(const char* p, int length) const;
+    // The initials of the two-byte GB18030 character lead (0x81-0xFE), trail (0x40-0xFE).
+    Mask OfGb2(unsigned char lead, unsigned char trail) const {
+        return gb2_[static_cast<std::size_t>((lead - 0x81) * kTrails + (trail - 0x40))];
+    }
 
     // The masks of a text's characters, one per character (a surrogate pair is one).
     std::vector<Mask> OfText(QStringView text) const;
@@ -47,9 +51,14 @@ public:
     std::size_t EntryCount() const { return entryCount_; }
 
 private:
+    static constexpr int kLeads = 0xFE - 0x81 + 1;
+    static constexpr int kTrails = 0xFE - 0x40 + 1;
+
     std::vector<Mask> bmp_;             // by code point below 0x10000
     std::vector<Entry> supplementary_;  // code points from 0x10000, ascending
-    std::vector<Mask> gb2_;             // by two-byte GB18030 code, see OfGb
+    // By two-byte GB18030 code: a lead byte 0x81-0xFE and a trail byte 0x40-0xFE (0x7F is no
+    // trail byte and keeps an empty entry).
+    std::vector<Mask> gb2_;
     std::size_t entryCount_ = 0;
 };
 
