@@ -401,6 +401,13 @@ void Dataset::SetInitials(const Initials* initials) {
     }
 }
 
+void Dataset::PrepareInitials(int field) {
+    if (initials_ != nullptr && field >= 0 && field < FieldCount()) {
+        SearchByInitials(initials_, columns_, initialsIndex_)(static_cast<std::size_t>(field),
+                                                              QStringView());
+    }
+}
+
 void Dataset::Refilter() {
     CheckBrowseMode();
     std::optional<std::vector<std::uint32_t>> visible;

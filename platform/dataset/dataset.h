@@ -92,6 +92,9 @@ public:
     // letters also passes the rows whose value's initials spell t (filter.h). Without one, the
     // default, a filter matches the text only. The table must outlive its use here.
     void SetInitials(const Initials* initials);
+    // Builds the initials index of a field now rather than at the first search by initials,
+    // which then takes no longer than any other; nothing without a table or when it is built.
+    void PrepareInitials(int field);
 
     // Direct reads for views: visible row, field index.
     QString Text(int visibleRow, int field) const;

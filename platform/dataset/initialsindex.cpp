@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <numeric>
 
 namespace {
 using uchar = unsigned char;
@@ -21,12 +20,13 @@ InitialsIndex::InitialsIndex(const ColumnData& column, const Initials& initials)
         const std::size_t word = position >> 6;
         const std::uint64_t bit = std::uint64_t{1} << (position & 63);
         for (; mask != 0; mask &= mask - 1) {
-            std::vector<std::uint64_t>& bits =
-                bits_[static_cast<std::size_t>(std::countr_zero(mask))];
+            const auto letter = static_cast<std::size_t>(std::countr_zero(mask));
+            std::vector<std::uint64_t>& bits = bits_[letter];
             if (word >= bits.size()) {
                 bits.resize(std::max(word + 1, 2 * bits.size()));
             }
             bits[word] |= bit;
+            ++counts_[letter];
         }
     };
     for (std::size_t r = 0; r < rows; ++r) {
@@ -60,56 +60,56 @@ InitialsIndex::InitialsIndex(const ColumnData& column, const Initials& initials)
             bits_[l].resize(words);
             bits_[l].shrink_to_fit();
         }
-        counts_[l] =
-            std::transform_reduce(bits_[l].begin(), bits_[l].end(), std::size_t{0}, std::plus<>(),
-                                  [](std::uint64_t w) { return std::popcount(w); });
     }
-}
-
-std::uint64_t InitialsIndex::Bits(int letter, std::size_t position) const {
-    const std::vector<std::uint64_t>& bits = bits_[static_cast<std::size_t>(letter)];
-    const std::size_t word = position >> 6;
-    const unsigned shift = position & 63;
-    std::uint64_t value = word < bits.size() ? bits[word] >> shift : 0;
-    if (shift != 0 && word + 1 < bits.size()) {
-        value |= bits[word + 1] << (64 - shift);
-    }
-    return value;
 }
 
 std::vector<std::uint32_t> InitialsIndex::Select(QStringView term) const {
     if (!IsInitialsTerm(term)) {
         return {};
     }
-    // The letters with their offsets in the term, the rarest first: the words of most
-    // positions are then settled by the first one or two bitmaps.
+    // Each letter's bitmap with its offset in the term, the rarest letter first: the words of
+    // most positions are then settled by the first one or two bitmaps.
     struct Part {
-        int letter;
+        const std::uint64_t* bits;
+        std::size_t size;
         std::size_t offset;
+        std::size_t count;
     };
     std::vector<Part> parts;
     for (qsizetype j = 0; j < term.size(); ++j) {
-        const int letter = std::countr_zero(Initials::LetterMask(term[j].unicode()));
-        if (counts_[static_cast<std::size_t>(letter)] == 0) {
+        const auto letter =
+            static_cast<std::size_t>(std::countr_zero(Initials::LetterMask(term[j].unicode())));
+        if (counts_[letter] == 0) {
             return {};
         }
-        parts.push_back({letter, static_cast<std::size_t>(j)});
+        parts.push_back({bits_[letter].data(), bits_[letter].size(), static_cast<std::size_t>(j),
+                         counts_[letter]});
     }
-    std::stable_sort(parts.begin(), parts.end(), [&](const Part& a, const Part& b) {
-        return counts_[static_cast<std::size_t>(a.letter)] <
-               counts_[static_cast<std::size_t>(b.letter)];
-    });
+    std::stable_sort(parts.begin(), parts.end(),
+                     [](const Part& a, const Part& b) { return a.count < b.count; });
+    // The 64 bits of a bitmap from a position on.
+    const auto bitsFrom = [](const Part& part, std::size_t position) {
+        const std::size_t word = position >> 6;
+        const unsigned shift = position & 63;
+        std::uint64_t value = word < part.size ? part.bits[word] >> shift : 0;
+        if (shift != 0 && word + 1 < part.size) {
+            value |= part.bits[word + 1] << (64 - shift);
+        }
+        return value;
+    };
 
     std::vector<std::uint32_t> rows;
-    // Reserved, not filled: only the pages the matches need are ever touched.
-    rows.reserve(starts_.size() - 1);
-    const std::size_t words = bits_[static_cast<std::size_t>(parts.front().letter)].size();
+    const std::size_t rowCount = starts_.size() - 1;
+    // Room for as many rows as the rarest letter has positions, at most all rows: only the
+    // pages the matches need are ever touched.
+    rows.reserve(std::min(rowCount, parts.front().count));
+    const std::size_t words = parts.front().size;
     std::size_t row = 0;
     std::size_t from = 0;  // hits before this position are in rows already found
     for (std::size_t w = 0; w < words; w = std::max(w + 1, from / 64)) {
         std::uint64_t hits = ~std::uint64_t{0};
         for (const Part& part : parts) {
-            hits &= Bits(part.letter, w * 64 + part.offset);
+            hits &= bitsFrom(part, w * 64 + part.offset);
             if (hits == 0) {
                 break;
             }
@@ -120,14 +120,19 @@ std::vector<std::uint32_t> InitialsIndex::Select(QStringView term) const {
         while (hits != 0) {
             const std::size_t p = w * 64 + static_cast<std::size_t>(std::countr_zero(hits));
             if (starts_[row + 1] <= p) {
-                // The next row, or a search further on when the rows in between had no hit.
-                ++row;
-                if (starts_[row + 1] <= p) {
-                    row = static_cast<std::size_t>(
-                        std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(row),
-                                         starts_.end(), p) -
-                        starts_.begin() - 1);
+                // The row holding p: a search that gallops from the last row found, since the
+                // next hit is mostly a few rows on.
+                std::size_t low = row + 1;
+                std::size_t step = 1;
+                while (low + step < rowCount && starts_[low + step] <= p) {
+                    low += step;
+                    step *= 2;
                 }
+                const std::size_t high = std::min(low + step, rowCount);
+                row = static_cast<std::size_t>(
+                    std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(low),
+                                     starts_.begin() + static_cast<std::ptrdiff_t>(high), p) -
+                    starts_.begin() - 1);
             }
             rows.push_back(static_cast<std::uint32_t>(row));
             // The row is found: the rest of it needs no look.

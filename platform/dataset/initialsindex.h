@@ -30,8 +30,6 @@ public:
     std::size_t Bytes() const;
 
 private:
-    std::uint64_t Bits(int letter, std::size_t position) const;
-
     std::vector<std::uint32_t> starts_;  // each row's first position, and the end position
     std::array<std::vector<std::uint64_t>, 26> bits_;  // empty for a letter that never occurs
     std::array<std::size_t, 26> counts_{};             // positions per letter
