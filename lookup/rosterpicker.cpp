@@ -64,12 +64,12 @@ void RosterPicker::ednameChange() {
 
 void RosterPicker::ApplyFilter() {
     const QString text = edname->text();
+    const QString folded = text.toCaseFolded();
     const bool byInitials = IsInitialsTerm(text);
     QList<QTreeWidgetItem*> shown;
     shown.reserve(static_cast<qsizetype>(rows_.size()));
     for (const Row& row : rows_) {
-        if (text.isEmpty() || row.name.contains(text, Qt::CaseInsensitive) ||
-            row.account.contains(text, Qt::CaseInsensitive) ||
+        if (text.isEmpty() || row.name.contains(folded) || row.account.contains(folded) ||
             (byInitials && ContainsInitials(row.initials, text))) {
             shown.append(row.item.get());
         }
@@ -117,7 +117,8 @@ void RosterPicker::LoadRoster() {
             auto item =
                 std::make_unique<QTreeWidgetItem>(QStringList{fields[0], fields[1], fields[2]});
             items.append(item.get());
-            rows_.push_back({std::move(item), fields[0], fields[1], initials.OfText(fields[0])});
+            rows_.push_back({std::move(item), fields[0].toCaseFolded(), fields[1].toCaseFolded(),
+                             initials.OfText(fields[0])});
         }
     }
     list->addTopLevelItems(items);

@@ -56,8 +56,8 @@ private:
     // The roster's listed lines in file order; the list view shows those that pass the filter.
     struct Row {
         std::unique_ptr<QTreeWidgetItem> item;
-        QString name;
-        QString account;
+        QString name;                          // case-folded, as the search compares it
+        QString account;                       // case-folded
         std::vector<Initials::Mask> initials;  // of the name
     };
     std::vector<Row> rows_;
