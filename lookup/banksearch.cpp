@@ -101,7 +101,9 @@ void TfmBank::FormShow() {
     // Names are also found by the pinyin initials of their characters; the index is made now,
     // with the table, so that no keystroke waits for it.
     cds->SetInitials(&formparts::EmbeddedInitials());
-    cds->PrepareInitials(1);
+    if (const std::optional<Field> name = cds->FindField(QStringLiteral("LNAME"))) {
+        cds->PrepareInitials(name->Index());
+    }
 }
 
 QString TfmBank::Quoted(const QString& text) {
