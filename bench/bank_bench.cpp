@@ -7,6 +7,8 @@
 #include "platform/dataset/packet.h"
 #include "platform/text/ansi.h"
 
+#include "bench/benchreport.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -22,17 +24,15 @@
 
 namespace {
 
-constexpr int kRepetitions = 15;
-constexpr double kMinTime = 0.2;
-
 struct Term {
     const char* label;
     const char* text;  // UTF-8
 };
 
-// A frequent, a rare, a missing and a Latin (letter case ignored) part of a name.
-constexpr Term kTerms[] = {
-    {"frequent", "支行"}, {"rare", "西宁城西"}, {"nomatch", "不存在银行"}, {"latin", "cbd"}};
+// A frequent, a rare, a missing and a Latin (letter case ignored) part of a name, and the
+// first keys typed for some of them: one character, one letter.
+constexpr Term kTerms[] = {{"frequent", "支行"}, {"rare", "西宁城西"}, {"nomatch", "不存在银行"},
+                           {"latin", "cbd"},     {"single", "支"},     {"letter", "x"}};
 constexpr char kCode[] = "105851002223";
 
 QByteArray EmbeddedPacket() {
@@ -169,44 +169,13 @@ void Memory(benchmark::State& state) {
     state.counters["ratio"] = bytes / static_cast<double>(packet.size());
 }
 
-// Keeps the medians for the summary while the console shows every figure.
-class Collector : public benchmark::ConsoleReporter {
-public:
-    Collector() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const bool single = run.repetitions <= 1 && run.aggregate_name.empty();
-            if (run.aggregate_name == "median" || single) {
-                const std::string& name = run.run_name.function_name;
-                medianMs[name] = run.GetAdjustedRealTime() /
-                                 benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
-                for (const auto& [counterName, counter] : run.counters) {
-                    counters[name + "." + counterName] = counter.value;
-                }
-            }
-        }
-    }
-    std::map<std::string, double> medianMs;
-    std::map<std::string, double> counters;
-};
-
-template <typename F>
-void Add(const std::string& name, F f) {
-    benchmark::RegisterBenchmark(name.c_str(), f)
-        ->Repetitions(kRepetitions)
-        ->ReportAggregatesOnly(true)
-        ->MinTime(kMinTime)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
-}
+using benchreport::Add;
+using benchreport::Collector;
+using benchreport::kRepetitions;
 
 void Summary(const Collector& c) {
-    const auto ms = [&](const std::string& name) {
-        const auto it = c.medianMs.find(name);
-        return it == c.medianMs.end() ? 0.0 : it->second;
-    };
-    const auto verdict = [](bool ok) { return ok ? "ok" : "MISSED"; };
+    const auto ms = [&](const std::string& name) { return c.Ms(name); };
+    const auto verdict = benchreport::Verdict;
     std::printf("\nSummary (medians of %d repetitions)\n", kRepetitions);
     const double load = ms("Load/embedded");
     std::printf("  load of the directory        %8.3f ms   goal <= 40 ms   %s\n", load,

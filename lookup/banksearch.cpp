@@ -44,6 +44,14 @@ TfmBank::TfmBank(Dialogs& dialogs, QWidget* parent, const QString& resource)
         connect(box, &QLineEdit::returnPressed, this,
                 [this] { Guarded(dialogs_, [this] { SpeedButton1Click(); }); });
     }
+    // Find as you type: a zero-time single shot, restarted on every change, runs after the
+    // keys already queued, so typing never waits for a search of an outdated text.
+    nameTyped_ = new QTimer(this);
+    nameTyped_->setSingleShot(true);
+    nameTyped_->setInterval(0);
+    connect(edlname, &QLineEdit::textChanged, nameTyped_, qOverload<>(&QTimer::start));
+    connect(nameTyped_, &QTimer::timeout, this,
+            [this] { Guarded(dialogs_, [this] { edlnameChange(); }); });
     connect(DBGrid1, &DBGrid::DblClick, this,
             [this] { Guarded(dialogs_, [this] { DBGrid1DblClick(); }); });
     // Column widths follow the fields' declared widths in digits of the grid font.
@@ -90,6 +98,12 @@ void TfmBank::FormShow() {
     cds->SetFiltered(false);
     cds->First();
     ShowCount();
+    // Names are also found by the pinyin initials of their characters; the index is made now,
+    // with the table, so that no keystroke waits for it.
+    cds->SetInitials(&formparts::EmbeddedInitials());
+    if (const std::optional<Field> name = cds->FindField(QStringLiteral("LNAME"))) {
+        cds->PrepareInitials(name->Index());
+    }
 }
 
 QString TfmBank::Quoted(const QString& text) {
@@ -98,15 +112,36 @@ QString TfmBank::Quoted(const QString& text) {
     return u'\'' + doubled + u'\'';
 }
 
-void TfmBank::SpeedButton1Click() {
+void TfmBank::SetHeadings() {
     DBGrid1->SetColumnTitle(0, QStringLiteral("银行机构号"));
     DBGrid1->SetColumnTitle(1, QStringLiteral("银行名称"));
+}
+
+void TfmBank::SearchName() {
+    cds->SetFilterText(QStringLiteral("LNAME LIKE ") + Quoted(u'%' + edlname->text() + u'%'));
+    cds->SetFiltered(true);
+}
+
+void TfmBank::SpeedButton1Click() {
+    // This search supersedes one the typing has still pending.
+    nameTyped_->stop();
+    SetHeadings();
     if (!edlname->text().isEmpty()) {
-        cds->SetFilterText(QStringLiteral("LNAME LIKE ") + Quoted(u'%' + edlname->text() + u'%'));
-        cds->SetFiltered(true);
+        SearchName();
     } else if (!edBankcode->text().isEmpty()) {
         cds->SetFilterText(QStringLiteral("BANKCODE = ") + Quoted(edBankcode->text()));
         cds->SetFiltered(true);
+    }
+    ShowCount();
+}
+
+void TfmBank::edlnameChange() {
+    SetHeadings();
+    if (!edlname->text().isEmpty()) {
+        SearchName();
+    } else {
+        cds->SetFiltered(false);
+        cds->SetFilterText(QString());
     }
     ShowCount();
 }

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QTimer>
 
 #include "ui_banksearch.h"
 
@@ -24,9 +25,13 @@ public:
 
     void FormCreate();
     void FormDestroy();
+    // "检索": filters by the name, else by the number, and shows the count.
     void SpeedButton1Click();
     void FormShow();
     void DBGrid1DblClick();
+    // Typing in the name box: the name search for the text it holds now, run once the typed
+    // keys have been taken in; an emptied box lists the whole directory again.
+    void edlnameChange();
 
     // The filter text for a typed text: the text with every "'" doubled, in quotes.
     static QString Quoted(const QString& text);
@@ -36,10 +41,14 @@ public:
     Dataset* cds;
 
 private:
+    void SetHeadings();
+    void SearchName();
     void ShowCount();
 
     Dialogs& dialogs_;
     QString resource_;
     QFile* BankDataStream = nullptr;
+    // Restarted by every change of the name box, so that a burst of keys makes one search.
+    QTimer* nameTyped_;
     QLabel* panels_[3];
 };

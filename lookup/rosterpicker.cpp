@@ -26,6 +26,21 @@ RosterPicker::RosterPicker(const Design& design, Dialogs& dialogs, const ConfigD
             [this] { Guarded(dialogs_, [this] { SpeedButton1Click(); }); });
     // A double-click anywhere in the list closes the dialog, on a row or not.
     list->viewport()->installEventFilter(this);
+    // Every row is one line of text: the list need not measure each one.
+    list->setUniformRowHeights(true);
+    // Filter as you type: a zero-time single shot, restarted on every change, runs after the
+    // keys already queued, so typing never waits for a filtering of an outdated text.
+    nameTyped_ = new QTimer(this);
+    nameTyped_->setSingleShot(true);
+    nameTyped_->setInterval(0);
+    connect(edname, &QLineEdit::textChanged, nameTyped_, qOverload<>(&QTimer::start));
+    connect(nameTyped_, &QTimer::timeout, this,
+            [this] { Guarded(dialogs_, [this] { ednameChange(); }); });
+}
+
+RosterPicker::~RosterPicker() {
+    // The rows belong to rows_, not to the list.
+    list->invisibleRootItem()->takeChildren();
 }
 
 int RosterPicker::Execute() {
@@ -34,11 +49,49 @@ int RosterPicker::Execute() {
 }
 
 void RosterPicker::FormShow() {
-    LoadRoster();
+    SpeedButton1Click();
 }
 
 void RosterPicker::SpeedButton1Click() {
+    nameTyped_->stop();
     LoadRoster();
+    ApplyFilter();
+}
+
+void RosterPicker::ednameChange() {
+    ApplyFilter();
+}
+
+void RosterPicker::ApplyFilter() {
+    const QString text = edname->text();
+    const QString folded = text.toCaseFolded();
+    const bool byInitials = IsInitialsTerm(text);
+    QList<QTreeWidgetItem*> shown;
+    shown.reserve(static_cast<qsizetype>(rows_.size()));
+    for (const Row& row : rows_) {
+        if (text.isEmpty() || row.name.contains(folded) || row.account.contains(folded) ||
+            (byInitials && ContainsInitials(row.initials, text))) {
+            shown.append(row.item.get());
+        }
+    }
+    QTreeWidgetItem* root = list->invisibleRootItem();
+    bool same = root->childCount() == shown.size();
+    for (qsizetype i = 0; same && i < shown.size(); ++i) {
+        same = root->child(static_cast<int>(i)) == shown[i];
+    }
+    if (same) {
+        return;
+    }
+    // The rows are taken out and the matching ones put back in one go, which is far cheaper
+    // for a long list than hiding rows one by one. A chosen row that stays keeps its mark.
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    root->takeChildren();
+    list->addTopLevelItems(shown);
+    for (QTreeWidgetItem* item : selected) {
+        if (item->treeWidget() == list) {
+            item->setSelected(true);
+        }
+    }
 }
 
 void RosterPicker::ListDblClick() {
@@ -53,13 +106,19 @@ bool RosterPicker::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void RosterPicker::LoadRoster() {
-    list->clear();
+    list->invisibleRootItem()->takeChildren();
+    rows_.clear();
+    const Initials& initials = formparts::EmbeddedInitials();
     const QStringList lines = listfile::Load(config_.Path(QString::fromUtf16(design_.rosterFile)));
     QList<QTreeWidgetItem*> items;
     for (const QString& line : lines) {
         const QStringList fields = record::Split(line, record::Pipes::Replace);
         if (design_.accepts(fields.size())) {
-            items.append(new QTreeWidgetItem(QStringList{fields[0], fields[1], fields[2]}));
+            auto item =
+                std::make_unique<QTreeWidgetItem>(QStringList{fields[0], fields[1], fields[2]});
+            items.append(item.get());
+            rows_.push_back({std::move(item), fields[0].toCaseFolded(), fields[1].toCaseFolded(),
+                             initials.OfText(fields[0])});
         }
     }
     list->addTopLevelItems(items);

@@ -3,8 +3,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QTimer>
+#include <QTreeWidgetItem>
+#include <memory>
 #include <optional>
+#include <vector>
 
+#include "platform/text/initials.h"
 #include "ui_rosterpicker.h"
 
 class ConfigDir;
@@ -22,14 +27,20 @@ public:
 
     RosterPicker(const Design& design, Dialogs& dialogs, const ConfigDir& config,
                  QWidget* parent = nullptr);
+    ~RosterPicker() override;
 
     // Shows the dialog modally, rebuilding the list first.
     int Execute();
     // The selected row's three texts, or nothing when no row is selected.
     std::optional<QStringList> Selection() const;
 
+    // Lists the roster, filtered by the name box.
     void FormShow();
+    // "名册": reads the roster file again and lists it, filtered by the name box.
     void SpeedButton1Click();
+    // Typing in the name box: lists the rows whose name or account contains the text (letter
+    // case ignored) or whose name's pinyin initials spell it; all rows for an empty box.
+    void ednameChange();
 
 protected:
     void ListDblClick();
@@ -37,10 +48,21 @@ protected:
 
 private:
     void LoadRoster();
+    void ApplyFilter();
 
     Design design_;
     Dialogs& dialogs_;
     const ConfigDir& config_;
+    // The roster's listed lines in file order; the list view shows those that pass the filter.
+    struct Row {
+        std::unique_ptr<QTreeWidgetItem> item;
+        QString name;                          // case-folded, as the search compares it
+        QString account;                       // case-folded
+        std::vector<Initials::Mask> initials;  // of the name
+    };
+    std::vector<Row> rows_;
+    // Restarted by every change of the name box, so that a burst of keys makes one filtering.
+    QTimer* nameTyped_;
 };
 
 // The payee picker over "config\recvers.ini".

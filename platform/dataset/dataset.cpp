@@ -1,6 +1,7 @@
 #include "platform/dataset/dataset.h"
 
 #include "platform/dataset/filter.h"
+#include "platform/dataset/initialsindex.h"
 #include "platform/dataset/packet.h"
 #include "platform/text/ansi.h"
 #include "platform/text/apperror.h"
@@ -50,6 +51,26 @@ std::int64_t Field::AsCurrency() const {
 
 // ---- Dataset ----
 
+namespace {
+
+// The search by initials over columns, building each column's index at its first use.
+InitialsSearch SearchByInitials(const Initials* initials, const std::vector<ColumnData>& columns,
+                                std::vector<std::shared_ptr<const InitialsIndex>>& indexes) {
+    if (initials == nullptr) {
+        return {};
+    }
+    return [initials, &columns, &indexes](std::size_t column, QStringView term) {
+        indexes.resize(columns.size());
+        std::shared_ptr<const InitialsIndex>& index = indexes[column];
+        if (!index) {
+            index = std::make_shared<const InitialsIndex>(columns[column], *initials);
+        }
+        return index->Select(term);
+    };
+}
+
+}  // namespace
+
 Dataset::Dataset(QObject* parent) : QObject(parent) {}
 
 void Dataset::DisableControls() {
@@ -95,6 +116,7 @@ void Dataset::CreateDataSet() {
             fields_.push_back({def, def.name, false});
         }
         columns_.assign(fields_.size(), ColumnData());
+        ValuesChanged();
         rowCount_ = 0;
         editBackup_.clear();
         state_ = State::Browse;
@@ -114,6 +136,7 @@ void Dataset::Close() {
     ResetWith([this] {
         fields_.clear();
         columns_.clear();
+        ValuesChanged();
         rowCount_ = 0;
         editBackup_.clear();
         visible_.reset();
@@ -133,8 +156,10 @@ void Dataset::LoadFromStream(QIODevice& device) {
         names.append(def.name);
     }
     std::optional<std::vector<std::uint32_t>> visible;
+    std::vector<std::shared_ptr<const InitialsIndex>> indexes;
     if (filtered_ && !filterText_.isEmpty()) {
-        visible = SelectRows(filterText_, names, packet.columns);
+        visible = SelectRows(filterText_, names, packet.columns,
+                             SearchByInitials(initials_, packet.columns, indexes));
     }
     ResetWith([&] {
         fields_.clear();
@@ -143,6 +168,7 @@ void Dataset::LoadFromStream(QIODevice& device) {
         }
         rowCount_ = packet.columns.empty() ? 0 : packet.columns.front().RowCount();
         columns_ = std::move(packet.columns);
+        initialsIndex_ = std::move(indexes);
         editBackup_.clear();
         visible_ = std::move(visible);
         state_ = State::Browse;
@@ -240,6 +266,7 @@ void Dataset::Append() {
     for (ColumnData& column : columns_) {
         column.Append({});
     }
+    ValuesChanged();
     if (visible_) {
         visible_->push_back(static_cast<std::uint32_t>(rowCount_));
     }
@@ -292,6 +319,7 @@ void Dataset::Cancel() {
         for (std::size_t i = 0; i < columns_.size(); ++i) {
             columns_[i].cells[row] = editBackup_[i];
         }
+        ValuesChanged();
         editBackup_.clear();
         state_ = State::Browse;
         if (controlsDisabled_ == 0) {
@@ -321,6 +349,7 @@ void Dataset::RemoveCurrentRow() {
     for (ColumnData& column : columns_) {
         column.Erase(physical);
     }
+    ValuesChanged();
     --rowCount_;
     if (visible_) {
         visible_->erase(visible_->begin() + row);
@@ -388,6 +417,24 @@ void Dataset::SetFiltered(bool on) {
     }
 }
 
+void Dataset::SetInitials(const Initials* initials) {
+    if (initials == initials_) {
+        return;
+    }
+    initials_ = initials;
+    initialsIndex_.clear();
+    if (Active() && filtered_) {
+        Refilter();
+    }
+}
+
+void Dataset::PrepareInitials(int field) {
+    if (initials_ != nullptr && field >= 0 && field < FieldCount()) {
+        SearchByInitials(initials_, columns_, initialsIndex_)(static_cast<std::size_t>(field),
+                                                              QStringView());
+    }
+}
+
 void Dataset::Refilter() {
     CheckBrowseMode();
     std::optional<std::vector<std::uint32_t>> visible;
@@ -396,7 +443,8 @@ void Dataset::Refilter() {
         for (const FieldInfo& f : fields_) {
             names.append(f.def.name);
         }
-        visible = SelectRows(filterText_, names, columns_);
+        visible = SelectRows(filterText_, names, columns_,
+                             SearchByInitials(initials_, columns_, initialsIndex_));
     }
     ResetWith([&] {
         visible_ = std::move(visible);
@@ -464,6 +512,7 @@ void Dataset::SetCurrentText(int field, const QString& text) {
     const QByteArray bytes = ansi::Encode(text);
     columns_[static_cast<std::size_t>(field)].Set(Physical(cursor_),
                                                   ansi::CutBytes(bytes, info.def.size));
+    ValuesChanged();
     if (controlsDisabled_ == 0) {
         emit RowChanged(cursor_);
     }

@@ -9,10 +9,13 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class Dataset;
+class Initials;
+class InitialsIndex;
 
 // A handle on one field of a table; valid while the table keeps its fields.
 class Field {
@@ -91,6 +94,13 @@ public:
     QString FilterText() const { return filterText_; }
     void SetFiltered(bool on);
     bool Filtered() const { return filtered_; }
+    // Pinyin initials in filters: with a table, "FIELD LIKE '%t%'" whose t is only Latin
+    // letters also passes the rows whose value's initials spell t (filter.h). Without one, the
+    // default, a filter matches the text only. The table must outlive its use here.
+    void SetInitials(const Initials* initials);
+    // Builds the initials index of a field now rather than at the first search by initials,
+    // which then takes no longer than any other; nothing without a table or when it is built.
+    void PrepareInitials(int field);
 
     // Direct reads for views: visible row, field index.
     QString Text(int visibleRow, int field) const;
@@ -131,6 +141,8 @@ private:
     void RequireCurrent() const;
     std::size_t Physical(int visibleRow) const;
     void Refilter();
+    // Drops what was derived from the values: every change of a value calls it.
+    void ValuesChanged() { initialsIndex_.clear(); }
     void RemoveCurrentRow();
     void SetCursor(int visibleRow);
     template <typename Change>
@@ -150,6 +162,9 @@ private:
     QString filterText_;
     bool filtered_ = false;
     std::optional<std::vector<std::uint32_t>> visible_;  // physical rows when filtered
+    const Initials* initials_ = nullptr;
+    // The initials index of each column, built at its first search by initials.
+    std::vector<std::shared_ptr<const InitialsIndex>> initialsIndex_;
     int controlsDisabled_ = 0;
 };
 

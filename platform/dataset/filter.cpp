@@ -2,11 +2,13 @@
 
 #include "platform/text/ansi.h"
 #include "platform/text/apperror.h"
+#include "platform/text/initials.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <numeric>
 
@@ -527,7 +529,8 @@ std::vector<std::uint32_t> SelectEqual(const ColumnData& column, QStringView tex
 }  // namespace
 
 std::vector<std::uint32_t> SelectRows(QStringView text, const QStringList& fieldNames,
-                                      const std::vector<ColumnData>& columns) {
+                                      const std::vector<ColumnData>& columns,
+                                      const InitialsSearch& initials) {
     const Condition condition = Parse(text, fieldNames);
     if (condition.op == Condition::All) {
         std::vector<std::uint32_t> rows(columns.empty() ? 0 : columns.front().RowCount());
@@ -541,5 +544,17 @@ std::vector<std::uint32_t> SelectRows(QStringView text, const QStringList& field
     if (condition.op == Condition::Equal) {
         return SelectEqual(column, condition.operand);
     }
-    return SelectLike(column, condition.operand);
+    std::vector<std::uint32_t> rows = SelectLike(column, condition.operand);
+    const QStringView pattern = condition.operand;
+    if (initials && pattern.size() > 2 && pattern.front() == u'%' && pattern.back() == u'%' &&
+        IsInitialsTerm(pattern.sliced(1, pattern.size() - 2))) {
+        const std::vector<std::uint32_t> byInitials =
+            initials(condition.column, pattern.sliced(1, pattern.size() - 2));
+        std::vector<std::uint32_t> both;
+        both.reserve(rows.size() + byInitials.size());
+        std::set_union(rows.begin(), rows.end(), byInitials.begin(), byInitials.end(),
+                       std::back_inserter(both));
+        rows = std::move(both);
+    }
+    return rows;
 }

@@ -16,6 +16,10 @@
 // - "=" passes the values whose bytes equal the encoded text exactly (letter case counts, and
 //   "%" and "_" are plain characters).
 // - A field without a value (null) passes neither test.
+//
+// Optionally, pinyin initials: a LIKE whose pattern is "%t%" with t made only of Latin letters
+// also passes the values whose characters' initials spell t (see InitialsIndex), so "jsyh"
+// finds 中国建设银行 as well as every value that contains "jsyh" itself.
 #pragma once
 
 #include "platform/dataset/columndata.h"
@@ -23,11 +27,18 @@
 #include <QStringList>
 #include <QStringView>
 #include <cstdint>
+#include <functional>
 #include <vector>
+
+// The rows of a column (by index) whose value's initials contain a term of Latin letters.
+using InitialsSearch =
+    std::function<std::vector<std::uint32_t>(std::size_t column, QStringView term)>;
 
 // The rows (ascending indexes) that satisfy the filter text; the empty text lets every row
 // pass. fieldNames name the columns (matched without regard to letter case). A text that is
 // not a valid expression fails with an AppError, a field name that names no column with
-// "Field '%s' not found".
+// "Field '%s' not found". With an initials search, a LIKE "%t%" with an initials term t also
+// passes the rows that search finds.
 std::vector<std::uint32_t> SelectRows(QStringView text, const QStringList& fieldNames,
-                                      const std::vector<ColumnData>& columns);
+                                      const std::vector<ColumnData>& columns,
+                                      const InitialsSearch& initials = {});

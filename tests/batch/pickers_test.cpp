@@ -1,3 +1,4 @@
+#include <QInputMethodEvent>
 #include <QTreeWidget>
 
 #include "tests/batch/batch_fixture.h"
@@ -89,4 +90,129 @@ TEST_F(Pickers, MissingRosterShowsTheErrorAndAnEmptyList) {
                          config.Path(QStringLiteral("config\\owner.ini")) + u'.';
     EXPECT_EQ(dialogs.Texts(), QStringList({text, text}));
     EXPECT_EQ(page->payer->currentText(), QStringLiteral("keep"));
+}
+
+namespace {
+
+// A roster of mixed lines: Chinese and Latin names, an account with letters, a line with two
+// fields that no picker lists.
+QByteArray MixedRoster() {
+    return Gb(
+        "张三|6222001|星澜聚川银行|\r\n"
+        "李四|6222002|中国银行成都分行|104651000001\r\n"
+        "两段|6222\r\n"
+        "ABC贸易公司|6230888|星澜聚川银行|\r\n"
+        "长城商行|6222ABC9|中国建设银行|\r\n");
+}
+
+QStringList Listed(const RosterPicker& picker) {
+    QStringList names;
+    for (int i = 0; i < picker.list->topLevelItemCount(); ++i) {
+        names.append(picker.list->topLevelItem(i)->text(0));
+    }
+    return names;
+}
+
+// Replaces the name box's text the way a user does: select all, then the keys, or Chinese text
+// as an input method hands it over; then lets the program take the typing in.
+void Type(QLineEdit* box, const QString& text) {
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    if (!text.isEmpty() && text.front().unicode() < 0x80) {
+        QTest::keyClicks(box, text);
+    } else if (!text.isEmpty()) {
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QCoreApplication::sendEvent(box, &commit);
+    }
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+// A row stays when the text is part of its name or account, letter case ignored, or when its
+// name's pinyin initials spell the text; the bank is not searched.
+TEST_F(Pickers, NameBoxFiltersTheRosterAsTheUserTypes) {
+    dir.Write(QStringLiteral("config/recvers.ini"), MixedRoster());
+    const QString zhang = QStringLiteral("张三"), li = QStringLiteral("李四"),
+                  abc = QStringLiteral("ABC贸易公司"), changcheng = QStringLiteral("长城商行");
+    const struct {
+        const char* text;
+        QStringList names;
+    } cases[] = {
+        {"张", {zhang}},
+        {"zs", {zhang}},                     // 张三 by its initials
+        {"ZS", {zhang}},                     // letter case ignored
+        {"abc", {abc, changcheng}},          // the name, and the account 6222ABC9
+        {"6222", {zhang, li, changcheng}},   // part of the account
+        {"cc", {changcheng}},                // 长 reads cháng
+        {"zc", {changcheng}},                // and zhǎng
+        {"my", {abc}},                       // 贸易 inside the name
+        {"成都", {}},                        // the bank is not searched
+        {"zsl", {}},                         // 张三 and 李四 are separate rows
+        {"", {zhang, li, abc, changcheng}},  // an empty box lists everything
+    };
+    Pick(page->SpeedButton1, recverPicker, [&] {
+        EXPECT_EQ(Listed(recverPicker), cases[std::size(cases) - 1].names);
+        for (const auto& c : cases) {
+            Type(recverPicker.edname, QString::fromUtf8(c.text));
+            EXPECT_EQ(Listed(recverPicker), c.names) << c.text;
+        }
+        Type(recverPicker.edname, QStringLiteral("zs"));
+        if (qEnvironmentVariableIsSet("CORPPAY_SCREENSHOT")) {
+            recverPicker.grab().save(qEnvironmentVariable("CORPPAY_SCREENSHOT"));
+        }
+    });
+    EXPECT_EQ(shownRows, 4);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+}
+
+// The chosen row stays chosen while it is listed; a row that the filter takes out of the list
+// is no longer chosen, and closing the dialog then changes nothing.
+TEST_F(Pickers, FilteringKeepsOnlyAListedChoice) {
+    dir.Write(QStringLiteral("config/recvers.ini"), MixedRoster());
+    Pick(page->SpeedButton1, recverPicker, [&] {
+        SelectRow(recverPicker, 1);
+        Type(recverPicker.edname, QStringLiteral("62220"));
+        EXPECT_EQ(Listed(recverPicker),
+                  QStringList({QStringLiteral("张三"), QStringLiteral("李四")}));
+        ASSERT_TRUE(recverPicker.Selection());
+        Type(recverPicker.edname, QStringLiteral("ls"));
+    });
+    EXPECT_EQ(page->recver->currentText(), QStringLiteral("李四"));
+    EXPECT_EQ(page->recacct->currentText(), QStringLiteral("6222002"));
+
+    page->recver->setEditText(QStringLiteral("keep"));
+    Pick(page->SpeedButton1, recverPicker, [&] {
+        EXPECT_EQ(Listed(recverPicker), QStringList({QStringLiteral("李四")}));
+        SelectRow(recverPicker, 0);
+        Type(recverPicker.edname, QStringLiteral("张"));
+        EXPECT_FALSE(recverPicker.Selection());
+    });
+    EXPECT_EQ(page->recver->currentText(), QStringLiteral("keep"));
+}
+
+// "名册" reads the file again and lists it filtered by the box, and so does every opening, with
+// the text the box kept.
+TEST_F(Pickers, RosterButtonRereadsTheFileAndFilters) {
+    dir.Write(QStringLiteral("config/owner.ini"), MixedRoster());
+    Pick(page->SpeedButton2, payerPicker, [&] {
+        Type(payerPicker.edname, QStringLiteral("张"));
+        EXPECT_EQ(Listed(payerPicker), QStringList({QStringLiteral("张三")}));
+        dir.Write(QStringLiteral("config/owner.ini"),
+                  MixedRoster() + Gb("张飞|6230999|星澜聚川银行\r\n王五|6230777|星澜聚川银行\r\n"));
+        EXPECT_EQ(Listed(payerPicker), QStringList({QStringLiteral("张三")}));
+        QTest::mouseClick(payerPicker.SpeedButton1, Qt::LeftButton);
+        EXPECT_EQ(Listed(payerPicker),
+                  QStringList({QStringLiteral("张三"), QStringLiteral("张飞")}));
+    });
+    Pick(page->SpeedButton2, payerPicker, [&] {
+        EXPECT_EQ(payerPicker.edname->text(), QStringLiteral("张"));
+        EXPECT_EQ(Listed(payerPicker),
+                  QStringList({QStringLiteral("张三"), QStringLiteral("张飞")}));
+        Type(payerPicker.edname, QString());
+    });
+    EXPECT_EQ(shownRows, 2);
+    // The payer picker still lists three-field lines only.
+    EXPECT_EQ(payerPicker.list->topLevelItemCount(), 5);
 }

@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
+#include "lookup/formparts.h"
 #include "platform/dataset/dataset.h"
 #include "platform/dataset/dbgrid.h"
 #include "platform/dataset/packet.h"
+#include "platform/text/initials.h"
 #include "tests/batch/batch_fixture.h"
 
 namespace {
@@ -146,6 +149,105 @@ TEST_F(BankSearch, ReopeningAfterSearches) {
         EXPECT_EQ(Heading(0), QStringLiteral("银行机构号"));
         EXPECT_EQ(Count(), QStringLiteral("记录笔数：131021"));
     });
+}
+
+// Every change of the name box runs the name search once the keys typed so far are taken in:
+// a burst of keys makes one search, for the text as it stands.
+TEST_F(BankSearch, TypingSearchesTheName) {
+    Open([&] {
+        int resets = 0;
+        QObject::connect(bank.cds, &Dataset::Reset, &bank, [&] { ++resets; });
+        // Letters as keys, Chinese text as an input method hands it over.
+        const auto typed = [&](const char* text) {
+            resets = 0;
+            const QString s = QString::fromUtf8(text);
+            if (s.front().unicode() < 0x80) {
+                QTest::keyClicks(bank.edlname, s);
+            } else {
+                QInputMethodEvent commit;
+                commit.setCommitString(s);
+                QCoreApplication::sendEvent(bank.edlname, &commit);
+            }
+            QCoreApplication::processEvents();
+        };
+        typed("支");
+        EXPECT_EQ(cds().FilterText(), QStringLiteral("LNAME LIKE '%支%'"));
+        EXPECT_EQ(Heading(0), QStringLiteral("银行机构号"));
+        EXPECT_EQ(Heading(1), QStringLiteral("银行名称"));
+        const int single = cds().RecordCount();
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：%1").arg(single));
+        typed("行");
+        EXPECT_EQ(cds().FilterText(), QStringLiteral("LNAME LIKE '%支行%'"));
+        EXPECT_LE(cds().RecordCount(), single);
+        EXPECT_GT(cds().RecordCount(), 0);
+        EXPECT_EQ(cds().RecNo(), 0);
+        EXPECT_EQ(resets, 1);
+
+        // Emptied, the box lists the whole directory again.
+        QTest::keyClick(bank.edlname, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(bank.edlname, Qt::Key_Backspace);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(bank.edlname->text(), QString());
+        EXPECT_EQ(cds().RecordCount(), kDirectoryRows);
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：131021"));
+
+        // Four keys, one search, by the pinyin initials of the names too.
+        typed("jsyh");
+        EXPECT_EQ(resets, 1);
+        EXPECT_EQ(cds().FilterText(), QStringLiteral("LNAME LIKE '%jsyh%'"));
+        const int found = cds().RecordCount();
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：%1").arg(found));
+        int construction = 0;
+        for (int r = 0; r < found; ++r) {
+            const QString name = cds().Text(r, 1);
+            construction += name.contains(QStringLiteral("建设银行"));
+            ASSERT_TRUE(name.contains(QStringLiteral("jsyh"), Qt::CaseInsensitive) ||
+                        ContainsInitials(formparts::EmbeddedInitials().OfText(name),
+                                         QStringLiteral("jsyh")))
+                << name.toStdString();
+        }
+        EXPECT_GT(construction, 100);
+        if (qEnvironmentVariableIsSet("CORPPAY_SCREENSHOT")) {
+            bank.grab().save(qEnvironmentVariable("CORPPAY_SCREENSHOT"));
+        }
+    });
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+}
+
+// Enter and "检索" search at once and take the place of a search the typing still has pending.
+TEST_F(BankSearch, EnterAndTheButtonKeepTheirSearch) {
+    Open([&] {
+        bank.edBankcode->setText(QStringLiteral("105851002223"));
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("支行"));
+        QCoreApplication::sendEvent(bank.edlname, &commit);
+        QTest::keyClick(bank.edlname, Qt::Key_Return);
+        EXPECT_EQ(cds().FilterText(), QStringLiteral("LNAME LIKE '%支行%'"));
+        const int found = cds().RecordCount();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(cds().RecordCount(), found);
+
+        // The name box emptied and Enter pressed before the typing is taken in: the number
+        // decides, as the button would have it.
+        QTest::keyClick(bank.edlname, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(bank.edlname, Qt::Key_Backspace);
+        QTest::keyClick(bank.edBankcode, Qt::Key_Return);
+        EXPECT_EQ(cds().FilterText(), QStringLiteral("BANKCODE = '105851002223'"));
+        EXPECT_EQ(cds().RecordCount(), 1);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(cds().RecordCount(), 1);
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：1"));
+
+        QTest::keyClicks(bank.edlname, QStringLiteral("CDGX"));
+        QTest::mouseClick(bank.SpeedButton1, Qt::LeftButton);
+        EXPECT_EQ(cds().FilterText(), QStringLiteral("LNAME LIKE '%CDGX%'"));
+        bool district = false;
+        for (int r = 0; r < cds().RecordCount() && !district; ++r) {
+            district = cds().Text(r, 1).contains(QStringLiteral("成都高新"));
+        }
+        EXPECT_TRUE(district);
+    });
+    EXPECT_EQ(page->recbank->currentText(), cds().Text(0, 1));
 }
 
 TEST(BankSearchData, DamagedPacketShowsTheErrorAndAnEmptyGrid) {

@@ -1,0 +1,62 @@
+// What the benchmark programs share: registration with their common settings and a reporter
+// that keeps each benchmark's median and counters for the summary against the goals.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace benchreport {
+
+inline constexpr int kRepetitions = 15;
+inline constexpr double kMinTime = 0.2;
+
+// Keeps the medians for the summary while the console shows every figure.
+class Collector : public benchmark::ConsoleReporter {
+public:
+    Collector() : ConsoleReporter(OO_Tabular) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const bool single = run.repetitions <= 1 && run.aggregate_name.empty();
+            if (run.aggregate_name == "median" || single) {
+                const std::string& name = run.run_name.function_name;
+                medianMs[name] = run.GetAdjustedRealTime() /
+                                 benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
+                for (const auto& [counterName, counter] : run.counters) {
+                    counters[name + "." + counterName] = counter.value;
+                }
+            }
+        }
+    }
+    // The median in milliseconds, 0 for a benchmark that did not run.
+    double Ms(const std::string& name) const {
+        const auto it = medianMs.find(name);
+        return it == medianMs.end() ? 0.0 : it->second;
+    }
+    double Counter(const std::string& name) const {
+        const auto it = counters.find(name);
+        return it == counters.end() ? 0.0 : it->second;
+    }
+
+    std::map<std::string, double> medianMs;
+    std::map<std::string, double> counters;
+};
+
+template <typename F>
+benchmark::internal::Benchmark* Add(const std::string& name, F f) {
+    return benchmark::RegisterBenchmark(name.c_str(), f)
+        ->Repetitions(kRepetitions)
+        ->ReportAggregatesOnly(true)
+        ->MinTime(kMinTime)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}
+
+inline const char* Verdict(bool ok) {
+    return ok ? "ok" : "MISSED";
+}
+
+}  // namespace benchreport
