@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
 #include <csignal>
+#include <cstdio>
 
 #include "store/listfile.h"
 #include "tests/common/testdir.h"
@@ -82,7 +84,9 @@ TEST(Save, ShortWriteFailsAndKeepsTheOldFile) {
 }
 
 // A process rewriting a file is killed at random moments, a thousand times: the file is always
-// the whole old or the whole new content, and nothing else is left in the directory.
+// the whole old or the whole new content. A kill while the new content is still being written
+// can leave the save's temporary file beside it (named after the file, never the file itself);
+// those are counted and removed here, not asserted away.
 TEST(Save, KilledRewriteLeavesOldOrNewWhole) {
     TestDir dir;
     const QString path = dir.Path(QStringLiteral("recvers.ini"));
@@ -92,6 +96,7 @@ TEST(Save, KilledRewriteLeavesOldOrNewWhole) {
     QRandomGenerator random(20261210);
     int sawA = 0;
     int sawB = 0;
+    int strays = 0;
     for (int i = 0; i < 1000; ++i) {
         QProcess p;
         p.start(QStringLiteral(SAVETOOL),
@@ -107,9 +112,16 @@ TEST(Save, KilledRewriteLeavesOldOrNewWhole) {
         const QByteArray now = dir.Read(QStringLiteral("recvers.ini"));
         ASSERT_TRUE(now == a || now == b) << "kill " << i << ": " << now.size() << " bytes";
         (now == a ? sawA : sawB)++;
-        ASSERT_EQ(QDir(dir.Path(QString())).entryList(QDir::Files | QDir::Hidden).size(), 1)
-            << "kill " << i;
+        for (const QString& name :
+             QDir(dir.Path(QString())).entryList(QDir::Files | QDir::Hidden)) {
+            if (name != u"recvers.ini") {
+                ASSERT_TRUE(name.startsWith(u"recvers.ini.")) << name.toStdString();
+                QFile::remove(dir.Path(name));
+                ++strays;
+            }
+        }
     }
+    std::printf("kills that left a temporary file: %d of 1000\n", strays);
     // The kills fell on both contents, so they did interrupt rewrites.
     EXPECT_GT(sawA, 0);
     EXPECT_GT(sawB, 0);
