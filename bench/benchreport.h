@@ -23,8 +23,9 @@ public:
             const bool single = run.repetitions <= 1 && run.aggregate_name.empty();
             if (run.aggregate_name == "median" || single) {
                 const std::string& name = run.run_name.function_name;
-                medianMs[name] = run.GetAdjustedRealTime() /
-                                 benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
+                const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+                medianMs[name] = run.GetAdjustedRealTime() / unit * 1e3;
+                cpuMs[name] = run.GetAdjustedCPUTime() / unit * 1e3;
                 for (const auto& [counterName, counter] : run.counters) {
                     counters[name + "." + counterName] = counter.value;
                 }
@@ -41,7 +42,14 @@ public:
         return it == counters.end() ? 0.0 : it->second;
     }
 
+    // The median's processor time in milliseconds, 0 for a benchmark that did not run.
+    double CpuMs(const std::string& name) const {
+        const auto it = cpuMs.find(name);
+        return it == cpuMs.end() ? 0.0 : it->second;
+    }
+
     std::map<std::string, double> medianMs;
+    std::map<std::string, double> cpuMs;
     std::map<std::string, double> counters;
 };
 

@@ -9,11 +9,11 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <map>
 #include <memory>
 
 #include "app/mainwindow.h"
 #include "batch/batchpage.h"
+#include "bench/benchreport.h"
 #include "controls/numeditnew.h"
 #include "platform/dialogs/scripteddialogs.h"
 #include "platform/text/ansi.h"
@@ -121,28 +121,7 @@ void AddWithRoster(benchmark::State& state) {
     w.ClearTable();
 }
 
-class Collector : public benchmark::ConsoleReporter {
-public:
-    Collector() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.aggregate_name == "median") {
-                const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-                medianMs[run.run_name.function_name] = run.GetAdjustedRealTime() / unit * 1e3;
-                cpuMs[run.run_name.function_name] = run.GetAdjustedCPUTime() / unit * 1e3;
-            }
-        }
-    }
-    std::map<std::string, double> medianMs;
-    std::map<std::string, double> cpuMs;
-};
-
-void Summary(const Collector& c) {
-    const auto ms = [&](const std::map<std::string, double>& m, const char* name) {
-        const auto it = m.find(name);
-        return it == m.end() ? -1.0 : it->second;
-    };
+void Summary(const benchreport::Collector& c) {
     struct Goal {
         const char* label;
         const char* name;
@@ -154,9 +133,9 @@ void Summary(const Collector& c) {
     };
     std::printf("\nSummary (medians of %d repetitions)\n", kRepetitions);
     for (const Goal& g : goals) {
-        const double v = ms(c.medianMs, g.name);
+        const double v = c.Ms(g.name);
         std::printf("  %s %8.1f ms   goal <= %.0f ms   %s   (cpu %.1f ms)\n", g.label, v, g.goalMs,
-                    v >= 0 && v <= g.goalMs ? "ok" : "MISSED", ms(c.cpuMs, g.name));
+                    benchreport::Verdict(v > 0 && v <= g.goalMs), c.CpuMs(g.name));
     }
 }
 
@@ -183,7 +162,7 @@ int main(int argc, char** argv) {
         ->Iterations(10)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
-    Collector collector;
+    benchreport::Collector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
     benchmark::Shutdown();
     Summary(collector);

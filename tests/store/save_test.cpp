@@ -11,6 +11,7 @@
 
 #include "store/listfile.h"
 #include "tests/common/testdir.h"
+#include "tests/store/savecontent.h"
 
 namespace {
 
@@ -26,17 +27,6 @@ ToolRun SaveTool(const QStringList& args) {
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
 }
 
-QStringList Lines(char mark, int count) {
-    QStringList lines;
-    for (int i = 0; i < count; ++i) {
-        lines.append(QStringLiteral("收款人%1%2|62220000%3|星澜聚川银行|104651000001")
-                         .arg(QChar::fromLatin1(mark))
-                         .arg(i)
-                         .arg(i, 8, 10, QChar(u'0')));
-    }
-    return lines;
-}
-
 }  // namespace
 
 // A write that does not reach the disk fails with the save's own message and leaves the old
@@ -45,7 +35,7 @@ TEST(Save, ShortWriteFailsAndKeepsTheOldFile) {
     TestDir dir;
     const QString roster = dir.Path(QStringLiteral("recvers.ini"));
     const QString ini = dir.Path(QStringLiteral("salarymap.ini"));
-    const QByteArray oldRoster = listfile::JoinLines(Lines('O', 300));
+    const QByteArray oldRoster = listfile::JoinLines(SaveContent('O', 300));
     const QByteArray oldIni = "[excel]\r\nname=B\r\n";
     struct Case {
         const char* mode;
@@ -75,7 +65,7 @@ TEST(Save, ShortWriteFailsAndKeepsTheOldFile) {
     EXPECT_EQ(SaveTool({QStringLiteral("list"), roster, QStringLiteral("0"), QStringLiteral("100")})
                   .exitCode,
               0);
-    EXPECT_EQ(dir.Read(QStringLiteral("recvers.ini")), listfile::JoinLines(Lines('N', 100)));
+    EXPECT_EQ(dir.Read(QStringLiteral("recvers.ini")), listfile::JoinLines(SaveContent('N', 100)));
     EXPECT_EQ(
         SaveTool({QStringLiteral("profile"), ini, QStringLiteral("0"), QStringLiteral("1000")})
             .exitCode,
@@ -90,8 +80,8 @@ TEST(Save, ShortWriteFailsAndKeepsTheOldFile) {
 TEST(Save, KilledRewriteLeavesOldOrNewWhole) {
     TestDir dir;
     const QString path = dir.Path(QStringLiteral("recvers.ini"));
-    const QByteArray a = listfile::JoinLines(Lines('A', 300));
-    const QByteArray b = listfile::JoinLines(Lines('B', 500));
+    const QByteArray a = listfile::JoinLines(SaveContent('A', 300));
+    const QByteArray b = listfile::JoinLines(SaveContent('B', 500));
     dir.Write(QStringLiteral("recvers.ini"), a);
     QRandomGenerator random(20261210);
     int sawA = 0;

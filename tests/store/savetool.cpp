@@ -15,20 +15,9 @@
 #include "platform/text/apperror.h"
 #include "store/listfile.h"
 #include "store/profile.h"
+#include "tests/store/savecontent.h"
 
 namespace {
-
-// Lines of the shape the roster holds, with a mark that tells the two contents apart.
-QStringList Content(char mark, int count) {
-    QStringList lines;
-    for (int i = 0; i < count; ++i) {
-        lines.append(QStringLiteral("收款人%1%2|62220000%3|星澜聚川银行|104651000001")
-                         .arg(QChar::fromLatin1(mark))
-                         .arg(i)
-                         .arg(i, 8, 10, QChar(u'0')));
-    }
-    return lines;
-}
 
 void LimitFileSize(long bytes) {
     if (bytes <= 0) {
@@ -54,18 +43,18 @@ int main(int argc, char** argv) {
     try {
         if (mode == u"list") {
             LimitFileSize(a);
-            listfile::Save(path, Content('N', b));
+            listfile::Save(path, SaveContent('N', b));
         } else if (mode == u"profile") {
             LimitFileSize(a);
             profile::WriteString(path, QStringLiteral("excel"), QStringLiteral("name"),
                                  QString(b, u'新'));
         } else if (mode == u"loop") {
-            listfile::Save(path, Content('A', static_cast<int>(a)));
+            listfile::Save(path, SaveContent('A', static_cast<int>(a)));
             std::fputs("R\n", stdout);
             std::fflush(stdout);
             for (;;) {
-                listfile::Save(path, Content('B', b));
-                listfile::Save(path, Content('A', static_cast<int>(a)));
+                listfile::Save(path, SaveContent('B', b));
+                listfile::Save(path, SaveContent('A', static_cast<int>(a)));
             }
         } else {
             return 2;
