@@ -231,6 +231,10 @@ namespace {
 // each text also appended to its box's list.
 void Pick(RosterPicker& picker, QComboBox* name, QComboBox* account, QComboBox* bank) {
     picker.Execute();
+    // Escape leaves the form as it was.
+    if (picker.Cancelled()) {
+        return;
+    }
     if (const auto row = picker.Selection()) {
         QComboBox* boxes[] = {name, account, bank};
         for (int i = 0; i < 3; ++i) {
@@ -252,6 +256,10 @@ void Tmform::SpeedButton2Click() {
 
 void Tmform::SpeedButton3Click() {
     fmBank_->Execute();
+    // Escape leaves the form as it was: cancelling must never pick the current branch.
+    if (fmBank_->Cancelled()) {
+        return;
+    }
     Dataset* cds = fmBank_->cds;
     if (!cds->IsEmpty()) {
         batchPage->recbank->setEditText(cds->Fields(1).AsString());

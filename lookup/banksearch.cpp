@@ -1,5 +1,7 @@
 #include "lookup/banksearch.h"
 
+#include <QKeyEvent>
+
 #include <QDate>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,6 +25,7 @@ TfmBank::TfmBank(Dialogs& dialogs, QWidget* parent, const QString& resource)
     DBGrid1->SetDialogs(&dialogs_);
     DBGrid1->SetGridReadOnly(true);
     DBGrid1->SetDataSource(DataSource1);
+    DBGrid1->installEventFilter(this);
 
     const int widths[] = {100, 150, 0};
     const QString texts[] = {QStringLiteral("星澜聚川银行"), QStringLiteral("记录条数："),
@@ -81,8 +84,27 @@ void TfmBank::FormDestroy() {
 }
 
 int TfmBank::Execute() {
+    cancelled_ = false;
     Guarded(dialogs_, [this] { FormShow(); });
     return exec();
+}
+
+void TfmBank::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cancelled_ = true;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TfmBank::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == DBGrid1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            DBGrid1DblClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfmBank::FormShow() {

@@ -22,6 +22,8 @@ public:
 
     // Shows the dialog modally after its show handler.
     int Execute();
+    // Whether the last showing was ended with Escape: the caller then takes nothing from it.
+    bool Cancelled() const { return cancelled_; }
 
     void FormCreate();
     void FormDestroy();
@@ -40,6 +42,11 @@ public:
     DataSource* DataSource1;
     Dataset* cds;
 
+protected:
+    // Escape cancels; Enter on the grid chooses its row as a double-click does.
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void SetHeadings();
     void SearchName();
@@ -51,4 +58,5 @@ private:
     // Restarted by every change of the name box, so that a burst of keys makes one search.
     QTimer* nameTyped_;
     QLabel* panels_[3];
+    bool cancelled_ = false;
 };

@@ -1,5 +1,7 @@
 #include "lookup/rosterpicker.h"
 
+#include <QKeyEvent>
+
 #include <QEvent>
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -26,6 +28,7 @@ RosterPicker::RosterPicker(const Design& design, Dialogs& dialogs, const ConfigD
             [this] { Guarded(dialogs_, [this] { SpeedButton1Click(); }); });
     // A double-click anywhere in the list closes the dialog, on a row or not.
     list->viewport()->installEventFilter(this);
+    list->installEventFilter(this);
     // Every row is one line of text: the list need not measure each one.
     list->setUniformRowHeights(true);
     // Filter as you type: a zero-time single shot, restarted on every change, runs after the
@@ -44,8 +47,16 @@ RosterPicker::~RosterPicker() {
 }
 
 int RosterPicker::Execute() {
+    cancelled_ = false;
     Guarded(dialogs_, [this] { FormShow(); });
     return exec();
+}
+
+void RosterPicker::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cancelled_ = true;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void RosterPicker::FormShow() {
@@ -101,6 +112,13 @@ void RosterPicker::ListDblClick() {
 bool RosterPicker::eventFilter(QObject* watched, QEvent* event) {
     if (watched == list->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         ListDblClick();
+    }
+    if (watched == list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ListDblClick();
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -31,6 +31,8 @@ public:
 
     // Shows the dialog modally, rebuilding the list first.
     int Execute();
+    // Whether the last showing was ended with Escape: the caller then takes nothing from it.
+    bool Cancelled() const { return cancelled_; }
     // The selected row's three texts, or nothing when no row is selected.
     std::optional<QStringList> Selection() const;
 
@@ -44,13 +46,17 @@ public:
 
 protected:
     void ListDblClick();
+    // Enter on the list chooses its row as a double-click does.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape cancels.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void LoadRoster();
     void ApplyFilter();
 
     Design design_;
+    bool cancelled_ = false;
     Dialogs& dialogs_;
     const ConfigDir& config_;
     // The roster's listed lines in file order; the list view shows those that pass the filter.

@@ -216,3 +216,37 @@ TEST_F(Pickers, RosterButtonRereadsTheFileAndFilters) {
     // The payer picker still lists three-field lines only.
     EXPECT_EQ(payerPicker.list->topLevelItemCount(), 5);
 }
+
+// Escape closes a lookup without touching the form; Enter on a row chooses it.
+TEST_F(Pickers, EscapeCancelsAndEnterChooses) {
+    page->recver->setEditText(QStringLiteral("x"));
+    QTimer::singleShot(0, &recverPicker, [&] {
+        SelectRow(recverPicker, 1);
+        QTest::keyClick(recverPicker.list, Qt::Key_Escape);
+    });
+    QTest::mouseClick(page->SpeedButton1, Qt::LeftButton);
+    EXPECT_FALSE(recverPicker.isVisible());
+    EXPECT_EQ(page->recver->currentText(), QStringLiteral("x"));
+    QTimer::singleShot(0, &recverPicker, [&] {
+        SelectRow(recverPicker, 1);
+        QTest::keyClick(recverPicker.list, Qt::Key_Return);
+    });
+    QTest::mouseClick(page->SpeedButton1, Qt::LeftButton);
+    EXPECT_FALSE(recverPicker.isVisible());
+    EXPECT_EQ(page->recver->currentText(), QStringLiteral("李四"));
+
+    // The bank search: Escape at once picks no branch.
+    page->cross->setChecked(true);
+    page->recbank->setEditText(QStringLiteral("某银行"));
+    QTimer::singleShot(0, &bank, [&] { QTest::keyClick(bank.DBGrid1, Qt::Key_Escape); });
+    QTest::mouseClick(page->SpeedButton3, Qt::LeftButton);
+    EXPECT_FALSE(bank.isVisible());
+    EXPECT_EQ(page->recbank->currentText(), QStringLiteral("某银行"));
+    EXPECT_EQ(page->recbankcode->text(), QString());
+    // Enter on the grid takes the current branch.
+    QTimer::singleShot(0, &bank, [&] { QTest::keyClick(bank.DBGrid1, Qt::Key_Return); });
+    QTest::mouseClick(page->SpeedButton3, Qt::LeftButton);
+    EXPECT_FALSE(bank.isVisible());
+    EXPECT_EQ(page->recbankcode->text(), bank.cds->Fields(0).AsString());
+    EXPECT_FALSE(page->recbankcode->text().isEmpty());
+}
