@@ -157,6 +157,8 @@ void Tmform::FormShow() {
     Handle([this] { LoadParameters(); });
     PageControl1->setCurrentIndex(0);
     batchPage->amt->Clear();
+    // The first thing a clerk types is the payer.
+    batchPage->payer->setFocus();
     salaryPage->ProtectItemColumns();
 }
 

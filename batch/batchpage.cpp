@@ -36,6 +36,10 @@ void BatchPage::SetUpForm() {
     edphone->setVisible(false);
     entryLayout->itemAtPosition(entryLayout->rowCount() - 1, 0)->widget()->setVisible(false);
     entryLayout->setColumnStretch(1, 1);
+    // The read-only sequence box and its arrows stay clickable but out of the Tab chain.
+    edseq->setFocusPolicy(Qt::ClickFocus);
+    UpDown1->UpButton()->setFocusPolicy(Qt::NoFocus);
+    UpDown1->DownButton()->setFocusPolicy(Qt::NoFocus);
     UpDown1->SetRange(0, 100);
     UpDown1->SetPosition(0);
     amt->SetDialogs(&ctx_.dialogs);
@@ -271,6 +275,10 @@ bool BatchPage::AppendInstruction(const QString& callerName) {
     }
     if (rosterError) {
         WarnRosterNotSaved(*rosterError);
+    }
+    // Ready for the next payee.
+    if (byAddButton) {
+        recver->setFocus();
     }
     return true;
 }

@@ -107,6 +107,8 @@ private:
     void ShowBatchSummary();
 
     bool unexported_ = false;
+    // The folder of the last batch upload file written or read in this run.
+    QString uploadFolder_;
 
     Context ctx_;
 };

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -71,7 +72,9 @@ void BatchPage::Button5Click() {
     FileDialogState& dialog = ctx_.saveDialog;
     dialog.fileName =
         uploadfile::DefaultFileName(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    dialog.folder = uploadFolder_;
     if (ctx_.dialogs.Save(dialog)) {
+        uploadFolder_ = QFileInfo(dialog.fileName).absolutePath();
         listfile::Save(dialog.fileName, lines);
         unexported_ = false;
     }
@@ -97,7 +100,9 @@ void BatchPage::Button6Click() {
     FileDialogState& dialog = ctx_.openDialog;
     dialog.defaultExt = QStringLiteral("*.TXT");
     dialog.filterIndex = 1;
+    dialog.folder = uploadFolder_;
     if (ctx_.dialogs.Open(dialog)) {
+        uploadFolder_ = QFileInfo(dialog.fileName).absolutePath();
         const std::optional<QStringList> lines = ReadImportFile(dialog.fileName);
         if (!lines) {
             return;

@@ -240,7 +240,9 @@ void SalaryPage::Button11Click() {
     FileDialogState& dialog = ctx_.openDialog;
     dialog.defaultExt = QStringLiteral("*.XLS");
     dialog.filterIndex = 3;
+    dialog.folder = sheetFolder_;
     if (ctx_.dialogs.Open(dialog)) {
+        sheetFolder_ = QFileInfo(dialog.fileName).absolutePath();
         const QString path = dialog.fileName;
         const qsizetype dot = path.lastIndexOf(u'.');
         const QString ext = dot < 0 ? QString() : path.mid(dot).toUpper();
@@ -332,9 +334,11 @@ void SalaryPage::Button12Click() {
     FileDialogState& dialog = ctx_.saveDialog;
     dialog.fileName =
         salaryfile::DefaultFileName(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    dialog.folder = uploadFolder_;
     if (!ctx_.dialogs.Save(dialog)) {
         return;
     }
+    uploadFolder_ = QFileInfo(dialog.fileName).absolutePath();
     auto text = [&](const char* name) {
         return salaries.FieldByName(QString::fromLatin1(name)).AsString();
     };

@@ -96,4 +96,7 @@ private:
 
     Context ctx_;
     bool unexported_ = false;
+    // The folders of the last salary upload file and the last payroll sheet of this run.
+    QString uploadFolder_;
+    QString sheetFolder_;
 };

@@ -13,6 +13,8 @@ struct FileDialogState {
     int filterIndex = 1;  // 1-based, as the program's dialogs count
     QString defaultExt;   // without the dot; added to a name typed without extension
     QString fileName;     // in: the proposed name; out: the chosen full path
+    // The folder the dialog opens in, when set; the program remembers one per kind of file.
+    QString folder;
 };
 
 class Dialogs {

@@ -60,6 +60,9 @@ bool RunFileDialog(QWidget* parent, FileDialogState& state, QFileDialog::AcceptM
             dialog.selectFile(info.fileName());
         }
     }
+    if (!state.folder.isEmpty()) {
+        dialog.setDirectory(state.folder);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return false;
     }

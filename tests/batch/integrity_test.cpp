@@ -388,3 +388,27 @@ TEST_F(Integrity, ClosingWithUnexportedRowsAsks) {
     EXPECT_EQ(dialogs.messages.size(), 1);
     EXPECT_FALSE(form.isVisible());
 }
+
+// The focus starts on the payer and returns to the payee after an add; the save and open
+// dialogs start in the folder last used for batch upload files.
+TEST_F(Integrity, FocusFollowsTheWorkAndDialogsRememberTheirFolder) {
+    auto has = [](QWidget* focus, QComboBox* box) {
+        return focus == box || focus == box->lineEdit();
+    };
+    EXPECT_TRUE(has(form.focusWidget(), page->payer));
+    EXPECT_EQ(page->edseq->focusPolicy(), Qt::ClickFocus);
+    EXPECT_EQ(page->UpDown1->UpButton()->focusPolicy(), Qt::NoFocus);
+    Add(QStringLiteral("王五"), QStringLiteral("6222003"), QStringLiteral("1"));
+    EXPECT_TRUE(has(form.focusWidget(), page->recver));
+
+    QDir(dir.Path(QString())).mkpath(QStringLiteral("uploads"));
+    dialogs.fileAnswers = {dir.Path(QStringLiteral("uploads/a.txt"))};
+    Click(page->Button5);
+    dialogs.fileAnswers = {dir.Path(QStringLiteral("uploads/b.txt"))};
+    Click(page->Button5);
+    ASSERT_EQ(dialogs.fileDialogsShown.size(), 2);
+    EXPECT_EQ(dialogs.fileDialogsShown[0].folder, QString());
+    EXPECT_EQ(dialogs.fileDialogsShown[1].folder,
+              QFileInfo(dir.Path(QStringLiteral("uploads/a.txt"))).absolutePath());
+    EXPECT_TRUE(dialogs.fileDialogsShown[1].fileName.startsWith(u"easy"));
+}

@@ -93,8 +93,11 @@ TEST(QtDialogs, FileDialogsReturnTheTypedNameWithoutPrompts) {
     dir.Write(QStringLiteral("old.txt"), "x");
     QtDialogs dialogs;
     FileDialogState save{QStringLiteral("SaveDialog1"),
-                         QStringLiteral("文本文件|*.txt|CSV文本|*.csv|EXCEL文件|*.xls"), 1,
-                         QString(), dir.Path(QStringLiteral("easy2026-12-10.txt"))};
+                         QStringLiteral("文本文件|*.txt|CSV文本|*.csv|EXCEL文件|*.xls"),
+                         1,
+                         QString(),
+                         dir.Path(QStringLiteral("easy2026-12-10.txt")),
+                         QString()};
     // An existing file is replaced without a question.
     WhenShown<QFileDialog>([&](QFileDialog* d) {
         EXPECT_EQ(d->objectName(), QStringLiteral("SaveDialog1"));
@@ -110,8 +113,9 @@ TEST(QtDialogs, FileDialogsReturnTheTypedNameWithoutPrompts) {
     EXPECT_EQ(save.fileName, dir.Path(QStringLiteral("old.txt")));
 
     // The open dialog returns a typed name of a missing file; the extension is added.
-    FileDialogState open{QStringLiteral("OpenDialog1"), save.filter, 1, QStringLiteral("*.TXT"),
-                         dir.Path(QStringLiteral("old.txt"))};
+    FileDialogState open{
+        QStringLiteral("OpenDialog1"),       save.filter, 1, QStringLiteral("*.TXT"),
+        dir.Path(QStringLiteral("old.txt")), QString()};
     WhenShown<QFileDialog>([&](QFileDialog* d) {
         QLineEdit* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         ASSERT_NE(name, nullptr);
@@ -127,4 +131,24 @@ TEST(QtDialogs, FileDialogsReturnTheTypedNameWithoutPrompts) {
 
     WhenShown<QFileDialog>([](QFileDialog* d) { d->reject(); });
     EXPECT_FALSE(dialogs.Open(open));
+}
+
+// The question box: caption "Confirm", 是 and 否 with 否 the default, so Enter and Escape do
+// not confirm.
+TEST(QtDialogs, QuestionDefaultsToNo) {
+    QtDialogs dialogs;
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        QString caption;
+        WhenShown<QMessageBox>([&](QMessageBox* box) {
+            caption = box->windowTitle();
+            QTest::keyClick(box, key);
+        });
+        EXPECT_FALSE(dialogs.Question(QStringLiteral("仍要导出吗？")));
+        EXPECT_EQ(caption, QStringLiteral("Confirm"));
+    }
+    WhenShown<QMessageBox>([](QMessageBox* box) {
+        QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("QuestionYes")),
+                          Qt::LeftButton);
+    });
+    EXPECT_TRUE(dialogs.Question(QStringLiteral("仍要导出吗？")));
 }
