@@ -170,9 +170,12 @@ void Summary(const Collector& c) {
             "ms)\n",
             f, small, verdict(small >= 0 && small <= 20),
             cpu == c.cpuMs.end() ? -1.0 : cpu->second);
-        std::printf("  import %-4s 10000 rows       %8.3f ms   goal <= 10x (%.1fx)      %s\n", f,
-                    large, small > 0 ? large / small : 0.0,
-                    verdict(small > 0 && large >= 0 && large <= 10 * small));
+        // Linear: ten times the rows within ten times the 1000-row goal; the ratio to the
+        // 1000-row figure itself is shown beside it.
+        std::printf(
+            "  import %-4s 10000 rows       %8.3f ms   goal <= 200 ms (10x of 20 ms)   %s   "
+            "(%.1fx the 1000 rows)\n",
+            f, large, verdict(large >= 0 && large <= 200), small > 0 ? large / small : 0.0);
         const double office = ms(Name("LibreOffice", format, 1000));
         if (office > 0) {
             std::printf(
