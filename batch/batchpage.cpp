@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include "batch/payees.h"
 #include "batch/updown.h"
 #include "batch/uploadfile.h"
+#include "controls/amountformat.h"
 #include "controls/capitals.h"
 #include "controls/numeditnew.h"
 #include "platform/dataset/dataset.h"
@@ -61,6 +63,11 @@ void BatchPage::SetUpForm() {
     connect(&ctx_.cds1, &Dataset::Reset, this, [changed] { changed(true); });
     connect(&ctx_.cds1, &Dataset::RowRemoved, this, [changed] { changed(false); });
     ShowBatchSummary();
+    // Amounts in the grid read at a glance: grouped, two decimals, right-aligned. Display only;
+    // an edit starts from the stored text.
+    DBGrid1->Model()->SetFieldFormat(QStringLiteral("amt"),
+                                     {amount::GroupedText, Qt::AlignRight | Qt::AlignVCenter});
+    DBGrid1->horizontalHeader()->setMaximumSectionSize(320);
     DBGrid1->Model()->SetEditCheck(
         [this](int column, const QString& text) { return CheckGridEdit(column, text); });
     QPalette pal = DBGrid1->palette();
@@ -197,22 +204,6 @@ QString BatchPage::CheckGridEdit(int column, const QString& text) const {
     return text;
 }
 
-namespace {
-// Ten-thousandths as a grouped amount with two decimals, rounded half away from zero.
-QString GroupedCents(std::int64_t tenThousandths) {
-    const bool negative = tenThousandths < 0;
-    const std::uint64_t magnitude = negative ? 0ULL - static_cast<std::uint64_t>(tenThousandths)
-                                             : static_cast<std::uint64_t>(tenThousandths);
-    const std::uint64_t cents = magnitude / 100 + (magnitude % 100 >= 50 ? 1 : 0);
-    QString whole = QString::number(cents / 100);
-    for (qsizetype at = whole.size() - 3; at > 0; at -= 3) {
-        whole.insert(at, u',');
-    }
-    return (negative && cents != 0 ? QStringLiteral("-") : QString()) + whole + u'.' +
-           QStringLiteral("%1").arg(cents % 100, 2, 10, QChar(u'0'));
-}
-}  // namespace
-
 void BatchPage::ShowBatchSummary() {
     Dataset& t = ctx_.cds1;
     const auto amountField = t.Active() ? t.FindField(QStringLiteral("amt")) : std::nullopt;
@@ -227,9 +218,21 @@ void BatchPage::ShowBatchSummary() {
         }
     }
     batchCount->setText(QStringLiteral("共 %1 笔").arg(rows));
-    batchTotal->setText(QStringLiteral("合计：") + GroupedCents(total) +
+    batchTotal->setText(QStringLiteral("合计：") + amount::GroupedCents(total) +
                         (exact ? QString() : QStringLiteral("（含无法计算的金额）")));
     batchTotalCapitals->setText(capitals::FromCurrency(total));
+    // Columns as wide as their titles and contents, within the cap, once the current action
+    // is over; the user can still resize them.
+    if (!resizePending_) {
+        resizePending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                resizePending_ = false;
+                DBGrid1->resizeColumnsToContents();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 int BatchPage::UnexportedRows() const {

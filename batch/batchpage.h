@@ -107,6 +107,7 @@ private:
     void ShowBatchSummary();
 
     bool unexported_ = false;
+    bool resizePending_ = false;
     // The folder of the last batch upload file written or read in this run.
     QString uploadFolder_;
 

@@ -1,5 +1,8 @@
 #include "controls/amountformat.h"
 
+#include "platform/text/apperror.h"
+#include "platform/text/convert.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -160,6 +163,27 @@ QString RoundedText(int d, double v) {
     scaled.digits = std::to_string(magnitude);
     scaled.exponent = -d;
     return Format(scaled, d, DisplayPattern(d).contains(u','));
+}
+
+QString GroupedCents(std::int64_t tenThousandths) {
+    const bool negative = tenThousandths < 0;
+    const std::uint64_t magnitude = negative ? 0ULL - static_cast<std::uint64_t>(tenThousandths)
+                                             : static_cast<std::uint64_t>(tenThousandths);
+    const std::uint64_t cents = magnitude / 100 + (magnitude % 100 >= 50 ? 1 : 0);
+    QString whole = QString::number(cents / 100);
+    for (qsizetype at = whole.size() - 3; at > 0; at -= 3) {
+        whole.insert(at, u',');
+    }
+    return (negative && cents != 0 ? QStringLiteral("-") : QString()) + whole + u'.' +
+           QStringLiteral("%1").arg(cents % 100, 2, 10, QChar(u'0'));
+}
+
+QString GroupedText(const QString& amount) {
+    try {
+        return GroupedCents(convert::TextToCurrency(amount));
+    } catch (const AppError&) {
+        return amount;
+    }
 }
 
 }  // namespace amount

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 namespace amount {
 
@@ -29,5 +30,10 @@ QString FormatNumber(double v, int decimals);
 // d = 0 formats like FormatFloat. Where v * 10^d does not fit a 64-bit integer (or is not
 // finite) the value is formatted like FormatNumber instead.
 QString RoundedText(int d, double v);
+
+// Ten-thousandths shown grouped by "," with two decimals, rounded half away from zero; exact.
+QString GroupedCents(std::int64_t tenThousandths);
+// A stored amount text shown that way; a text that holds no number is shown as it is.
+QString GroupedText(const QString& amount);
 
 }  // namespace amount

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "controls/amountformat.h"
 #include "controls/capitals.h"
 #include "controls/numeditnew.h"
 #include "platform/dataset/dataset.h"
@@ -53,6 +54,9 @@ void SalaryPage::SetUpForm() {
     connect(&ctx_.cds2, &Dataset::RowChanged, this, changed);
     connect(&ctx_.cds2, &Dataset::Reset, this, changed);
     DBGrid3->horizontalHeader()->setStretchLastSection(true);
+    // The credited amount read at a glance: grouped, two decimals, right-aligned (display only).
+    DBGrid2->Model()->SetFieldFormat(QStringLiteral("finalincome"),
+                                     {amount::GroupedText, Qt::AlignRight | Qt::AlignVCenter});
     QPalette items = DBGrid3->palette();
     items.setColor(QPalette::Base, items.color(QPalette::Button));
     DBGrid3->setPalette(items);

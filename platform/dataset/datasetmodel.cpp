@@ -71,10 +71,37 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
         index.column() >= columns_) {
         return {};
     }
-    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+    if (role == Qt::EditRole) {
         return dataset_->Text(index.row(), index.column());
     }
+    if (role == Qt::DisplayRole) {
+        const QString text = dataset_->Text(index.row(), index.column());
+        const FieldFormat* format = FormatOf(index.column());
+        return format && format->text ? format->text(text) : text;
+    }
+    if (role == Qt::TextAlignmentRole) {
+        if (const FieldFormat* format = FormatOf(index.column())) {
+            return QVariant::fromValue(format->alignment);
+        }
+    }
     return {};
+}
+
+void DatasetModel::SetFieldFormat(const QString& fieldName, FieldFormat format) {
+    formats_.append({fieldName, std::move(format)});
+}
+
+const DatasetModel::FieldFormat* DatasetModel::FormatOf(int column) const {
+    if (formats_.isEmpty() || column >= dataset_->FieldCount()) {
+        return nullptr;
+    }
+    const QString name = dataset_->Def(column).name;
+    for (const auto& [field, format] : formats_) {
+        if (field.compare(name, Qt::CaseInsensitive) == 0) {
+            return &format;
+        }
+    }
+    return nullptr;
 }
 
 QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -24,6 +24,13 @@ public:
     // is shown once the editor has closed; the cell keeps its old value.
     using EditCheck = std::function<QString(int column, const QString& text)>;
     void SetEditCheck(EditCheck check) { editCheck_ = std::move(check); }
+    // How a field is shown, by field name (letter case ignored): the shown text made from the
+    // stored one, and its alignment. Display only: an edit starts from the stored text.
+    struct FieldFormat {
+        std::function<QString(const QString&)> text;
+        Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    };
+    void SetFieldFormat(const QString& fieldName, FieldFormat format);
     // The whole grid read-only (fields may still be read-only each).
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
 
@@ -43,6 +50,8 @@ private:
     QPointer<Dataset> dataset_;
     Dialogs* dialogs_ = nullptr;
     EditCheck editCheck_;
+    QList<std::pair<QString, FieldFormat>> formats_;
+    const FieldFormat* FormatOf(int column) const;
     bool readOnly_ = false;
     int columns_ = 0;
     int indicatorRow_ = -1;  // the row whose indicator is shown

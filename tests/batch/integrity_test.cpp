@@ -355,6 +355,19 @@ TEST_F(Integrity, CapitalsCountAndTotalFollowTheBatch) {
     EXPECT_EQ(page->batchCount->text(), QStringLiteral("共 2 笔"));
     EXPECT_EQ(page->batchTotal->text(), QStringLiteral("合计：1,234,568.00"));
     EXPECT_EQ(page->batchTotalCapitals->text(), QStringLiteral("壹佰贰拾叁万肆仟伍佰陆拾捌元整"));
+    // The grid shows amounts grouped and right-aligned, and sizes columns to their contents;
+    // the stored text, which an edit starts from, is unchanged.
+    QCoreApplication::processEvents();
+    QAbstractItemModel* model = page->DBGrid1->model();
+    const int amt = form.cds1.FieldByName(QStringLiteral("amt")).Index();
+    EXPECT_EQ(model->data(model->index(0, amt)).toString(), QStringLiteral("1,234,567.80"));
+    EXPECT_EQ(model->data(model->index(0, amt), Qt::EditRole).toString(),
+              QStringLiteral("1234567.80"));
+    EXPECT_EQ(model->data(model->index(0, amt), Qt::TextAlignmentRole).value<Qt::Alignment>(),
+              Qt::AlignRight | Qt::AlignVCenter);
+    const int recver = form.cds1.FieldByName(QStringLiteral("recver")).Index();
+    EXPECT_LT(page->DBGrid1->columnWidth(recver), page->DBGrid1->columnWidth(amt));
+    EXPECT_LE(page->DBGrid1->columnWidth(amt), 320);
     TypeIntoCell(1, "amt", QStringLiteral("1.5"));
     form.cds1.CheckBrowseMode();
     EXPECT_EQ(page->batchTotal->text(), QStringLiteral("合计：1,234,569.30"));
