@@ -374,6 +374,18 @@ TEST_F(Integrity, CapitalsCountAndTotalFollowTheBatch) {
     Click(page->Button4);
     EXPECT_EQ(page->batchCount->text(), QStringLiteral("共 0 笔"));
     EXPECT_EQ(page->batchTotalCapitals->text(), QStringLiteral("零元整"));
+    // A picture of the page at 1366x768 with a batch in it, when asked for.
+    if (qEnvironmentVariableIsSet("CORPPAY_SCREENSHOT")) {
+        form.resize(1366, 768);
+        for (int i = 0; i < 8; ++i) {
+            Add(QStringLiteral("成都高新区某某科技有限公司%1").arg(i),
+                QStringLiteral("622202020011223%1").arg(i, 4, 10, QChar(u'0')),
+                QStringLiteral("%1").arg(98765.4 * (i + 1)));
+        }
+        page->amt->SetShuZhi(QStringLiteral("1680.32"));
+        QCoreApplication::processEvents();
+        form.grab().save(qEnvironmentVariable("CORPPAY_SCREENSHOT"));
+    }
 }
 
 // Closing the window with instructions no upload file holds asks first; 否 stays.
