@@ -3,9 +3,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QToolButton>
 
 #include "batch/instructions.h"
@@ -38,6 +40,19 @@ void BatchPage::SetUpForm() {
     edphone->setVisible(false);
     entryLayout->itemAtPosition(entryLayout->rowCount() - 1, 0)->widget()->setVisible(false);
     entryLayout->setColumnStretch(1, 1);
+    // The flat lookup buttons carry a picture, so that they read as buttons: the desktop theme's
+    // when it has one, else the toolkit's own.
+    const std::tuple<QToolButton*, const char*, QStyle::StandardPixmap> pictures[] = {
+        {SpeedButton1, "x-office-address-book", QStyle::SP_FileDialogDetailedView},
+        {SpeedButton2, "x-office-address-book", QStyle::SP_FileDialogDetailedView},
+        {SpeedButton3, "system-search", QStyle::SP_FileDialogContentsView},
+    };
+    for (const auto& [button, themeName, fallback] : pictures) {
+        button->setIcon(
+            QIcon::fromTheme(QString::fromLatin1(themeName), style()->standardIcon(fallback)));
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        button->setAutoRaise(true);
+    }
     // The read-only sequence box and its arrows stay clickable but out of the Tab chain.
     edseq->setFocusPolicy(Qt::ClickFocus);
     UpDown1->UpButton()->setFocusPolicy(Qt::NoFocus);

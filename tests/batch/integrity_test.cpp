@@ -423,6 +423,12 @@ TEST_F(Integrity, FocusFollowsTheWorkAndDialogsRememberTheirFolder) {
     EXPECT_TRUE(has(form.focusWidget(), page->payer));
     EXPECT_EQ(page->edseq->focusPolicy(), Qt::ClickFocus);
     EXPECT_EQ(page->UpDown1->UpButton()->focusPolicy(), Qt::NoFocus);
+    // The flat lookup buttons show a picture beside their text.
+    for (QToolButton* b : {page->SpeedButton1, page->SpeedButton2, page->SpeedButton3}) {
+        EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
+        EXPECT_TRUE(b->autoRaise());
+        EXPECT_EQ(b->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+    }
     Add(QStringLiteral("王五"), QStringLiteral("6222003"), QStringLiteral("1"));
     EXPECT_TRUE(has(form.focusWidget(), page->recver));
 
