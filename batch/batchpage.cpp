@@ -71,7 +71,12 @@ void BatchPage::SetUpForm() {
         if (added) {
             unexported_ = true;
         }
-        ShowBatchSummary();
+        // Every field set while a row is appended or edited reports a change; the figures are
+        // summed once the row is posted (or cancelled), not once per field.
+        if (ctx_.cds1.GetState() == Dataset::State::Browse ||
+            ctx_.cds1.GetState() == Dataset::State::Inactive) {
+            ShowBatchSummary();
+        }
     };
     connect(&ctx_.cds1, &Dataset::RowInserted, this, [changed] { changed(true); });
     connect(&ctx_.cds1, &Dataset::RowChanged, this, [changed] { changed(true); });

@@ -21,7 +21,8 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             const bool single = run.repetitions <= 1 && run.aggregate_name.empty();
-            if (run.aggregate_name == "median" || single) {
+            // A run that failed or was skipped has no figure.
+            if ((run.aggregate_name == "median" || single) && !run.error_occurred) {
                 const std::string& name = run.run_name.function_name;
                 const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
                 medianMs[name] = run.GetAdjustedRealTime() / unit * 1e3;

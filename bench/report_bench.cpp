@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "bench/benchreport.h"
 #include "platform/dataset/dataset.h"
 #include "platform/dialogs/scripteddialogs.h"
 #include "printing/detaillists.h"
@@ -127,28 +128,7 @@ void ExportPdf(benchmark::State& state) {
     state.counters["pdf_kb"] = static_cast<double>(pdf.size()) / 1024;
 }
 
-class Collector : public benchmark::ConsoleReporter {
-public:
-    Collector() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const bool single = run.repetitions <= 1 && run.aggregate_name.empty();
-            if (run.aggregate_name == "median" || single) {
-                const std::string& name = run.run_name.function_name;
-                medianMs[name] = run.GetAdjustedRealTime() /
-                                 benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
-                for (const auto& [counterName, counter] : run.counters) {
-                    counters[name + "." + counterName] = counter.value;
-                }
-            }
-        }
-    }
-    std::map<std::string, double> medianMs;
-    std::map<std::string, double> counters;
-};
-
-void Summary(const Collector& c) {
+void Summary(const benchreport::Collector& c) {
     const auto ms = [&](const std::string& name) {
         const auto it = c.medianMs.find(name);
         return it == c.medianMs.end() ? 0.0 : it->second;
@@ -201,7 +181,7 @@ int main(int argc, char** argv) {
         [](benchmark::State& s) { PrepareList(s, printing::kSalaries, 1000); }, kRepetitions);
     add("ExportPdf/salary1000", ExportPdf, kRepetitions);
 
-    Collector collector;
+    benchreport::Collector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
     benchmark::Shutdown();
     Summary(collector);

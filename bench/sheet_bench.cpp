@@ -4,6 +4,7 @@
 // same file headless and convert it to CSV: the stand-in for starting a spreadsheet
 // application to read the sheet. After the runs a summary compares the medians with the goals.
 
+#include "bench/benchreport.h"
 #include "platform/dataset/dataset.h"
 #include "platform/sheet/sheet.h"
 #include "platform/text/apperror.h"
@@ -131,29 +132,11 @@ void LibreOffice(benchmark::State& state, const std::string& format, int rows) {
     }
 }
 
-class Collector : public benchmark::ConsoleReporter {
-public:
-    Collector() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const bool single = run.repetitions <= 1 && run.aggregate_name.empty();
-            if ((run.aggregate_name == "median" || single) && !run.error_occurred) {
-                const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-                medianMs[run.run_name.function_name] = run.GetAdjustedRealTime() / unit * 1e3;
-                cpuMs[run.run_name.function_name] = run.GetAdjustedCPUTime() / unit * 1e3;
-            }
-        }
-    }
-    std::map<std::string, double> medianMs;
-    std::map<std::string, double> cpuMs;
-};
-
 std::string Name(const char* kind, const std::string& format, int rows) {
     return std::string(kind) + "/" + format + "/" + std::to_string(rows);
 }
 
-void Summary(const Collector& c) {
+void Summary(const benchreport::Collector& c) {
     const auto ms = [&](const std::string& name) {
         const auto it = c.medianMs.find(name);
         return it == c.medianMs.end() ? -1.0 : it->second;
@@ -218,7 +201,7 @@ int main(int argc, char** argv) {
                 ->UseRealTime();
         }
     }
-    Collector collector;
+    benchreport::Collector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
     benchmark::Shutdown();
     Summary(collector);

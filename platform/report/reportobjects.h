@@ -14,21 +14,21 @@ namespace report {
 
 // A font as the template names it. The family is tried first; installed CJK serif fonts stand
 // in for it where it is missing (宋体 exists only on Windows).
-struct FontSpec {
+struct FontDef {
     QString name = QStringLiteral("宋体");
     double height = 13;  // pixels of 1/96 inch
     bool bold = false;
     bool italic = false;
     bool underline = false;
     QColor color = Qt::black;
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontDef&) const = default;
 };
 
 enum FrameSide { kFrameLeft = 1, kFrameTop = 2, kFrameRight = 4, kFrameBottom = 8, kFrameAll = 15 };
 
 // How a box and its text print.
 struct TextStyle {
-    FontSpec font;
+    FontDef font;
     QColor fill;            // invalid: no background
     int frame = 0;          // FrameSide bits
     double frameWidth = 1;  // px

@@ -454,7 +454,7 @@ private:
         return frame;
     }
 
-    void ReadFont(FontSpec& font) {
+    void ReadFont(FontDef& font) {
         Attributes a(xml_, Failer());
         font.name = a.Text(u"Name", font.name);
         if (font.name.isEmpty() || font.name.size() > 64) {

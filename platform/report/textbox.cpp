@@ -41,22 +41,22 @@ QString ForLayout(const QString& text) {
 
 }  // namespace
 
-QFont MakeFont(const FontSpec& spec) {
+QFont MakeFont(const FontDef& fontDef) {
     QFont font;
-    font.setFamilies({spec.name, QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
+    font.setFamilies({fontDef.name, QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
                       QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL SungtiL GB"),
                       QStringLiteral("Noto Sans CJK SC")});
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(spec.height * 10))));
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(fontDef.height * 10))));
+    font.setBold(fontDef.bold);
+    font.setItalic(fontDef.italic);
+    font.setUnderline(fontDef.underline);
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setStyleStrategy(QFont::PreferOutline);
     return font;
 }
 
-TextMeasure::TextMeasure(const FontSpec& spec)
-    : font_(MakeFont(spec)), metrics_(font_), lineHeight_(metrics_.height() / kUnitsPerMm) {}
+TextMeasure::TextMeasure(const FontDef& fontDef)
+    : font_(MakeFont(fontDef)), metrics_(font_), lineHeight_(metrics_.height() / kUnitsPerMm) {}
 
 double TextMeasure::NaturalWidth(const QString& text) const {
     if (!text.contains(u'\n')) {

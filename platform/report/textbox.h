@@ -18,13 +18,13 @@ inline constexpr double kUnitsPerInch = 960;
 inline constexpr double kUnitsPerMm = kUnitsPerInch / 25.4;
 inline constexpr double kMmPerPx = 25.4 / 96;
 
-// The font of a spec: its family first, then installed CJK serif fonts.
-QFont MakeFont(const FontSpec& spec);
+// The font a template describes: its family first, then installed CJK serif fonts.
+QFont MakeFont(const FontDef& fontDef);
 
 // Measures texts in one font, in millimetres.
 class TextMeasure {
 public:
-    explicit TextMeasure(const FontSpec& spec);
+    explicit TextMeasure(const FontDef& fontDef);
     const QFont& Font() const { return font_; }
     // Height of one line.
     double LineHeight() const { return lineHeight_; }

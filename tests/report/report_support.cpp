@@ -66,7 +66,7 @@ namespace {
 // ideograph the report's font draws with the same glyph.
 QString WithoutRadicals(const QString& text) {
     static const QHash<char16_t, char16_t> kIdeographs = [] {
-        const QRawFont font = QRawFont::fromFont(report::MakeFont(report::FontSpec{}));
+        const QRawFont font = QRawFont::fromFont(report::MakeFont(report::FontDef{}));
         const auto glyph = [&font](char16_t c) {
             const QList<quint32> g = font.glyphIndexesForString(QString(QChar(c)));
             return g.isEmpty() ? 0u : g[0];
