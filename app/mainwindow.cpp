@@ -16,11 +16,13 @@
 #include "platform/dialogs/guard.h"
 #include "salary/salarypage.h"
 
-Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
+Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent,
+               listfile::Writer writeUpload)
     : QMainWindow(parent),
       printing({cds1, cds2, DataSource1, DataSource2}, config, dialogs),
       dialogs_(dialogs),
-      config_(config) {
+      config_(config),
+      writeUpload_(std::move(writeUpload)) {
     setupUi(this);
     cds1.setObjectName(QStringLiteral("cds1"));
     cds2.setObjectName(QStringLiteral("cds2"));
@@ -37,9 +39,10 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
     OpenDialog1.filter = filter;
     dialogs_.SetParentWindow(this);
 
-    batchPage = new BatchPage({cds1, DataSource1, dialogs_, config_, SaveDialog1, OpenDialog1,
-                               [this](const QString& text) { SetPanelText(1, text); }, printing},
-                              tabBatch);
+    batchPage = new BatchPage(
+        {cds1, DataSource1, dialogs_, config_, SaveDialog1, OpenDialog1,
+         [this](const QString& text) { SetPanelText(1, text); }, printing, writeUpload_},
+        tabBatch);
     batchPage->DBGrid1->SetDataSource(&DataSource1);
     batchLayout->addWidget(batchPage);
     salaryPage = new SalaryPage(
@@ -50,7 +53,7 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
                                 paramsPage->conf_finalincome->text(),
                                 paramsPage->conf_startrow->text()};
          },
-         [this] { PageControl1->setCurrentIndex(2); }},
+         [this] { PageControl1->setCurrentIndex(2); }, writeUpload_},
         tabSalary);
     salaryLayout->addWidget(salaryPage);
     paramsPage = new ParamsPage({dialogs_, config_}, TabSheet1);

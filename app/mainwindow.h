@@ -10,6 +10,7 @@
 #include "platform/dialogs/dialogs.h"
 #include "printing/detaillists.h"
 #include "store/configdir.h"
+#include "store/listfile.h"
 #include "ui_mainwindow.h"
 
 class QLabel;
@@ -24,7 +25,9 @@ class Tfrpayer;
 class Tmform : public QMainWindow, public Ui::Tmform {
     Q_OBJECT
 public:
-    Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent = nullptr);
+    // Upload files are written through writeUpload and then read back.
+    Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent = nullptr,
+           listfile::Writer writeUpload = &listfile::Replace);
     ~Tmform() override;
 
     // The dialogs are created after the main window, in their fixed order.
@@ -85,6 +88,7 @@ private:
 
     Dialogs& dialogs_;
     const ConfigDir& config_;
+    const listfile::Writer writeUpload_;
     QLabel* panels_[3];
     bool shown_ = false;
     TfmRecver* fmRecver_ = nullptr;

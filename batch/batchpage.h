@@ -8,6 +8,7 @@
 
 #include "batch/payees.h"
 #include "platform/dialogs/dialogs.h"
+#include "store/listfile.h"
 #include "ui_batchpage.h"
 
 class QComboBox;
@@ -31,6 +32,8 @@ public:
         // Sets the record-count panel of the status bar.
         std::function<void(const QString&)> setCountPanel;
         printing::DetailLists& printing;
+        // How the upload file is put on disk before it is read back.
+        const listfile::Writer& writeUpload;
     };
 
     BatchPage(Context context, QWidget* parent = nullptr);

@@ -75,7 +75,10 @@ void BatchPage::Button5Click() {
     dialog.folder = uploadFolder_;
     if (ctx_.dialogs.Save(dialog)) {
         uploadFolder_ = QFileInfo(dialog.fileName).absolutePath();
-        listfile::Save(dialog.fileName, lines);
+        if (const auto bad = listfile::SaveVerified(dialog.fileName, lines, ctx_.writeUpload)) {
+            ctx_.dialogs.Error(*bad);
+            return;
+        }
         unexported_ = false;
     }
     LearnPayees();

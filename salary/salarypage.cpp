@@ -350,7 +350,11 @@ void SalaryPage::Button12Click() {
     for (salaries.First(); !salaries.Eof(); salaries.Next()) {
         rows.append({text("acct"), text("name"), text("finalincome"), text("memo")});
     }
-    listfile::Save(dialog.fileName, salaryfile::BuildLines(rows));
+    if (const auto bad = listfile::SaveVerified(dialog.fileName, salaryfile::BuildLines(rows),
+                                                ctx_.writeUpload)) {
+        ctx_.dialogs.Error(*bad);
+        return;
+    }
     unexported_ = false;
     ctx_.dialogs.Information(
         QStringLiteral("文件存放于：") +

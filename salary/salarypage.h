@@ -9,6 +9,7 @@
 
 #include "platform/dialogs/dialogs.h"
 #include "salary/salarytables.h"
+#include "store/listfile.h"
 #include "ui_salarypage.h"
 
 class ConfigDir;
@@ -41,6 +42,8 @@ public:
         std::function<QStringList()> sheetMapping;
         // Shows the parameter page, where the mapping is entered.
         std::function<void()> showParameters;
+        // How the upload file is put on disk before it is read back.
+        const listfile::Writer& writeUpload;
     };
 
     SalaryPage(Context context, QWidget* parent = nullptr);

@@ -3,6 +3,7 @@
 #include "platform/text/ansi.h"
 #include "platform/text/apperror.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -94,7 +95,7 @@ bool Holds(const QString& path, const QByteArray& bytes) {
 }
 }  // namespace
 
-bool WriteWhole(const QString& path, const QByteArray& bytes) {
+bool Replace(const QString& path, const QByteArray& bytes) {
     const QFileInfo info(path);
     // A file without write permission stays as it is, whoever runs the program.
     if (info.isDir() || (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))) {
@@ -111,13 +112,36 @@ bool WriteWhole(const QString& path, const QByteArray& bytes) {
         file.cancelWriting();
         return false;
     }
-    return file.commit() && Holds(path, bytes);
+    return file.commit();
+}
+
+bool WriteWhole(const QString& path, const QByteArray& bytes) {
+    return Replace(path, bytes) && Holds(path, bytes);
 }
 
 void Save(const QString& path, const QStringList& lines) {
     if (!WriteWhole(path, JoinLines(lines))) {
         throw MakeError(msg::kCannotCreateFile, path);
     }
+}
+
+std::optional<QString> SaveVerified(const QString& path, const QStringList& lines,
+                                    const Writer& write) {
+    const QByteArray bytes = JoinLines(lines);
+    if (!write(path, bytes)) {
+        throw MakeError(msg::kCannotCreateFile, path);
+    }
+    if (Holds(path, bytes)) {
+        return std::nullopt;
+    }
+    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (QFile::remove(path)) {
+        return QStringLiteral(
+                   "文件“%1”写入后读回的内容与应写入的不一致，已删除该文件，请重新导出！")
+            .arg(shown);
+    }
+    return QStringLiteral("文件“%1”写入后读回的内容与应写入的不一致，且无法删除，请勿上传该文件！")
+        .arg(shown);
 }
 
 }  // namespace listfile

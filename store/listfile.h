@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 namespace listfile {
 
@@ -24,9 +26,21 @@ bool IsSavedForm(QByteArrayView bytes);
 QStringList SplitLines(const QString& text);
 QByteArray JoinLines(const QStringList& lines);
 
-// Writes bytes over a file atomically: into a temporary file beside it, every write checked and
-// flushed before the rename, then read back and compared. False on any failure; the old file
-// is then intact unless the comparison after the rename failed.
+// Replaces a file's bytes atomically: into a temporary file beside it, every write checked and
+// flushed before the rename. False on any failure; the old file is then intact.
+bool Replace(const QString& path, const QByteArray& bytes);
+// Replace, then the file read back and compared. False on any failure; the old file is then
+// intact unless the comparison after the rename failed.
 bool WriteWhole(const QString& path, const QByteArray& bytes);
+
+// How a file's bytes are put on disk; Replace in the program, a faulty disk in tests.
+using Writer = std::function<bool(const QString& path, const QByteArray& bytes)>;
+
+// Saves a file another program will act on (an upload file): written through `write`, then
+// read back and compared byte for byte. Fails with "Cannot create file %s" when the write
+// fails. A file that does not hold exactly the lines is removed, so that it cannot be used,
+// and the message for the user is returned; nothing when the file is good.
+std::optional<QString> SaveVerified(const QString& path, const QStringList& lines,
+                                    const Writer& write);
 
 }  // namespace listfile

@@ -74,7 +74,10 @@ protected:
     TestDir dir;
     ConfigDir config{dir.Base()};
     ScriptedDialogs dialogs;
-    Tmform form{dialogs, config};
+    // The disk upload files are written to; a test may make it faulty.
+    listfile::Writer disk = &listfile::Replace;
+    Tmform form{dialogs, config, nullptr,
+                [this](const QString& path, const QByteArray& bytes) { return disk(path, bytes); }};
     TfmRecver recverPicker{dialogs, config, &form};
     Tfrpayer payerPicker{dialogs, config, &form};
     TfmBank bank{dialogs, &form};

@@ -3,6 +3,7 @@
 #include "batch/uploadfile.h"
 #include "platform/text/ansi.h"
 #include "tests/batch/batch_fixture.h"
+#include "tests/common/faultydisk.h"
 
 namespace {
 
@@ -55,6 +56,34 @@ TEST_F(Upload, ExportWritesTheBankFormatByteForByte) {
                  "工资，奖金|H|五月\r\n"
                  "P|6230001|6222003|王 五|星澜聚川银行|星澜聚川银行||5.00|工资，奖金|N|\r\n"));
     EXPECT_TRUE(dialogs.messages.isEmpty()) << "nothing is shown on success";
+}
+
+TEST_F(Upload, AFileThatDoesNotReadBackIsRemovedAndItsRowsStayUnexported) {
+    Add(QStringLiteral("王五"), QStringLiteral("6222003"), QStringLiteral("1"));
+    for (const Fault fault : kFaults) {
+        disk = FaultyDisk(fault);
+        dialogs.Clear();
+        const QString path = Export();
+        const ScriptedDialogs::Message error = {
+            ScriptedDialogs::Kind::Error, QStringLiteral("Error"),
+            QStringLiteral("文件“") + QDir::toNativeSeparators(path) +
+                QStringLiteral("”写入后读回的内容与应写入的不一致，已删除该文件，请重新导出！")};
+        EXPECT_EQ(dialogs.messages, QList<ScriptedDialogs::Message>{error}) << int(fault);
+        EXPECT_FALSE(dir.Exists(QStringLiteral("out.txt"))) << int(fault);
+    }
+    // Closing still asks for the row no file holds; 否 stays.
+    dialogs.Clear();
+    form.close();
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::Question);
+
+    disk = &listfile::Replace;
+    dialogs.Clear();
+    Export();
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(dir.Read(QStringLiteral("out.txt")),
+              Gb("I|6230001|6222003|王五|星澜聚川银行|星澜聚川银行||1.00|工资，奖金|N|\r\n"));
 }
 
 TEST_F(Upload, ExportLimitsAndRefusals) {

@@ -4,6 +4,7 @@
 
 #include "platform/text/apperror.h"
 #include "salary/salaryfile.h"
+#include "tests/common/faultydisk.h"
 #include "tests/salary/salary_fixture.h"
 
 namespace {
@@ -67,6 +68,28 @@ TEST_F(Upload, TheHeaderTotalIsTheSumOfTheRowsNotTheShownTotal) {
     ASSERT_EQ(Total(), QStringLiteral("0.02"));
     Export(OutPath());
     EXPECT_EQ(Out(), Gb("2|0.01|\r\n1|1|甲|0.005|奖金|\r\n2|2|乙|0.005|奖金|\r\n"));
+}
+
+TEST_F(Upload, AFileThatDoesNotReadBackIsRemovedAndNoSuccessIsShown) {
+    Add(QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("2.50"));
+    for (const Fault fault : kFaults) {
+        window->disk = FaultyDisk(fault);
+        Export(OutPath());
+        EXPECT_EQ(
+            dialogs().messages,
+            QList<ScriptedDialogs::Message>({Error(
+                QStringLiteral("文件“") + QDir::toNativeSeparators(OutPath()) +
+                QStringLiteral("”写入后读回的内容与应写入的不一致，已删除该文件，请重新导出！"))}))
+            << int(fault);
+        EXPECT_FALSE(QFile::exists(OutPath())) << int(fault);
+    }
+    EXPECT_EQ(form().salaryPage->UnexportedRows(), 1);
+    window->disk = &listfile::Replace;
+    Export(OutPath());
+    EXPECT_EQ(dialogs().messages,
+              QList<ScriptedDialogs::Message>({Info(QStringLiteral("文件存放于：") + OutPath())}));
+    EXPECT_EQ(Out(), Gb("1|2.50|\r\n1|1|甲|2.50|奖金|\r\n"));
+    EXPECT_EQ(form().salaryPage->UnexportedRows(), 0);
 }
 
 TEST(SalaryFile, MemoTotalAndLines) {

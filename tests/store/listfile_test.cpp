@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "platform/text/apperror.h"
 #include "store/configdir.h"
+#include "tests/common/faultydisk.h"
 #include "tests/common/testdir.h"
 
 TEST(ListFile, LineEndsOfEveryKind) {
@@ -66,6 +69,49 @@ TEST(ListFile, BadFilesGiveTheirMessagesAndKeepTheOldFile) {
     // Binary and invalid bytes load without a crash, one line per line end.
     dir.Write(QStringLiteral("bin"), QByteArray("\x81\x00\xff\xfe\r\n\x80", 7));
     EXPECT_EQ(listfile::Load(dir.Path(QStringLiteral("bin"))).size(), 2);
+}
+
+TEST(ListFile, AVerifiedSaveRemovesAFileThatDoesNotReadBack) {
+    TestDir dir;
+    const QString path = dir.Path(QStringLiteral("up.txt"));
+    const QString shown = QDir::toNativeSeparators(path);
+    const QStringList lines = {QStringLiteral("张三|1.00|"), QStringLiteral("李四|2.00|")};
+    const QByteArray good = listfile::JoinLines(lines);
+
+    EXPECT_EQ(listfile::SaveVerified(path, lines, &listfile::Replace), std::nullopt);
+    EXPECT_EQ(dir.Read(QStringLiteral("up.txt")), good);
+
+    for (const Fault fault : kFaults) {
+        dir.Write(QStringLiteral("up.txt"), "an older file");
+        EXPECT_EQ(
+            listfile::SaveVerified(path, lines, FaultyDisk(fault)),
+            QStringLiteral("文件“") + shown +
+                QStringLiteral("”写入后读回的内容与应写入的不一致，已删除该文件，请重新导出！"))
+            << int(fault);
+        EXPECT_FALSE(dir.Exists(QStringLiteral("up.txt"))) << int(fault);
+    }
+
+    // A write that fails leaves the old file as it was.
+    dir.Write(QStringLiteral("up.txt"), "an older file");
+    try {
+        listfile::SaveVerified(path, lines,
+                               [](const QString&, const QByteArray&) { return false; });
+        ADD_FAILURE();
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Cannot create file ") + path);
+    }
+    EXPECT_EQ(dir.Read(QStringLiteral("up.txt")), QByteArray("an older file"));
+
+    // What stands at the path after the write cannot be removed: the user is told not to use it.
+    const QString other = dir.Path(QStringLiteral("other.txt"));
+    const auto intoFolder = [&](const QString& p, const QByteArray&) {
+        return QDir().mkpath(p) && QFile::copy(path, p + QStringLiteral("/inside"));
+    };
+    EXPECT_EQ(
+        listfile::SaveVerified(other, lines, intoFolder),
+        QStringLiteral("文件“") + QDir::toNativeSeparators(other) +
+            QStringLiteral("”写入后读回的内容与应写入的不一致，且无法删除，请勿上传该文件！"));
+    EXPECT_TRUE(QFileInfo(other).isDir());
 }
 
 TEST(ConfigDir, JoinsRelativeNamesWithTheNativeSeparator) {
