@@ -14,17 +14,6 @@ constexpr quint32 kFree = 0xFFFFFFFF;
 constexpr quint32 kMaxRegular = 0xFFFFFFFA;
 constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
 
-[[noreturn]] void Damaged() {
-    throw ReadFailure{Failure::NotWorkbook};
-}
-
-quint16 U16(const char* p) {
-    return qFromLittleEndian<quint16>(p);
-}
-quint32 U32(const char* p) {
-    return qFromLittleEndian<quint32>(p);
-}
-
 }  // namespace
 
 bool HasSignature(const QByteArray& bytes) {

@@ -6,9 +6,24 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QtEndian>
 #include <optional>
 
+#include "platform/sheet/book.h"
+
 namespace sheet::cfbf {
+
+// Both the container and the workbook stream inside it are little-endian binary records.
+inline quint16 U16(const char* p) {
+    return qFromLittleEndian<quint16>(p);
+}
+inline quint32 U32(const char* p) {
+    return qFromLittleEndian<quint32>(p);
+}
+// A structure that points outside its file or contradicts itself: not a readable workbook.
+[[noreturn]] inline void Damaged() {
+    throw ReadFailure{Failure::NotWorkbook};
+}
 
 bool HasSignature(const QByteArray& bytes);
 

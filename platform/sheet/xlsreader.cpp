@@ -21,6 +21,10 @@ namespace sheet {
 
 namespace {
 
+using cfbf::Damaged;
+using cfbf::U16;
+using cfbf::U32;
+
 constexpr quint16 kBof = 0x0809;
 constexpr quint16 kEof = 0x000A;
 constexpr quint16 kFilePass = 0x002F;
@@ -43,17 +47,6 @@ constexpr quint16 kFormat = 0x041E;
 constexpr int kMaxRecord = 8224;
 constexpr quint32 kMaxRows = 65536;
 constexpr quint32 kMaxColumns = 256;
-
-[[noreturn]] void Damaged() {
-    throw ReadFailure{Failure::NotWorkbook};
-}
-
-quint16 U16(const char* p) {
-    return qFromLittleEndian<quint16>(p);
-}
-quint32 U32(const char* p) {
-    return qFromLittleEndian<quint32>(p);
-}
 
 QString ErrorText(unsigned char code) {
     switch (code) {
