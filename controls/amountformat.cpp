@@ -120,6 +120,18 @@ QString DisplayPattern(int decimals) {
     return QStringLiteral("#,##0.") + QString(decimals, u'0');
 }
 
+namespace {
+
+// Formats d with a display pattern or "0.00".
+QString FormatPattern(const QString& pattern, const Decimal& d) {
+    const qsizetype point = pattern.indexOf(u'.');
+    const bool grouped = pattern.left(point < 0 ? pattern.size() : point).contains(u',');
+    const int decimals = point < 0 ? 0 : static_cast<int>(pattern.mid(point + 1).count(u'0'));
+    return Format(d, decimals, grouped);
+}
+
+}  // namespace
+
 QString FormatFloat(const QString& pattern, double v) {
     if (std::isnan(v)) {
         return QStringLiteral("NAN");
@@ -127,10 +139,35 @@ QString FormatFloat(const QString& pattern, double v) {
     if (std::isinf(v)) {
         return v < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
     }
-    const qsizetype point = pattern.indexOf(u'.');
-    const bool grouped = pattern.left(point < 0 ? pattern.size() : point).contains(u',');
-    const int decimals = point < 0 ? 0 : static_cast<int>(pattern.mid(point + 1).count(u'0'));
-    return Format(Expand(v), decimals, grouped);
+    return FormatPattern(pattern, Expand(v));
+}
+
+QString FormatExtended(const QString& pattern, const QString& text) {
+    const auto parsed = convert::ParseDecimal(text);
+    if (!parsed) {
+        convert::TextToFloat(text);  // throws the runtime's message
+    }
+    Decimal d;
+    d.negative = parsed->negative;
+    d.exponent = parsed->exponent;
+    const std::string digits = parsed->digits.toStdString();
+    const std::size_t first = digits.find_first_not_of('0');
+    if (first == std::string::npos) {
+        d.digits = "0";
+    } else {
+        d.digits = digits.substr(first);
+    }
+    // An extended value holds 18 significant digits; more are rounded away first.
+    constexpr std::size_t kSignificant = 18;
+    if (d.digits.size() > kSignificant) {
+        const bool up = d.digits[kSignificant] >= '5';
+        d.exponent += static_cast<int>(d.digits.size() - kSignificant);
+        d.digits.resize(kSignificant);
+        if (up) {
+            Increment(d.digits);
+        }
+    }
+    return FormatPattern(pattern, d);
 }
 
 QString FormatNumber(double v, int decimals) {

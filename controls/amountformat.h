@@ -21,6 +21,13 @@ QString DisplayPattern(int decimals);
 // Infinite and NaN values give "INF", "-INF" and "NAN".
 QString FormatFloat(const QString& pattern, double v);
 
+// Formats the value of a number text (convert::TextToFloat's syntax) as FormatFloat formats
+// an extended-precision value: the text's exact decimal value to 18 significant digits, then
+// rounded half away from zero at the last shown decimal. "2.675" gives "2.68" with "0.00",
+// where the double nearest 2.675 gives "2.67". Fails like TextToFloat on a text that is no
+// number.
+QString FormatExtended(const QString& pattern, const QString& text);
+
 // The same formatting with `decimals` decimals (0 to 10), grouped.
 QString FormatNumber(double v, int decimals);
 

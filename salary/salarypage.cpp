@@ -252,7 +252,7 @@ void SalaryPage::Button11Click() {
         const QString ext = dot < 0 ? QString() : path.mid(dot).toUpper();
         // The program reads the newer workbooks and CSV itself, as it reads ".xls".
         if (ext == u".XLS" || ext == u".XLSX" || ext == u".CSV") {
-            Label34->setText(QStringLiteral("文件名：") + path);
+            Label34->setText(QStringLiteral("文件名：") + QDir::toNativeSeparators(path));
             ImportSalarySheet(path);
         }
     }
@@ -263,7 +263,7 @@ void SalaryPage::Button11Click() {
 void SalaryPage::ImportSalarySheet(const QString& path) {
     const QStringList mapping = ctx_.sheetMapping();
     for (int i = 0; i < 3; ++i) {
-        if (mapping.value(i).trimmed().isEmpty()) {
+        if (salary::Trim(mapping.value(i)).isEmpty()) {
             ctx_.dialogs.Error(QStringLiteral("请录入完整的EXCEL导入配置参数"));
             ctx_.showParameters();
             return;
@@ -296,8 +296,11 @@ void SalaryPage::ImportSalarySheet(const QString& path) {
             AppendSalaryRow(values);
         }
     }
-    ctx_.setCountPanel(QStringLiteral("记录笔数：") + QString::number(salaries.RecordCount()));
-    ne_sumamt->SetValue(static_cast<double>(result.total) / 10000);
+    // A sheet whose amounts were all skipped leaves the panel and the total as they were.
+    if (!result.rows.empty()) {
+        ctx_.setCountPanel(QStringLiteral("记录笔数：") + QString::number(salaries.RecordCount()));
+        ne_sumamt->SetValue(static_cast<double>(result.total) / 10000);
+    }
     if (!result.rounded.empty()) {
         ctx_.dialogs.Warning(salary::RoundedWarning(result.rounded));
     }

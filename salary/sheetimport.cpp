@@ -20,6 +20,8 @@ bool IsBlank(QChar c) {
     return c.unicode() >= 1 && c.unicode() <= 32;
 }
 
+}  // namespace
+
 QString Trim(const QString& text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -31,6 +33,8 @@ QString Trim(const QString& text) {
     }
     return text.mid(begin, end - begin);
 }
+
+namespace {
 
 // The runtime's integer conversion: optional leading blanks, an optional sign, decimal digits.
 int TextToInt(const QString& text) {
@@ -150,7 +154,9 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
             acctField = RequireField(fields, QStringLiteral("acct"));
             amountField = RequireField(fields, QStringLiteral("finalincome"));
         }
-        const QString stored = amount::FormatFloat(QStringLiteral("0.00"), amount);
+        // Rounded from the cell's own decimal text, as a value of extended precision is: the
+        // double nearest "2.675" lies below it and would give 2.67 instead of 2.68.
+        const QString stored = amount::FormatExtended(QStringLiteral("0.00"), amountText);
         QStringList values(static_cast<qsizetype>(fields.size()), QStringLiteral("NULL"));
         values[*nameField] = name;
         values[*acctField] = acct;

@@ -10,17 +10,13 @@ namespace convert {
 
 namespace {
 
-struct Decimal {
-    bool negative = false;
-    QString digits;    // all significant digits, integer and fraction part together
-    int exponent = 0;  // value = digits * 10^exponent
-};
-
 bool IsBlank(QChar c) {
     return c.unicode() >= 1 && c.unicode() <= 32;
 }
 
-std::optional<Decimal> Parse(const QString& text) {
+}  // namespace
+
+std::optional<DecimalNumber> ParseDecimal(const QString& text) {
     qsizetype i = 0;
     qsizetype n = text.size();
     while (i < n && IsBlank(text[i])) {
@@ -29,7 +25,7 @@ std::optional<Decimal> Parse(const QString& text) {
     while (n > i && IsBlank(text[n - 1])) {
         --n;
     }
-    Decimal d;
+    DecimalNumber d;
     if (i < n && (text[i] == u'+' || text[i] == u'-')) {
         d.negative = text[i] == u'-';
         ++i;
@@ -77,6 +73,8 @@ std::optional<Decimal> Parse(const QString& text) {
     return d;
 }
 
+namespace {
+
 [[noreturn]] void Fail(const QString& text) {
     throw MakeError(msg::kNotValidFloat, text);
 }
@@ -84,7 +82,7 @@ std::optional<Decimal> Parse(const QString& text) {
 }  // namespace
 
 double TextToFloat(const QString& text) {
-    const auto d = Parse(text);
+    const auto d = ParseDecimal(text);
     if (!d) {
         Fail(text);
     }
@@ -103,7 +101,7 @@ double TextToFloat(const QString& text) {
 }
 
 std::int64_t TextToCurrency(const QString& text) {
-    const auto d = Parse(text);
+    const auto d = ParseDecimal(text);
     if (!d) {
         Fail(text);
     }

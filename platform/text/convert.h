@@ -3,8 +3,20 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace convert {
+
+// A number text's exact value: (negative ? -1 : 1) * digits * 10^exponent, where digits are
+// all the text's digits, integer and fraction part together.
+struct DecimalNumber {
+    bool negative = false;
+    QString digits;
+    int exponent = 0;
+};
+
+// The text split as TextToFloat reads it; nothing when it is no number.
+std::optional<DecimalNumber> ParseDecimal(const QString& text);
 
 // A decimal number: optional blanks around it, an optional sign, digits with at most one ".",
 // an optional exponent ("E" or "e", sign, digits). Fails with "'%s' is not a valid floating

@@ -1,10 +1,12 @@
 // The amount box's formatters: the patterns and the two roundings at their boundaries.
 #include "controls/amountformat.h"
+#include "platform/text/apperror.h"
 #include "tests/common/testdir.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -67,6 +69,41 @@ TEST(AmountFormat, FormatNumberRounding) {
     }
     EXPECT_EQ(amount::FormatNumber(std::numeric_limits<double>::infinity(), 2), "INF");
     EXPECT_EQ(amount::FormatNumber(std::numeric_limits<double>::quiet_NaN(), 2), "NAN");
+}
+
+// A number text rounded as an extended-precision value is: from its own decimal digits, cut to
+// 18 significant digits first.
+TEST(AmountFormat, FormatExtendedRoundsTheTextsValue) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"2.675", "2.68"},
+        {"-2.675", "-2.68"},
+        {"1.005", "1.01"},
+        {"3000.555", "3000.56"},
+        {"1234.5678", "1234.57"},
+        {"0.004999", "0.00"},
+        {"-0.001", "0.00"},
+        {" +12.5 ", "12.50"},
+        {"1e2", "100.00"},
+        {"2675E-3", "2.68"},
+        {"000", "0.00"},
+        {".5", "0.50"},
+        {"2.6749999999999999999", "2.68"},  // 18 digits reach the tie
+        {"2.67499999999999999", "2.67"},    // exactly 18 digits stay below it
+        {"99999999999999.995", "100000000000000.00"},
+    };
+    for (const auto& [text, rounded] : cases) {
+        EXPECT_EQ(amount::FormatExtended(QStringLiteral("0.00"), QString::fromLatin1(text)),
+                  QString::fromLatin1(rounded))
+            << text;
+    }
+    EXPECT_EQ(amount::FormatExtended(QStringLiteral("#,##0.00"), QStringLiteral("1234567.125")),
+              QStringLiteral("1,234,567.13"));
+    try {
+        amount::FormatExtended(QStringLiteral("0.00"), QStringLiteral("1,000"));
+        ADD_FAILURE();
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("'1,000' is not a valid floating point value"));
+    }
 }
 
 struct RoundedCase {

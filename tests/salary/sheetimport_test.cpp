@@ -173,11 +173,15 @@ TEST(SheetImport, NameOfBlanksAtTheStartRowIsNoData) {
 
 TEST(SheetImport, TextAmountsConvertLikeTypedOnes) {
     TestDir dir;
-    dir.Write(QStringLiteral("t.csv"), Gb("张三,1, 12.5 \n李四,2,1e2\n王五,3,+0.0090001\n"));
+    // A third decimal of 5 rounds up even where the nearest double lies below the text's value.
+    dir.Write(QStringLiteral("t.csv"),
+              Gb("张三,1, 12.5 \n李四,2,1e2\n王五,3,+0.0090001\n赵六,4,2.675\n孙七,5,1.005\n"));
     const auto result = Import(dir.Path(QStringLiteral("t.csv")), Mapping("1"));
     EXPECT_EQ(result.rows,
               (std::vector<QStringList>{Row("张三", "1", "12.50"), Row("李四", "2", "100.00"),
-                                        Row("王五", "3", "0.01")}));
+                                        Row("王五", "3", "0.01"), Row("赵六", "4", "2.68"),
+                                        Row("孙七", "5", "1.01")}));
+    EXPECT_EQ(result.total, 1162000);
 }
 
 TEST(SheetImport, ValuesThatWouldBeCutAreRefused) {
