@@ -24,6 +24,13 @@ int Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const 
          QMessageBox::StandardButtons buttons, const QString& objectName) {
     QMessageBox box(icon, caption, text, buttons, Owner(parent));
     box.setObjectName(objectName);
+    // The boxes' buttons keep their own captions; the loaded translations would show 确定/取消.
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok)) {
+        ok->setText(QStringLiteral("OK"));
+    }
+    if (QAbstractButton* cancel = box.button(QMessageBox::Cancel)) {
+        cancel->setText(QStringLiteral("Cancel"));
+    }
     return box.exec();
 }
 
@@ -105,7 +112,7 @@ void QtDialogs::Plain(const QString& text) {
 }
 
 bool QtDialogs::OkCancel(const QString& caption, const QString& text) {
-    return Show(ParentWindow(), QMessageBox::Question, caption, text,
+    return Show(ParentWindow(), QMessageBox::NoIcon, caption, text,
                 QMessageBox::Ok | QMessageBox::Cancel,
                 QStringLiteral("OkCancelBox")) == QMessageBox::Ok;
 }

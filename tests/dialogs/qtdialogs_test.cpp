@@ -4,11 +4,13 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include "platform/dialogs/guard.h"
 #include "platform/text/apperror.h"
@@ -38,9 +40,27 @@ Box Seen(QMessageBox* box) {
             box->icon(), box->objectName()};
 }
 
+// Qt's Chinese texts, installed as the program installs them at start.
+class Translated {
+public:
+    Translated() {
+        loaded = translator_.load(QStringLiteral("qtbase_zh_CN"),
+                                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+                 QCoreApplication::installTranslator(&translator_);
+    }
+    ~Translated() { QCoreApplication::removeTranslator(&translator_); }
+    bool loaded = false;
+
+private:
+    QTranslator translator_;
+};
+
 }  // namespace
 
+// The buttons keep "OK" and "Cancel" even with Qt's Chinese texts loaded.
 TEST(QtDialogs, MessageBoxesHaveTheirCaptionIconAndOneOkButton) {
+    const Translated chinese;
+    ASSERT_TRUE(chinese.loaded);
     QtDialogs dialogs;
     struct Case {
         std::function<void()> show;
@@ -77,10 +97,15 @@ TEST(QtDialogs, MessageBoxesHaveTheirCaptionIconAndOneOkButton) {
 }
 
 TEST(QtDialogs, OkCancelBoxAnswers) {
+    const Translated chinese;
+    ASSERT_TRUE(chinese.loaded);
     QtDialogs dialogs;
     for (bool ok : {true, false}) {
         WhenShown<QMessageBox>([&](QMessageBox* box) {
             EXPECT_EQ(box->windowTitle(), QStringLiteral("提示窗口"));
+            EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+            EXPECT_EQ(box->button(QMessageBox::Ok)->text(), QStringLiteral("OK"));
+            EXPECT_EQ(box->button(QMessageBox::Cancel)->text(), QStringLiteral("Cancel"));
             box->button(ok ? QMessageBox::Ok : QMessageBox::Cancel)->click();
         });
         EXPECT_EQ(
