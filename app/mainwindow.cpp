@@ -226,8 +226,8 @@ void Tmform::N3Click() {
 }
 
 void Tmform::N9Click() {
-    // The table engine is part of the program itself; there is nothing to register.
-    dialogs_.Information(QStringLiteral("本程序的数据表引擎已内置，无需注册。"));
+    // The table engine is part of the program itself: there is nothing to register, and no
+    // box interrupts the user for it.
 }
 
 namespace {

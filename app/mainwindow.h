@@ -37,14 +37,24 @@ public:
     void FormShow();
     void FormDestroy();
 
+    // Handlers.
+    // "批量支付": shows the batch page.
     void N4Click();
+    // "工资代发": shows the salary page.
     void N5Click();
+    // "参数管理": shows the parameter page.
     void N6Click();
+    // "退出": closes the main window, which ends the program.
     void N8Click();
+    // "关于": shows the about box.
     void N3Click();
+    // "注册": the table engine is built in; nothing to register.
     void N9Click();
+    // "名册" beside the payee: picks a roster payee into the payee boxes.
     void SpeedButton1Click();
+    // "名册" beside the payer: picks a company account into the payer boxes.
     void SpeedButton2Click();
+    // "银行": picks a branch from the bank search into the bank boxes.
     void SpeedButton3Click();
 
     // Start-up steps.

@@ -83,10 +83,11 @@ TEST_F(MainWindow, FrameMenuAndStatusBar) {
     EXPECT_EQ(pages->currentIndex(), 1);
     form.N4->trigger();
     EXPECT_EQ(pages->currentIndex(), 0);
+    // The table engine is built in: "注册" has nothing to do and shows nothing.
     form.N9->trigger();
     form.N9->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 2);
-    EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::Information);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(pages->currentIndex(), 0);
 }
 
 TEST_F(MainWindow, FirstShowBuildsTablesAndGridTitles) {
