@@ -33,6 +33,13 @@ BatchPage::BatchPage(Context context, QWidget* parent) : QWidget(parent), ctx_(s
 
 void BatchPage::SetUpForm() {
     setupUi(this);
+    // What is typed stays as typed: completing "6222" to a listed "62220001" would pay the
+    // wrong account.
+    for (QComboBox* box : findChildren<QComboBox*>()) {
+        if (box->isEditable()) {
+            box->setCompleter(nullptr);
+        }
+    }
     payacct->lineEdit()->setMaxLength(20);
     use->lineEdit()->setMaxLength(30);
     use->setCurrentIndex(-1);

@@ -1,7 +1,6 @@
 #include "params/paramspage.h"
 
 #include <QComboBox>
-#include <QCompleter>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -42,8 +41,9 @@ void ParamsPage::SetUpForm() {
     GroupBox7Layout->setColumnStretch(3, 1);
     for (QComboBox* box : {conf_payacct, conf_skmc_acct, conf_owner_acct}) {
         box->setCurrentIndex(-1);
-        // Completion offers a listed account but keeps the letters as typed.
-        box->completer()->setCaseSensitivity(Qt::CaseSensitive);
+        // What is typed stays as typed: completing "6222" to a listed "62220001" would delete
+        // or refuse the wrong account.
+        box->setCompleter(nullptr);
     }
 }
 

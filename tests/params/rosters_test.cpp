@@ -98,6 +98,9 @@ TEST_F(Rosters, DeleteCompanyAccount) {
         const char* file;
         const char* list;
     } cases[] = {
+        // Typed keys are never completed to a listed account.
+        {"623", Box(Kind::Information, QStringLiteral("该账号不存在！")),
+         "甲公司|6230001|星澜聚川银行\r\n丁公司|abc|某行\r\n戊公司|ABC|某行\r\n", "6230001,abc"},
         {"6230009", Box(Kind::Information, QStringLiteral("该账号不存在！")),
          "甲公司|6230001|星澜聚川银行\r\n丁公司|abc|某行\r\n戊公司|ABC|某行\r\n", "6230001,abc"},
         // Of two lines with the same account only the first goes.
