@@ -10,8 +10,9 @@ namespace convert {
 
 namespace {
 
+// Only the space surrounds a number; a tab or another control character makes it no number.
 bool IsBlank(QChar c) {
-    return c.unicode() >= 1 && c.unicode() <= 32;
+    return c == u' ';
 }
 
 }  // namespace
@@ -46,8 +47,12 @@ std::optional<DecimalNumber> ParseDecimal(const QString& text) {
             break;
         }
     }
-    if (!anyDigit) {
+    // A point alone is a number too: the empty digits on both sides of it read as 0.
+    if (!anyDigit && !point) {
         return std::nullopt;
+    }
+    if (!anyDigit) {
+        d.digits = QStringLiteral("0");
     }
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
         ++i;

@@ -18,9 +18,9 @@ struct DecimalNumber {
 // The text split as TextToFloat reads it; nothing when it is no number.
 std::optional<DecimalNumber> ParseDecimal(const QString& text);
 
-// A decimal number: optional blanks around it, an optional sign, digits with at most one ".",
-// an optional exponent ("E" or "e", sign, digits). Fails with "'%s' is not a valid floating
-// point value".
+// A decimal number: optional spaces around it, an optional sign, digits with at most one "."
+// (at least a digit or the point; "." alone is 0), an optional exponent ("E" or "e", sign,
+// digits). Fails with "'%s' is not a valid floating point value".
 double TextToFloat(const QString& text);
 
 // The same syntax read exactly as currency: a whole number of ten-thousandths, rounded half to

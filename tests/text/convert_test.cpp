@@ -22,6 +22,10 @@ TEST(Convert, CurrencyRoundsToTenThousandthsHalfToEven) {
         {"123456789012.34", 1234567890123400},
         {".5", 5000},
         {"-0.00005", 0},
+        {".", 0},
+        {" -. ", 0},
+        {".e3", 0},
+        {"5.", 50000},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(convert::TextToCurrency(QString::fromUtf8(c.text)), c.expected) << c.text;
@@ -29,7 +33,8 @@ TEST(Convert, CurrencyRoundsToTenThousandthsHalfToEven) {
 }
 
 TEST(Convert, TextThatIsNoNumberFailsWithTheRuntimeText) {
-    for (const char* text : {"abc", "", "1.2.3", "12a", "1e", "--1", "１２", "1,000"}) {
+    for (const char* text : {"abc", "", "1.2.3", "12a", "1e", "--1", "１２", "1,000", "\t5", "5\n",
+                             "+", "-", "e5", ".e", "..", " "}) {
         const QString t = QString::fromUtf8(text);
         try {
             convert::TextToCurrency(t);
