@@ -1,7 +1,9 @@
 #include "store/configdir.h"
 
-#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+
+#include "platform/text/programpath.h"
 
 namespace {
 QString WithSeparator(QString dir) {
@@ -14,7 +16,7 @@ QString WithSeparator(QString dir) {
 }  // namespace
 
 QString AppDirectory() {
-    return WithSeparator(QCoreApplication::applicationDirPath());
+    return WithSeparator(QFileInfo(StartedProgramPath()).absolutePath());
 }
 
 ConfigDir::ConfigDir(QString base) : base_(WithSeparator(std::move(base))) {}

@@ -12,7 +12,8 @@ inline constexpr char16_t kSalaryMap[] = u"config\\salarymap.ini";
 inline constexpr char16_t kCross[] = u"config\\cross.fr3";
 }  // namespace cfg
 
-// The directory of the running executable, ending in one native separator.
+// The directory of the program as it was started (see StartedProgramPath), ending in one
+// native separator.
 QString AppDirectory();
 
 // A base directory and the full native paths of relative names inside it. The program uses

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include "platform/text/programpath.h"
+
 QString Dialogs::ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back().unicode() > u'.') {
         return message + u'.';
@@ -11,7 +13,7 @@ QString Dialogs::ErrorBoxText(const QString& message) {
 }
 
 QString Dialogs::ApplicationTitle() {
-    const QString path = QCoreApplication::applicationFilePath();
+    const QString path = StartedProgramPath();
     if (path.isEmpty()) {
         return QCoreApplication::applicationName();
     }

@@ -1,4 +1,5 @@
-// Saves under a full disk and under kills, in a child process (tests/store/savetool.cpp).
+// Saves under a full disk and under kills, and where the program finds its files, in a child
+// process (tests/store/savetool.cpp).
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -115,4 +116,20 @@ TEST(Save, KilledRewriteLeavesOldOrNewWhole) {
     // The kills fell on both contents, so they did interrupt rewrites.
     EXPECT_GT(sawA, 0);
     EXPECT_GT(sawB, 0);
+}
+
+// The configuration lies beside the program as it was started: a link to the executable in
+// another directory reads that directory's files, whether started by full or relative path.
+TEST(ConfigDir, FollowsTheStartedPathNotTheLinksTarget) {
+    TestDir dir;
+    const QString link = dir.Path(QStringLiteral("corppay"));
+    ASSERT_TRUE(QFile::link(QStringLiteral(SAVETOOL), link));
+    for (const QString& program : {link, QStringLiteral("./corppay")}) {
+        QProcess p;
+        p.setWorkingDirectory(dir.Path(QString()));
+        p.start(program, {QStringLiteral("appdir")});
+        ASSERT_TRUE(p.waitForFinished(30000)) << program.toStdString();
+        EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), dir.Base())
+            << program.toStdString();
+    }
 }

@@ -4,6 +4,7 @@
 //   savetool profile <path> <limit> <chars>
 //   savetool loop <path> <linesA> <linesB>    alternates two contents forever, printing "R"
 //                                             once the first is saved
+//   savetool appdir                           prints the configuration directory
 #include <sys/resource.h>
 #include <csignal>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <QStringList>
 
 #include "platform/text/apperror.h"
+#include "store/configdir.h"
 #include "store/listfile.h"
 #include "store/profile.h"
 #include "tests/store/savecontent.h"
@@ -33,6 +35,10 @@ void LimitFileSize(long bytes) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc == 2 && QString::fromLocal8Bit(argv[1]) == u"appdir") {
+        std::fputs(AppDirectory().toUtf8().constData(), stdout);
+        return 0;
+    }
     if (argc != 5) {
         return 2;
     }
