@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstring>
 
 namespace listfile {
@@ -94,26 +93,6 @@ bool Holds(const QString& path, const QByteArray& bytes) {
     return file.error() == QFileDevice::NoError && back == bytes;
 }
 }  // namespace
-
-bool Replace(const QString& path, const QByteArray& bytes) {
-    const QFileInfo info(path);
-    // A file without write permission stays as it is, whoever runs the program.
-    if (info.isDir() || (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))) {
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    // A write smaller than the file's buffer only fills the buffer, and commit() does not
-    // report a flush that fails (a full disk, a size limit): the flush is checked here, before
-    // the temporary file can replace the old one.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
 
 bool WriteWhole(const QString& path, const QByteArray& bytes) {
     return Replace(path, bytes) && Holds(path, bytes);

@@ -26,8 +26,10 @@ bool IsSavedForm(QByteArrayView bytes);
 QStringList SplitLines(const QString& text);
 QByteArray JoinLines(const QStringList& lines);
 
-// Replaces a file's bytes atomically: into a temporary file beside it, every write checked and
-// flushed before the rename. False on any failure; the old file is then intact.
+// Replaces a file's bytes atomically: into a temporary file beside it
+// ("<name>.corppay-<pid>-<random>.tmp"), every write checked and synced before the rename over
+// the file. False on any failure; the old file is then intact. A temporary file that a process
+// killed half-way left behind is removed by the next save of the same file.
 bool Replace(const QString& path, const QByteArray& bytes);
 // Replace, then the file read back and compared. False on any failure; the old file is then
 // intact unless the comparison after the rename failed.

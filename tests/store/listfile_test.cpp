@@ -71,6 +71,25 @@ TEST(ListFile, BadFilesGiveTheirMessagesAndKeepTheOldFile) {
     EXPECT_EQ(listfile::Load(dir.Path(QStringLiteral("bin"))).size(), 2);
 }
 
+// A save rewrites what the name stands for: a link stays a link to the rewritten file, and the
+// file keeps its permissions. Only the file remains in the directory.
+TEST(ListFile, SaveKeepsLinksAndPermissions) {
+    TestDir dir;
+    dir.Write(QStringLiteral("real.ini"), "old\r\n");
+    const QString real = dir.Path(QStringLiteral("real.ini"));
+    const QString link = dir.Path(QStringLiteral("link.ini"));
+    ASSERT_TRUE(QFile::link(real, link));
+    const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(real, permissions));
+    listfile::Save(link, {QStringLiteral("new")});
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(dir.Read(QStringLiteral("real.ini")), QByteArray("new\r\n"));
+    // Owner, group and others; the flags for the current user repeat one of them.
+    EXPECT_EQ(QFileInfo(real).permissions() & 0x7077, permissions);
+    EXPECT_EQ(QDir(dir.Path(QString())).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList({QStringLiteral("link.ini"), QStringLiteral("real.ini")}));
+}
+
 TEST(ListFile, AVerifiedSaveRemovesAFileThatDoesNotReadBack) {
     TestDir dir;
     const QString path = dir.Path(QStringLiteral("up.txt"));
