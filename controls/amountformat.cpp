@@ -145,18 +145,14 @@ QString FormatFloat(const QString& pattern, double v) {
 QString FormatExtended(const QString& pattern, const QString& text) {
     const auto parsed = convert::ParseDecimal(text);
     if (!parsed) {
-        convert::TextToFloat(text);  // throws the runtime's message
+        throw MakeError(msg::kNotValidFloat, text);
     }
     Decimal d;
     d.negative = parsed->negative;
     d.exponent = parsed->exponent;
     const std::string digits = parsed->digits.toStdString();
     const std::size_t first = digits.find_first_not_of('0');
-    if (first == std::string::npos) {
-        d.digits = "0";
-    } else {
-        d.digits = digits.substr(first);
-    }
+    d.digits = first == std::string::npos ? std::string(1, '0') : digits.substr(first);
     // An extended value holds 18 significant digits; more are rounded away first.
     constexpr std::size_t kSignificant = 18;
     if (d.digits.size() > kSignificant) {
