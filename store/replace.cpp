@@ -50,7 +50,7 @@ void SweepLeftovers(const QDir& dir, const QString& fileName) {
         const QStringView rest = QStringView(name).mid(prefix.size());
         bool ok = false;
         const qint64 pid = rest.left(rest.indexOf(u'-')).toLongLong(&ok);
-        if (ok && (pid == self || !ProcessAlive(pid))) {
+        if (ok && pid > 0 && (pid == self || !ProcessAlive(pid))) {
             QFile::remove(dir.filePath(name));
         }
     }
