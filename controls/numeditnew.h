@@ -41,7 +41,9 @@
 //   - A mouse click that gives the box the focus selects all (AutoSelect) and then, as the mouse
 //     press is handled, puts the caret where the user clicked. A context menu closing hands the
 //     focus back without counting as a focus gain.
-//   - Modified is not a Q_PROPERTY, because reading it starts a new comparison.
+//   - Modified is a property like the others, so it can be read by name; as in a direct call,
+//     each read starts a new comparison. It is not stored and not shown to designers, so that
+//     tools listing every property do not read it by the way.
 //   - The change notification is the signal OnChange, emitted for every real change before the
 //     text is rewritten, so it sees the raw typed text and then the rewritten one. (Slots on
 //     textChanged() connected after construction receive the rewritten text first, nested.)
@@ -65,6 +67,7 @@ class TNumEditNew : public QLineEdit {
     Q_PROPERTY(double Value READ Value WRITE SetValue)
     Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
     Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    Q_PROPERTY(bool Modified READ Modified WRITE SetModified STORED false DESIGNABLE false)
 
 public:
     // A new box shows "0.00" with 2 decimals, at most 9 typed integer digits, no sign key.

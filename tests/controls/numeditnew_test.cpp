@@ -503,6 +503,10 @@ TEST_F(BoxTest, ModifiedAfterTypingIsAnsweredOnce) {
     EXPECT_TRUE(edit_->Modified());
     EXPECT_FALSE(edit_->Modified());
     Press(edit_, "6");
+    // Read by name, as a tool reads a published property: the same answer, once.
+    EXPECT_TRUE(edit_->property("Modified").toBool());
+    EXPECT_FALSE(edit_->property("Modified").toBool());
+    EXPECT_TRUE(edit_->setProperty("Modified", true));
     EXPECT_TRUE(edit_->Modified());
 }
 
