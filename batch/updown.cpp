@@ -32,10 +32,8 @@ void UpDown::SetRange(int min, int max) {
 }
 
 void UpDown::Step(int delta) {
-    const int next = std::clamp(position_ + delta, min_, max_);
-    if (next == position_) {
-        return;
-    }
-    emit Changing(next);
-    position_ = next;
+    // As the system's spinner does, every press is reported with the position it asks for,
+    // beyond a limit too; the position itself stays within the range.
+    emit Changing(position_ + delta);
+    position_ = std::clamp(position_ + delta, min_, max_);
 }

@@ -1,5 +1,6 @@
 // A pair of arrow buttons that step a position between a minimum and a maximum, reporting
-// every step before it takes effect (the sequence spinner beside the instruction number).
+// every press with the position it asks for (beyond a limit too) before it takes effect (the
+// sequence spinner beside the instruction number).
 #pragma once
 
 #include <QWidget>
@@ -17,7 +18,8 @@ public:
     QToolButton* DownButton() const { return down_; }
 
 signals:
-    // The position is about to change to newPosition.
+    // A press asks for newPosition: the position plus or minus one, which at a limit lies
+    // outside the range and is not taken.
     void Changing(int newPosition);
 
 private:

@@ -221,12 +221,29 @@ TEST_F(Entry, LoadBackMapsTheFlags) {
     }
 }
 
-TEST_F(Entry, SpinnerShowsItsPosition) {
-    QTest::mouseClick(page->UpDown1->UpButton(), Qt::LeftButton);
-    QTest::mouseClick(page->UpDown1->UpButton(), Qt::LeftButton);
-    EXPECT_EQ(page->edseq->text(), QStringLiteral("2"));
-    QTest::mouseClick(page->UpDown1->DownButton(), Qt::LeftButton);
+// Each press shows the position it asks for; at the lower limit that is -1, and the position
+// stays 0, as with the system's spinner.
+TEST_F(Entry, SpinnerShowsThePositionEachPressAsksFor) {
     EXPECT_EQ(page->edseq->text(), QStringLiteral("1"));
+    const struct {
+        QToolButton* button;
+        const char* shown;
+    } presses[] = {{page->UpDown1->DownButton(), "-1"},
+                   {page->UpDown1->DownButton(), "-1"},
+                   {page->UpDown1->UpButton(), "1"},
+                   {page->UpDown1->UpButton(), "2"},
+                   {page->UpDown1->DownButton(), "1"}};
+    for (const auto& press : presses) {
+        QTest::mouseClick(press.button, Qt::LeftButton);
+        EXPECT_EQ(page->edseq->text(), QString::fromLatin1(press.shown));
+    }
+    // Up to the upper limit, 100, and once more.
+    for (int i = 0; i < 100; ++i) {
+        QTest::mouseClick(page->UpDown1->UpButton(), Qt::LeftButton);
+    }
+    EXPECT_EQ(page->edseq->text(), QStringLiteral("101"));
+    QTest::mouseClick(page->UpDown1->DownButton(), Qt::LeftButton);
+    EXPECT_EQ(page->edseq->text(), QStringLiteral("99"));
 }
 
 TEST_F(Entry, AmountTypedIntoTheBoxIsStoredInPlainForm) {
