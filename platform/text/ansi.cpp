@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <optional>
 
 namespace ansi {
 
@@ -29,7 +30,8 @@ bool IsEscape(QStringView text, qsizetype i) {
 QString DecodeEscaped(QByteArrayView bytes) {
     QString text;
     text.reserve(bytes.size());
-    QStringDecoder decoder(kCodec, QStringConverter::Flag::Stateless);
+    // Held in place: a converter must not be moved, the system converter keeps its address.
+    std::optional<QStringDecoder> decoder(std::in_place, kCodec, QStringConverter::Flag::Stateless);
     const char* begin = bytes.data();
     const char* end = begin + bytes.size();
     for (const char* p = begin; p < end;) {
@@ -41,13 +43,16 @@ QString DecodeEscaped(QByteArrayView bytes) {
         }
         const int len = CharLength(p, end);
         if (len > 1) {
-            decoder.resetState();
-            const QString c = decoder.decode(QByteArrayView(p, len));
-            if (!decoder.hasError() && !c.isEmpty()) {
+            decoder->resetState();
+            const QString c = decoder->decode(QByteArrayView(p, len));
+            if (!decoder->hasError() && !c.isEmpty()) {
                 text.append(c);
                 p += len;
                 continue;
             }
+            // A converter keeps reporting an error once it has met one, resetState() or not:
+            // the characters after this one get a fresh converter.
+            decoder.emplace(kCodec, QStringConverter::Flag::Stateless);
         }
         text.append(QChar(static_cast<char16_t>(kEscapeBase + u)));
         ++p;
@@ -66,9 +71,15 @@ static QStringEncoder& Encoder() {
 }
 
 static QStringDecoder& Decoder() {
-    static thread_local QStringDecoder decoder(kCodec, QStringConverter::Flag::Stateless);
-    decoder.resetState();
-    return decoder;
+    // resetState() does not clear an error the converter met; one that has is replaced (in
+    // place: a converter must not be moved), or every later text would seem damaged.
+    static thread_local std::optional<QStringDecoder> decoder;
+    if (!decoder || decoder->hasError()) {
+        decoder.emplace(kCodec, QStringConverter::Flag::Stateless);
+    } else {
+        decoder->resetState();
+    }
+    return *decoder;
 }
 
 QByteArray Encode(QStringView text) {

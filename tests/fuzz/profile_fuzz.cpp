@@ -6,7 +6,8 @@
 // Checked:
 // - every read gives at most 2047 characters, never half of a surrogate pair;
 // - after a write of a key that can stand in a file (section and key without line breaks, "]"
-//   and "=", the key not starting with "["), the key reads back as the value, trimmed, without
+//   and "=", the key not starting with "[", the section not ending in a byte that starts no
+//   character), the key reads back as the value, trimmed, without
 //   matching quotes and cut to 2047 characters (before a pair that does not fit) as every
 //   read is;
 // - another key reads as before the write, and the write changed one line, or added the key's
@@ -112,9 +113,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString otherBefore = profile::ReadString(Path(), section, other, fallback);
     CheckRead(otherBefore);
 
+    // A section ending in a byte that starts no character cannot stand in a file: that byte
+    // and the "]" after it are read back as one character. The program writes only its own
+    // section names.
+    const qsizetype n = section.size();
+    const qsizetype lastSize =
+        n >= 2 && section[n - 1].isLowSurrogate() && section[n - 2].isHighSurrogate() ? 2 : 1;
+    const bool joinsBracket = ansi::HasUndecodable(QStringView(section).right(lastSize));
     const bool writable = Carried(section) && !section.contains(u']') &&
-                          section == section.trimmed() && Carried(key) && !key.contains(u'=') &&
-                          key == key.trimmed() && !key.startsWith(u'[') && Carried(value);
+                          section == section.trimmed() && !joinsBracket && Carried(key) &&
+                          !key.contains(u'=') && key == key.trimmed() && !key.startsWith(u'[') &&
+                          Carried(value);
     if (!writable) {
         return 0;
     }

@@ -55,6 +55,7 @@ TEST(Ansi, UndecodableBytesRoundTripAndAreFound) {
         QByteArray("ab\x81"),
         QByteArray("\xd5\xc5\x81|x\xfe", 6),
         QByteArray("\x81\x30\x81\x20\xd5\xc5", 6),
+        QByteArray("\x87\x31\xc3\x36", 4),  // the shape of a character, but none is assigned
     };
     for (const QByteArray& bytes : cases) {
         const QString text = ansi::Decode(bytes);
@@ -65,6 +66,11 @@ TEST(Ansi, UndecodableBytesRoundTripAndAreFound) {
     const QByteArray sound = Gb("张三|𠀀|") + QByteArray("\x84\x31\xa4\x37\x00", 5);
     EXPECT_FALSE(ansi::HasUndecodable(ansi::Decode(sound)));
     EXPECT_EQ(ansi::Encode(ansi::Decode(sound)), sound);
+    // Damage does not spread: the characters after it, and the next text, decode as text.
+    const QByteArray unassigned("\x87\x31\xc3\x36", 4);
+    EXPECT_TRUE(ansi::Decode(unassigned + Gb("张三")).endsWith(QString::fromUtf8("张三")));
+    EXPECT_EQ(ansi::Encode(ansi::Decode(unassigned + Gb("张三"))), unassigned + Gb("张三"));
+    EXPECT_EQ(ansi::Decode(Gb("李四")), QString::fromUtf8("李四"));
     // A valid surrogate pair is text, not an escape.
     EXPECT_FALSE(ansi::HasUndecodable(QString::fromUtf8("𠀀")));
 }
