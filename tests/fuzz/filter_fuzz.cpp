@@ -48,9 +48,20 @@ bool Like(const Chars& value, const Chars& pattern) {
     return matched[pattern.size()] != 0;
 }
 
+// The characters of a text, a lone surrogate (an undecodable byte of a name) as itself: toUcs4()
+// would make it U+FFFD, which a pattern may hold as a real character.
 Chars CharsOf(const QString& s) {
-    const QList<uint> ucs4 = s.toUcs4();
-    return Chars(ucs4.begin(), ucs4.end());
+    Chars chars;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+            chars.push_back(QChar::surrogateToUcs4(c, s[i + 1].unicode()));
+            ++i;
+        } else {
+            chars.push_back(c);
+        }
+    }
+    return chars;
 }
 
 QString Quoted(const QString& text) {
