@@ -80,6 +80,15 @@ TEST_F(SheetImport, RefusesWholeOrNotAtAll) {
     EXPECT_EQ(form().PageControl1->currentIndex(), 2);
     EXPECT_TRUE(form().cds2.IsEmpty());
 
+    // A full-width space is no blank to the mapping check: the sheet names the letter instead.
+    Map("　", "B", "C", "2");
+    Import(Gb("姓名,账号,金额\r\n张三,6222001,100\r\n"));
+    ASSERT_EQ(dialogs().messages.size(), 1);
+    EXPECT_EQ(dialogs().messages[0].kind, ScriptedDialogs::Kind::ProgramError);
+    EXPECT_TRUE(dialogs().messages[0].text.contains(QStringLiteral("的列“　”不是有效的列字母")))
+        << dialogs().messages[0].text.toStdString();
+    EXPECT_TRUE(form().cds2.IsEmpty());
+
     Map("A", "B", "C", "2");
     Import(Gb("姓名,账号,金额\r\n张三,6222001,100\r\n"), "payroll.txt");
     EXPECT_EQ(dialogs().Texts(), QStringList{QStringLiteral("导入完毕！")});
