@@ -9,10 +9,6 @@ namespace {
 
 constexpr char16_t kInvalidOperation[] = u"Invalid floating point operation";
 
-bool IsBlank(QChar c) {
-    return c.unicode() >= 1 && c.unicode() <= 32;
-}
-
 }  // namespace
 
 QString DefaultFileName(const QString& date) {
@@ -20,15 +16,7 @@ QString DefaultFileName(const QString& date) {
 }
 
 QString MemoText(const QString& memo) {
-    qsizetype begin = 0;
-    qsizetype end = memo.size();
-    while (begin < end && IsBlank(memo[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsBlank(memo[end - 1])) {
-        --end;
-    }
-    const QString m = memo.mid(begin, end - begin);
+    const QString m = convert::Trim(memo);
     return m.isEmpty() || m == u"NULL" ? QStringLiteral("网银代发") : m;
 }
 

@@ -17,6 +17,7 @@
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/guard.h"
 #include "platform/text/apperror.h"
+#include "platform/text/convert.h"
 #include "salary/salaryfile.h"
 #include "store/configdir.h"
 #include "store/listfile.h"
@@ -263,7 +264,7 @@ void SalaryPage::Button11Click() {
 void SalaryPage::ImportSalarySheet(const QString& path) {
     const QStringList mapping = ctx_.sheetMapping();
     for (int i = 0; i < 3; ++i) {
-        if (salary::Trim(mapping.value(i)).isEmpty()) {
+        if (convert::Trim(mapping.value(i)).isEmpty()) {
             ctx_.dialogs.Error(QStringLiteral("请录入完整的EXCEL导入配置参数"));
             ctx_.showParameters();
             return;

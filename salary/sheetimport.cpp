@@ -16,25 +16,7 @@ namespace {
 constexpr double kThreshold = 0.009;
 constexpr int kWarningRows = 5;
 
-bool IsBlank(QChar c) {
-    return c.unicode() >= 1 && c.unicode() <= 32;
-}
-
-}  // namespace
-
-QString Trim(const QString& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && IsBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsBlank(text[end - 1])) {
-        --end;
-    }
-    return text.mid(begin, end - begin);
-}
-
-namespace {
+using convert::Trim;
 
 // The runtime's integer conversion: optional leading blanks, an optional sign, decimal digits.
 int TextToInt(const QString& text) {

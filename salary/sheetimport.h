@@ -17,9 +17,6 @@ namespace salary {
 // to 702. Upper case only, the whole text, no blanks; any other text gives 0.
 int ColumnLetterToIndex(const QString& text);
 
-// The text with blanks (codes 1 to 32) removed at both ends, as the runtime trims.
-QString Trim(const QString& text);
-
 // The texts of the mapping edits, as typed.
 struct SheetMapping {
     QString name;         // conf_name

@@ -163,6 +163,19 @@ std::int64_t TextToCurrency(const QString& text) {
     return d->negative ? -signedValue : signedValue;
 }
 
+QString Trim(const QString& text) {
+    const auto blank = [](QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; };
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && blank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && blank(text[end - 1])) {
+        --end;
+    }
+    return text.mid(begin, end - begin);
+}
+
 QString CurrencyToText(std::int64_t tenThousandths) {
     const bool negative = tenThousandths < 0;
     const unsigned long long magnitude =

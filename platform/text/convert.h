@@ -7,6 +7,9 @@
 
 namespace convert {
 
+// The runtime's trim: the text without the blanks (codes 1 to 32) at both ends.
+QString Trim(const QString& text);
+
 // A number text's exact value: (negative ? -1 : 1) * digits * 10^exponent, where digits are
 // all the text's digits, integer and fraction part together.
 struct DecimalNumber {

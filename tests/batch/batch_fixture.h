@@ -22,6 +22,7 @@
 #include "lookup/rosterpicker.h"
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/scripteddialogs.h"
+#include "tests/common/faultydisk.h"
 #include "tests/common/testdir.h"
 
 class BatchFixture : public ::testing::Test {
@@ -74,10 +75,8 @@ protected:
     TestDir dir;
     ConfigDir config{dir.Base()};
     ScriptedDialogs dialogs;
-    // The disk upload files are written to; a test may make it faulty.
-    listfile::Writer disk = &listfile::Replace;
-    Tmform form{dialogs, config, nullptr,
-                [this](const QString& path, const QByteArray& bytes) { return disk(path, bytes); }};
+    TestDisk disk;
+    Tmform form{dialogs, config, nullptr, disk.Writer()};
     TfmRecver recverPicker{dialogs, config, &form};
     Tfrpayer payerPicker{dialogs, config, &form};
     TfmBank bank{dialogs, &form};

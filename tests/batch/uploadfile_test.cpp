@@ -61,7 +61,7 @@ TEST_F(Upload, ExportWritesTheBankFormatByteForByte) {
 TEST_F(Upload, AFileThatDoesNotReadBackIsRemovedAndItsRowsStayUnexported) {
     Add(QStringLiteral("王五"), QStringLiteral("6222003"), QStringLiteral("1"));
     for (const Fault fault : kFaults) {
-        disk = FaultyDisk(fault);
+        disk.current = FaultyDisk(fault);
         dialogs.Clear();
         const QString path = Export();
         const ScriptedDialogs::Message error = {
@@ -78,7 +78,7 @@ TEST_F(Upload, AFileThatDoesNotReadBackIsRemovedAndItsRowsStayUnexported) {
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::Question);
 
-    disk = &listfile::Replace;
+    disk.current = &listfile::Replace;
     dialogs.Clear();
     Export();
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();

@@ -31,3 +31,13 @@ inline listfile::Writer FaultyDisk(Fault fault) {
         return listfile::Replace(path, Damaged(bytes, fault));
     };
 }
+
+// The disk a window writes its upload files to: sound until a test sets `current` to a
+// faulty one, which takes effect at the next write.
+struct TestDisk {
+    listfile::Writer current = &listfile::Replace;
+    listfile::Writer Writer() {
+        return
+            [this](const QString& path, const QByteArray& bytes) { return current(path, bytes); };
+    }
+};

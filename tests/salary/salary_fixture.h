@@ -19,6 +19,7 @@
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/scripteddialogs.h"
 #include "salary/salarypage.h"
+#include "tests/common/faultydisk.h"
 #include "tests/common/testdir.h"
 
 // The item file of the examples: six items, "memo" in position 5.
@@ -84,10 +85,8 @@ public:
     TestDir dir;
     ConfigDir config{dir.Base()};
     ScriptedDialogs dialogs;
-    // The disk upload files are written to; a test may make it faulty.
-    listfile::Writer disk = &listfile::Replace;
-    Tmform form{dialogs, config, nullptr,
-                [this](const QString& path, const QByteArray& bytes) { return disk(path, bytes); }};
+    TestDisk disk;
+    Tmform form{dialogs, config, nullptr, disk.Writer()};
     SalaryPage* page = form.salaryPage;
 };
 

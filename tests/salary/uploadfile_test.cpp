@@ -73,7 +73,7 @@ TEST_F(Upload, TheHeaderTotalIsTheSumOfTheRowsNotTheShownTotal) {
 TEST_F(Upload, AFileThatDoesNotReadBackIsRemovedAndNoSuccessIsShown) {
     Add(QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("2.50"));
     for (const Fault fault : kFaults) {
-        window->disk = FaultyDisk(fault);
+        window->disk.current = FaultyDisk(fault);
         Export(OutPath());
         EXPECT_EQ(
             dialogs().messages,
@@ -84,7 +84,7 @@ TEST_F(Upload, AFileThatDoesNotReadBackIsRemovedAndNoSuccessIsShown) {
         EXPECT_FALSE(QFile::exists(OutPath())) << int(fault);
     }
     EXPECT_EQ(form().salaryPage->UnexportedRows(), 1);
-    window->disk = &listfile::Replace;
+    window->disk.current = &listfile::Replace;
     Export(OutPath());
     EXPECT_EQ(dialogs().messages,
               QList<ScriptedDialogs::Message>({Info(QStringLiteral("文件存放于：") + OutPath())}));
