@@ -1,6 +1,9 @@
 #include "lookup/banksearch.h"
 
+#include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QScrollBar>
 
 #include <QDate>
 #include <QHeaderView>
@@ -26,6 +29,10 @@ TfmBank::TfmBank(Dialogs& dialogs, QWidget* parent, const QString& resource)
     DBGrid1->SetGridReadOnly(true);
     DBGrid1->SetDataSource(DataSource1);
     DBGrid1->installEventFilter(this);
+    // Tab leaves the grid for the next box instead of walking its cells; a sideways step into the
+    // very wide name column scrolled codes and names out of sight while a row stayed chosen.
+    DBGrid1->setTabKeyNavigation(false);
+    DBGrid1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 
     const int widths[] = {100, 150, 0};
     const QString texts[] = {QStringLiteral("星澜聚川银行"), QStringLiteral("记录条数："),
@@ -86,6 +93,9 @@ void TfmBank::FormDestroy() {
 int TfmBank::Execute() {
     cancelled_ = false;
     Guarded(dialogs_, [this] { FormShow(); });
+    // Every showing starts in the name box with its old text selected, so that typing replaces it.
+    edlname->setFocus(Qt::OtherFocusReason);
+    edlname->selectAll();
     return exec();
 }
 
@@ -98,13 +108,51 @@ void TfmBank::keyPressEvent(QKeyEvent* event) {
 
 bool TfmBank::eventFilter(QObject* watched, QEvent* event) {
     if (watched == DBGrid1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            DBGrid1DblClick();
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            ChooseShownRow();
+            return true;
+        }
+        // Text typed on the grid starts a new search by name: it goes to the name box in place of
+        // its text, never to the grid's own jump to a row starting with the keys, which moved the
+        // chosen row out of sight.
+        const QString text = key->text();
+        const bool printable =
+            !text.isEmpty() && text.front().isPrint() &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (printable) {
+            edlname->setFocus(Qt::OtherFocusReason);
+            edlname->selectAll();
+            QApplication::sendEvent(edlname, key);
             return true;
         }
     }
+    if (watched == DBGrid1 && event->type() == QEvent::InputMethod &&
+        !static_cast<QInputMethodEvent*>(event)->commitString().isEmpty()) {
+        edlname->setFocus(Qt::OtherFocusReason);
+        edlname->selectAll();
+        QApplication::sendEvent(edlname, event);
+        return true;
+    }
     return QDialog::eventFilter(watched, event);
+}
+
+void TfmBank::ChooseShownRow() {
+    if (cds->IsEmpty()) {
+        return;
+    }
+    // Only a row the user sees, with its number and name, is chosen: a current row scrolled out
+    // of sight is first brought into view, and the next Enter takes it.
+    const QModelIndex first = DBGrid1->model()->index(cds->RecNo(), 0);
+    const QRect cell = DBGrid1->visualRect(first);
+    const QRect view = DBGrid1->viewport()->rect();
+    if (!first.isValid() || !view.contains(cell.topLeft()) || !view.contains(cell.bottomLeft())) {
+        DBGrid1->horizontalScrollBar()->setValue(0);
+        DBGrid1->scrollTo(first);
+        QApplication::beep();
+        return;
+    }
+    DBGrid1DblClick();
 }
 
 void TfmBank::FormShow() {
@@ -175,6 +223,8 @@ void TfmBank::DBGrid1DblClick() {
 }
 
 void TfmBank::ShowCount() {
+    // A new result starts at the left edge: number and name in view.
+    DBGrid1->horizontalScrollBar()->setValue(0);
     panels_[1]->setText(QStringLiteral("记录笔数：") + QString::number(cds->RecordCount()));
 }
 

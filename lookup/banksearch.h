@@ -48,6 +48,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Enter on the grid: takes the current row when it is in view, else scrolls it into view.
+    void ChooseShownRow();
     void SetHeadings();
     void SearchName();
     void ShowCount();

@@ -4,6 +4,7 @@
 
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -261,4 +262,123 @@ TEST(BankSearchData, DamagedPacketShowsTheErrorAndAnEmptyGrid) {
     EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::ProgramError);
     EXPECT_TRUE(bank.cds->IsEmpty());
     EXPECT_EQ(bank.DBGrid1->model()->rowCount(), 0);
+}
+
+// The keys go where the focus is, as on a desktop.
+namespace {
+void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QTest::keyClick(focus, static_cast<Qt::Key>(key), modifiers);
+}
+// Each character as a key carrying its text, as an X server sends it (a Chinese character
+// typed through an input method arrives the same way under xdotool).
+void Type(const QString& text) {
+    for (QChar c : text) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        const int key = c.isLetterOrNumber() && c.unicode() < 0x80 ? c.toUpper().unicode() : 0;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(focus, &press);
+        QApplication::sendEvent(focus, &release);
+    }
+}
+}  // namespace
+
+// A cashier's walk: search by pinyin initials and choose with the keyboard, then reopen and search
+// again by typing straight away, and by typing after Tab has left the name box.
+TEST_F(BankSearch, ReopenedSearchChoosesOnlyAShownRow) {
+    page->cross->setChecked(true);
+    const auto walk = [&](const std::function<void()>& act) {
+        QTimer::singleShot(0, &bank, [&] {
+            QApplication::setActiveWindow(&bank);
+            act();
+            if (bank.isVisible()) {
+                bank.close();
+            }
+        });
+        QTest::mouseClick(page->SpeedButton3, Qt::LeftButton);
+    };
+    // The first row shown for the text, as the user sees it: the grid has its headings and the
+    // row's texts.
+    QString code, name;
+    const auto shownFirstRow = [&] {
+        QCoreApplication::processEvents();
+        QAbstractItemModel* model = bank.DBGrid1->model();
+        ASSERT_EQ(model->columnCount(), 2);
+        EXPECT_EQ(Heading(0), QStringLiteral("银行机构号"));
+        EXPECT_EQ(Heading(1), QStringLiteral("银行名称"));
+        ASSERT_GT(model->rowCount(), 0);
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：%1").arg(model->rowCount()));
+        const QModelIndex first = model->index(0, 0);
+        EXPECT_EQ(bank.DBGrid1->currentIndex().row(), 0);
+        EXPECT_TRUE(
+            bank.DBGrid1->viewport()->rect().contains(bank.DBGrid1->visualRect(first).topLeft()));
+        code = model->data(first).toString();
+        name = model->data(model->index(0, 1)).toString();
+    };
+    walk([&] {
+        EXPECT_EQ(QApplication::focusWidget(), bank.edlname);
+        QTest::mouseClick(bank.edlname, Qt::LeftButton);
+        Type(QStringLiteral("gsyhcdgx"));
+        shownFirstRow();
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), bank.DBGrid1);
+        Press(Qt::Key_Return);
+        EXPECT_FALSE(bank.isVisible());
+    });
+    EXPECT_TRUE(name.contains(QStringLiteral("工商银行")) && name.contains(QStringLiteral("成都")))
+        << name.toStdString();
+    EXPECT_EQ(page->recbank->currentText(), name);
+    EXPECT_EQ(page->recbankcode->text(), code);
+
+    // Reopened: the whole directory, the old text selected in the name box, so typing replaces it.
+    const QString wanted = QStringLiteral("建设银行重庆");
+    walk([&] {
+        EXPECT_EQ(QApplication::focusWidget(), bank.edlname);
+        EXPECT_EQ(bank.edlname->selectedText(), QStringLiteral("gsyhcdgx"));
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：131021"));
+        Type(wanted);
+        EXPECT_EQ(bank.edlname->text(), wanted);
+        shownFirstRow();
+        Press(Qt::Key_Return);  // searches, as the button does
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Return);
+    });
+    EXPECT_TRUE(name.contains(wanted)) << name.toStdString();
+    EXPECT_EQ(page->recbank->currentText(), name);
+    EXPECT_EQ(page->recbankcode->text(), code);
+
+    // Tab leaves the name box first: the keys typed on the grid still search by name, and Tab
+    // on the grid goes on to the next box instead of walking into the wide name column.
+    walk([&] {
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), bank.DBGrid1);
+        Type(QStringLiteral("农业银行"));
+        EXPECT_EQ(QApplication::focusWidget(), bank.edlname);
+        EXPECT_EQ(bank.edlname->text(), QStringLiteral("农业银行"));
+        shownFirstRow();
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), bank.DBGrid1);
+        Press(Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), bank.DBGrid1);
+        EXPECT_EQ(bank.DBGrid1->currentIndex().column(), 0);
+        Press(Qt::Key_Backtab);
+        // A current row scrolled out of sight is shown first, not taken blind.
+        bank.DBGrid1->verticalScrollBar()->setValue(bank.DBGrid1->verticalScrollBar()->maximum());
+        Press(Qt::Key_Return);
+        EXPECT_TRUE(bank.isVisible());
+        EXPECT_EQ(bank.DBGrid1->verticalScrollBar()->value(), 0);
+        Press(Qt::Key_Return);
+        EXPECT_FALSE(bank.isVisible());
+    });
+    EXPECT_TRUE(name.contains(QStringLiteral("农业银行"))) << name.toStdString();
+    EXPECT_EQ(page->recbank->currentText(), name);
+    EXPECT_EQ(page->recbankcode->text(), code);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
 }
