@@ -40,27 +40,34 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent,
     dialogs_.SetParentWindow(this);
 
     batchPage = new BatchPage(
-        {cds1, DataSource1, dialogs_, config_, SaveDialog1, OpenDialog1,
-         [this](const QString& text) { SetPanelText(1, text); }, printing, writeUpload_},
+        {cds1, DataSource1, dialogs_, config_, SaveDialog1, OpenDialog1, printing, writeUpload_},
         tabBatch);
     batchPage->DBGrid1->SetDataSource(&DataSource1);
     batchLayout->addWidget(batchPage);
-    salaryPage = new SalaryPage(
-        {cds2, cds3, DataSource2, DataSource3, ItemFieldNames, dialogs_, config_, SaveDialog1,
-         OpenDialog1, [this](const QString& text) { SetPanelText(1, text); }, printing,
-         [this] {
-             return QStringList{paramsPage->conf_name->text(), paramsPage->conf_acct->text(),
-                                paramsPage->conf_finalincome->text(),
-                                paramsPage->conf_startrow->text()};
-         },
-         [this] { PageControl1->setCurrentIndex(2); }, writeUpload_},
-        tabSalary);
+    salaryPage = new SalaryPage({cds2, cds3, DataSource2, DataSource3, ItemFieldNames, dialogs_,
+                                 config_, SaveDialog1, OpenDialog1, printing,
+                                 [this] {
+                                     return QStringList{paramsPage->conf_name->text(),
+                                                        paramsPage->conf_acct->text(),
+                                                        paramsPage->conf_finalincome->text(),
+                                                        paramsPage->conf_startrow->text()};
+                                 },
+                                 [this] { PageControl1->setCurrentIndex(2); }, writeUpload_},
+                                tabSalary);
     salaryLayout->addWidget(salaryPage);
     paramsPage = new ParamsPage({dialogs_, config_}, TabSheet1);
     paramsLayout->addWidget(paramsPage);
 
     WireMenu();
     BuildStatusBar();
+    // The record count is the one of the page in view: it follows the page and every change of
+    // that page's table.
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { ShowRecordCount(); });
+    for (Dataset* table : {&cds1, &cds2}) {
+        connect(table, &Dataset::RowInserted, this, [this] { ShowRecordCount(); });
+        connect(table, &Dataset::RowRemoved, this, [this] { ShowRecordCount(); });
+        connect(table, &Dataset::Reset, this, [this] { ShowRecordCount(); });
+    }
 
     connect(batchPage->SpeedButton1, &QToolButton::clicked, this,
             [this] { Handle([this] { SpeedButton1Click(); }); });
@@ -124,6 +131,19 @@ QString Tmform::PanelText(int panel) const {
 
 void Tmform::SetPanelText(int panel, const QString& text) {
     panels_[panel]->setText(text);
+}
+
+void Tmform::ShowRecordCount() {
+    Dataset* table = nullptr;
+    if (PageControl1->currentWidget() == tabBatch) {
+        table = &cds1;
+    } else if (PageControl1->currentWidget() == tabSalary) {
+        table = &cds2;
+    }
+    // The parameter page has no records, and an empty table none to count: the panel shows its
+    // caption alone, as at start.
+    const int rows = table && table->Active() ? table->RecordCount() : 0;
+    SetPanelText(1, QStringLiteral("记录笔数：") + (rows > 0 ? QString::number(rows) : QString()));
 }
 
 void Tmform::Handle(const std::function<void()>& handler) {

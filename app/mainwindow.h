@@ -65,6 +65,8 @@ public:
 
     QString PanelText(int panel) const;
     void SetPanelText(int panel, const QString& text);
+    // Panel 1: "记录笔数：" and the row count of the page in view.
+    void ShowRecordCount();
 
     // Components beside those of the form: the pages on tabBatch, tabSalary and TabSheet1, the
     // menu separator.

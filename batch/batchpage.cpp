@@ -286,7 +286,6 @@ bool BatchPage::AppendInstruction(const QString& callerName) {
     if (byAddButton) {
         ctx_.dialogs.Information(QStringLiteral("增加成功！"));
     }
-    ctx_.setCountPanel(QStringLiteral("记录笔数：") + QString::number(ctx_.cds1.RecordCount()));
     SetGridTitles();
     // The instruction is in the table whatever becomes of the roster: the form is reset as
     // after any add, so a second click cannot add it twice. An import learns its payees at

@@ -29,8 +29,6 @@ public:
         const ConfigDir& config;
         FileDialogState& saveDialog;
         FileDialogState& openDialog;
-        // Sets the record-count panel of the status bar.
-        std::function<void(const QString&)> setCountPanel;
         printing::DetailLists& printing;
         // How the upload file is put on disk before it is read back.
         const listfile::Writer& writeUpload;

@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "batch/batchpage.h"
-#include "batch/exportchecks.h"
+#include "controls/exportchecks.h"
 #include "batch/instructions.h"
 #include "batch/uploadfile.h"
 #include "controls/numeditnew.h"

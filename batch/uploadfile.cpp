@@ -23,39 +23,6 @@ QString FormatLine(const Instruction& in) {
         .join(u'|');
 }
 
-AmountCheck CheckAmount(const QString& text) {
-    std::int64_t value = 0;
-    try {
-        value = convert::TextToCurrency(text);
-    } catch (const AppError&) {
-        // A plain decimal fails only by its size.
-        static const QRegularExpression plain(QStringLiteral("^\\d+(\\.\\d*)?$"));
-        if (plain.match(text).hasMatch()) {
-            return {
-                QString(),
-                QStringLiteral("金额“%1”超过%2位整数").arg(Excerpt(text)).arg(kMaxAmountDigits)};
-        }
-        return {QString(), QStringLiteral("金额“%1”不是有效的数字").arg(Excerpt(text))};
-    }
-    if (value % 100 != 0) {
-        return {QString(), QStringLiteral("金额“%1”超过两位小数").arg(Excerpt(text))};
-    }
-    if (value <= 0) {
-        return {QString(), QStringLiteral("金额“%1”必须大于0").arg(Excerpt(text))};
-    }
-    std::int64_t limit = 10000;
-    for (int i = 0; i < kMaxAmountDigits; ++i) {
-        limit *= 10;
-    }
-    if (value >= limit) {
-        return {QString(),
-                QStringLiteral("金额“%1”超过%2位整数").arg(Excerpt(text)).arg(kMaxAmountDigits)};
-    }
-    const std::int64_t cents = value / 100;
-    return {QStringLiteral("%1.%2").arg(cents / 100).arg(cents % 100, 2, 10, QChar(u'0')),
-            std::nullopt};
-}
-
 std::optional<QString> CheckInstruction(const Instruction& in) {
     const QStringList titles = QString::fromUtf16(instructions::kGridTitles).split(u',');
     struct Value {
@@ -135,18 +102,6 @@ ImportLine ParseLine(const QString& line) {
 
 bool IsPlainValue(const QString& value) {
     return !value.contains(u'|') && ansi::FindControl(value) < 0 && !ansi::HasUndecodable(value);
-}
-
-QString Excerpt(const QString& value) {
-    constexpr qsizetype kChars = 24;
-    if (value.size() <= kChars) {
-        return value;
-    }
-    qsizetype cut = kChars;
-    if (QChar::isHighSurrogate(value[cut - 1].unicode())) {
-        --cut;
-    }
-    return value.left(cut) + QStringLiteral("…");
 }
 
 QString DefaultFileName(const QString& date) {

@@ -6,6 +6,9 @@
 #include <QStringList>
 #include <optional>
 
+#include "controls/amountformat.h"
+#include "platform/text/convert.h"
+
 namespace uploadfile {
 
 // One instruction as the table holds it.
@@ -21,19 +24,12 @@ struct ImportLine {
     QString typeCode, payacct, recacct, recver, recbank, recbankcode, amt, use, remitCode, remark;
 };
 
-// The largest number of integer digits an amount may have: with two decimals that is fifteen
-// significant digits, which the amount box carries exactly.
-inline constexpr int kMaxAmountDigits = 13;
+using amount::kMaxAmountDigits;
 // Size in bytes of the account and bank number fields.
 inline constexpr int kMaxAccountBytes = 20;
 
-// An amount read exactly: its normal form (digits, "." and two decimals) or the reason it is
-// refused: no number, a third decimal, not above 0, or more integer digits than the box holds.
-struct AmountCheck {
-    QString normal;
-    std::optional<QString> refusal;
-};
-AmountCheck CheckAmount(const QString& text);
+using amount::AmountCheck;
+using amount::CheckAmount;
 
 // Checks the values of one instruction as the export writes them; returns the reason they
 // are refused (naming the field by its grid title), or nothing when they are sound.
@@ -49,8 +45,7 @@ ImportLine ParseLine(const QString& line);
 // no byte that is no character.
 bool IsPlainValue(const QString& value);
 
-// At most a few characters of a value, for a message; never splits a character.
-QString Excerpt(const QString& value);
+using convert::Excerpt;
 
 // The default file name for a date text "yyyy-MM-dd".
 QString DefaultFileName(const QString& date);

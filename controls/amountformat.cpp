@@ -1,5 +1,7 @@
 #include "controls/amountformat.h"
 
+#include <QRegularExpression>
+
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
 
@@ -217,6 +219,40 @@ QString GroupedText(const QString& amount) {
     } catch (const AppError&) {
         return amount;
     }
+}
+
+AmountCheck CheckAmount(const QString& text) {
+    std::int64_t value = 0;
+    try {
+        value = convert::TextToCurrency(text);
+    } catch (const AppError&) {
+        // A plain decimal fails only by its size.
+        static const QRegularExpression plain(QStringLiteral("^\\d+(\\.\\d*)?$"));
+        if (plain.match(text).hasMatch()) {
+            return {QString(), QStringLiteral("金额“%1”超过%2位整数")
+                                   .arg(convert::Excerpt(text))
+                                   .arg(kMaxAmountDigits)};
+        }
+        return {QString(), QStringLiteral("金额“%1”不是有效的数字").arg(convert::Excerpt(text))};
+    }
+    if (value % 100 != 0) {
+        return {QString(), QStringLiteral("金额“%1”超过两位小数").arg(convert::Excerpt(text))};
+    }
+    if (value <= 0) {
+        return {QString(), QStringLiteral("金额“%1”必须大于0").arg(convert::Excerpt(text))};
+    }
+    std::int64_t limit = 10000;
+    for (int i = 0; i < kMaxAmountDigits; ++i) {
+        limit *= 10;
+    }
+    if (value >= limit) {
+        return {QString(), QStringLiteral("金额“%1”超过%2位整数")
+                               .arg(convert::Excerpt(text))
+                               .arg(kMaxAmountDigits)};
+    }
+    const std::int64_t cents = value / 100;
+    return {QStringLiteral("%1.%2").arg(cents / 100).arg(cents % 100, 2, 10, QChar(u'0')),
+            std::nullopt};
 }
 
 }  // namespace amount

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace amount {
 
@@ -42,5 +43,18 @@ QString RoundedText(int d, double v);
 QString GroupedCents(std::int64_t tenThousandths);
 // A stored amount text shown that way; a text that holds no number is shown as it is.
 QString GroupedText(const QString& amount);
+
+// The largest number of integer digits an amount to be paid may have: with two decimals that is
+// fifteen significant digits, which the amount box carries exactly.
+inline constexpr int kMaxAmountDigits = 13;
+
+// An amount to be paid, read exactly: its normal form (digits, "." and two decimals) or the
+// reason it is refused: no number, a third decimal, not above 0, or more integer digits than
+// the box holds.
+struct AmountCheck {
+    QString normal;
+    std::optional<QString> refusal;
+};
+AmountCheck CheckAmount(const QString& text);
 
 }  // namespace amount

@@ -12,6 +12,7 @@
 
 #include "controls/amountformat.h"
 #include "controls/capitals.h"
+#include "controls/exportchecks.h"
 #include "controls/numeditnew.h"
 #include "platform/dataset/dataset.h"
 #include "platform/dataset/dbgrid.h"
@@ -49,11 +50,28 @@ void SalaryPage::SetUpForm() {
         sumCapitals->setText(ne_sumamt->text().isEmpty() ? QString()
                                                          : capitals::FromText(ne_sumamt->ShuZhi()));
     });
-    // Work not yet written to a salary upload file.
-    const auto changed = [this] { unexported_ = true; };
-    connect(&ctx_.cds2, &Dataset::RowInserted, this, changed);
-    connect(&ctx_.cds2, &Dataset::RowChanged, this, changed);
-    connect(&ctx_.cds2, &Dataset::Reset, this, changed);
+    // Work not yet written to a salary upload file; and the count and total, which are always
+    // those of the rows in the table, summed as the upload file's header sums them.
+    const auto changed = [this](bool added) {
+        if (added) {
+            unexported_ = true;
+        }
+        // Every field set while a row is appended reports a change; the figures are summed once
+        // the row is posted (or cancelled). An edit in place shows at once.
+        if (ctx_.cds2.GetState() != Dataset::State::Insert) {
+            ShowSummary();
+        }
+    };
+    connect(&ctx_.cds2, &Dataset::RowInserted, this, [changed] { changed(true); });
+    connect(&ctx_.cds2, &Dataset::RowChanged, this, [changed] { changed(true); });
+    connect(&ctx_.cds2, &Dataset::Reset, this, [changed] { changed(true); });
+    connect(&ctx_.cds2, &Dataset::RowRemoved, this, [changed] { changed(false); });
+    // Values edited in place in the salary grid meet the rules of a credit as they enter: refused
+    // with the item named, never cut. Values typed into the item grid are checked by the add.
+    DBGrid2->Model()->SetEditCheck([this](int column, const QString& text) {
+        const salary::FieldRule rule = Rule(column);
+        return salary::CheckValue(rule, text, IsKeyField(rule.name));
+    });
     DBGrid3->horizontalHeader()->setStretchLastSection(true);
     // The credited amount read at a glance: grouped, two decimals, right-aligned (display only).
     DBGrid2->Model()->SetFieldFormat(QStringLiteral("finalincome"),
@@ -120,7 +138,7 @@ void SalaryPage::LoadSalaryItems() {
         salaries.ClearFieldDefs();
         for (qsizetype i = 0; i < ctx_.itemFieldNames->size(); ++i) {
             salaries.AddFieldDef(ctx_.itemFieldNames->at(i), salary::IsRequiredPosition(i),
-                                 salary::FieldSize(i));
+                                 salary::FieldSize(i, ctx_.itemFieldNames->at(i)));
         }
         salaries.CreateDataSet();
         for (qsizetype i = 0; i < captions.size(); ++i) {
@@ -152,8 +170,42 @@ void SalaryPage::ProtectItemColumns() {
     DBGrid3->SetColumnReadOnly(1, true);
 }
 
-void SalaryPage::ShowCount() {
-    recordcount->setText(QString::number(ctx_.cds2.RecordCount()));
+bool SalaryPage::IsKeyField(const QString& name) {
+    for (const char16_t* key : {u"name", u"acct", u"finalincome"}) {
+        if (name.compare(QString::fromUtf16(key), Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+salary::FieldRule SalaryPage::Rule(int field) const {
+    const Field f = ctx_.cds2.Fields(field);
+    return {f.FieldName(), f.DisplayLabel(), f.Size()};
+}
+
+void SalaryPage::ShowSummary() {
+    Dataset& salaries = ctx_.cds2;
+    const auto amountField =
+        salaries.Active() ? salaries.FindField(QStringLiteral("finalincome")) : std::nullopt;
+    const int rows = salaries.Active() ? salaries.RecordCount() : 0;
+    std::int64_t total = 0;
+    for (int r = 0; amountField && r < rows; ++r) {
+        try {
+            std::int64_t amount = convert::TextToCurrency(salaries.Text(r, amountField->Index()));
+            if (__builtin_add_overflow(total, amount, &total)) {
+                total = 0;
+                break;
+            }
+        } catch (const AppError&) {
+            // An amount that is no number is refused at export; the total shows the others.
+        }
+    }
+    // The count box stays empty until the table first holds a row.
+    if (rows > 0 || !recordcount->text().isEmpty()) {
+        recordcount->setText(QString::number(rows));
+    }
+    ne_sumamt->SetShuZhi(salaryfile::FormatTotal(total));
 }
 
 void SalaryPage::Button7Click() {
@@ -193,25 +245,24 @@ void SalaryPage::AppendSalaryEntry() {
         salary::FieldValues values;
         for (const char16_t* name : kEntryFields) {
             const QString field = QString::fromUtf16(name);
-            values.append({field, SalaryItemValue(field)});
+            QString value = SalaryItemValue(field);
+            if (const auto f = salaries.FindField(field)) {
+                value = salary::CheckValue(Rule(f->Index()), value);
+            }
+            values.append({field, value});
         }
         AppendSalaryRow(values);
-        std::int64_t amount = 0;
         try {
-            amount = salary::RowAmount(salaries);
+            salary::RowAmount(salaries);
         } catch (...) {
             salaries.Delete();
             throw;
         }
-        const double total = (ne_sumamt->Value() * 10000 + static_cast<double>(amount)) / 10000;
-        ne_sumamt->SetValue(total);
     } catch (const AppError& e) {
         // Nothing was added; the user is told why instead of seeing no change at all.
         ctx_.dialogs.Warning(QStringLiteral("增加失败：") + e.Message());
         return;
     }
-    ShowCount();
-    ctx_.setCountPanel(QStringLiteral("记录笔数：") + QString::number(salaries.RecordCount()));
     ctx_.dialogs.Information(QStringLiteral("增加成功！"));
 }
 
@@ -220,13 +271,11 @@ void SalaryPage::Button8Click() {
 }
 
 void SalaryPage::Button9Click() {
-    Dataset& salaries = ctx_.cds2;
-    const std::int64_t amount = salary::RowAmount(salaries);
-    const double total = (ne_sumamt->Value() * 10000 - static_cast<double>(amount)) / 10000;
-    // The row goes first: when its pending edit cannot be posted, the total stays as well.
-    salaries.Delete();
-    ne_sumamt->SetValue(total);
-    ShowCount();
+    if (ctx_.cds2.IsEmpty()) {
+        ctx_.dialogs.Warning(QStringLiteral("无工资代发记录！"));
+        return;
+    }
+    ctx_.cds2.Delete();
     ctx_.dialogs.Information(QStringLiteral("删除成功！"));
 }
 
@@ -236,8 +285,6 @@ void SalaryPage::Button10Click() {
     while (!salaries.IsEmpty()) {
         salaries.Delete();
     }
-    ne_sumamt->SetValue(0);
-    ShowCount();
     ctx_.dialogs.Information(QStringLiteral("复位成功！"));
 }
 
@@ -258,7 +305,6 @@ void SalaryPage::Button11Click() {
         }
     }
     ctx_.dialogs.Information(QStringLiteral("导入完毕！"));
-    recordcount->setText(QString::number(ctx_.cds2.RecordCount()));
 }
 
 void SalaryPage::ImportSalarySheet(const QString& path) {
@@ -297,11 +343,6 @@ void SalaryPage::ImportSalarySheet(const QString& path) {
             AppendSalaryRow(values);
         }
     }
-    // A sheet whose amounts were all skipped leaves the panel and the total as they were.
-    if (!result.rows.empty()) {
-        ctx_.setCountPanel(QStringLiteral("记录笔数：") + QString::number(salaries.RecordCount()));
-        ne_sumamt->SetValue(static_cast<double>(result.total) / 10000);
-    }
     if (!result.rounded.empty()) {
         ctx_.dialogs.Warning(salary::RoundedWarning(result.rounded));
     }
@@ -337,6 +378,37 @@ void SalaryPage::Button12Click() {
     // fields the bank reads, so such a list is refused before anything is chosen or written.
     if (const auto message = FindUnsafeValue()) {
         ctx_.dialogs.Error(*message);
+        return;
+    }
+    // Every credit is checked again as it will be written, whatever way it came in.
+    QList<exportchecks::Row> checked;
+    for (int row = 0; row < salaries.RecordCount(); ++row) {
+        QString acct, amount;
+        for (const char16_t* name : kEntryFields) {
+            const auto field = salaries.FindField(QString::fromUtf16(name));
+            if (!field) {
+                continue;
+            }
+            const salary::FieldRule rule = Rule(field->Index());
+            try {
+                const QString value = salary::CheckValue(rule, salaries.Text(row, field->Index()),
+                                                         IsKeyField(rule.name));
+                if (rule.name.compare(u"acct", Qt::CaseInsensitive) == 0) {
+                    acct = value;
+                } else if (rule.name.compare(u"finalincome", Qt::CaseInsensitive) == 0) {
+                    amount = value;
+                }
+            } catch (const AppError& e) {
+                ctx_.dialogs.Error(
+                    QStringLiteral("第%1笔工资记录不能导出：%2").arg(row + 1).arg(e.Message()));
+                return;
+            }
+        }
+        checked.append({row + 1, QStringLiteral("私人"), acct, amount});
+    }
+    // A mistyped card number or a credit entered twice goes out only when the user says so.
+    const QString question = exportchecks::Question(checked, QStringLiteral("工资记录"));
+    if (!question.isEmpty() && !ctx_.dialogs.Question(question)) {
         return;
     }
     FileDialogState& dialog = ctx_.saveDialog;

@@ -34,8 +34,6 @@ public:
         const ConfigDir& config;
         FileDialogState& saveDialog;
         FileDialogState& openDialog;
-        // Sets the record-count panel of the status bar.
-        std::function<void(const QString&)> setCountPanel;
         printing::DetailLists& printing;
         // The texts of the parameter page's mapping edits: name, account and amount column
         // letters and the start row.
@@ -65,9 +63,9 @@ public:
     void Button7Click();
     // "打印工资": prints the salary list.
     void Button8Click();
-    // "删除指令": removes the current credit and takes its amount off the total.
+    // "删除指令": removes the current credit.
     void Button9Click();
-    // "复位": removes every credit and sets the total to 0.
+    // "复位": removes every credit.
     void Button10Click();
     // "数据导入": imports a salary sheet.
     void Button11Click();
@@ -95,7 +93,12 @@ private:
     void ClearItems();
     // The first value of a credit that cannot stand in an upload line, as a message.
     std::optional<QString> FindUnsafeValue();
-    void ShowCount();
+    // The rules of the salary field at that position; whether a field is one every credit must
+    // fill (name, account, amount).
+    salary::FieldRule Rule(int field) const;
+    static bool IsKeyField(const QString& name);
+    // The count and total boxes: the rows in the table and their amounts' sum.
+    void ShowSummary();
 
     Context ctx_;
     bool unexported_ = false;

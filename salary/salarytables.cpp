@@ -1,6 +1,8 @@
 #include "salary/salarytables.h"
 
 #include "platform/dataset/dataset.h"
+#include "platform/text/ansi.h"
+#include "platform/text/apperror.h"
 #include "platform/text/convert.h"
 
 namespace salary {
@@ -9,7 +11,9 @@ void CreateItemTable(Dataset& cds3) {
     cds3.ClearFieldDefs();
     cds3.AddFieldDef(QStringLiteral("seq"), true, 2);
     cds3.AddFieldDef(QStringLiteral("subject"), true, 16);
-    cds3.AddFieldDef(QStringLiteral("subjectval"), false, 20);
+    // Wide enough for any salary field: a typed value is checked against its own field's size,
+    // never cut here first.
+    cds3.AddFieldDef(QStringLiteral("subjectval"), false, kItemValueSize);
     cds3.CreateDataSet();
 }
 
@@ -17,8 +21,11 @@ bool IsRequiredPosition(qsizetype i) {
     return i == 0 || i == 2 || i == 3 || i == 5;
 }
 
-int FieldSize(qsizetype i) {
-    return i == 0 ? 8 : 20;
+int FieldSize(qsizetype i, const QString& name) {
+    if (i == 0) {
+        return kNameSize;
+    }
+    return name.compare(u"acct", Qt::CaseInsensitive) == 0 ? kMaxAccountDigits : 20;
 }
 
 std::optional<qsizetype> ItemIndex(const QStringList& itemFieldNames, const QString& name) {
@@ -42,7 +49,15 @@ void AppendRow(Dataset& cds2, const FieldValues& values) {
             cds2.Fields(i).SetAsString(QStringLiteral("NULL"));
         }
         for (const auto& [name, value] : values) {
-            cds2.FieldByName(name).SetAsString(value);
+            Field field = cds2.FieldByName(name);
+            // A value is stored whole or refused: a shortened name or account pays someone else.
+            if (ansi::Size(value) > field.Size()) {
+                throw AppError(QStringLiteral("“%1”超过%2字节，不能截断：“%3”")
+                                   .arg(field.DisplayLabel())
+                                   .arg(field.Size())
+                                   .arg(convert::Excerpt(value)));
+            }
+            field.SetAsString(value);
         }
         cds2.Post();
     } catch (...) {

@@ -163,6 +163,18 @@ std::int64_t TextToCurrency(const QString& text) {
     return d->negative ? -signedValue : signedValue;
 }
 
+QString Excerpt(const QString& value) {
+    constexpr qsizetype kChars = 24;
+    if (value.size() <= kChars) {
+        return value;
+    }
+    qsizetype cut = kChars;
+    if (QChar::isHighSurrogate(value[cut - 1].unicode())) {
+        --cut;
+    }
+    return value.left(cut) + QStringLiteral("…");
+}
+
 QString Trim(const QString& text) {
     const auto blank = [](QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; };
     qsizetype begin = 0;

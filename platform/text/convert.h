@@ -10,6 +10,10 @@ namespace convert {
 // The runtime's trim: the text without the blanks (codes 1 to 32) at both ends.
 QString Trim(const QString& text);
 
+// At most a few characters of a value, for a message: a huge pasted or imported value must not
+// make a message box that takes minutes to lay out. Never splits a character.
+QString Excerpt(const QString& value);
+
 // A number text's exact value: (negative ? -1 : 1) * digits * 10^exponent, where digits are
 // all the text's digits, integer and fraction part together.
 struct DecimalNumber {

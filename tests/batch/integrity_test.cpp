@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 
-#include "batch/exportchecks.h"
+#include "controls/exportchecks.h"
 #include "batch/payees.h"
 #include "batch/uploadfile.h"
 #include "platform/text/ansi.h"

@@ -53,12 +53,12 @@ TEST_F(SheetImport, ImportsTheRowsUpToTheFirstEmptyName) {
     EXPECT_EQ(page()->Label34->text(), QStringLiteral("文件名：") + path);
     EXPECT_EQ(form().PanelText(1), QStringLiteral("记录笔数：2"));
 
-    // A sheet whose amounts are all skipped adds nothing and leaves the total and panel.
+    // A sheet whose amounts are all skipped adds nothing: total and count stay those of the rows.
     form().SetPanelText(1, QStringLiteral("before"));
     Import(Gb("姓名,账号,金额\r\n甲,1,0.009\r\n乙,2,-5\r\n"));
     EXPECT_EQ(dialogs().Texts(), QStringList{QStringLiteral("导入完毕！")});
     EXPECT_EQ(Total(), QStringLiteral("1,334.57"));
-    EXPECT_EQ(form().PanelText(1), QStringLiteral("before"));
+    EXPECT_EQ(form().PanelText(1), QStringLiteral("记录笔数：2"));
     EXPECT_EQ(page()->recordcount->text(), QStringLiteral("2"));
 }
 

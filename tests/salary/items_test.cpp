@@ -59,20 +59,20 @@ TEST(SalaryItems, TheItemFileBuildsBothTables) {
         const char* items;
     } cases[] = {
         {kSixItems, "name,deptname,acct,finalincome,codeno,memo",
-         "name:8:R,deptname:20:-,acct:20:R,finalincome:20:R,codeno:20:-,memo:20:R",
+         "name:64:R,deptname:20:-,acct:32:R,finalincome:20:R,codeno:20:-,memo:20:R",
          "姓名,部门名称,员工账号,实际入账金额,员工编号,备注",
          "1|姓名|;2|部门名称|;3|员工账号|;4|实际入账金额|;5|员工编号|;6|备注|"},
         // A blank splits a caption unless it is quoted; "|" is no separator here; a line of
         // other than three fields is skipped; the number keeps 2 bytes.
         {"1,员工 姓名,name\r\n1|姓名|name\r\n\r\n1,\"员工 姓名\",name\r\n123,姓名,acct\r\n"
          "2,a,b,c\n3,x\r",
-         "name,acct", "name:8:R,acct:20:-", "员工 姓名,姓名", "1|员工 姓名|;12|姓名|"},
+         "name,acct", "name:64:R,acct:32:-", "员工 姓名,姓名", "1|员工 姓名|;12|姓名|"},
         // A long caption is whole in the salary grid and cut to 16 bytes in the item grid.
         {"1,一二三四五六七八九十,name\r\n2,b,f2\r\n3,c,f3\r\n4,d,f4\r\n5,e,f5\r\n6,f,f6\r\n"
          "7,g,f7",
-         "name,f2,f3,f4,f5,f6,f7", "name:8:R,f2:20:-,f3:20:R,f4:20:R,f5:20:-,f6:20:R,f7:20:-",
+         "name,f2,f3,f4,f5,f6,f7", "name:64:R,f2:20:-,f3:20:R,f4:20:R,f5:20:-,f6:20:R,f7:20:-",
          "一二三四五六七八九十,b,c,d,e,f,g", "1|一二三四五六七八|;2|b|;3|c|;4|d|;5|e|;6|f|;7|g|"},
-        {"1,a,x\r\n2,b,y\r\n3,c,z\r\n", "x,y,z", "x:8:R,y:20:-,z:20:R", "a,b,c", "1|a|;2|b|;3|c|"},
+        {"1,a,x\r\n2,b,y\r\n3,c,z\r\n", "x,y,z", "x:64:R,y:20:-,z:20:R", "a,b,c", "1|a|;2|b|;3|c|"},
     };
     for (const Case& c : cases) {
         SalaryWindow w(Gb(c.file));

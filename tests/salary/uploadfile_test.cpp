@@ -7,6 +7,8 @@
 #include "tests/common/faultydisk.h"
 #include "tests/salary/salary_fixture.h"
 
+#include "controls/capitals.h"
+
 namespace {
 
 class Upload : public SalaryFixture {
@@ -51,7 +53,7 @@ TEST_F(Upload, TheTwoRowExampleGivesTheBanksBytes) {
     window->dir.Write(QStringLiteral("out/salary.txt"), "an older file, longer than the new one");
     Export(OutPath());
     EXPECT_EQ(Out(),
-              Gb("2|1500.50|\r\n1|101|张三|1000.00|网银代发|\r\n2|102|李四|500.5|奖金|\r\n"));
+              Gb("2|1500.50|\r\n1|101|张三|1000.00|网银代发|\r\n2|102|李四|500.50|奖金|\r\n"));
     EXPECT_EQ(dialogs().messages,
               QList<ScriptedDialogs::Message>({Info(QStringLiteral("文件存放于：") + OutPath())}));
     ASSERT_EQ(dialogs().fileDialogsShown.size(), 1);
@@ -62,12 +64,29 @@ TEST_F(Upload, TheTwoRowExampleGivesTheBanksBytes) {
                   QStringLiteral(".txt"));
 }
 
-TEST_F(Upload, TheHeaderTotalIsTheSumOfTheRowsNotTheShownTotal) {
-    Add(QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("0.005"));
-    Add(QStringLiteral("乙"), QStringLiteral("2"), QStringLiteral("0.005"));
-    ASSERT_EQ(Total(), QStringLiteral("0.02"));
+// The shown count and total are always those of the rows, as the header sums them: after adds,
+// an edit in place and a delete.
+TEST_F(Upload, TheShownTotalIsTheHeadersAfterEveryChange) {
+    Add(QStringLiteral("甲"), QStringLiteral("6222001"), QStringLiteral("39607.50"));
+    Add(QStringLiteral("乙"), QStringLiteral("6222002"), QStringLiteral("0.1"));
+    Add(QStringLiteral("丙"), QStringLiteral("6222003"), QStringLiteral("0.2"));
+    EXPECT_EQ(Total(), QStringLiteral("39,607.80"));
+    TypeInto(page()->DBGrid2, 0, 3, QStringLiteral("3960.75"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCoreApplication::processEvents();  // Enter closes the editor once the key is handled
+    EXPECT_EQ(Total(), QStringLiteral("3,961.05"));
+    EXPECT_EQ(page()->sumCapitals->text(), capitals::FromText(QStringLiteral("3961.05")));
     Export(OutPath());
-    EXPECT_EQ(Out(), Gb("2|0.01|\r\n1|1|甲|0.005|奖金|\r\n2|2|乙|0.005|奖金|\r\n"));
+    EXPECT_EQ(Out(), Gb("3|3961.05|\r\n1|6222001|甲|3960.75|奖金|\r\n2|6222002|乙|0.10|奖金|\r\n"
+                        "3|6222003|丙|0.20|奖金|\r\n"));
+    DBGrid* grid = page()->DBGrid2;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(1, 0)).center());
+    Click(page()->Button9);
+    EXPECT_EQ(Total(), QStringLiteral("3,960.95"));
+    EXPECT_EQ(page()->recordcount->text(), QStringLiteral("2"));
+    Export(OutPath());
+    EXPECT_TRUE(Out().startsWith(Gb("2|3960.95|\r\n")));
 }
 
 TEST_F(Upload, AFileThatDoesNotReadBackIsRemovedAndNoSuccessIsShown) {
@@ -183,9 +202,9 @@ TEST_F(Upload, AValueThatWouldShiftTheFieldsIsRefusedBeforeTheDialog) {
         QString typed;
         const char* message;
     } cases[] = {
-        {0, QStringLiteral("王|五"), "第2笔工资记录的“姓名”含有“|”或换行符，不能导出！"},
-        {5, QStringLiteral("a|b"), "第2笔工资记录的“备注”含有“|”或换行符，不能导出！"},
-        {2, QStringLiteral("1|2"), "第2笔工资记录的“员工账号”含有“|”或换行符，不能导出！"},
+        {0, QStringLiteral("王|五"), "增加失败：“姓名”不能包含“|”或换行符！"},
+        {5, QStringLiteral("a|b"), "增加失败：“备注”不能包含“|”或换行符！"},
+        {2, QStringLiteral("1|2"), "增加失败：“员工账号”不能包含“|”或换行符！"},
         // Another item is not exported and may hold anything.
         {1, QStringLiteral("a|b"), nullptr},
     };
@@ -193,16 +212,22 @@ TEST_F(Upload, AValueThatWouldShiftTheFieldsIsRefusedBeforeTheDialog) {
         Click(page()->Button10);
         Add(QStringLiteral("张三"), QStringLiteral("101"), QStringLiteral("100"));
         TypeItem(c.row, c.typed);
+        dialogs().Clear();
         Click(page()->Button7);
-        ASSERT_EQ(form().cds2.RecordCount(), 2);
-        Export(OutPath());
         if (c.message) {
-            EXPECT_EQ(dialogs().messages,
-                      QList<ScriptedDialogs::Message>({Error(QString::fromUtf8(c.message))}));
-            EXPECT_TRUE(dialogs().fileDialogsShown.isEmpty());
-            EXPECT_FALSE(window->dir.Exists(QStringLiteral("out/salary.txt")));
+            EXPECT_EQ(dialogs().Texts(), QStringList{QString::fromUtf8(c.message)});
+            EXPECT_EQ(form().cds2.RecordCount(), 1);
         } else {
-            EXPECT_EQ(dialogs().messages.size(), 1);
+            EXPECT_EQ(form().cds2.RecordCount(), 2);
+            // The same account and amount twice: the export asks, and 是 writes the file.
+            dialogs().Clear();
+            dialogs().fileAnswers = {OutPath()};
+            dialogs().questionAnswers = {true};
+            Click(page()->Button12);
+            ASSERT_EQ(dialogs().messages.size(), 2);
+            EXPECT_EQ(dialogs().messages[0].text,
+                      QStringLiteral("以下工资记录的收款账号和金额相同，可能重复付款：\n"
+                                     "第1笔、第2笔：账号101，金额100.00\n\n仍要导出吗？"));
             EXPECT_TRUE(window->dir.Exists(QStringLiteral("out/salary.txt")));
         }
         TypeItem(c.row, QStringLiteral("x"));
@@ -230,14 +255,32 @@ TEST_F(Upload, AFailureAfterTheDialogWritesNothing) {
     Export(nowhere);
     EXPECT_EQ(dialogs().messages, QList<ScriptedDialogs::Message>({ProgramError(
                                       QStringLiteral("Cannot create file ") + nowhere + u'.')}));
-    // An amount typed over in the salary grid.
-    TypeInto(page()->DBGrid2, 1, 3, QStringLiteral("abc"));
+    // A value that no entry path lets in is still refused by the export, naming the row, and
+    // the file on disk is left as it was.
+    const struct {
+        const char* acct;
+        const char* amount;
+        const char* message;
+    } bad[] = {
+        {"103", "abc", "第3笔工资记录不能导出：“实际入账金额”：金额“abc”不是有效的数字"},
+        {"6.21700001111222E15", "1.00",
+         "第3笔工资记录不能导出：“员工账号”只能是1到32位数字，不能带空格或横杠：“6."
+         "21700001111222E15”"},
+    };
     window->dir.Write(QStringLiteral("out/salary.txt"), "kept");
-    Export(OutPath());
-    EXPECT_EQ(dialogs().messages,
-              QList<ScriptedDialogs::Message>(
-                  {ProgramError(QStringLiteral("'abc' is not a valid floating point value."))}));
-    EXPECT_EQ(Out(), QByteArray("kept"));
+    for (const auto& b : bad) {
+        page()->AppendSalaryRow({{QStringLiteral("name"), QStringLiteral("王五")},
+                                 {QStringLiteral("acct"), QString::fromUtf8(b.acct)},
+                                 {QStringLiteral("finalincome"), QString::fromUtf8(b.amount)},
+                                 {QStringLiteral("memo"), QStringLiteral("m")}});
+        Export(OutPath());
+        EXPECT_EQ(dialogs().messages,
+                  QList<ScriptedDialogs::Message>({Error(QString::fromUtf8(b.message))}));
+        EXPECT_TRUE(dialogs().fileDialogsShown.isEmpty());
+        EXPECT_EQ(Out(), QByteArray("kept"));
+        form().cds2.Last();
+        form().cds2.Delete();
+    }
 }
 
 TEST(SalaryUpload, AnItemFileWithoutMemoExportsNothing) {

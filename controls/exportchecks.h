@@ -19,6 +19,7 @@ struct Row {
 };
 
 // The question to ask before writing, naming the affected rows; empty when nothing is amiss.
-QString Question(const QList<Row>& rows);
+// `what` names the rows in the text ("指令" for instructions, "工资记录" for credits).
+QString Question(const QList<Row>& rows, const QString& what = QStringLiteral("指令"));
 
 }  // namespace exportchecks

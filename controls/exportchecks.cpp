@@ -1,4 +1,4 @@
-#include "batch/exportchecks.h"
+#include "controls/exportchecks.h"
 
 #include <QHash>
 
@@ -51,7 +51,7 @@ bool LooksLikeCard(const QString& account) {
            AllDigits(account);
 }
 
-QString Question(const QList<Row>& rows) {
+QString Question(const QList<Row>& rows, const QString& what) {
     QStringList cards;
     QHash<QString, QList<int>> payments;
     QStringList order;
@@ -91,7 +91,7 @@ QString Question(const QList<Row>& rows) {
         if (!lines.isEmpty()) {
             lines.append(QString());
         }
-        lines.append(QStringLiteral("以下指令的收款账号和金额相同，可能重复付款："));
+        lines.append(QStringLiteral("以下%1的收款账号和金额相同，可能重复付款：").arg(what));
         AppendListed(lines, doubles);
     }
     lines.append(QString());
