@@ -196,6 +196,10 @@ bool BatchPage::CheckForm(bool rowLimit) {
         ctx_.dialogs.Warning(QString::fromUtf16(kAccountMessage));
         return false;
     }
+    if (cross->isChecked() && convert::Trim(recbankcode->text()).isEmpty()) {
+        ctx_.dialogs.Warning(QString::fromUtf16(uploadfile::kCrossBankWithoutCode));
+        return false;
+    }
     if (rowLimit && ctx_.cds1.RecordCount() >= instructions::kMaxEntryRows) {
         ctx_.dialogs.Warning(QStringLiteral("达到批量支付指令数量上限！"));
         return false;
@@ -224,6 +228,16 @@ QString BatchPage::CheckGridEdit(int column, const QString& text) const {
     if (name == u"recacct" && !IsPlainAccount(text)) {
         throw AppError(QString::fromUtf16(kAccountMessage));
     }
+    // The row edited is the current one: a cross-bank row keeps its bank number.
+    Dataset& t = ctx_.cds1;
+    const bool crossRow = name == u"cpflag"
+                              ? text == u"跨行"
+                              : t.FieldByName(QStringLiteral("cpflag")).AsString() == u"跨行";
+    const QString code =
+        name == u"recbankcode" ? text : t.FieldByName(QStringLiteral("recbankcode")).AsString();
+    if (crossRow && convert::Trim(code).isEmpty()) {
+        throw AppError(QString::fromUtf16(uploadfile::kCrossBankWithoutCode));
+    }
     if (!uploadfile::IsPlainValue(text)) {
         throw AppError(
             QStringLiteral("%1不能包含“|”或换行符！").arg(ctx_.cds1.Fields(column).DisplayLabel()));
@@ -231,19 +245,28 @@ QString BatchPage::CheckGridEdit(int column, const QString& text) const {
     return text;
 }
 
-void BatchPage::ShowBatchSummary() {
+std::int64_t BatchPage::Total(bool* exact) const {
     Dataset& t = ctx_.cds1;
     const auto amountField = t.Active() ? t.FindField(QStringLiteral("amt")) : std::nullopt;
     std::int64_t total = 0;
-    bool exact = true;
     const int rows = amountField ? t.RecordCount() : 0;
     for (int r = 0; r < rows; ++r) {
         try {
             total += convert::TextToCurrency(t.Text(r, amountField->Index()));
         } catch (const AppError&) {
-            exact = false;
+            if (exact) {
+                *exact = false;
+            }
         }
     }
+    return total;
+}
+
+void BatchPage::ShowBatchSummary() {
+    Dataset& t = ctx_.cds1;
+    bool exact = true;
+    const std::int64_t total = Total(&exact);
+    const int rows = t.Active() ? t.RecordCount() : 0;
     batchCount->setText(QStringLiteral("共 %1 笔").arg(rows));
     batchTotal->setText(QStringLiteral("合计：") + amount::GroupedCents(total) +
                         (exact ? QString() : QStringLiteral("（含无法计算的金额）")));
@@ -371,13 +394,29 @@ void BatchPage::Button3Click() {
 }
 
 void BatchPage::Button4Click() {
+    // A day's keying is not lost to one click: rows not yet in an upload file are asked about.
+    if (const int rows = UnexportedRows(); rows > 0) {
+        const QString question =
+            QStringLiteral(
+                "表中有 %1 笔指令（合计 %2 元）尚未导出为上传文件，复位将全部删除。\n\n"
+                "确定复位吗？")
+                .arg(rows)
+                .arg(amount::GroupedCents(Total()));
+        if (!ctx_.dialogs.Question(question)) {
+            return;
+        }
+    }
+    ClearRows();
+    ctx_.dialogs.Information(QStringLiteral("复位成功！"));
+}
+
+void BatchPage::ClearRows() {
     // The grid reads the emptied table once, not after every deleted row.
     const ControlsDisabled quiet(ctx_.cds1);
     ctx_.cds1.First();
     while (!ctx_.cds1.IsEmpty()) {
         ctx_.cds1.Delete();
     }
-    ctx_.dialogs.Information(QStringLiteral("复位成功！"));
 }
 
 void BatchPage::DBGrid1DblClick() {

@@ -47,7 +47,7 @@ public:
     void Button2Click();
     // "删除指令": deletes the current instruction.
     void Button3Click();
-    // "复位": deletes every instruction.
+    // "复位": deletes every instruction, after asking when some are not yet exported.
     void Button4Click();
     // "数据导出": checks every instruction and writes the batch upload file.
     void Button5Click();
@@ -106,6 +106,10 @@ private:
     void WarnRosterNotSaved(const QString& reason);
     // The count and total of the batch below the grid, the total also in capitals.
     void ShowBatchSummary();
+    // The sum of the rows' amounts in ten-thousandths; *exact turns false when one is no number.
+    std::int64_t Total(bool* exact = nullptr) const;
+    // Empties the instruction table.
+    void ClearRows();
 
     bool unexported_ = false;
     bool resizePending_ = false;

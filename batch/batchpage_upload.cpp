@@ -1,4 +1,6 @@
 // Export and import of the batch upload file, and the payees learned from an export.
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
@@ -7,9 +9,9 @@
 #include <QPushButton>
 
 #include "batch/batchpage.h"
-#include "controls/exportchecks.h"
 #include "batch/instructions.h"
 #include "batch/uploadfile.h"
+#include "controls/exportchecks.h"
 #include "controls/numeditnew.h"
 #include "platform/dataset/dataset.h"
 #include "platform/text/ansi.h"
@@ -112,6 +114,24 @@ void BatchPage::Button6Click() {
         }
         if (!CheckImportLines(*lines)) {
             return;
+        }
+        // Rows already in the table: the user says whether the file adds to them, takes their
+        // place, or adds nothing, once it is known to be sound and before anything changes.
+        if (!ctx_.cds1.IsEmpty()) {
+            const qsizetype incoming = std::count_if(lines->begin(), lines->end(),
+                                                     [](const QString& l) { return !l.isEmpty(); });
+            const int answer = ctx_.dialogs.Choice(
+                QStringLiteral("表中已有 %1 笔指令。文件中的 %2 笔指令是追加到表中，"
+                               "还是替换表中的指令？")
+                    .arg(ctx_.cds1.RecordCount())
+                    .arg(incoming),
+                {QStringLiteral("追加"), QStringLiteral("替换"), QStringLiteral("取消")}, 2);
+            if (answer == 2) {
+                return;
+            }
+            if (answer == 1) {
+                ClearRows();
+            }
         }
         ImportLines(*lines);
     }

@@ -60,6 +60,10 @@ std::optional<QString> CheckInstruction(const Instruction& in) {
             return QStringLiteral("“%1”超过%2字节").arg(title).arg(v.maxBytes);
         }
     }
+    // A cross-bank transfer without the bank's number cannot be routed by any bank.
+    if ((in.cpflag == u"跨行" || in.cpflag == u"D") && convert::Trim(in.recbankcode).isEmpty()) {
+        return QString::fromUtf16(kCrossBankWithoutCode);
+    }
     return CheckAmount(in.amt).refusal;
 }
 

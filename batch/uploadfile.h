@@ -28,6 +28,9 @@ using amount::kMaxAmountDigits;
 // Size in bytes of the account and bank number fields.
 inline constexpr int kMaxAccountBytes = 20;
 
+// The refusal of a cross-bank instruction without the recipient bank's number.
+inline constexpr char16_t kCrossBankWithoutCode[] = u"跨行转账必须填写收款方开户行编号";
+
 using amount::AmountCheck;
 using amount::CheckAmount;
 

@@ -42,7 +42,9 @@ struct Window {
         }
     }
     void ClearTable() {
+        dialogs.questionAnswers = {true};  // 复位 asks about rows not yet exported
         page->Button4->click();
+        dialogs.questionAnswers.clear();
         dialogs.Clear();
     }
 

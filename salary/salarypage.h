@@ -65,7 +65,7 @@ public:
     void Button8Click();
     // "删除指令": removes the current credit.
     void Button9Click();
-    // "复位": removes every credit.
+    // "复位": removes every credit, after asking when some are not yet exported.
     void Button10Click();
     // "数据导入": imports a salary sheet.
     void Button11Click();
@@ -91,6 +91,8 @@ private:
     void Handle(const std::function<void()>& handler);
     // Leaves both tables without items after a failed load.
     void ClearItems();
+    // Empties the salary table.
+    void ClearRows();
     // The first value of a credit that cannot stand in an upload line, as a message.
     std::optional<QString> FindUnsafeValue();
     // The rules of the salary field at that position; whether a field is one every credit must

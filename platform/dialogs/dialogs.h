@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 // The state of one of the shared file dialogs (SaveDialog1, OpenDialog1). It outlives each
@@ -32,6 +33,9 @@ public:
     // A question before an action: caption "Confirm", the buttons 是 and 否 with 否 the default
     // (Enter does not confirm by accident); true for 是.
     virtual bool Question(const QString& text) = 0;
+    // A question with buttons of its own, captioned "Confirm"; returns the index of the button
+    // pressed. `escape` is both the default button and the answer of Escape or the close box.
+    virtual int Choice(const QString& text, const QStringList& buttons, int escape) = 0;
     // The program-wide error box: stop icon, application title as caption.
     virtual void ProgramError(const QString& text) = 0;
     // The system beep.

@@ -131,6 +131,26 @@ bool QtDialogs::Question(const QString& text) {
     return box.clickedButton() == yes;
 }
 
+int QtDialogs::Choice(const QString& text, const QStringList& buttons, int escape) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton,
+                    Owner(ParentWindow()));
+    box.setObjectName(QStringLiteral("ChoiceBox"));
+    QList<QPushButton*> pushed;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        QPushButton* b = box.addButton(
+            buttons[i], i == escape ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        b->setObjectName(QStringLiteral("Choice%1").arg(i));
+        pushed.append(b);
+    }
+    if (escape >= 0 && escape < pushed.size()) {
+        box.setDefaultButton(pushed[escape]);
+        box.setEscapeButton(pushed[escape]);
+    }
+    box.exec();
+    const qsizetype index = pushed.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+    return index < 0 ? escape : static_cast<int>(index);
+}
+
 void QtDialogs::ProgramError(const QString& text) {
     Show(ParentWindow(), QMessageBox::Critical, ApplicationTitle(), ErrorBoxText(text),
          QMessageBox::Ok, QStringLiteral("ProgramErrorBox"));

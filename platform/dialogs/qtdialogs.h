@@ -11,6 +11,7 @@ public:
     void Plain(const QString& text) override;
     bool OkCancel(const QString& caption, const QString& text) override;
     bool Question(const QString& text) override;
+    int Choice(const QString& text, const QStringList& buttons, int escape) override;
     void ProgramError(const QString& text) override;
     void Beep() override;
     bool Save(FileDialogState& state) override;

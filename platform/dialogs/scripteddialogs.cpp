@@ -26,6 +26,12 @@ bool ScriptedDialogs::Question(const QString& text) {
     return questionAnswers.isEmpty() ? false : questionAnswers.takeFirst();
 }
 
+int ScriptedDialogs::Choice(const QString& text, const QStringList& buttons, int escape) {
+    messages.append({Kind::Choice, QStringLiteral("Confirm"), text});
+    lastChoiceButtons = buttons;
+    return choiceAnswers.isEmpty() ? escape : choiceAnswers.takeFirst();
+}
+
 void ScriptedDialogs::ProgramError(const QString& text) {
     messages.append({Kind::ProgramError, ApplicationTitle(), ErrorBoxText(text)});
 }

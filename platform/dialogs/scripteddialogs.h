@@ -9,7 +9,16 @@
 
 class ScriptedDialogs : public Dialogs {
 public:
-    enum class Kind { Warning, Information, Error, Plain, OkCancel, Question, ProgramError };
+    enum class Kind {
+        Warning,
+        Information,
+        Error,
+        Plain,
+        OkCancel,
+        Question,
+        ProgramError,
+        Choice
+    };
     struct Message {
         Kind kind;
         QString caption;
@@ -23,6 +32,7 @@ public:
     void Plain(const QString& text) override;
     bool OkCancel(const QString& caption, const QString& text) override;
     bool Question(const QString& text) override;
+    int Choice(const QString& text, const QStringList& buttons, int escape) override;
     void ProgramError(const QString& text) override;
     void Beep() override { ++beeps; }
     bool Save(FileDialogState& state) override;
@@ -33,6 +43,10 @@ public:
     // Answers of the questions in order (true for 是); 否, the default, when the script has
     // run out.
     QList<bool> questionAnswers;
+    // Answers of the questions with buttons of their own: the index pressed; Escape when the
+    // script has run out. The buttons of the last one shown are kept.
+    QList<int> choiceAnswers;
+    QStringList lastChoiceButtons;
     // Answers of the file dialogs in order: a path confirms, an empty text cancels.
     // A dialog with no answer left is cancelled.
     QStringList fileAnswers;

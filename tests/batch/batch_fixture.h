@@ -52,6 +52,12 @@ protected:
         page->remittype->setCurrentIndex(page->remittype->findText(mode));
     }
     void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // 复位, answering 是 when it asks about rows not yet exported.
+    void Reset() {
+        dialogs.questionAnswers = {true};
+        Click(page->Button4);
+        dialogs.questionAnswers.clear();
+    }
     void Add(const QString& name, const QString& account, const QString& amount) {
         Fill(name, account, amount);
         Click(page->Button1);

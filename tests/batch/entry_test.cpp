@@ -109,7 +109,7 @@ TEST_F(Entry, RosterThatCannotBeWrittenStillAddsOnce) {
             dir.Write(QStringLiteral("config/recvers.ini"), Gb("张三|6222001|星澜聚川银行|1\r\n"));
             QFile::setPermissions(roster, QFile::ReadOwner);
         }
-        Click(page->Button4);
+        Reset();
         dialogs.Clear();
         Add(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
         EXPECT_EQ(dialogs.Texts(),
@@ -193,11 +193,25 @@ TEST_F(Entry, ModifyDeleteResetAndLoadBack) {
     for (int i = 0; i < 3; ++i) {
         Add(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
     }
+    // Rows not yet exported: 复位 asks, naming count and total; 否 (the default) keeps them.
+    const QString question = QStringLiteral(
+        "表中有 3 笔指令（合计 3.00 元）尚未导出为上传文件，复位将全部删除。\n\n确定复位吗？");
+    dialogs.Clear();
+    Click(page->Button4);
+    EXPECT_EQ(dialogs.messages,
+              QList<ScriptedDialogs::Message>(
+                  {{ScriptedDialogs::Kind::Question, QStringLiteral("Confirm"), question}}));
+    EXPECT_EQ(form.cds1.RecordCount(), 3);
+    dialogs.Clear();
+    dialogs.questionAnswers = {true};
+    Click(page->Button4);
+    EXPECT_EQ(dialogs.Texts(), QStringList({question, QStringLiteral("复位成功！")}));
+    EXPECT_TRUE(form.cds1.IsEmpty());
+    EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数：")) << "an empty table has no count";
+    // Nothing left to lose: no question.
     dialogs.Clear();
     Click(page->Button4);
     EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("复位成功！")});
-    EXPECT_TRUE(form.cds1.IsEmpty());
-    EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数：")) << "an empty table has no count";
 }
 
 TEST_F(Entry, LoadBackMapsTheFlags) {

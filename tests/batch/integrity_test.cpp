@@ -4,9 +4,9 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 
-#include "controls/exportchecks.h"
 #include "batch/payees.h"
 #include "batch/uploadfile.h"
+#include "controls/exportchecks.h"
 #include "platform/text/ansi.h"
 #include "store/listfile.h"
 #include "tests/batch/batch_fixture.h"
@@ -81,7 +81,7 @@ TEST_F(Integrity, PastedAmountIsStoredInPlainFormOrRefused) {
         {"1.234", nullptr},   {"abc", nullptr},       {"0", nullptr},
     };
     for (const Case& c : cases) {
-        Click(page->Button4);
+        Reset();
         dialogs.Clear();
         Fill(QStringLiteral("王五"), QStringLiteral("6222003"), QStringLiteral("1"));
         PasteAmount(QString::fromUtf8(c.pasted));
@@ -178,6 +178,7 @@ TEST_F(Integrity, RosterLinesNotTouchedKeepTheirBytes) {
     dir.Write(QStringLiteral("config/recvers.ini"), damaged);
     Add(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
     EXPECT_EQ(Roster(), damaged + Gb("王五|62220003|星澜聚川银行|\"\"\r\n"));
+    dialogs.choiceAnswers = {0};  // 追加
     Import(Line("2.00", "62220009", "u", "赵六"));
     EXPECT_EQ(Roster(), damaged + Gb("王五|62220003|星澜聚川银行|\"\"\r\n"
                                      "赵六|62220009|星澜聚川银行|\"\"\r\n"));
@@ -197,9 +198,12 @@ TEST_F(Integrity, ImportLearnsPayeesAsRowByRowAddsWould) {
     // A roster that cannot be written is reported once for the whole import.
     QFile::remove(dir.Path(QStringLiteral("config/recvers.ini")));
     dialogs.Clear();
+    dialogs.choiceAnswers = {0};  // 追加
     Import(Line("1.00") + Line("1.00", "6222007"));
     EXPECT_EQ(dialogs.Texts(),
-              QStringList({QStringLiteral("收款人未能保存到收款人名册：Cannot open file ") +
+              QStringList({QStringLiteral("表中已有 5 笔指令。文件中的 2 笔指令是追加到表中，"
+                                          "还是替换表中的指令？"),
+                           QStringLiteral("收款人未能保存到收款人名册：Cannot open file ") +
                                config.Path(QStringLiteral("config\\recvers.ini")),
                            QStringLiteral("导入完毕！")}));
     EXPECT_EQ(form.cds1.RecordCount(), 7);
@@ -335,7 +339,7 @@ TEST_F(Integrity, ExportAsksAboutCardNumbersAndDoublePayments) {
     EXPECT_EQ(dialogs.fileDialogsShown.size(), 1);
     EXPECT_TRUE(dir.Exists(QStringLiteral("out.txt")));
     // A sound batch is written without a question.
-    Click(page->Button4);
+    Reset();
     Fill(QStringLiteral("王五"), QStringLiteral("6222020200112230"), QStringLiteral("100"));
     page->recobject->setCurrentIndex(page->recobject->findText(QStringLiteral("私人")));
     Click(page->Button1);
@@ -371,7 +375,7 @@ TEST_F(Integrity, CapitalsCountAndTotalFollowTheBatch) {
     TypeIntoCell(1, "amt", QStringLiteral("1.5"));
     form.cds1.CheckBrowseMode();
     EXPECT_EQ(page->batchTotal->text(), QStringLiteral("合计：1,234,569.30"));
-    Click(page->Button4);
+    Reset();
     EXPECT_EQ(page->batchCount->text(), QStringLiteral("共 0 笔"));
     EXPECT_EQ(page->batchTotalCapitals->text(), QStringLiteral("零元整"));
     // A picture of the page at 1366x768 with a batch in it, when asked for.
@@ -442,4 +446,84 @@ TEST_F(Integrity, FocusFollowsTheWorkAndDialogsRememberTheirFolder) {
     EXPECT_EQ(dialogs.fileDialogsShown[1].folder,
               QFileInfo(dir.Path(QStringLiteral("uploads/a.txt"))).absolutePath());
     EXPECT_TRUE(dialogs.fileDialogsShown[1].fileName.startsWith(u"easy"));
+}
+
+// A second file imported into a table that holds rows: asked once the file is read and checked,
+// before anything is added; 追加 appends, 替换 takes the rows' place, 取消 adds nothing.
+TEST_F(Integrity, ImportIntoRowsAsksAppendReplaceOrCancel) {
+    const QByteArray file = Line("1.00", "6222011") + Line("2.00", "6222012");
+    const QString question =
+        QStringLiteral("表中已有 1 笔指令。文件中的 2 笔指令是追加到表中，还是替换表中的指令？");
+    const struct {
+        int answer;
+        int rows;
+        const char* total;
+    } cases[] = {{0, 3, "合计：8.00"}, {1, 2, "合计：3.00"}, {2, 1, "合计：5.00"}};
+    for (const auto& c : cases) {
+        Reset();
+        Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("5"));
+        dialogs.Clear();
+        dialogs.choiceAnswers = {c.answer};
+        Import(file);
+        ASSERT_FALSE(dialogs.messages.isEmpty());
+        EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::Choice);
+        EXPECT_EQ(dialogs.messages[0].text, question);
+        EXPECT_EQ(
+            dialogs.lastChoiceButtons,
+            QStringList({QStringLiteral("追加"), QStringLiteral("替换"), QStringLiteral("取消")}));
+        EXPECT_EQ(form.cds1.RecordCount(), c.rows) << c.answer;
+        EXPECT_EQ(page->batchTotal->text(), QString::fromUtf8(c.total)) << c.answer;
+    }
+    // A file refused as damaged asks nothing and adds nothing.
+    dialogs.Clear();
+    Import(Line("abc"));
+    EXPECT_EQ(dialogs.messages.size(), 1);
+    EXPECT_NE(dialogs.messages[0].kind, ScriptedDialogs::Kind::Choice);
+    EXPECT_EQ(form.cds1.RecordCount(), 1);
+}
+
+// A cross-bank instruction names the recipient bank's number, or no bank can route it: refused
+// at add, at an edit in place, at import (naming the line) and at export (naming the row).
+TEST_F(Integrity, CrossBankInstructionsNeedTheBankNumber) {
+    const QString refusal = QStringLiteral("跨行转账必须填写收款方开户行编号");
+    Fill(QStringLiteral("某公司"), QStringLiteral("6222777"), QStringLiteral("3"));
+    page->cross->setChecked(true);
+    page->recbank->setEditText(QStringLiteral("中国建设银行成都高新支行"));
+    page->recbankcode->setText(QString());
+    dialogs.Clear();
+    Click(page->Button1);
+    EXPECT_EQ(dialogs.Texts(), QStringList{refusal});
+    EXPECT_TRUE(form.cds1.IsEmpty());
+    page->recbankcode->setText(QStringLiteral("105651000012"));
+    dialogs.Clear();
+    Click(page->Button1);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("增加成功！")});
+    ASSERT_EQ(form.cds1.RecordCount(), 1);
+    EXPECT_EQ(Field("cpflag"), QStringLiteral("跨行"));
+
+    dialogs.Clear();
+    TypeIntoCell(0, "recbankcode", QStringLiteral(" "));
+    EXPECT_EQ(dialogs.Texts(), QStringList{refusal});
+    EXPECT_EQ(Field("recbankcode"), QStringLiteral("105651000012"));
+
+    dialogs.Clear();
+    Import(
+        Gb("D|6230001|6222778|某公司|中国建设银行成都高新支行|中国建设银行成都高新支行||"
+           "1.00|工资，奖金|N|\r\n"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(refusal))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("第1行")))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(form.cds1.RecordCount(), 1);
+
+    // A row whose number went missing another way is still not written.
+    form.cds1.Edit();
+    form.cds1.FieldByName(QStringLiteral("recbankcode")).SetAsString(QString());
+    form.cds1.Post();
+    dialogs.Clear();
+    Export();
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("第1笔指令：") + refusal +
+                                           QStringLiteral("，不能导出！")});
+    EXPECT_FALSE(dir.Exists(QStringLiteral("out.txt")));
 }

@@ -107,7 +107,7 @@ TEST_F(Upload, ExportLimitsAndRefusals) {
     for (int i = 0; i < 101; ++i) {
         lines += Gb("I|6230001|6222003|王五|星澜聚川银行|星澜聚川银行||1.00|工资，奖金|N|\r\n");
     }
-    Click(page->Button4);
+    Reset();
     Import(lines);
     EXPECT_EQ(form.cds1.RecordCount(), 101);
     dialogs.Clear();

@@ -172,7 +172,7 @@ TEST_F(Entry, EditsInPlaceAreCheckedAndTheFiguresFollowThem) {
     EXPECT_EQ(Total(), QStringLiteral("1,000.00"));
 
     // Nothing to delete: said so, nothing else happens.
-    Click(page()->Button10);
+    Reset();
     dialogs().Clear();
     Click(page()->Button9);
     EXPECT_EQ(dialogs().Texts(), QStringList{QStringLiteral("无工资代发记录！")});
@@ -186,12 +186,23 @@ TEST_F(Entry, ResetEmptiesTheTableAndKeepsItemsAndStatusBar) {
             Add(QStringLiteral("张三"), QStringLiteral("101"), QStringLiteral("100"));
             Add(QStringLiteral("李四"), QStringLiteral("102"), QStringLiteral("200"));
         }
+        // Credits not yet exported: 否 (the default) keeps them, 是 empties the table; an
+        // empty table is reset without a question.
+        const QString question = QStringLiteral(
+            "表中有 2 笔工资记录（合计 300.00 元）尚未导出为上传文件，复位将全部删除。\n\n"
+            "确定复位吗？");
+        if (round == 0) {
+            dialogs().Clear();
+            Click(page()->Button10);
+            EXPECT_EQ(dialogs().Texts(), QStringList{question});
+            EXPECT_EQ(form().cds2.RecordCount(), 2);
+            EXPECT_EQ(Total(), QStringLiteral("300.00"));
+        }
         dialogs().Clear();
-        Click(page()->Button10);
-        EXPECT_EQ(dialogs().messages,
-                  QList<ScriptedDialogs::Message>(
-                      {{ScriptedDialogs::Kind::Information, QStringLiteral("Information"),
-                        QStringLiteral("复位成功！")}}));
+        Reset();
+        EXPECT_EQ(dialogs().Texts(), round == 0
+                                         ? QStringList({question, QStringLiteral("复位成功！")})
+                                         : QStringList{QStringLiteral("复位成功！")});
         EXPECT_TRUE(form().cds2.IsEmpty());
         EXPECT_EQ(Total(), QStringLiteral("0.00"));
         EXPECT_EQ(page()->recordcount->text(), QStringLiteral("0"));

@@ -98,3 +98,36 @@ TEST_F(SheetImport, RefusesWholeOrNotAtAll) {
     EXPECT_EQ(dialogs().Texts(),
               QStringList({QStringLiteral("文件中没有数据！"), QStringLiteral("导入完毕！")}));
 }
+
+// The same payroll imported twice: asked before anything is added; whatever the answer, the
+// shown count and total are those of the rows in the table, as the upload file's header.
+TEST_F(SheetImport, ASecondSheetAsksAndTheFiguresStayThoseOfTheRows) {
+    Map("A", "B", "C", "2");
+    const QByteArray sheet = Gb("姓名,账号,金额\r\n张三,6222001,1000.10\r\n李四,6222002,20.05\r\n");
+    Import(sheet);
+    ASSERT_EQ(form().cds2.RecordCount(), 2);
+    EXPECT_EQ(Total(), QStringLiteral("1,020.15"));
+    const struct {
+        int answer;
+        int before;
+        int rows;
+        const char* total;
+    } cases[] = {{2, 2, 2, "1,020.15"}, {0, 2, 4, "2,040.30"}, {1, 4, 2, "1,020.15"}};
+    for (const auto& c : cases) {
+        window->dir.Write(QStringLiteral("again.csv"), sheet);
+        dialogs().Clear();
+        dialogs().choiceAnswers = {c.answer};
+        dialogs().fileAnswers = {window->dir.Path(QStringLiteral("again.csv"))};
+        Click(page()->Button11);
+        ASSERT_FALSE(dialogs().messages.isEmpty());
+        EXPECT_EQ(dialogs().messages[0].kind, ScriptedDialogs::Kind::Choice);
+        EXPECT_EQ(dialogs().messages[0].text,
+                  QStringLiteral("表中已有 %1 笔工资记录。文件中的 2 笔记录是追加到表中，"
+                                 "还是替换表中的记录？")
+                      .arg(c.before));
+        EXPECT_EQ(form().cds2.RecordCount(), c.rows) << c.answer;
+        EXPECT_EQ(Total(), QString::fromUtf8(c.total)) << c.answer;
+        EXPECT_EQ(page()->recordcount->text(), QString::number(c.rows));
+        EXPECT_EQ(form().PanelText(1), QStringLiteral("记录笔数：%1").arg(c.rows));
+    }
+}

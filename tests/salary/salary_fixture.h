@@ -111,6 +111,12 @@ protected:
     Tmform& form() { return window->form; }
 
     void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // 复位, answering 是 when it asks about credits not yet exported.
+    void Reset() {
+        dialogs().questionAnswers = {true};
+        Click(page()->Button10);
+        dialogs().questionAnswers.clear();
+    }
 
     // Types text into the value cell of an item row.
     void TypeItem(int row, const QString& text) { TypeInto(page()->DBGrid3, row, 2, text); }

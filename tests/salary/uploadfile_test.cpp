@@ -209,7 +209,7 @@ TEST_F(Upload, AValueThatWouldShiftTheFieldsIsRefusedBeforeTheDialog) {
         {1, QStringLiteral("a|b"), nullptr},
     };
     for (const Case& c : cases) {
-        Click(page()->Button10);
+        Reset();
         Add(QStringLiteral("张三"), QStringLiteral("101"), QStringLiteral("100"));
         TypeItem(c.row, c.typed);
         dialogs().Clear();
@@ -233,7 +233,7 @@ TEST_F(Upload, AValueThatWouldShiftTheFieldsIsRefusedBeforeTheDialog) {
         TypeItem(c.row, QStringLiteral("x"));
     }
     // An amount with a line break, typed in place in the salary grid.
-    Click(page()->Button10);
+    Reset();
     Add(QStringLiteral("张三"), QStringLiteral("101"), QStringLiteral("100"));
     page()->AppendSalaryRow({{QStringLiteral("name"), QStringLiteral("李四")},
                              {QStringLiteral("acct"), QStringLiteral("1")},
