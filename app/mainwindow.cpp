@@ -32,11 +32,12 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent,
     DataSource3.setObjectName(QStringLiteral("DataSource3"));
     DataSource2.SetDataSet(&cds2);
     DataSource3.SetDataSet(&cds3);
-    const QString filter = QStringLiteral("文本文件|*.txt|CSV文本|*.csv|EXCEL文件|*.xls");
     SaveDialog1.objectName = QStringLiteral("SaveDialog1");
-    SaveDialog1.filter = filter;
+    SaveDialog1.filter = QStringLiteral("文本文件|*.txt|CSV文本|*.csv|EXCEL文件|*.xls");
+    // Payroll sheets come as .xls and .xlsx alike, and a file of any name may be chosen.
     OpenDialog1.objectName = QStringLiteral("OpenDialog1");
-    OpenDialog1.filter = filter;
+    OpenDialog1.filter =
+        QStringLiteral("文本文件|*.txt|CSV文本|*.csv|EXCEL文件|*.xls;*.xlsx|所有文件|*");
     dialogs_.SetParentWindow(this);
 
     batchPage = new BatchPage(

@@ -114,6 +114,8 @@ private:
     bool unexported_ = false;
     bool resizePending_ = false;
     // The folder of the last batch upload file written or read in this run.
+    // The name of the last batch file imported.
+    QString importName_;
     QString uploadFolder_;
 
     Context ctx_;

@@ -105,9 +105,13 @@ void BatchPage::Button6Click() {
     FileDialogState& dialog = ctx_.openDialog;
     dialog.defaultExt = QStringLiteral("*.TXT");
     dialog.filterIndex = 1;
+    // The dialog is shared with the payroll import: it offers this page's last file, never the
+    // other page's sheet.
     dialog.folder = uploadFolder_;
+    dialog.fileName = importName_;
     if (ctx_.dialogs.Open(dialog)) {
         uploadFolder_ = QFileInfo(dialog.fileName).absolutePath();
+        importName_ = QFileInfo(dialog.fileName).fileName();
         const std::optional<QStringList> lines = ReadImportFile(dialog.fileName);
         if (!lines) {
             return;

@@ -309,9 +309,13 @@ void SalaryPage::Button11Click() {
     FileDialogState& dialog = ctx_.openDialog;
     dialog.defaultExt = QStringLiteral("*.XLS");
     dialog.filterIndex = 3;
+    // The dialog is shared with the batch import: it offers this page's last sheet, never the
+    // other page's file.
     dialog.folder = sheetFolder_;
+    dialog.fileName = sheetName_;
     if (ctx_.dialogs.Open(dialog)) {
         sheetFolder_ = QFileInfo(dialog.fileName).absolutePath();
+        sheetName_ = QFileInfo(dialog.fileName).fileName();
         const QString path = dialog.fileName;
         const qsizetype dot = path.lastIndexOf(u'.');
         const QString ext = dot < 0 ? QString() : path.mid(dot).toUpper();

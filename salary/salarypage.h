@@ -107,4 +107,5 @@ private:
     // The folders of the last salary upload file and the last payroll sheet of this run.
     QString uploadFolder_;
     QString sheetFolder_;
+    QString sheetName_;
 };

@@ -39,10 +39,11 @@ bool RunFileDialog(QWidget* parent, FileDialogState& state, QFileDialog::AcceptM
     dialog.setObjectName(state.objectName);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(mode);
-    // As the program's dialogs always did: no overwrite prompt, and a typed name is returned
-    // even when no such file exists (reading it then reports the missing file).
+    // A typed name is returned even when no such file exists (reading it then reports the
+    // missing file). Saving over an existing file asks first: it may be a batch not yet
+    // uploaded.
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, mode != QFileDialog::AcceptSave);
     const QStringList filters = QtDialogs::NameFilters(state.filter);
     dialog.setNameFilters(filters);
     if (state.filterIndex >= 1 && state.filterIndex <= filters.size()) {

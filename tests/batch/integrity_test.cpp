@@ -7,7 +7,9 @@
 #include "batch/payees.h"
 #include "batch/uploadfile.h"
 #include "controls/exportchecks.h"
+#include "platform/dialogs/qtdialogs.h"
 #include "platform/text/ansi.h"
+#include "salary/salarypage.h"
 #include "store/listfile.h"
 #include "tests/batch/batch_fixture.h"
 
@@ -526,4 +528,27 @@ TEST_F(Integrity, CrossBankInstructionsNeedTheBankNumber) {
     EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("第1笔指令：") + refusal +
                                            QStringLiteral("，不能导出！")});
     EXPECT_FALSE(dir.Exists(QStringLiteral("out.txt")));
+}
+
+// The open dialog is shared by the two imports: each offers its own last file, and the payroll
+// import offers the newer workbooks and any file.
+TEST_F(Integrity, EachImportOffersItsOwnLastFile) {
+    dir.Write(QStringLiteral("payroll.csv"), Gb("姓名\r\n"));
+    dialogs.fileAnswers = {dir.Path(QStringLiteral("payroll.csv"))};
+    Click(form.salaryPage->Button11);
+    dialogs.Clear();
+    Click(page->Button6);  // cancelled: no answer left
+    ASSERT_EQ(dialogs.fileDialogsShown.size(), 1);
+    EXPECT_EQ(dialogs.fileDialogsShown[0].fileName, QString());
+    Import(Line("1.00"));
+    dialogs.Clear();
+    Click(form.salaryPage->Button11);
+    Click(page->Button6);
+    ASSERT_EQ(dialogs.fileDialogsShown.size(), 2);
+    EXPECT_EQ(dialogs.fileDialogsShown[0].fileName, QStringLiteral("payroll.csv"));
+    EXPECT_EQ(dialogs.fileDialogsShown[1].fileName, QStringLiteral("in.txt"));
+    const QStringList filters = QtDialogs::NameFilters(dialogs.fileDialogsShown[0].filter);
+    EXPECT_EQ(filters.value(dialogs.fileDialogsShown[0].filterIndex - 1),
+              QStringLiteral("EXCEL文件 (*.xls *.xlsx)"));
+    EXPECT_TRUE(filters.contains(QStringLiteral("所有文件 (*)")));
 }

@@ -113,7 +113,7 @@ TEST(QtDialogs, OkCancelBoxAnswers) {
     }
 }
 
-TEST(QtDialogs, FileDialogsReturnTheTypedNameWithoutPrompts) {
+TEST(QtDialogs, FileDialogsReturnTheTypedNameAndAskBeforeReplacing) {
     TestDir dir;
     dir.Write(QStringLiteral("old.txt"), "x");
     QtDialogs dialogs;
@@ -123,18 +123,30 @@ TEST(QtDialogs, FileDialogsReturnTheTypedNameWithoutPrompts) {
                          QString(),
                          dir.Path(QStringLiteral("easy2026-12-10.txt")),
                          QString()};
-    // An existing file is replaced without a question.
-    WhenShown<QFileDialog>([&](QFileDialog* d) {
-        EXPECT_EQ(d->objectName(), QStringLiteral("SaveDialog1"));
-        EXPECT_EQ(d->nameFilters().size(), 3);
-        EXPECT_EQ(d->selectedNameFilter(), QStringLiteral("文本文件 (*.txt)"));
-        QLineEdit* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        ASSERT_NE(name, nullptr);
-        EXPECT_EQ(name->text(), QStringLiteral("easy2026-12-10.txt"));
-        name->setText(QStringLiteral("old.txt"));
-        QTest::keyClick(name, Qt::Key_Return);
-    });
-    ASSERT_TRUE(dialogs.Save(save));
+    // An existing file is replaced only after a question: 否 keeps the dialog open, 是 saves.
+    for (const bool replace : {false, true}) {
+        QString asked;
+        WhenShown<QFileDialog>([&](QFileDialog* d) {
+            EXPECT_EQ(d->objectName(), QStringLiteral("SaveDialog1"));
+            EXPECT_EQ(d->nameFilters().size(), 3);
+            EXPECT_EQ(d->selectedNameFilter(), QStringLiteral("文本文件 (*.txt)"));
+            QLineEdit* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            EXPECT_EQ(name->text(), QStringLiteral("easy2026-12-10.txt"));
+            name->setText(QStringLiteral("old.txt"));
+            WhenShown<QMessageBox>([&, d](QMessageBox* box) {
+                asked = box->text();
+                box->button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
+                if (!replace) {
+                    QTimer::singleShot(0, d, [d] { d->reject(); });
+                }
+            });
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        save.fileName = dir.Path(QStringLiteral("easy2026-12-10.txt"));
+        EXPECT_EQ(dialogs.Save(save), replace);
+        EXPECT_TRUE(asked.contains(QStringLiteral("old.txt"))) << asked.toStdString();
+    }
     EXPECT_EQ(save.fileName, dir.Path(QStringLiteral("old.txt")));
 
     // The open dialog returns a typed name of a missing file; the extension is added.
