@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QTabBar>
 
 #include "batch/payees.h"
 #include "batch/uploadfile.h"
@@ -551,4 +552,22 @@ TEST_F(Integrity, EachImportOffersItsOwnLastFile) {
     EXPECT_EQ(filters.value(dialogs.fileDialogsShown[0].filterIndex - 1),
               QStringLiteral("EXCEL文件 (*.xls *.xlsx)"));
     EXPECT_TRUE(filters.contains(QStringLiteral("所有文件 (*)")));
+}
+
+// The status bar counts the rows of the page in view, following the page and every change of
+// its table.
+TEST_F(Integrity, TheRecordCountIsThatOfThePageInView) {
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("1"));
+    Add(QStringLiteral("李四"), QStringLiteral("6222002"), QStringLiteral("2"));
+    EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数：2"));
+    QTabBar* tabs = form.PageControl1->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    ASSERT_EQ(form.PageControl1->currentIndex(), 1);
+    EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数："));
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+    EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数："));
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数：2"));
+    Click(page->Button3);  // 删除指令
+    EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数：1"));
 }
