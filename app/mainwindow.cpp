@@ -15,6 +15,9 @@
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/guard.h"
 #include "salary/salarypage.h"
+#include "store/configdir.h"
+#include "store/listfile.h"
+#include "store/record.h"
 
 Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent,
                listfile::Writer writeUpload)
@@ -254,26 +257,56 @@ void Tmform::N9Click() {
 namespace {
 
 // Shows a picker; its selected row's name, account and bank go into the three combo boxes,
-// each text also appended to its box's list.
-void Pick(RosterPicker& picker, QComboBox* name, QComboBox* account, QComboBox* bank) {
+// each text also appended to its box's list. Returns the row taken.
+std::optional<QStringList> Pick(RosterPicker& picker, QComboBox* name, QComboBox* account,
+                                QComboBox* bank) {
     picker.Execute();
     // Escape leaves the form as it was.
     if (picker.Cancelled()) {
-        return;
+        return std::nullopt;
     }
-    if (const auto row = picker.Selection()) {
+    const auto row = picker.Selection();
+    if (row) {
         QComboBox* boxes[] = {name, account, bank};
         for (int i = 0; i < 3; ++i) {
             boxes[i]->addItem((*row)[i]);
             boxes[i]->setEditText((*row)[i]);
         }
     }
+    return row;
+}
+
+// The bank number the payee roster holds for a listed payee: the fourth field of the first line
+// whose first three fields are the row's; empty when there is none.
+QString RosterBankCode(const QString& rosterPath, const QStringList& row) {
+    for (const QString& line : listfile::Load(rosterPath)) {
+        const QStringList fields = record::Split(line, record::Pipes::Replace);
+        if (fields.size() > 3 && fields.mid(0, 3) == row.mid(0, 3)) {
+            return fields[3];
+        }
+    }
+    return QString();
 }
 
 }  // namespace
 
 void Tmform::SpeedButton1Click() {
-    Pick(*fmRecver_, batchPage->recver, batchPage->recacct, batchPage->recbank);
+    const auto row = Pick(*fmRecver_, batchPage->recver, batchPage->recacct, batchPage->recbank);
+    if (!row) {
+        return;
+    }
+    // The transfer follows the payee's bank: another bank's payee is paid cross-bank, with the
+    // bank number the roster keeps (without one, the add asks for it); a payee of this bank is
+    // not, so no number chosen for an earlier payee stays on the form.
+    const QString bank = row->value(2);
+    if (bank == QString::fromUtf16(instructions::kOwnBank)) {
+        batchPage->cross->setChecked(false);
+        return;
+    }
+    const QString code = RosterBankCode(config_.Path(QString::fromUtf16(cfg::kRecvers)), *row);
+    batchPage->cross->setChecked(true);
+    batchPage->recbank->setEditText(bank);
+    batchPage->recbankcode->setText(code);
 }
 
 void Tmform::SpeedButton2Click() {

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QTabBar>
+#include <QTreeWidget>
 
 #include "batch/payees.h"
 #include "batch/uploadfile.h"
@@ -570,4 +571,53 @@ TEST_F(Integrity, TheRecordCountIsThatOfThePageInView) {
     EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数：2"));
     Click(page->Button3);  // 删除指令
     EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数：1"));
+}
+
+// A payee picked from the roster brings the bank the transfer goes to: another bank's payee
+// ticks 跨行 with the roster's bank number, and the file's line routes to it; this bank's payee
+// unticks it again.
+TEST_F(Integrity, ARosterPayeeOfAnotherBankIsPaidCrossBank) {
+    dir.Write(QStringLiteral("config/recvers.ini"),
+              Gb("张三|6222001|星澜聚川银行|\r\n"
+                 "李四|6217000011112220|中国建设银行成都高新支行|105651000012\r\n"
+                 "王五|6217000011112221|中国农业银行成都分行|\r\n"));
+    const auto pick = [&](int row) {
+        QTimer::singleShot(0, &recverPicker, [&, row] {
+            QTreeWidgetItem* item = recverPicker.list->topLevelItem(row);
+            QTest::mouseDClick(recverPicker.list->viewport(), Qt::LeftButton, {},
+                               recverPicker.list->visualItemRect(item).center());
+            if (recverPicker.isVisible()) {
+                recverPicker.close();
+            }
+        });
+        QTest::mouseClick(page->SpeedButton1, Qt::LeftButton);
+    };
+    pick(1);
+    EXPECT_TRUE(page->cross->isChecked());
+    EXPECT_EQ(page->recbank->currentText(), QStringLiteral("中国建设银行成都高新支行"));
+    EXPECT_EQ(page->recbankcode->text(), QStringLiteral("105651000012"));
+    page->payacct->setEditText(QStringLiteral("6230001"));
+    page->use->setEditText(QStringLiteral("工资，奖金"));
+    page->amt->SetShuZhi(QStringLiteral("10"));
+    dialogs.Clear();
+    Click(page->Button1);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("增加成功！")});
+    Export();
+    EXPECT_EQ(dir.Read(QStringLiteral("out.txt")),
+              Gb("D|6230001|6217000011112220|李四|中国建设银行成都高新支行|"
+                 "中国建设银行成都高新支行|105651000012|10.00|工资，奖金|N|\r\n"));
+    // Another bank without a number in the roster: 跨行, and the add asks for the number.
+    pick(2);
+    EXPECT_TRUE(page->cross->isChecked());
+    EXPECT_EQ(page->recbankcode->text(), QString());
+    page->use->setEditText(QStringLiteral("工资，奖金"));
+    page->amt->SetShuZhi(QStringLiteral("10"));
+    dialogs.Clear();
+    Click(page->Button1);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("跨行转账必须填写收款方开户行编号")});
+    // This bank's payee: no longer cross-bank, no number left over.
+    pick(0);
+    EXPECT_FALSE(page->cross->isChecked());
+    EXPECT_EQ(page->recbankcode->text(), QString());
+    EXPECT_EQ(page->recbank->currentText(), QStringLiteral("星澜聚川银行"));
 }
