@@ -313,6 +313,7 @@ void SalaryPage::Button11Click() {
     // other page's file.
     dialog.folder = sheetFolder_;
     dialog.fileName = sheetName_;
+    QString summary;
     if (ctx_.dialogs.Open(dialog)) {
         sheetFolder_ = QFileInfo(dialog.fileName).absolutePath();
         sheetName_ = QFileInfo(dialog.fileName).fileName();
@@ -322,19 +323,20 @@ void SalaryPage::Button11Click() {
         // The program reads the newer workbooks and CSV itself, as it reads ".xls".
         if (ext == u".XLS" || ext == u".XLSX" || ext == u".CSV") {
             Label34->setText(QStringLiteral("文件名：") + QDir::toNativeSeparators(path));
-            ImportSalarySheet(path);
+            summary = ImportSalarySheet(path);
         }
     }
-    ctx_.dialogs.Information(QStringLiteral("导入完毕！"));
+    ctx_.dialogs.Information(QStringLiteral("导入完毕！") +
+                             (summary.isEmpty() ? QString() : u'\n' + summary));
 }
 
-void SalaryPage::ImportSalarySheet(const QString& path) {
+QString SalaryPage::ImportSalarySheet(const QString& path) {
     const QStringList mapping = ctx_.sheetMapping();
     for (int i = 0; i < 3; ++i) {
         if (convert::Trim(mapping.value(i)).isEmpty()) {
             ctx_.dialogs.Error(QStringLiteral("请录入完整的EXCEL导入配置参数"));
             ctx_.showParameters();
-            return;
+            return QString();
         }
     }
     Dataset& salaries = ctx_.cds2;
@@ -350,7 +352,7 @@ void SalaryPage::ImportSalarySheet(const QString& path) {
         fields);
     if (result.noData) {
         ctx_.dialogs.Information(QStringLiteral("文件中没有数据！"));
-        return;
+        return QString();
     }
     // Rows already in the table: the user says whether the sheet adds to them, takes their
     // place, or adds nothing, once it is read and checked and before anything changes.
@@ -362,7 +364,7 @@ void SalaryPage::ImportSalarySheet(const QString& path) {
                 .arg(result.rows.size()),
             {QStringLiteral("追加"), QStringLiteral("替换"), QStringLiteral("取消")}, 2);
         if (answer == 2) {
-            return;
+            return QString();
         }
         if (answer == 1) {
             ClearRows();
@@ -383,6 +385,7 @@ void SalaryPage::ImportSalarySheet(const QString& path) {
     if (!result.rounded.empty()) {
         ctx_.dialogs.Warning(salary::RoundedWarning(result.rounded));
     }
+    return salary::ImportSummary(result);
 }
 
 std::optional<QString> SalaryPage::FindUnsafeValue() {

@@ -70,8 +70,9 @@ public:
     // "数据导入": imports a salary sheet.
     void Button11Click();
     // Imports the payroll worksheet at path: every row up to the first empty name is read and
-    // checked first, and only a sheet without a bad row is appended.
-    void ImportSalarySheet(const QString& path);
+    // checked first, and only a sheet without a bad row is appended. Returns what the closing
+    // message tells of the rows read; empty when nothing was read.
+    QString ImportSalarySheet(const QString& path);
     // "网银格式导出": writes the salary table as the salary upload file.
     void Button12Click();
 

@@ -5,7 +5,12 @@
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
 
+#include <QRegularExpression>
+
+#include <algorithm>
 #include <optional>
+
+#include "salary/entrychecks.h"
 
 namespace salary {
 
@@ -76,6 +81,29 @@ int RequireField(const std::vector<SalaryField>& fields, const QString& name) {
     return *index;
 }
 
+// An account that is a number in exponent form, as a number cell of 16 or more digits shows.
+const QRegularExpression kNumberForm(QStringLiteral("^[0-9.]+[Ee][+-]?[0-9]+$"));
+
+// Rows from `from` on whose mapped cells hold anything, up to a run of empty rows that no real
+// payroll has inside it.
+int CountRowsWithData(sheet::Application& app, int from, const std::vector<int>& columns) {
+    constexpr int kEmptyRun = 200;
+    int count = 0;
+    for (int row = from, empty = 0; empty < kEmptyRun; ++row) {
+        bool data = false;
+        for (int column : columns) {
+            data = data || !Trim(app.Cells(row, column)).isEmpty();
+        }
+        if (data) {
+            ++count;
+            empty = 0;
+        } else {
+            ++empty;
+        }
+    }
+    return count;
+}
+
 const QString kNameLabel = QStringLiteral("员工姓名");
 const QString kAcctLabel = QStringLiteral("员工账号");
 const QString kAmountLabel = QStringLiteral("实际入账金额");
@@ -116,6 +144,7 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
     for (int row = startRow;; ++row) {
         const QString name = app.Cells(row, nameColumn);
         if (Trim(name).isEmpty()) {
+            result.endRow = row;
             break;
         }
         const int acctColumn = MappedColumn(mapping.acct, kAcctLabel, row);
@@ -125,10 +154,14 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
         double amount = 0;
         try {
             amount = convert::TextToFloat(amountText);
-        } catch (const AppError& e) {
-            throw CellError(row, mapping.finalincome, e.Message());
+        } catch (const AppError&) {
+            // The cell's own text, cut short: a huge cell must not make a huge message box.
+            throw CellError(row, mapping.finalincome,
+                            QStringLiteral("'%1' is not a valid floating point value")
+                                .arg(convert::Excerpt(amountText)));
         }
         if (!(amount > kThreshold)) {
+            result.skippedRows.push_back(row);
             continue;
         }
         if (!nameField) {
@@ -139,6 +172,12 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
         // Rounded from the cell's own decimal text, as a value of extended precision is: the
         // double nearest "2.675" lies below it and would give 2.67 instead of 2.68.
         const QString stored = amount::FormatExtended(QStringLiteral("0.00"), amountText);
+        if (amount::CheckAmount(stored).refusal) {
+            throw CellError(row, mapping.finalincome,
+                            QStringLiteral("金额“%1”超过%2位整数")
+                                .arg(convert::Excerpt(amountText))
+                                .arg(amount::kMaxAmountDigits));
+        }
         QStringList values(static_cast<qsizetype>(fields.size()), QStringLiteral("NULL"));
         values[*nameField] = name;
         values[*acctField] = acct;
@@ -158,11 +197,18 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
                 throw CellError(row, cell.column,
                                 MakeError(msg::kFieldMustHaveValue, field.label).Message());
             }
-            if (field.size > 0 && ansi::Size(value) > field.size) {
+            // A number cell shows at most 15 significant digits: a longer account stored as a
+            // number has already lost its last digits.
+            if (cell.field == *acctField && kNumberForm.match(value).hasMatch()) {
                 throw CellError(row, cell.column,
-                                QStringLiteral("“%1”超过“%2”的长度（%3 字节）")
-                                    .arg(value, field.label)
-                                    .arg(field.size));
+                                QStringLiteral("“%1”是数字格式的“%2”，超过15位的账号在数字格式中"
+                                               "已丢失末位，请将该列设为文本格式并重新录入账号")
+                                    .arg(convert::Excerpt(value), field.label));
+            }
+            try {
+                CheckValue({field.name, field.label, field.size}, value, true);
+            } catch (const AppError& e) {
+                throw CellError(row, cell.column, e.Message());
             }
         }
         const std::int64_t cents = convert::TextToCurrency(stored);
@@ -172,6 +218,9 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
         }
         result.rows.push_back(std::move(values));
     }
+    result.unreadRows = CountRowsWithData(app, result.endRow + 1,
+                                          {nameColumn, MappedColumn(mapping.acct, kAcctLabel, 1),
+                                           MappedColumn(mapping.finalincome, kAmountLabel, 1)});
     return result;
 }
 
@@ -194,6 +243,29 @@ SheetImport ImportSheetFile(sheet::Application& app, const QString& path,
     app.GetWorkbooks().Close();
     app.Quit();
     return result;
+}
+
+QString ImportSummary(const SheetImport& result) {
+    QStringList lines{QStringLiteral("共导入 %1 笔工资记录。").arg(result.rows.size())};
+    if (!result.skippedRows.empty()) {
+        QStringList rows;
+        const std::size_t shown = std::min<std::size_t>(result.skippedRows.size(), 20);
+        for (std::size_t i = 0; i < shown; ++i) {
+            rows.append(QString::number(result.skippedRows[i]));
+        }
+        lines.append(
+            QStringLiteral("金额为0或负数、未导入 %1 笔：第 %2 行%3")
+                .arg(result.skippedRows.size())
+                .arg(rows.join(QStringLiteral("、")))
+                .arg(result.skippedRows.size() > shown ? QStringLiteral("等") : QString()));
+    }
+    if (result.unreadRows > 0) {
+        lines.append(QStringLiteral("第 %1 行的姓名为空，导入到此结束；其后还有 %2 行数据未读取，"
+                                    "请检查！")
+                         .arg(result.endRow)
+                         .arg(result.unreadRows));
+    }
+    return lines.join(u'\n');
 }
 
 QString RoundedWarning(const std::vector<RoundedAmount>& rounded) {

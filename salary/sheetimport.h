@@ -48,6 +48,12 @@ struct SheetImport {
     // The sum of the stored amounts, in ten-thousandths.
     std::int64_t total = 0;
     std::vector<RoundedAmount> rounded;
+    // Sheet rows skipped because their amount is 0.009 or less.
+    std::vector<int> skippedRows;
+    // The row whose empty name ended the import, and how many rows with data follow it (rows
+    // that were not read); 0 when nothing follows.
+    int endRow = 0;
+    int unreadRows = 0;
 };
 
 // Opens the workbook at path, activates its first worksheet and reads it; closes the
@@ -64,5 +70,10 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
 // The warning about rounded amounts: how many, and the first few with sheet row, cell value
 // and stored value.
 QString RoundedWarning(const std::vector<RoundedAmount>& rounded);
+
+// What the closing message adds to "导入完毕！": the rows imported, those skipped as 0 or less
+// (with their rows), and, when rows with data follow the row that ended the import, that row and
+// how many were not read.
+QString ImportSummary(const SheetImport& result);
 
 }  // namespace salary

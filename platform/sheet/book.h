@@ -30,6 +30,7 @@ enum class Failure {
     Empty,        // zero bytes
     Password,     // encrypted
     TooLarge,     // beyond the limits that keep memory bounded
+    Encoding,     // text that is neither GB18030 nor UTF-8
 };
 
 struct ReadFailure {

@@ -1,14 +1,17 @@
-// Comma-separated text as one worksheet: GB18030, or UTF-8 when the file starts with its
-// byte-order mark. Fields and lines split as a spreadsheet program splits them: a field that
-// starts with a double quote runs to the closing quote, a doubled quote inside it is one quote,
-// and commas and line breaks inside it belong to the field; whatever follows the closing quote
-// up to the next comma is kept. Lines end with CR LF, LF or CR; an empty line is an empty row.
-// Field texts are taken as they stand: no number, date or blank is reinterpreted.
+// Comma-separated text as one worksheet: UTF-8 when the file starts with its byte-order mark or
+// is valid UTF-8 holding text beyond ASCII, else GB18030. Fields and lines split as a spreadsheet
+// program splits them: a field that starts with a double quote runs to the closing quote, a doubled
+// quote inside it is one quote, and commas and line breaks inside it belong to the field; whatever
+// follows the closing quote up to the next comma is kept. Lines end with CR LF, LF or CR; an empty
+// line is an empty row. Field texts are taken as they stand: no number, date or blank is
+// reinterpreted.
 #include "platform/sheet/book.h"
 
 #include <QStringDecoder>
+
 #include <QStringList>
 #include <vector>
+#include "platform/text/ansi.h"
 
 namespace sheet {
 
@@ -120,13 +123,17 @@ std::unique_ptr<Book> ReadCsv(const QByteArray& bytes) {
     if (bytes.contains('\0')) {
         throw ReadFailure{Failure::NotWorkbook};
     }
-    const bool utf8 = bytes.startsWith("\xEF\xBB\xBF");
+    // UTF-8 with its mark, or without it when the bytes are valid UTF-8 throughout and hold
+    // text beyond ASCII (GBK text of any length is almost never that); else GB18030. Reading
+    // UTF-8 as GB18030 would pay 寮犱笁 instead of 张三.
+    const bool marked = bytes.startsWith("\xEF\xBB\xBF");
+    const bool utf8 = marked || ansi::LooksLikeUtf8(bytes);
     QStringDecoder decoder =
         utf8 ? QStringDecoder(QStringDecoder::Utf8) : QStringDecoder("GB18030");
-    QString text = decoder.decode(QByteArrayView(bytes).sliced(utf8 ? 3 : 0));
+    QString text = decoder.decode(QByteArrayView(bytes).sliced(marked ? 3 : 0));
     // Undecodable bytes are refused, never replaced.
     if (decoder.hasError() || !decoder.isValid()) {
-        throw ReadFailure{Failure::NotWorkbook};
+        throw ReadFailure{Failure::Encoding};
     }
     return std::make_unique<CsvBook>(std::move(text));
 }

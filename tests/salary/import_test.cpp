@@ -42,7 +42,12 @@ TEST_F(SheetImport, ImportsTheRowsUpToTheFirstEmptyName) {
         dialogs().messages[0].text,
         QStringLiteral("有 1 笔金额超过两位小数，已四舍五入到分后导入：\n第 2 行：1234.5678 → "
                        "1234.57"));
-    EXPECT_EQ(dialogs().messages[1].text, QStringLiteral("导入完毕！"));
+    // The closing message tells what was read: rows imported, rows skipped, and the rows below
+    // the empty name that ended the import.
+    EXPECT_EQ(
+        dialogs().messages[1].text,
+        QStringLiteral("导入完毕！\n共导入 2 笔工资记录。\n金额为0或负数、未导入 1 笔：第 3 行\n"
+                       "第 5 行的姓名为空，导入到此结束；其后还有 1 行数据未读取，请检查！"));
     EXPECT_EQ(dialogs().fileDialogsShown[0].defaultExt, QStringLiteral("*.XLS"));
     EXPECT_EQ(dialogs().fileDialogsShown[0].filterIndex, 3);
     EXPECT_EQ(Rows(), QStringList({QStringLiteral("张三|NULL|6222001|1234.57|NULL|NULL"),
@@ -56,7 +61,9 @@ TEST_F(SheetImport, ImportsTheRowsUpToTheFirstEmptyName) {
     // A sheet whose amounts are all skipped adds nothing: total and count stay those of the rows.
     form().SetPanelText(1, QStringLiteral("before"));
     Import(Gb("姓名,账号,金额\r\n甲,1,0.009\r\n乙,2,-5\r\n"));
-    EXPECT_EQ(dialogs().Texts(), QStringList{QStringLiteral("导入完毕！")});
+    EXPECT_EQ(dialogs().Texts(),
+              QStringList{QStringLiteral(
+                  "导入完毕！\n共导入 0 笔工资记录。\n金额为0或负数、未导入 2 笔：第 2、3 行")});
     EXPECT_EQ(Total(), QStringLiteral("1,334.57"));
     EXPECT_EQ(form().PanelText(1), QStringLiteral("记录笔数：2"));
     EXPECT_EQ(page()->recordcount->text(), QStringLiteral("2"));

@@ -239,7 +239,7 @@ TEST(Open, RefusedFilesNameTheFileInChinese) {
         {"header.xls", xls.left(600), "不是可读取的工作簿"},
         {"half.xlsx", xlsx.left(xlsx.size() / 2), "不是可读取的工作簿"},
         {"binary.xls", QByteArray("\x01\x02\x00\x03garbage", 11), "不是可读取的工作簿"},
-        {"badtext.csv", QByteArray("a,\xFF\xFF\n"), "不是可读取的工作簿"},
+        {"badtext.csv", QByteArray("a,\xFF\xFF\n"), "既不是GB18030（GBK）编码，也不是UTF-8编码"},
         {"password.xls", ReadBytes(Data("password.xls")), "密码"},
         {"encrypted.xlsx", ReadBytes(Data("encrypted.xlsx")), "密码"},
     };
