@@ -354,6 +354,11 @@ QString SalaryPage::ImportSalarySheet(const QString& path) {
         ctx_.dialogs.Information(QStringLiteral("文件中没有数据！"));
         return QString();
     }
+    // Hidden data is not paid unseen: a hidden worksheet or hidden rows are named first.
+    if (const QString hidden = salary::HiddenQuestion(result);
+        !hidden.isEmpty() && !ctx_.dialogs.Question(hidden)) {
+        return QString();
+    }
     // Rows already in the table: the user says whether the sheet adds to them, takes their
     // place, or adds nothing, once it is read and checked and before anything changes.
     if (!result.rows.empty() && !salaries.IsEmpty()) {

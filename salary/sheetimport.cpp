@@ -128,6 +128,12 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
                             const std::vector<SalaryField>& fields) {
     app.Worksheets(1).Activate();
     SheetImport result;
+    if (app.WorksheetHidden(1)) {
+        result.hiddenSheet = app.WorksheetName(1);
+        if (result.hiddenSheet.isEmpty()) {
+            result.hiddenSheet = QStringLiteral("第1个工作表");
+        }
+    }
     const int startRow = TextToInt(mapping.startRow);
     if (startRow < 1) {
         throw AppError(QStringLiteral("数据起始行“%1”不是有效的行号").arg(mapping.startRow));
@@ -216,6 +222,9 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
         if (convert::TextToFloat(stored) != amount) {
             result.rounded.push_back({row, amountText, stored});
         }
+        if (app.RowHidden(row)) {
+            result.hiddenRows.push_back({row, name, stored});
+        }
         result.rows.push_back(std::move(values));
     }
     result.unreadRows = CountRowsWithData(app, result.endRow + 1,
@@ -265,6 +274,34 @@ QString ImportSummary(const SheetImport& result) {
                          .arg(result.endRow)
                          .arg(result.unreadRows));
     }
+    return lines.join(u'\n');
+}
+
+QString HiddenQuestion(const SheetImport& result) {
+    if (result.rows.empty() || (result.hiddenSheet.isEmpty() && result.hiddenRows.empty())) {
+        return QString();
+    }
+    QStringList lines;
+    if (!result.hiddenSheet.isEmpty()) {
+        lines.append(QStringLiteral("导入读取的是隐藏的工作表“%1”。")
+                         .arg(convert::Excerpt(result.hiddenSheet)));
+    }
+    if (!result.hiddenRows.empty()) {
+        lines.append(QStringLiteral("以下 %1 行在工作表中是隐藏的，也将导入：")
+                         .arg(result.hiddenRows.size()));
+        const std::size_t shown = std::min<std::size_t>(result.hiddenRows.size(), 10);
+        for (std::size_t i = 0; i < shown; ++i) {
+            const auto& h = result.hiddenRows[i];
+            lines.append(QStringLiteral("第 %1 行：%2 %3")
+                             .arg(h.sheetRow)
+                             .arg(convert::Excerpt(h.name), h.amount));
+        }
+        if (result.hiddenRows.size() > shown) {
+            lines.append(QStringLiteral("……"));
+        }
+    }
+    lines.append(QString());
+    lines.append(QStringLiteral("仍要导入吗？"));
     return lines.join(u'\n');
 }
 

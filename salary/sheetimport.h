@@ -54,6 +54,14 @@ struct SheetImport {
     // that were not read); 0 when nothing follows.
     int endRow = 0;
     int unreadRows = 0;
+    // The name of the worksheet read when the workbook hides it; empty when it is shown.
+    QString hiddenSheet;
+    // Rows the worksheet hides that are among the rows to import.
+    struct HiddenRow {
+        int sheetRow = 0;
+        QString name, amount;
+    };
+    std::vector<HiddenRow> hiddenRows;
 };
 
 // Opens the workbook at path, activates its first worksheet and reads it; closes the
@@ -75,5 +83,9 @@ QString RoundedWarning(const std::vector<RoundedAmount>& rounded);
 // (with their rows), and, when rows with data follow the row that ended the import, that row and
 // how many were not read.
 QString ImportSummary(const SheetImport& result);
+
+// The question before anything hidden is imported: the hidden worksheet read and the hidden
+// rows that would be imported; empty when nothing hidden is imported.
+QString HiddenQuestion(const SheetImport& result);
 
 }  // namespace salary

@@ -15,6 +15,8 @@ public:
     virtual ~Grid() = default;
     // Row and column from 1; the empty text where there is no cell.
     virtual QString Cell(int row, int column) const = 0;
+    // Whether the worksheet hides the row (from 1).
+    virtual bool RowHidden(int /*row*/) const { return false; }
 };
 
 class Book {
@@ -23,6 +25,9 @@ public:
     virtual int WorksheetCount() const = 0;
     // Worksheet `index` from 1 to WorksheetCount(), read when it is asked for.
     virtual std::unique_ptr<Grid> LoadWorksheet(int index) = 0;
+    // The name of worksheet `index`, and whether the workbook hides it.
+    virtual QString WorksheetName(int /*index*/) const { return QString(); }
+    virtual bool WorksheetHidden(int /*index*/) const { return false; }
 };
 
 enum class Failure {

@@ -108,6 +108,16 @@ public:
         return active_->Cell(row, column);
     }
 
+    QString WorksheetName(int index) override {
+        RequireBook();
+        return book_->WorksheetName(index);
+    }
+    bool WorksheetHidden(int index) override {
+        RequireBook();
+        return book_->WorksheetHidden(index);
+    }
+    bool RowHidden(int row) override { return active_ && active_->RowHidden(row); }
+
     void Quit() override { Close(); }
 
 private:

@@ -38,6 +38,11 @@ public:
     // ("2024/1/5", "2024/1/5 8:30:00"); "TRUE"/"FALSE"; an error value as its code ("#N/A"); the
     // empty text for an empty cell or one beyond the used range.
     virtual QString Cells(int row, int column) = 0;
+    // Worksheet `index`'s name and whether the workbook hides it; whether the active worksheet
+    // hides a row. An application that cannot tell says nothing is hidden.
+    virtual QString WorksheetName(int /*index*/) { return QString(); }
+    virtual bool WorksheetHidden(int /*index*/) { return false; }
+    virtual bool RowHidden(int /*row*/) { return false; }
     virtual void Quit() = 0;
 };
 

@@ -12,8 +12,10 @@
 
 #include <QFile>
 #include <QHash>
+#include <QSet>
 #include <QStringDecoder>
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -29,6 +31,7 @@ constexpr quint16 kBof = 0x0809;
 constexpr quint16 kEof = 0x000A;
 constexpr quint16 kFilePass = 0x002F;
 constexpr quint16 kBoundSheet = 0x0085;
+constexpr quint16 kRow = 0x0208;
 constexpr quint16 kCodePage = 0x0042;
 constexpr quint16 kDimension = 0x0200;
 constexpr quint16 kFormula = 0x0006;
@@ -174,6 +177,9 @@ private:
 struct SheetInfo {
     quint32 offset = 0;
     int type = 0;  // 0 worksheet, 1 macro sheet, 2 chart, 6 code
+    bool hidden = false;
+    QString name;
+    QSet<int> hiddenRows;  // from 1
 };
 
 // What the walk of the workbook stream found.
@@ -192,6 +198,29 @@ QString DecodeBytes(QByteArrayView bytes, quint16 codePage) {
         return decoder.decode(bytes);
     }
     return QString::fromLatin1(bytes);
+}
+
+// The sheet name of a BOUNDSHEET record: a length byte, then (BIFF8) an option byte and the
+// characters, one or two bytes each; in BIFF5 bytes of the workbook's code page.
+QString BoundSheetName(const char* p, qsizetype length, const Scan& scan) {
+    const qsizetype count = static_cast<unsigned char>(p[6]);
+    if (scan.biffVersion != 8) {
+        return DecodeBytes(QByteArrayView(p + 7, std::min<qsizetype>(count, length - 7)),
+                           scan.codePage);
+    }
+    if (length < 8) {
+        return QString();
+    }
+    const bool wide = (static_cast<unsigned char>(p[7]) & 0x01) != 0;
+    const qsizetype bytes = std::min<qsizetype>(count * (wide ? 2 : 1), length - 8);
+    if (!wide) {
+        return QString::fromLatin1(p + 8, bytes);
+    }
+    QString name;
+    for (qsizetype i = 0; i + 1 < bytes; i += 2) {
+        name.append(QChar(U16(p + 8 + i)));
+    }
+    return name;
 }
 
 // The text of a STRING record (the result of a string formula).
@@ -303,7 +332,13 @@ Scan WalkWorkbook(const QByteArray& stream) {
                 scan.codePage = U16(p);
             }
             if (type == kBoundSheet && length >= 6) {
-                scan.sheets.push_back({U32(p), static_cast<unsigned char>(p[5])});
+                SheetInfo info;
+                info.offset = U32(p);
+                info.type = static_cast<unsigned char>(p[5]);
+                // The low bits of the state byte: 1 hidden, 2 very hidden.
+                info.hidden = (static_cast<unsigned char>(p[4]) & 0x03) != 0;
+                info.name = BoundSheetName(p, length, scan);
+                scan.sheets.push_back(std::move(info));
             }
             continue;
         }
@@ -326,6 +361,10 @@ Scan WalkWorkbook(const QByteArray& stream) {
                 throw ReadFailure{Failure::TooLarge};
             }
             continue;
+        }
+        // A row the worksheet hides (zero height, set by the user or a filter).
+        if (type == kRow && length >= 14 && sheetIndex >= 0 && (U16(p + 12) & 0x20) != 0) {
+            scan.sheets[static_cast<std::size_t>(sheetIndex)].hiddenRows.insert(U16(p) + 1);
         }
         const bool cell = type == kFormula || type == kBoolErr || type == kNumber || type == kRk ||
                           type == kLabel || type == kLabelSst || type == kMulRk || type == kBlank ||
@@ -430,12 +469,17 @@ QString FreexlDateText(int type, const char* text) {
 
 class XlsGrid : public Grid {
 public:
-    XlsGrid(std::shared_ptr<const void> handle, QHash<quint64, QString> overrides)
-        : handle_(std::move(handle)), overrides_(std::move(overrides)) {
+    XlsGrid(std::shared_ptr<const void> handle, QHash<quint64, QString> overrides,
+            QSet<int> hiddenRows)
+        : handle_(std::move(handle)),
+          overrides_(std::move(overrides)),
+          hiddenRows_(std::move(hiddenRows)) {
         if (freexl_worksheet_dimensions(handle_.get(), &rows_, &columns_) != FREEXL_OK) {
             Damaged();
         }
     }
+
+    bool RowHidden(int row) const override { return hiddenRows_.contains(row); }
 
     QString Cell(int row, int column) const override {
         if (row < 1 || column < 1 || static_cast<quint32>(row) > kMaxRows ||
@@ -480,6 +524,7 @@ private:
     QHash<quint64, QString> overrides_;
     unsigned int rows_ = 0;
     unsigned short columns_ = 0;
+    QSet<int> hiddenRows_;
 };
 
 class XlsBook : public Book {
@@ -517,10 +562,23 @@ public:
             FREEXL_OK) {
             Damaged();
         }
-        return std::make_unique<XlsGrid>(handle_, scan_.overrides.value(position));
+        return std::make_unique<XlsGrid>(
+            handle_, scan_.overrides.value(position),
+            scan_.sheets[static_cast<std::size_t>(position)].hiddenRows);
     }
 
+    QString WorksheetName(int index) const override { return Sheet(index).name; }
+    bool WorksheetHidden(int index) const override { return Sheet(index).hidden; }
+
 private:
+    const SheetInfo& Sheet(int index) const {
+        if (index < 1 || index > WorksheetCount()) {
+            Damaged();
+        }
+        return scan_
+            .sheets[static_cast<std::size_t>(worksheets_[static_cast<std::size_t>(index - 1)])];
+    }
+
     Scan scan_;
     std::vector<int> worksheets_;
     std::shared_ptr<const void> handle_;

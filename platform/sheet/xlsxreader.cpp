@@ -391,7 +391,8 @@ struct SheetCell {
 
 class XlsxGrid : public Grid {
 public:
-    explicit XlsxGrid(std::vector<SheetCell> cells) : cells_(std::move(cells)) {
+    XlsxGrid(std::vector<SheetCell> cells, QSet<int> hiddenRows)
+        : cells_(std::move(cells)), hiddenRows_(std::move(hiddenRows)) {
         const auto less = [](const SheetCell& a, const SheetCell& b) {
             return a.row != b.row ? a.row < b.row : a.column < b.column;
         };
@@ -415,8 +416,11 @@ public:
         return found.row == row && found.column == column ? found.text : QString();
     }
 
+    bool RowHidden(int row) const override { return hiddenRows_.contains(row); }
+
 private:
     std::vector<SheetCell> cells_;
+    QSet<int> hiddenRows_;
 };
 
 class XlsxBook : public Book {
@@ -451,7 +455,11 @@ public:
             } else if (xml.name() == u"sheet") {
                 const auto rel = rels.find(RelationshipAttribute(xml.attributes()));
                 if (rel != rels.end() && rel->type.endsWith(u"/worksheet")) {
+                    const auto a = xml.attributes();
+                    const auto state = a.value(QLatin1StringView("state"));
                     worksheets_.append(rel->target);
+                    names_.append(a.value(QLatin1StringView("name")).toString());
+                    hidden_.append(state == u"hidden" || state == u"veryHidden");
                 }
             }
         }
@@ -461,6 +469,8 @@ public:
     }
 
     int WorksheetCount() const override { return static_cast<int>(worksheets_.size()); }
+    QString WorksheetName(int index) const override { return names_.value(index - 1); }
+    bool WorksheetHidden(int index) const override { return hidden_.value(index - 1); }
 
     std::unique_ptr<Grid> LoadWorksheet(int index) override {
         if (index < 1 || index > worksheets_.size()) {
@@ -472,11 +482,13 @@ public:
         if (!sharedStringsPart_.isEmpty() && package_.Has(sharedStringsPart_)) {
             sharedStrings_ = ReadSharedStrings(package_, sharedStringsPart_);
         }
-        return std::make_unique<XlsxGrid>(ReadCells(worksheets_[index - 1]));
+        QSet<int> hiddenRows;
+        std::vector<SheetCell> cells = ReadCells(worksheets_[index - 1], hiddenRows);
+        return std::make_unique<XlsxGrid>(std::move(cells), std::move(hiddenRows));
     }
 
 private:
-    std::vector<SheetCell> ReadCells(const QString& part) const {
+    std::vector<SheetCell> ReadCells(const QString& part, QSet<int>& hiddenRows) const {
         std::vector<SheetCell> cells;
         int row = 0;
         int column = 0;
@@ -504,6 +516,10 @@ private:
                             Damaged();
                         }
                         row = n;
+                    }
+                    const auto hidden = xml.attributes().value(QLatin1StringView("hidden"));
+                    if (hidden == u"1" || hidden == u"true") {
+                        hiddenRows.insert(row);
                     }
                     column = 0;
                 } else if (name == u"c") {
@@ -602,6 +618,8 @@ private:
 
     Package package_;
     QStringList worksheets_;
+    QStringList names_;
+    QList<bool> hidden_;
     QString stylesPart_;
     QString sharedStringsPart_;
     bool date1904_ = false;

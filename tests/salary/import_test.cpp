@@ -138,3 +138,22 @@ TEST_F(SheetImport, ASecondSheetAsksAndTheFiguresStayThoseOfTheRows) {
         EXPECT_EQ(form().PanelText(1), QStringLiteral("记录笔数：%1").arg(c.rows));
     }
 }
+
+// A workbook whose first worksheet is hidden: the question names it before anything is added;
+// 否 (the default) adds nothing, 是 imports it.
+TEST_F(SheetImport, AHiddenWorksheetIsAskedAbout) {
+    Map("A", "B", "C", "1");
+    const QString path = QString::fromUtf8(CORPPAY_TEST_DATA) + QStringLiteral("/sheet/hidden.xls");
+    for (const bool yes : {false, true}) {
+        dialogs().Clear();
+        dialogs().questionAnswers = {yes};
+        dialogs().fileAnswers = {path};
+        Click(page()->Button11);
+        ASSERT_FALSE(dialogs().messages.isEmpty());
+        EXPECT_EQ(dialogs().messages[0].kind, ScriptedDialogs::Kind::Question);
+        EXPECT_EQ(dialogs().messages[0].text,
+                  QStringLiteral("导入读取的是隐藏的工作表“去年”。\n\n仍要导入吗？"));
+        EXPECT_EQ(Rows(), yes ? QStringList{QStringLiteral("去年|NULL|6222009|99999.00|NULL|NULL")}
+                              : QStringList());
+    }
+}

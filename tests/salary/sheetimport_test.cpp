@@ -1,13 +1,15 @@
+#include <QSet>
 // The salary sheet import core: column letters, the rows it gives for each file format, every
 // reason it refuses a sheet (naming row and column), and the spreadsheet calls it makes.
-#include "salary/sheetimport.h"
 #include "platform/text/apperror.h"
+#include "salary/sheetimport.h"
 #include "tests/common/testdir.h"
 #include "tests/sheet/xlsxfixture.h"
 
 #include <gtest/gtest.h>
 
 #include <QMap>
+#include <QSet>
 #include <functional>
 
 namespace {
@@ -251,7 +253,9 @@ public:
         calls << QStringLiteral("Cells %1,%2").arg(row).arg(column);
         return cells.value({row, column});
     }
+    bool RowHidden(int row) override { return hiddenRows.contains(row); }
     void Quit() override { calls << QStringLiteral("Quit"); }
+    QSet<int> hiddenRows;
 };
 
 TEST(SheetImport, CallsInOrderAndClosesHoweverItEnds) {
@@ -353,4 +357,42 @@ TEST(SheetImport, HostileSheetsAreRefusedShortlyOrReadAsWritten) {
             EXPECT_EQ(result.rows[0][0], QString::fromUtf8(c.name)) << c.what;
         }
     }
+}
+
+// A hidden first worksheet and hidden rows are read as the spreadsheet holds them, and named:
+// the question before anything is added lists them.
+TEST(SheetImport, HiddenSheetsAndRowsAreNamed) {
+    TestDir dir;
+    const QString xlsx = dir.Path(QStringLiteral("hidden.xlsx"));
+    fixture::WriteHiddenXlsx(xlsx);
+    for (const QString& path : {Data("hidden.xls"), xlsx}) {
+        const auto sheet = Import(path, Mapping("1"));
+        EXPECT_EQ(sheet.hiddenSheet, QStringLiteral("去年")) << path.toStdString();
+        EXPECT_EQ(salary::HiddenQuestion(sheet),
+                  QStringLiteral("导入读取的是隐藏的工作表“去年”。\n\n仍要导入吗？"));
+        auto app = sheet::CreateApplication();
+        app->GetWorkbooks().Open(path);
+        EXPECT_TRUE(app->WorksheetHidden(1));
+        EXPECT_FALSE(app->WorksheetHidden(2));
+        EXPECT_EQ(app->WorksheetName(2), QStringLiteral("本月"));
+        app->Worksheets(2).Activate();
+        EXPECT_FALSE(app->RowHidden(1));
+        EXPECT_TRUE(app->RowHidden(2)) << path.toStdString();
+        EXPECT_FALSE(app->RowHidden(3));
+        app->GetWorkbooks().Close();
+    }
+    // The visible sheet's hidden row, as a sheet of its own.
+    RecordingApp app;
+    app.cells[{1, 1}] = QStringLiteral("张三");
+    app.cells[{1, 2}] = QStringLiteral("6222001");
+    app.cells[{1, 3}] = QStringLiteral("1000");
+    app.cells[{2, 1}] = QStringLiteral("离职员工");
+    app.cells[{2, 2}] = QStringLiteral("6222003");
+    app.cells[{2, 3}] = QStringLiteral("5000");
+    app.hiddenRows = {2};
+    const auto rows = salary::ImportSheetFile(app, QStringLiteral("p.xls"), Mapping("1"), Fields());
+    EXPECT_EQ(
+        salary::HiddenQuestion(rows),
+        QStringLiteral("以下 1 行在工作表中是隐藏的，也将导入：\n第 2 行：离职员工 5000.00\n\n"
+                       "仍要导入吗？"));
 }

@@ -97,6 +97,31 @@ void WritePayrollXlsx(const QString& path, XlsxOptions options) {
     Check(workbook_close(wb));
 }
 
+void WriteHiddenXlsx(const QString& path) {
+    lxw_workbook* wb = NewWorkbook(path, false);
+    lxw_worksheet* old = workbook_add_worksheet(wb, "去年");
+    Write(old, 1, 1, QStringLiteral("去年"));
+    Write(old, 1, 2, QStringLiteral("6222009"));
+    Write(old, 1, 3, 99999.0);
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "本月");
+    const struct {
+        const char* name;
+        const char* acct;
+        double amount;
+    } rows[] = {{"张三", "6222001", 1000}, {"离职员工", "6222003", 5000}, {"李四", "6222002", 20}};
+    for (int r = 0; r < 3; ++r) {
+        Write(ws, r + 1, 1, QString::fromUtf8(rows[r].name));
+        Write(ws, r + 1, 2, QString::fromUtf8(rows[r].acct));
+        Write(ws, r + 1, 3, rows[r].amount);
+    }
+    lxw_row_col_options hidden = {};
+    hidden.hidden = 1;
+    Check(worksheet_set_row_opt(ws, 1, LXW_DEF_ROW_HEIGHT, nullptr, &hidden));
+    worksheet_activate(ws);
+    worksheet_hide(old);
+    Check(workbook_close(wb));
+}
+
 void WriteCellsXlsx(const QString& path) {
     lxw_workbook* wb = NewWorkbook(path, false);
     lxw_worksheet* ws = workbook_add_worksheet(wb, "类型");

@@ -21,6 +21,10 @@ void WriteCellsXlsx(const QString& path);
 // A heading and `count` payroll rows, as make_xls.py writes rows1000.xls.
 void WriteRowsXlsx(const QString& path, int count);
 QByteArray RowsCsv(int count);
+// A hidden first worksheet "去年" (去年|6222009|99999), then the visible "本月" with
+// 张三|6222001|1000, 离职员工|6222003|5000 in a hidden row 2, and 李四|6222002|20; as
+// make_xls.py writes hidden.xls.
+void WriteHiddenXlsx(const QString& path);
 // Rewrites the package's workbook part so that its second sheet comes first in the workbook
 // order, while the parts stay stored as they were.
 void SwapFirstTwoSheets(const QString& path);

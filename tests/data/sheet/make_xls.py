@@ -81,6 +81,25 @@ def write_rows(path, count):
     wb.save(path)
 
 
+def write_hidden(path):
+    """A first worksheet that is hidden, and a hidden row on the visible one."""
+    wb = xlwt.Workbook(encoding="utf-8")
+    old = wb.add_sheet("去年")
+    old.write(0, 0, "去年")
+    old.write(0, 1, "6222009")
+    old.write(0, 2, 99999)
+    old.visibility = 1
+    ws = wb.add_sheet("本月")
+    for row, (name, acct, amount) in enumerate(
+            [("张三", "6222001", 1000), ("离职员工", "6222003", 5000), ("李四", "6222002", 20)]):
+        ws.write(row, 0, name)
+        ws.write(row, 1, acct)
+        ws.write(row, 2, amount)
+    ws.row(1).hidden = True
+    wb.active_sheet = 1
+    wb.save(path)
+
+
 def patched(source, old, new):
     data = bytearray(open(source, "rb").read())
     at = data.find(old)
@@ -93,6 +112,7 @@ write_payroll(os.path.join(HERE, "payroll.xls"))
 write_cells(os.path.join(HERE, "cells.xls"))
 write_rows(os.path.join(HERE, "rows1000.xls"), 1000)
 write_rows(os.path.join(HERE, "rows10000.xls"), 10000)
+write_hidden(os.path.join(HERE, "hidden.xls"))
 
 # A workbook with a password: its WRITEACCESS record (type 0x5C, 112 bytes) turned into a
 # FILEPASS record (type 0x2F), which is how an encrypted workbook starts.
