@@ -1,5 +1,8 @@
 #include "store/listfile.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "platform/text/ansi.h"
 #include "platform/text/apperror.h"
 
@@ -98,17 +101,36 @@ bool WriteWhole(const QString& path, const QByteArray& bytes) {
     return Replace(path, bytes) && Holds(path, bytes);
 }
 
+namespace {
+// The failure of a write, from errno as the writer left it.
+AppError CannotCreate(const QString& path) {
+    const int reason = errno;
+    QString text = MakeError(msg::kCannotCreateFile, path).Message();
+    // A full disk is said so, with the system's own words on a second line.
+    if (reason == ENOSPC
+#ifdef EDQUOT
+        || reason == EDQUOT
+#endif
+    ) {
+        text += QStringLiteral("\n磁盘空间不足：") + QString::fromLocal8Bit(std::strerror(reason));
+    }
+    return AppError(text);
+}
+}  // namespace
+
 void Save(const QString& path, const QStringList& lines) {
+    errno = 0;
     if (!WriteWhole(path, JoinLines(lines))) {
-        throw MakeError(msg::kCannotCreateFile, path);
+        throw CannotCreate(path);
     }
 }
 
 std::optional<QString> SaveVerified(const QString& path, const QStringList& lines,
                                     const Writer& write) {
     const QByteArray bytes = JoinLines(lines);
+    errno = 0;
     if (!write(path, bytes)) {
-        throw MakeError(msg::kCannotCreateFile, path);
+        throw CannotCreate(path);
     }
     if (Holds(path, bytes)) {
         return std::nullopt;

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -104,8 +105,12 @@ bool Replace(const QString& path, const QByteArray& bytes) {
     if (!CreateTemp(dir, info.fileName(), temp)) {
         return false;
     }
+    errno = 0;
     const bool written = (!info.exists() || temp.setPermissions(info.permissions())) &&
                          temp.write(bytes) == bytes.size() && temp.flush() && Sync(temp);
+    // The system's reason for a failed write (a full disk above all) outlives the clean-up, so
+    // that the caller can tell the user.
+    int reason = errno;
     temp.close();
     std::error_code error;
     if (written && temp.error() == QFileDevice::NoError) {
@@ -114,8 +119,10 @@ bool Replace(const QString& path, const QByteArray& bytes) {
         if (!error) {
             return true;
         }
+        reason = error.value();
     }
     temp.remove();
+    errno = reason;
     return false;
 }
 

@@ -7,9 +7,12 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
+#include "platform/text/apperror.h"
 #include "store/listfile.h"
 #include "tests/common/testdir.h"
 #include "tests/store/savecontent.h"
@@ -141,5 +144,30 @@ TEST(ConfigDir, FollowsTheStartedPathNotTheLinksTarget) {
         ASSERT_TRUE(p.waitForFinished(30000)) << program.toStdString();
         EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), dir.Base())
             << program.toStdString();
+    }
+}
+
+// A save that fails because the disk is full says so after its own text, with the system's
+// reason; another failure keeps the text alone.
+TEST(Save, AFullDiskIsNamed) {
+    TestDir dir;
+    const QString path = dir.Path(QStringLiteral("salary.txt"));
+    for (const int reason : {ENOSPC, EACCES}) {
+        const listfile::Writer full = [reason](const QString&, const QByteArray&) {
+            errno = reason;
+            return false;
+        };
+        try {
+            listfile::SaveVerified(path, {QStringLiteral("1|1.00|")}, full);
+            ADD_FAILURE() << "saved";
+        } catch (const AppError& e) {
+            const QString expected =
+                QStringLiteral("Cannot create file ") + path +
+                (reason == ENOSPC ? QStringLiteral("\n磁盘空间不足：") +
+                                        QString::fromLocal8Bit(std::strerror(ENOSPC))
+                                  : QString());
+            EXPECT_EQ(e.Message(), expected);
+        }
+        EXPECT_FALSE(QFile::exists(path));
     }
 }
