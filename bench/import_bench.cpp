@@ -15,6 +15,7 @@
 #include "batch/batchpage.h"
 #include "bench/benchreport.h"
 #include "controls/numeditnew.h"
+#include "platform/dataset/dataset.h"
 #include "platform/dialogs/scripteddialogs.h"
 #include "platform/text/ansi.h"
 
@@ -123,6 +124,32 @@ void AddWithRoster(benchmark::State& state) {
     w.ClearTable();
 }
 
+// 复位 of a table an import filled with 100,000 rows, the question answered 是.
+void ResetRows(benchmark::State& state) {
+    Window& w = TheWindow();
+    Dataset& t = w.form->cds1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            const ControlsDisabled quiet(t);
+            for (int i = 0; i < 100000; ++i) {
+                t.Append();
+                t.FieldByName(QStringLiteral("recacct")).SetAsString(QString::number(6222000 + i));
+                t.FieldByName(QStringLiteral("amt")).SetAsString(QStringLiteral("1.00"));
+                t.Post();
+            }
+        }
+        w.dialogs.Clear();
+        w.dialogs.questionAnswers = {true};
+        state.ResumeTiming();
+        w.page->Button4->click();
+    }
+    if (!t.IsEmpty()) {
+        state.SkipWithError("the reset left rows");
+    }
+    w.dialogs.questionAnswers.clear();
+}
+
 void Summary(const benchreport::Collector& c) {
     struct Goal {
         const char* label;
@@ -132,6 +159,7 @@ void Summary(const benchreport::Collector& c) {
         {"import of 1,000 lines, 1,000 new payees  ", "Import/1000", 60},
         {"import of 10,000 lines, 10,000 new payees", "Import/10000", 500},
         {"add with a roster of 100,000 lines       ", "AddWithRoster/100000", 30},
+        {"reset of 100,000 rows                    ", "Reset/100000", 200},
     };
     std::printf("\nSummary (medians of %d repetitions)\n", kRepetitions);
     for (const Goal& g : goals) {
@@ -162,6 +190,12 @@ int main(int argc, char** argv) {
         ->Repetitions(kRepetitions)
         ->ReportAggregatesOnly(true)
         ->Iterations(10)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("Reset/100000", ResetRows)
+        ->Repetitions(kRepetitions)
+        ->ReportAggregatesOnly(true)
+        ->Iterations(1)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     benchreport::Collector collector;

@@ -340,6 +340,43 @@ void Dataset::Delete() {
     RemoveCurrentRow();
 }
 
+void Dataset::EmptyDataSet() {
+    CheckActive();
+    CheckBrowseMode();
+    ResetWith([this] {
+        if (!visible_) {
+            for (ColumnData& column : columns_) {
+                column.cells.clear();
+                column.arena.clear();
+            }
+            rowCount_ = 0;
+        } else {
+            // Keep the rows the filter hides, in their order.
+            std::vector<bool> drop(rowCount_, false);
+            for (const std::uint32_t p : *visible_) {
+                drop[p] = true;
+            }
+            for (ColumnData& column : columns_) {
+                std::size_t kept = 0;
+                for (std::size_t r = 0; r < column.cells.size(); ++r) {
+                    if (!drop[r]) {
+                        column.cells[kept++] = column.cells[r];
+                    }
+                }
+                column.cells.resize(kept);
+            }
+            rowCount_ -= visible_->size();
+            visible_->clear();
+        }
+        ValuesChanged();
+        cursor_ = -1;
+        eof_ = true;
+    });
+    if (controlsDisabled_ == 0) {
+        emit CursorMoved(cursor_);
+    }
+}
+
 void Dataset::RemoveCurrentRow() {
     const int row = cursor_;
     const std::size_t physical = Physical(row);

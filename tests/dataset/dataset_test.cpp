@@ -152,6 +152,29 @@ TEST_F(Table, DeleteMovesToTheNextOrLastRow) {
               QStringLiteral("Cannot perform this operation on an empty dataset"));
 }
 
+// Emptying in one pass leaves what deleting row by row leaves: every visible row gone, rows a
+// filter hides kept in their order, a pending append posted first.
+TEST_F(Table, EmptyDataSetRemovesTheVisibleRows) {
+    for (const char* u : {"a", "b", "c", "d"}) {
+        Add(u[0] == 'b' || u[0] == 'd' ? "私人" : "公司", u);
+    }
+    ds.SetFilterText(QStringLiteral("cpflag = '私人'"));
+    ds.SetFiltered(true);
+    ASSERT_EQ(ds.RecordCount(), 2);
+    ds.EmptyDataSet();
+    EXPECT_TRUE(ds.IsEmpty());
+    ds.SetFiltered(false);
+    EXPECT_EQ(Column(1), QStringList({QStringLiteral("a"), QStringLiteral("c")}));
+    ds.Append();
+    ds.FieldByName(QStringLiteral("cpflag")).SetAsString(QStringLiteral("公司"));
+    ds.FieldByName(QStringLiteral("use")).SetAsString(QStringLiteral("e"));
+    ds.EmptyDataSet();
+    EXPECT_TRUE(ds.IsEmpty());
+    EXPECT_EQ(ds.RecNo(), -1);
+    Add("公司", "f");
+    EXPECT_EQ(Column(1), QStringList{QStringLiteral("f")});
+}
+
 TEST_F(Table, CursorWalk) {
     for (const char* u : {"a", "b", "c"}) {
         Add("公司", u);
