@@ -1,5 +1,7 @@
 #include "store/profile.h"
 
+#include "platform/text/convert.h"
+
 #include "platform/text/ansi.h"
 #include "platform/text/apperror.h"
 #include "store/listfile.h"
@@ -94,8 +96,34 @@ QString ReadString(const QString& path, const QString& section, const QString& k
     return value;
 }
 
+std::optional<QString> EntryProblem(const QString& section, const QString& key,
+                                    const QString& value) {
+    const auto breaks = [](const QString& text) {
+        for (const QChar c : text) {
+            if (c == u'\r' || c == u'\n' || c == QChar(0x2028) || c == QChar(0x2029) ||
+                c == QChar(0x85) || c == u'\v' || c == u'\f') {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (breaks(section) || breaks(key) || breaks(value)) {
+        return QStringLiteral("“%1”含有换行符，不能写入配置文件").arg(convert::Excerpt(value));
+    }
+    if (key.contains(u'=') || key.trimmed().startsWith(u'[')) {
+        return QStringLiteral("配置项名“%1”不能含有“=”或以“[”开头").arg(convert::Excerpt(key));
+    }
+    if (section.contains(u']')) {
+        return QStringLiteral("配置节名“%1”不能含有“]”").arg(convert::Excerpt(section));
+    }
+    return std::nullopt;
+}
+
 void WriteString(const QString& path, const QString& section, const QString& key,
                  const QString& value) {
+    if (const auto problem = EntryProblem(section, key, value)) {
+        throw AppError(*problem);
+    }
     QStringList lines = ReadLines(path);
     const QString entry = key + u'=' + value;
     if (const auto range = FindSection(lines, section)) {

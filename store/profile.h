@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace profile {
 
@@ -13,8 +14,15 @@ inline constexpr int kMaxValue = 2047;
 // Never fails: a missing file, section or key yields the default.
 QString ReadString(const QString& path, const QString& section, const QString& key,
                    const QString& defaultValue);
-// Fails with "Unable to write to %s" when the file cannot be written.
+// Fails with "Unable to write to %s" when the file cannot be written, and, before anything is
+// written, with EntryProblem's reason when the entry would not read back as written.
 void WriteString(const QString& path, const QString& section, const QString& key,
                  const QString& value);
+
+// Why an entry cannot be written so that it reads back as written: a line break anywhere (it
+// would start a line of its own, "[" a junk section), "=" in a key or a key starting with "[",
+// "]" in a section name. Nothing when it can.
+std::optional<QString> EntryProblem(const QString& section, const QString& key,
+                                    const QString& value);
 
 }  // namespace profile

@@ -66,3 +66,32 @@ TEST_F(Profile, RefusedWriteNamesTheFile) {
         EXPECT_EQ(e.Message(), QStringLiteral("Unable to write to ") + path);
     }
 }
+
+// An entry that would not read back as written is refused before the file changes: a pasted
+// "\n[" made a junk section and emptied the value after a restart.
+TEST_F(Profile, EntriesThatWouldNotReadBackAreRefused) {
+    dir.Write(QStringLiteral("salarymap.ini"), "[excel]\r\nname=B\r\n");
+    const struct {
+        const char* section;
+        const char* key;
+        const char* value;
+        const char* reason;
+    } cases[] = {
+        {"excel", "name", "A\n[", "“A\n[”含有换行符，不能写入配置文件"},
+        {"excel", "name", "A\r", "“A\r”含有换行符，不能写入配置文件"},
+        {"excel", "na=me", "A", "配置项名“na=me”不能含有“=”或以“[”开头"},
+        {"excel", "[name", "A", "配置项名“[name”不能含有“=”或以“[”开头"},
+        {"ex]cel", "name", "A", "配置节名“ex]cel”不能含有“]”"},
+    };
+    for (const auto& c : cases) {
+        try {
+            Write(c.section, c.key, c.value);
+            ADD_FAILURE() << c.reason;
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.Message(), QString::fromUtf8(c.reason));
+        }
+        EXPECT_EQ(dir.Read(QStringLiteral("salarymap.ini")), QByteArray("[excel]\r\nname=B\r\n"));
+    }
+    Write("excel", "name", "A[=]");
+    EXPECT_EQ(Read("excel", "name"), QStringLiteral("A[=]"));
+}
