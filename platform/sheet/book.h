@@ -31,11 +31,12 @@ public:
 };
 
 enum class Failure {
-    NotWorkbook,  // no format the program reads, or damaged
-    Empty,        // zero bytes
-    Password,     // encrypted
-    TooLarge,     // beyond the limits that keep memory bounded
-    Encoding,     // text that is neither GB18030 nor UTF-8
+    NotWorkbook,   // no format the program reads, or damaged
+    Empty,         // zero bytes
+    Password,      // encrypted
+    TooLarge,      // beyond the limits that keep memory bounded
+    Encoding,      // text that is neither GB18030 nor UTF-8
+    PartTooLarge,  // a part of an .xlsx that would inflate beyond kMaxPartBytes
 };
 
 struct ReadFailure {
@@ -44,8 +45,11 @@ struct ReadFailure {
 
 // Limits that keep a hostile or runaway file from taking the machine's memory.
 inline constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
-inline constexpr qint64 kMaxPartBytes = 512LL * 1024 * 1024;  // one unpacked part of an .xlsx
-inline constexpr qint64 kMaxCells = 16LL * 1024 * 1024;       // the cells of one workbook
+// One unpacked part of an .xlsx: far beyond any real payroll (100,000 rows take about 10 MB),
+// and refused before it is inflated, so that a compressed bomb costs neither time nor memory.
+inline constexpr qint64 kMaxPartMegabytes = 64;
+inline constexpr qint64 kMaxPartBytes = kMaxPartMegabytes * 1024 * 1024;
+inline constexpr qint64 kMaxCells = 16LL * 1024 * 1024;  // the cells of one workbook
 
 // The readers, one per format. The .xls reader hands the path to its library and checks the
 // same bytes first.

@@ -27,6 +27,11 @@ AppError FailureError(Failure failure, const QString& path) {
                     .arg(Native(path)));
         case Failure::TooLarge:
             return AppError(QStringLiteral("文件“%1”太大，无法导入").arg(Native(path)));
+        case Failure::PartTooLarge:
+            return AppError(QStringLiteral("文件“%1”中有一部分解压后超过 %2 MB，远大于任何工资表，"
+                                           "未导入")
+                                .arg(Native(path))
+                                .arg(kMaxPartMegabytes));
         case Failure::Encoding:
             return AppError(QStringLiteral("文件“%1”的文字既不是GB18030（GBK）编码，也不是UTF-8"
                                            "编码，无法导入；请另存为以上编码之一后再导入")

@@ -74,8 +74,10 @@ public:
         if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) {
             throw ReadFailure{Failure::Password};
         }
+        // The declared size is checked before anything is inflated; the count below holds
+        // against an entry that lies about it.
         if ((st.valid & ZIP_STAT_SIZE) && st.size > static_cast<zip_uint64_t>(limit)) {
-            throw ReadFailure{Failure::TooLarge};
+            throw ReadFailure{Failure::PartTooLarge};
         }
         std::unique_ptr<zip_file_t, FileCloser> file(
             zip_fopen_index(zip_.get(), static_cast<zip_uint64_t>(index), 0));
@@ -95,7 +97,7 @@ public:
             }
             total += n;
             if (total > limit) {
-                throw ReadFailure{Failure::TooLarge};
+                throw ReadFailure{Failure::PartTooLarge};
             }
             sink(n == chunk.size() ? chunk : chunk.left(n));
         }

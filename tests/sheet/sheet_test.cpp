@@ -1,6 +1,7 @@
 // The spreadsheet layer: cell texts of each format, the comma-separated split, worksheet order,
 // refused files and the sizes the import must cope with.
 #include "platform/sheet/sheet.h"
+#include "platform/sheet/book.h"
 #include "platform/sheet/celltext.h"
 #include "platform/text/apperror.h"
 #include "tests/common/testdir.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <vector>
 
 namespace {
@@ -287,3 +289,23 @@ TEST(Open, CloseLeavesNoWorkbook) {
 }
 
 }  // namespace
+
+// A compressed bomb: a worksheet part that would inflate beyond the bound is refused by its
+// declared size, before anything is inflated, with a message naming the bound.
+TEST(Open, APartThatWouldInflateBeyondTheBoundIsRefused) {
+    TestDir dir;
+    const QString path = dir.Path(QStringLiteral("bomb.xlsx"));
+    fixture::WritePayrollXlsx(path);
+    fixture::ReplacePartWithBlanks(path, "xl/worksheets/sheet1.xml", sheet::kMaxPartBytes + 1);
+    EXPECT_LT(QFileInfo(path).size(), 1024 * 1024);
+    auto app = sheet::CreateApplication();
+    app->GetWorkbooks().Open(path);
+    try {
+        app->Worksheets(1).Activate();
+        ADD_FAILURE() << "activated";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("文件“%1”中有一部分解压后超过 64 MB，远大于任何工资表，未导入")
+                      .arg(QDir::toNativeSeparators(path)));
+    }
+}

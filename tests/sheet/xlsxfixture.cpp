@@ -194,6 +194,21 @@ QByteArray RowsCsv(int count) {
     return ansi::Encode(text);
 }
 
+void ReplacePartWithBlanks(const QString& path, const char* part, qint64 bytes) {
+    int error = 0;
+    zip_t* zip = zip_open(path.toLocal8Bit().constData(), 0, &error);
+    if (!zip) {
+        throw std::runtime_error("cannot open package");
+    }
+    char* data = static_cast<char*>(malloc(static_cast<std::size_t>(bytes)));
+    memset(data, ' ', static_cast<std::size_t>(bytes));
+    zip_source_t* source = zip_source_buffer(zip, data, static_cast<zip_uint64_t>(bytes), 1);
+    zip_file_add(zip, part, source, ZIP_FL_OVERWRITE);
+    if (zip_close(zip) != 0) {
+        throw std::runtime_error("cannot write package");
+    }
+}
+
 void SwapFirstTwoSheets(const QString& path) {
     int error = 0;
     zip_t* zip = zip_open(path.toLocal8Bit().constData(), 0, &error);
