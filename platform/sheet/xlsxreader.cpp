@@ -187,7 +187,9 @@ QString RelationshipAttribute(const QXmlStreamAttributes& attributes) {
 }
 
 // Whether a number format shows a date or time: the built-in ones that do (with the East
-// Asian ones), or a format code with date or time letters outside quotes, escapes and brackets.
+// Asian ones), or a format code whose first section has date or time letters outside quotes,
+// escapes and brackets and no digit placeholder ("0" before any seconds, "#", "?"): letters
+// beside digit placeholders are literal text, as in "0.00 USD".
 bool IsDateFormat(int id, const QString& code) {
     if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
         (id >= 50 && id <= 58)) {
@@ -197,6 +199,9 @@ bool IsDateFormat(int id, const QString& code) {
         return false;
     }
     bool quoted = false;
+    bool dateLetter = false;
+    bool seconds = false;
+    bool digits = false;
     for (qsizetype i = 0; i < code.size(); ++i) {
         const QChar c = code[i];
         if (quoted) {
@@ -217,19 +222,22 @@ bool IsDateFormat(int id, const QString& code) {
                 return true;
             }
             if (close < 0) {
-                return false;
+                break;
             }
             i = close;
         } else if (c == u';') {
-            return false;  // the first section decides
+            break;  // the first section decides
+        } else if (c == u'#' || c == u'?' || (c == u'0' && !seconds)) {
+            digits = true;
         } else {
             const QChar l = c.toLower();
             if (l == u'y' || l == u'm' || l == u'd' || l == u'h' || l == u's') {
-                return true;
+                dateLetter = true;
+                seconds = seconds || l == u's';
             }
         }
     }
-    return false;
+    return dateLetter && !digits;
 }
 
 // Per cell style index: whether it formats numbers as dates.

@@ -309,3 +309,47 @@ TEST(Open, APartThatWouldInflateBeyondTheBoundIsRefused) {
                       .arg(QDir::toNativeSeparators(path)));
     }
 }
+
+// A number format is a date only when it holds date or time codes outside literal text: letters
+// beside digit placeholders ("0.00 USD") are text, and the amount stays a number.
+TEST(CellText, LettersBesideDigitPlaceholdersAreNoDate) {
+    const struct {
+        const char* format;
+        const char* text;
+    } cases[] = {
+        {"0.00 USD", "1000"},
+        {"#,##0.00 \"元\"", "1000"},
+        {"#,##0.00_);[Red](#,##0.00)", "1000"},
+        {"0.00E+00", "1000"},
+        {"[$¥-804]#,##0.00", "1000"},
+        {"#,##0.00 \"USD\"", "1000"},
+        {"0.00%", "1000"},
+        {"General", "1000"},
+        {"@", "1000"},
+        {"# ?/?", "1000"},
+        {"0.00;-0.00;\"-\"", "1000"},
+        {"#,##0 \"days\"", "1000"},
+        {"yyyy-mm-dd", "1902/9/26"},
+        {"yyyy\"年\"m\"月\"d\"日\"", "1902/9/26"},
+        {"mm:ss.0", "0:00:00"},
+        {"[h]:mm", "0:00:00"},
+    };
+    TestDir dir;
+    const QString path = dir.Path(QStringLiteral("formats.xlsx"));
+    std::vector<const char*> formats;
+    for (const auto& c : cases) {
+        formats.push_back(c.format);
+    }
+    fixture::WriteFormatsXlsx(path, formats, 1000);
+    auto app = sheet::CreateApplication();
+    app->GetWorkbooks().Open(path);
+    app->Worksheets(1).Activate();
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const QString text = app->Cells(static_cast<int>(i) + 1, 1);
+        if (QString::fromUtf8(cases[i].text) == u"1000") {
+            EXPECT_EQ(text, QStringLiteral("1000")) << cases[i].format;
+        } else {
+            EXPECT_NE(text, QStringLiteral("1000")) << cases[i].format;
+        }
+    }
+}

@@ -194,6 +194,17 @@ QByteArray RowsCsv(int count) {
     return ansi::Encode(text);
 }
 
+void WriteFormatsXlsx(const QString& path, const std::vector<const char*>& formats, double value) {
+    lxw_workbook* wb = NewWorkbook(path, false);
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "格式");
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+        lxw_format* f = workbook_add_format(wb);
+        format_set_num_format(f, formats[i]);
+        Check(worksheet_write_number(ws, static_cast<lxw_row_t>(i), 0, value, f));
+    }
+    Check(workbook_close(wb));
+}
+
 void ReplacePartWithBlanks(const QString& path, const char* part, qint64 bytes) {
     int error = 0;
     zip_t* zip = zip_open(path.toLocal8Bit().constData(), 0, &error);

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <vector>
 
 namespace fixture {
 
@@ -25,6 +26,8 @@ QByteArray RowsCsv(int count);
 // 张三|6222001|1000, 离职员工|6222003|5000 in a hidden row 2, and 李四|6222002|20; as
 // make_xls.py writes hidden.xls.
 void WriteHiddenXlsx(const QString& path);
+// Column A: `value` under each number format of `formats`, one row each.
+void WriteFormatsXlsx(const QString& path, const std::vector<const char*>& formats, double value);
 // Replaces a part of the package with `bytes` of blanks (compressed to almost nothing).
 void ReplacePartWithBlanks(const QString& path, const char* part, qint64 bytes);
 // Rewrites the package's workbook part so that its second sheet comes first in the workbook
