@@ -1,5 +1,7 @@
 #include "platform/report/pagesetup.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -57,6 +59,12 @@ TfrxPageSetupForm::TfrxPageSetupForm(const QPageLayout& layout, QWidget* parent)
         form->addRow(QString::fromUtf16(labels[i]), margins_[i]);
     }
 
+    problem_ = new QLabel(this);
+    problem_->setObjectName(QStringLiteral("MarginProblem"));
+    problem_->setWordWrap(true);
+    problem_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    problem_->hide();
+
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole)->setDefault(true);
     buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
@@ -64,7 +72,36 @@ TfrxPageSetupForm::TfrxPageSetupForm(const QPageLayout& layout, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* main = new QVBoxLayout(this);
     main->addLayout(form);
+    main->addWidget(problem_);
     main->addWidget(buttons);
+}
+
+QString TfrxPageSetupForm::MarginProblem() const {
+    const QPageLayout layout = Layout();
+    const QSizeF paper = layout.fullRect(QPageLayout::Millimeter).size();
+    const double width = paper.width() - margins_[0]->value() - margins_[2]->value();
+    const double height = paper.height() - margins_[1]->value() - margins_[3]->value();
+    if (width >= kMinPrintable && height >= kMinPrintable) {
+        return QString();
+    }
+    // Margins that leave a strip of paper print one character per column on thousands of pages.
+    return QStringLiteral(
+               "页边距太大：纸张 %1×%2 毫米，留下的可打印区域只有 %3×%4 毫米，"
+               "宽和高至少要 %5 毫米。")
+        .arg(paper.width(), 0, 'f', 0)
+        .arg(paper.height(), 0, 'f', 0)
+        .arg(std::max(width, 0.0), 0, 'f', 0)
+        .arg(std::max(height, 0.0), 0, 'f', 0)
+        .arg(kMinPrintable, 0, 'f', 0);
+}
+
+void TfrxPageSetupForm::accept() {
+    const QString problem = MarginProblem();
+    problem_->setText(problem);
+    problem_->setVisible(!problem.isEmpty());
+    if (problem.isEmpty()) {
+        QDialog::accept();
+    }
 }
 
 QPageLayout TfrxPageSetupForm::Layout() const {

@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -199,6 +201,37 @@ TEST_F(Preview, PageSetupPreparesTheReportAgain) {
     EXPECT_FALSE(report.PreparedPages().pages[0].landscape);
     EXPECT_LT(report.PreparedPages().pages[0].width, report.PreparedPages().pages[0].height);
     EXPECT_LT(report.PreparedPageCount(), landscapePages) << "a portrait page holds more lines";
+}
+
+// Margins that leave too little paper are refused in the dialog, naming what is left; the
+// report keeps its pages until sound margins are given.
+TEST_F(Preview, PageSetupRefusesMarginsWithoutAPrintingArea) {
+    const int pages = report.PreparedPageCount();
+    Show([&](TfrxPreviewForm& form) {
+        reporttest::OnNextModal([&](QWidget* dialog) {
+            ASSERT_NE(dialog, nullptr);
+            auto* paper = dialog->findChild<QComboBox*>(QStringLiteral("PaperBox"));
+            paper->setCurrentIndex(paper->findText(QPageSize::name(QPageSize::A5)));
+            QTest::mouseClick(dialog->findChild<QRadioButton*>(QStringLiteral("portrait")),
+                              Qt::LeftButton);
+            for (const char* name : {"LeftMargin", "RightMargin"}) {
+                auto* box = dialog->findChild<QDoubleSpinBox*>(QString::fromLatin1(name));
+                box->selectAll();
+                QTest::keyClicks(box, QStringLiteral("80"));
+            }
+            QTest::keyClick(dialog, Qt::Key_Return);
+            auto* problem = dialog->findChild<QLabel*>(QStringLiteral("MarginProblem"));
+            ASSERT_NE(problem, nullptr);
+            EXPECT_TRUE(dialog->isVisible());
+            EXPECT_TRUE(problem->isVisible());
+            EXPECT_TRUE(problem->text().startsWith(
+                QStringLiteral("页边距太大：纸张 148×210 毫米，留下的可打印区域只有 0×")))
+                << problem->text().toStdString();
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        Click(form, "actPageSetup");
+    });
+    EXPECT_EQ(report.PreparedPageCount(), pages);
 }
 
 TEST_F(Preview, EmptyReportShowsWithoutPages) {
