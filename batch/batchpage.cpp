@@ -353,9 +353,8 @@ void BatchPage::ResetRecipient() {
     // Clearing keeps the box's sign: a plain zero first, so the next amount is not negative.
     amt->SetShuZhi(QStringLiteral("0"));
     amt->Clear();
-    use->setCurrentIndex(-1);
-    use->setEditText(QString());
-    remittype->setCurrentIndex(-1);
+    // The purpose and the remittance mode stay, like the payer: the next transfer of a batch
+    // mostly shares them, and an emptied mode box turned into 加急 at a stray Down key.
     edremark->clear();
     recbankcode->clear();
 }

@@ -3,6 +3,8 @@
 #include "printing/detaillists.h"
 #include "salary/sheetimport.h"
 
+#include <algorithm>
+
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
@@ -242,6 +244,8 @@ void SalaryPage::AppendSalaryEntry() {
     try {
         // A pending edit in the salary grid is posted before the new row is begun.
         salaries.CheckBrowseMode();
+        // Every item typed is kept in its field (the upload file writes only name, account,
+        // amount and memo); an item left empty keeps "NULL".
         salary::FieldValues values;
         for (const char16_t* name : kEntryFields) {
             const QString field = QString::fromUtf16(name);
@@ -250,6 +254,17 @@ void SalaryPage::AppendSalaryEntry() {
                 value = salary::CheckValue(Rule(f->Index()), value);
             }
             values.append({field, value});
+        }
+        for (const QString& field : *ctx_.itemFieldNames) {
+            const bool entry = std::any_of(
+                std::begin(kEntryFields), std::end(kEntryFields), [&](const char16_t* name) {
+                    return field.compare(QString::fromUtf16(name), Qt::CaseInsensitive) == 0;
+                });
+            // Not written to the upload file: stored as typed, refused only when too long.
+            const QString value = SalaryItemValue(field);
+            if (!entry && !value.isEmpty()) {
+                values.append({field, value});
+            }
         }
         AppendSalaryRow(values);
         try {

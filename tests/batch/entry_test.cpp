@@ -45,13 +45,13 @@ TEST_F(Entry, AddStoresTheFormResetsTheRecipientAndRemembersThePayeeOnce) {
               QStringList{QStringLiteral("公司|6230001|62220003|王五||星澜聚川银行|CNY|1234.50|"
                                          "证券交易结算资金和期货交易保证|加急|备注一")});
     EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数：1"));
-    // The recipient part is reset, the payer kept.
+    // The recipient part is reset; the payer, the purpose and the remittance mode are kept.
     EXPECT_EQ(page->recver->currentText(), QString());
     EXPECT_EQ(page->recacct->currentText(), QString());
     EXPECT_EQ(page->recobject->currentText(), QStringLiteral("公司"));
     EXPECT_EQ(page->recbank->currentText(), QStringLiteral("星澜聚川银行"));
-    EXPECT_EQ(page->remittype->currentIndex(), -1);
-    EXPECT_EQ(page->use->currentText(), QString());
+    EXPECT_EQ(page->remittype->currentText(), QStringLiteral("加急"));
+    EXPECT_EQ(page->use->currentText(), QStringLiteral("证券交易结算资金和期货交易保证金"));
     EXPECT_EQ(page->amt->ShuZhi(), QStringLiteral("0"));
     EXPECT_EQ(page->edremark->text(), QString());
     EXPECT_EQ(page->payer->currentText(), QStringLiteral("甲公司"));

@@ -296,3 +296,14 @@ TEST(SalaryUpload, AnItemFileWithoutMemoExportsNothing) {
     EXPECT_EQ(w.dialogs.Texts(), QStringList{QStringLiteral("Field 'memo' not found.")});
     EXPECT_FALSE(QFile::exists(path));
 }
+
+// Every item typed is kept in its field of the credit, the printout's columns included; the
+// upload file still writes only name, account, amount and memo.
+TEST_F(Upload, EveryTypedItemIsKeptAndTheFileIsUnchanged) {
+    TypeItem(1, QStringLiteral("财务部"));
+    TypeItem(4, QStringLiteral("E007"));
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    EXPECT_EQ(Rows(), QStringList{QStringLiteral("张三|财务部|6222001|100.00|E007|奖金")});
+    Export(OutPath());
+    EXPECT_EQ(Out(), Gb("1|100.00|\r\n1|6222001|张三|100.00|奖金|\r\n"));
+}
