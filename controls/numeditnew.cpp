@@ -5,12 +5,20 @@
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
+#include <QMenu>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -18,6 +26,8 @@ constexpr char16_t kZhengShuWeiRange[] = u"ZhengShuWei is from l to 17.";
 constexpr char16_t kFormatCaption[] = u"提示窗口";
 constexpr char16_t kFormatWrong[] = u"您输入的格式不正确";
 constexpr char16_t kInvalidOperation[] = u"Invalid floating point operation";
+// Steps Ctrl+Z can take back.
+constexpr std::size_t kUndoDepth = 100;
 
 // Removes the characters 0 to 32 from both ends.
 QString Trim(const QString& s) {
@@ -86,6 +96,18 @@ QString TypedCharacters(const QKeyEvent& event) {
     return event.text();
 }
 
+// Whether a typed character is one a run of typing is made of, so that one undo takes the run.
+bool IsTypingRun(const QString& characters) {
+    return std::all_of(characters.begin(), characters.end(),
+                       [](QChar c) { return c.unicode() >= 32 && c.unicode() != 127; });
+}
+
+// Whether an action of QLineEdit's standard menu is the one of that (untranslated) text. The
+// menu's texts come from the same translation, followed by a tab and the shortcut.
+bool IsMenuAction(const QAction& action, const char* text) {
+    return action.text().section(u'\t', 0, 0) == QCoreApplication::translate("QLineEdit", text);
+}
+
 }  // namespace
 
 TNumEditNew::TNumEditNew(QWidget* parent) : QLineEdit(parent) {
@@ -143,6 +165,7 @@ void TNumEditNew::SetShuZhi(const QString& value) {
             throw MakeError(msg::kNotValidFloat, s);
         }
     }
+    ForgetHistory();
     StoreText(first);
     if (hasNumber) {
         if (number > 0) {
@@ -184,6 +207,7 @@ void TNumEditNew::SetValue(double v) {
         throw AppError(QString::fromUtf16(kInvalidOperation));
     }
     editing_ = false;
+    ForgetHistory();
     StoreText(NumberText(v));
     StoreText(amount::RoundedText(xiaoShuWei_, v));
 }
@@ -215,6 +239,7 @@ void TNumEditNew::SetModified(bool modified) {
 }
 
 void TNumEditNew::Clear() {
+    ForgetHistory();
     StoreText(QString());
 }
 
@@ -307,7 +332,7 @@ void TNumEditNew::KeyPress(QChar c) {
         if (digit && hasSelectedText()) {
             insert(QString(c));  // a digit typed over a selection is never held back
         } else {
-            Dlg().Beep();
+            Refuse();
         }
         return;
     }
@@ -320,7 +345,7 @@ void TNumEditNew::KeyPress(QChar c) {
             if (hasSelectedText()) {
                 insert(QString(c));  // the rewrite drops it again: the selection is deleted
             } else {
-                Dlg().Beep();
+                Refuse();
             }
             return;
         }
@@ -350,23 +375,222 @@ void TNumEditNew::keyPressEvent(QKeyEvent* event) {
     if (isReadOnly()) {
         return;  // every key, caret keys included, silently
     }
+    if (EditingShortcut(*event)) {
+        return;
+    }
+    const Shown before = Current();
     const bool consumed = KeyDown(event->key());
     const QString characters = TypedCharacters(*event);
     if (characters.isEmpty()) {
         if (!consumed) {
-            // QLineEdit handles the key-down (caret keys, Delete, Shift+Insert...) but never
-            // inserts text on its own.
+            // QLineEdit handles the key-down (caret keys, Delete...) but never inserts text on its
+            // own.
             QKeyEvent bare(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
                            event->nativeVirtualKey(), event->nativeModifiers(), QString(),
                            event->isAutoRepeat(), event->count());
             QLineEdit::keyPressEvent(&bare);
             event->setAccepted(bare.isAccepted());
         }
+        Record(before, false);
         return;
     }
     for (QChar c : characters) {
         KeyPress(c);
     }
+    Record(before, IsTypingRun(characters));
+}
+
+bool TNumEditNew::EditingShortcut(const QKeyEvent& event) {
+    // Matched by key and modifiers: an X server sends Ctrl+A with the text U+0001, which the
+    // character rules would refuse, and typing after it then added digits to the old amount.
+    if (event.matches(QKeySequence::SelectAll)) {
+        selectAll();
+    } else if (event.matches(QKeySequence::Copy)) {
+        copy();
+    } else if (event.matches(QKeySequence::Cut)) {
+        CutSelection();
+    } else if (event.matches(QKeySequence::Paste) &&
+               !(event.key() == Qt::Key_Insert && event.modifiers() == Qt::ShiftModifier)) {
+        // Shift+Insert stays QLineEdit's own paste: the way to put a text in unfiltered, whose
+        // handling by the change rewrite and by the pages' checks has its own tests.
+        PasteTyped();
+    } else if (event.matches(QKeySequence::Undo)) {
+        Undo();
+    } else if (event.matches(QKeySequence::Redo)) {
+        Redo();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void TNumEditNew::PasteTyped() {
+    if (isReadOnly()) {
+        return;
+    }
+    const Shown before = Current();
+    // The clipboard's characters are typed one by one, so that a paste can never put into the box
+    // what the keys could not. Grouping commas and blanks (as the box itself shows and copies an
+    // amount, or a sheet cell brings a line end) are not typed at all; any other refused character
+    // makes one beep for the whole paste.
+    holdBeeps_ = true;
+    heldBeep_ = false;
+    for (QChar c : QGuiApplication::clipboard()->text()) {
+        if (c != u',' && !c.isSpace()) {
+            KeyPress(c);
+        }
+    }
+    holdBeeps_ = false;
+    if (heldBeep_) {
+        Dlg().Beep();
+    }
+    Record(before, false);
+}
+
+void TNumEditNew::CutSelection() {
+    if (isReadOnly() || !hasSelectedText()) {
+        return;
+    }
+    const Shown before = Current();
+    editing_ = true;  // what is left is rewritten as after a typed change
+    cut();
+    Record(before, false);
+}
+
+void TNumEditNew::DeleteSelection() {
+    if (isReadOnly() || !hasSelectedText()) {
+        return;
+    }
+    const Shown before = Current();
+    del();  // as the Delete key does
+    Record(before, false);
+}
+
+TNumEditNew::Shown TNumEditNew::Current() const {
+    return {text(), negative_, editing_, SelStart(), static_cast<int>(selectedText().size())};
+}
+
+void TNumEditNew::Record(const Shown& before, bool typing) {
+    if (before.text == text() && before.negative == negative_) {
+        return;  // a refused key, a caret move
+    }
+    // Typing on where the last typed character left the caret continues the same undo step.
+    const bool sameRun = typing && typingRun_ && !undo_.empty() && before.text == runText_ &&
+                         before.selLength == 0 && before.selStart == runCaret_;
+    if (!sameRun) {
+        undo_.push_back(before);
+        if (undo_.size() > kUndoDepth) {
+            undo_.erase(undo_.begin());
+        }
+    }
+    redo_.clear();
+    typingRun_ = typing;
+    runText_ = text();
+    runCaret_ = SelStart();
+}
+
+void TNumEditNew::ForgetHistory() {
+    undo_.clear();
+    redo_.clear();
+    typingRun_ = false;
+}
+
+void TNumEditNew::Undo() {
+    StepBack(undo_, redo_);
+}
+
+void TNumEditNew::Redo() {
+    StepBack(redo_, undo_);
+}
+
+void TNumEditNew::StepBack(std::vector<Shown>& from, std::vector<Shown>& to) {
+    if (isReadOnly()) {
+        return;
+    }
+    typingRun_ = false;
+    while (!from.empty()) {
+        const Shown target = from.back();
+        from.pop_back();
+        const Shown current = Current();
+        if (Restore(target)) {
+            to.push_back(current);
+            return;
+        }
+    }
+}
+
+bool TNumEditNew::Restore(const Shown& shown) {
+    // Every step comes back in the box's number shape, or not at all: a text that was never
+    // rewritten (a Delete before any typing) comes back rewritten; one that is no number, or that
+    // shows as the box shows now, is skipped.
+    QString t;
+    if (!shown.text.isEmpty()) {
+        try {
+            t = NumberText(ParseAmountText(shown.text));
+        } catch (const AppError&) {
+            return false;
+        }
+        if (shown.text.startsWith(u'-')) {
+            t.prepend(u'-');
+        }
+    }
+    if (t == text() && shown.negative == negative_) {
+        return false;  // a step that would show no change is no step to the user
+    }
+    editing_ = false;
+    StoreText(t);
+    negative_ = shown.negative;
+    editing_ = shown.editing;
+    const int length = static_cast<int>(t.size());
+    const int start = std::min(shown.selStart, length);
+    const int selected = std::min(shown.selLength, length - start);
+    if (selected > 0) {
+        setSelection(start, selected);
+    } else {
+        SetSelStart(start);
+    }
+    return true;
+}
+
+void TNumEditNew::Refuse() {
+    if (holdBeeps_) {
+        heldBeep_ = true;
+    } else {
+        Dlg().Beep();
+    }
+}
+
+void TNumEditNew::contextMenuEvent(QContextMenuEvent* event) {
+    // QLineEdit's own menu, its texts translated, with the actions that change the text run
+    // through the box: paste types the clipboard, undo steps back through the box's history.
+    QMenu* menu = createStandardContextMenu();
+    const bool writable = !isReadOnly();
+    const struct {
+        const char* text;
+        std::function<void()> run;
+        bool enabled;  // for undo and redo; the others keep the menu's own state
+        bool own;
+    } replaced[] = {
+        {"&Undo", [this] { Undo(); }, writable && !undo_.empty(), true},
+        {"&Redo", [this] { Redo(); }, writable && !redo_.empty(), true},
+        {"Cu&t", [this] { CutSelection(); }, false, false},
+        {"&Paste", [this] { PasteTyped(); }, false, false},
+        {"Delete", [this] { DeleteSelection(); }, false, false},
+    };
+    for (QAction* action : menu->actions()) {
+        for (const auto& r : replaced) {
+            if (IsMenuAction(*action, r.text)) {
+                QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+                connect(action, &QAction::triggered, this, r.run);
+                if (r.own) {
+                    action->setEnabled(r.enabled);
+                }
+            }
+        }
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+    event->accept();
 }
 
 void TNumEditNew::keyReleaseEvent(QKeyEvent* event) {
@@ -390,9 +614,11 @@ void TNumEditNew::inputMethodEvent(QInputMethodEvent* event) {
     // preedit text that follows them, if any.
     QInputMethodEvent endComposition;
     QLineEdit::inputMethodEvent(&endComposition);
+    const Shown before = Current();
     for (QChar c : event->commitString()) {
         KeyPress(c);
     }
+    Record(before, IsTypingRun(event->commitString()));
     if (!event->preeditString().isEmpty()) {
         QInputMethodEvent preedit(event->preeditString(), event->attributes());
         QLineEdit::inputMethodEvent(&preedit);

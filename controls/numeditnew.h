@@ -6,20 +6,35 @@
 // How keystrokes map onto Qt. The box behaves like the classic edit box it was designed on, where
 // one keystroke is a key-down (KeyDown) followed by a character (KeyPress):
 //   - Backspace is both: KeyDown may first move the caret, then the character deletes in front
-//     of the caret. Delete, the arrows, Home/End, Shift+Insert (paste), Ctrl+Insert (copy) and
-//     Shift+Delete (cut) are key-downs only and are left to QLineEdit.
-//   - Ctrl with a letter (without Alt) types the control character of that letter, so Ctrl+V,
-//     Ctrl+C, Ctrl+X, Ctrl+Z and Ctrl+A are refused characters: a beep, nothing happens.
-//     Ctrl+Backspace types character 127 (refused). Enter, Escape and Tab are refused characters
-//     too; they are swallowed with a beep and do not reach a dialog's default button.
+//     of the caret. Delete, the arrows, Home/End and Shift+Insert (paste) are key-downs only and
+//     are left to QLineEdit, so Shift+Insert inserts the clipboard text unfiltered.
+//   - The standard editing keys, matched by key and modifiers whatever text the event carries
+//     (an X server sends Ctrl+A with U+0001): select all (Ctrl+A) and copy (Ctrl+C, Ctrl+Insert)
+//     act as in every line edit; cut (Ctrl+X, Shift+Delete) removes the selection and the rest is
+//     rewritten into the box's shape as after a typed change; paste (Ctrl+V) types the
+//     clipboard's characters one by one through the filter, skipping grouping commas and
+//     blanks, with one beep for whatever it refuses; undo (Ctrl+Z) and redo (Ctrl+Shift+Z, on
+//     Windows also Ctrl+Y) step through the box's own history, see below.
+//   - Any other Ctrl with a letter (without Alt) types the control character of that letter, a
+//     refused character: a beep, nothing happens. Ctrl+Backspace types character 127 (refused).
+//     Enter, Escape and Tab are refused characters too; they are swallowed with a beep and do not
+//     reach a dialog's default button.
 //   - Alt with a key (without Ctrl) types no character; QLineEdit may act on it as one of its
 //     editing keys. Text a key event carries never reaches QLineEdit directly: every character
 //     goes through the filter.
 //   - Text committed by an input method goes through the filter one character at a time, like
 //     typed keys; the uncommitted preedit text is shown by QLineEdit. Replacement ranges of the
 //     commit are not used.
-//   - Paste through the context menu (and Shift+Insert) inserts the clipboard text unfiltered;
-//     the change handling rewrites it once a character has been typed. Dropping text is refused.
+//   - The context menu is QLineEdit's, with paste, cut, delete, undo and redo run as the keys
+//     Ctrl+V, Ctrl+X, Delete, Ctrl+Z and redo run them. Text put in another way (Shift+Insert, the
+//     program's setText, or a menu built by createStandardContextMenu, whose paste inserts
+//     unfiltered) is left to the change handling, which rewrites it once a character has been
+//     typed. Dropping text is refused.
+//   - Undo history. QLineEdit's own is lost at every rewrite, so the box keeps one: each change
+//     by a key, a paste, a cut or a commit is a step, a run of typed characters one step. A step
+//     comes back in the box's number shape (a text that is no number is skipped), with its sign
+//     and selection. Storing a value from the program forgets the history, so that undo never
+//     brings back the amount of another record.
 //   - A text stored by the program leaves the caret at position 0, and storing the current text
 //     again is no change. Qt's own setText resets QLineEdit's modified flag, which is how the
 //     change handling tells a stored text (caret to 0) from a typed one. A caret position outside
@@ -52,7 +67,10 @@
 #include <QLineEdit>
 #include <QString>
 
+#include <vector>
+
 class Dialogs;
+class QContextMenuEvent;
 class QFocusEvent;
 class QInputMethodEvent;
 class QKeyEvent;
@@ -148,8 +166,18 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // What the box shows, as one undo step keeps it.
+    struct Shown {
+        QString text;
+        bool negative;
+        bool editing;
+        int selStart;
+        int selLength;
+    };
+
     void Change();
     bool KeyDown(int key);  // true when the key is consumed
     void KeyPress(QChar c);
@@ -158,6 +186,21 @@ private:
     void SetSelStart(int position);
     int RestingPlace() const;  // in front of the point, or the end without decimals
     Dialogs& Dlg();
+    void Refuse();  // the beep of a refused character
+
+    bool EditingShortcut(const QKeyEvent& event);  // true when the key is one
+    void PasteTyped();
+    void CutSelection();
+    void DeleteSelection();
+    Shown Current() const;
+    // Keeps `before` as an undo step when the text or sign changed since; typing is merged with
+    // the typing just before it.
+    void Record(const Shown& before, bool typing);
+    void ForgetHistory();
+    void Undo();
+    void Redo();
+    void StepBack(std::vector<Shown>& from, std::vector<Shown>& to);
+    bool Restore(const Shown& shown);
 
     Dialogs* dialogs_ = nullptr;
     int zhengShuWei_ = 9;
@@ -168,4 +211,11 @@ private:
     bool autoSelect_ = true;
     QString modifiedBase_;
     int modifiedState_ = 0;
+    bool holdBeeps_ = false;  // while a paste types: one beep for all its refused characters
+    bool heldBeep_ = false;
+    std::vector<Shown> undo_;
+    std::vector<Shown> redo_;
+    bool typingRun_ = false;  // the last step was typing, which left runText_ and runCaret_
+    QString runText_;
+    int runCaret_ = 0;
 };
