@@ -28,7 +28,6 @@ RosterPicker::RosterPicker(const Design& design, Dialogs& dialogs, const ConfigD
             [this] { Guarded(dialogs_, [this] { SpeedButton1Click(); }); });
     // A double-click anywhere in the list closes the dialog, on a row or not.
     list->viewport()->installEventFilter(this);
-    list->installEventFilter(this);
     // Every row is one line of text: the list need not measure each one.
     list->setUniformRowHeights(true);
     // Filter as you type: a zero-time single shot, restarted on every change, runs after the
@@ -49,14 +48,54 @@ RosterPicker::~RosterPicker() {
 int RosterPicker::Execute() {
     cancelled_ = false;
     Guarded(dialogs_, [this] { FormShow(); });
+    // The dialog would otherwise give the focus back to the widget that had it when it closed,
+    // often the list, where typed letters do not reach the filter.
+    edname->setFocus(Qt::OtherFocusReason);
+    edname->selectAll();
     return exec();
 }
 
 void RosterPicker::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        modifiers == Qt::NoModifier) {
+        // The name box, the list and the button all leave Enter to the dialog.
+        event->accept();
+        Guarded(dialogs_, [this] { EnterPressed(); });
+        return;
+    }
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         cancelled_ = true;
     }
     QDialog::keyPressEvent(event);
+}
+
+void RosterPicker::EnterPressed() {
+    // Keys typed just before Enter may not have been filtered yet: the list must show what the
+    // name box says before a row is taken from it.
+    if (nameTyped_->isActive()) {
+        nameTyped_->stop();
+        ApplyFilter();
+    }
+    QTreeWidgetItem* row = nullptr;
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    if (!selected.isEmpty()) {
+        row = selected.first();
+    } else if (list->hasFocus() && list->currentItem() != nullptr) {
+        // Tabbing into the list marks its first row with the focus frame without selecting it,
+        // and Down cannot move past the only row.
+        row = list->currentItem();
+    } else if (list->topLevelItemCount() == 1) {
+        row = list->topLevelItem(0);
+    }
+    if (row == nullptr) {
+        // Closing here would leave the form as it was without a word.
+        dialogs_.Beep();
+        return;
+    }
+    list->setCurrentItem(row);
+    row->setSelected(true);
+    ListDblClick();
 }
 
 void RosterPicker::FormShow() {
@@ -112,13 +151,6 @@ void RosterPicker::ListDblClick() {
 bool RosterPicker::eventFilter(QObject* watched, QEvent* event) {
     if (watched == list->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         ListDblClick();
-    }
-    if (watched == list && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            ListDblClick();
-            return true;
-        }
     }
     return QDialog::eventFilter(watched, event);
 }

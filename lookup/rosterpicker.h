@@ -29,7 +29,8 @@ public:
                  QWidget* parent = nullptr);
     ~RosterPicker() override;
 
-    // Shows the dialog modally, rebuilding the list first.
+    // Shows the dialog modally, rebuilding the list first. Every showing starts in the name box
+    // with its old text selected, so that typing replaces it.
     int Execute();
     // Whether the last showing was ended with Escape: the caller then takes nothing from it.
     bool Cancelled() const { return cancelled_; }
@@ -46,14 +47,17 @@ public:
 
 protected:
     void ListDblClick();
-    // Enter on the list chooses its row as a double-click does.
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Escape cancels.
+    // Escape cancels. Enter (Return or keypad Enter), wherever the focus is in the dialog, chooses
+    // the marked row as a double-click does: the selected row, else the row the list's focus
+    // frame stands on while the list has the focus, else the only row listed. Without such a
+    // row it beeps and the dialog stays open.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void LoadRoster();
     void ApplyFilter();
+    void EnterPressed();
 
     Design design_;
     bool cancelled_ = false;

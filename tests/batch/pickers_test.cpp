@@ -1,6 +1,10 @@
 #include <QInputMethodEvent>
 #include <QTreeWidget>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "tests/batch/batch_fixture.h"
 
 namespace {
@@ -251,4 +255,191 @@ TEST_F(Pickers, EscapeCancelsAndEnterChooses) {
     EXPECT_FALSE(bank.isVisible());
     EXPECT_EQ(page->recbankcode->text(), bank.cds->Fields(0).AsString());
     EXPECT_FALSE(page->recbankcode->text().isEmpty());
+}
+
+namespace {
+
+// A key as a keyboard sends it, with the text an X server puts on it.
+struct Key {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    const char* text = "";
+};
+const Key kTab{Qt::Key_Tab, Qt::NoModifier, "\t"};
+const Key kBacktab{Qt::Key_Backtab, Qt::ShiftModifier, ""};
+const Key kDown{Qt::Key_Down};
+const Key kReturn{Qt::Key_Return, Qt::NoModifier, "\r"};
+const Key kKeypadEnter{Qt::Key_Enter, Qt::KeypadModifier, "\r"};
+const Key kEscape{Qt::Key_Escape, Qt::NoModifier, "\x1b"};
+
+// Presses and releases a key on the widget that has the keyboard focus, which must be in the
+// picker.
+void PressKey(const RosterPicker& picker, const Key& key) {
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    ASSERT_TRUE(picker.isAncestorOf(focus)) << focus->metaObject()->className();
+    QTest::sendKeyEvent(QTest::Click, focus, key.key, QString::fromLatin1(key.text), key.modifiers);
+}
+
+// Types lower-case letters into whatever has the focus.
+void TypeLetters(const RosterPicker& picker, const char* letters) {
+    for (const char* c = letters; *c != '\0'; ++c) {
+        const char text[] = {*c, '\0'};
+        PressKey(picker, {Qt::Key(Qt::Key_A + (*c - 'a')), Qt::NoModifier, text});
+    }
+}
+
+// Each roster holds one line whose name's initials spell "cn", among others that do not.
+void WriteCnRosters(TestDir& dir) {
+    dir.Write(QStringLiteral("config/recvers.ini"),
+              Gb("张三|6222001|星澜聚川银行|\r\n陈宁|6222003|星澜聚川银行|\r\n"
+                 "李四|6222002|中国银行成都分行|104651000001\r\n"));
+    dir.Write(QStringLiteral("config/owner.ini"),
+              Gb("甲公司|6230001|星澜聚川银行\r\n陈宁商贸|6230003|星澜聚川银行\r\n"
+                 "丙公司|6230002|星澜聚川银行\r\n"));
+}
+
+struct EnterWalk {
+    const char* name;
+    bool payer;          // the payer picker, else the payee picker
+    const char* filter;  // letters typed into the name box first
+    std::vector<Key> keys;
+    bool atOnce = false;  // all keys before the program handles any, as when typed fast
+    const char* chosen;   // the name the form then shows; nullptr: the picker stays open
+};
+
+void PrintTo(const EnterWalk& w, std::ostream* os) {
+    *os << w.name;
+}
+
+class PickerEnter : public Pickers, public ::testing::WithParamInterface<EnterWalk> {};
+
+}  // namespace
+
+// Enter takes the row the user marked, wherever the focus is in the picker, or the only row the
+// filter leaves; with no row to take it beeps and keeps the picker open.
+TEST_P(PickerEnter, TakesTheMarkedRowOrStaysOpen) {
+    const EnterWalk& w = GetParam();
+    WriteCnRosters(dir);
+    RosterPicker& picker = w.payer ? static_cast<RosterPicker&>(payerPicker) : recverPicker;
+    QComboBox* nameBox = w.payer ? page->payer : page->recver;
+    nameBox->setEditText(QStringLiteral("keep"));
+    bool open = false;
+    QTimer::singleShot(0, &picker, [&] {
+        QApplication::setActiveWindow(&picker);  // as the window manager does
+        EXPECT_EQ(QApplication::focusWidget(), picker.edname);
+        TypeLetters(picker, w.filter);
+        for (const Key& key : w.keys) {
+            if (!w.atOnce) {
+                QCoreApplication::processEvents();
+            }
+            PressKey(picker, key);
+        }
+        open = picker.isVisible();
+        if (open) {
+            PressKey(picker, kEscape);
+        }
+        if (picker.isVisible()) {
+            ADD_FAILURE() << "Escape did not close the picker";
+            picker.reject();
+        }
+    });
+    QTest::mouseClick(w.payer ? page->SpeedButton2 : page->SpeedButton1, Qt::LeftButton);
+    EXPECT_FALSE(picker.isVisible());
+    if (w.chosen == nullptr) {
+        EXPECT_TRUE(open);
+        EXPECT_EQ(dialogs.beeps, 1);
+        EXPECT_EQ(nameBox->currentText(), QStringLiteral("keep"));
+    } else {
+        EXPECT_FALSE(open);
+        EXPECT_EQ(dialogs.beeps, 0);
+        EXPECT_EQ(nameBox->currentText(), QString::fromUtf8(w.chosen));
+    }
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Walks, PickerEnter,
+    ::testing::Values(
+        EnterWalk{"OnlyRowEnterInNameBox", false, "cn", {kReturn}, false, "陈宁"},
+        EnterWalk{"OnlyRowEnterTypedWithTheFilter", true, "cn", {kReturn}, true, "陈宁商贸"},
+        EnterWalk{"OnlyRowTabDownEnter", false, "cn", {kTab, kDown, kReturn}, false, "陈宁"},
+        EnterWalk{"OnlyRowTabDownKeypadEnter",
+                  true,
+                  "cn",
+                  {kTab, kDown, kKeypadEnter},
+                  false,
+                  "陈宁商贸"},
+        EnterWalk{"FocusFrameRow", false, "", {kTab, kReturn}, false, "张三"},
+        EnterWalk{"DownMovesToTheNextRow", false, "", {kTab, kDown, kReturn}, false, "陈宁"},
+        EnterWalk{"SelectedRowFromNameBox",
+                  false,
+                  "",
+                  {kTab, kDown, kDown, kBacktab, kReturn},
+                  false,
+                  "李四"},
+        EnterWalk{"SelectedRowFromRosterButton",
+                  true,
+                  "",
+                  {kTab, kDown, kTab, kReturn},
+                  false,
+                  "陈宁商贸"},
+        EnterWalk{"SeveralRowsNoneMarked", true, "", {kReturn}, false, nullptr},
+        EnterWalk{"NoRowListed", false, "qq", {kTab, kReturn}, false, nullptr}),
+    [](const ::testing::TestParamInfo<EnterWalk>& info) { return std::string(info.param.name); });
+
+// Every opening starts in the name box with the kept filter selected, so that typing replaces
+// it; the second choice of the same picker fills the form again.
+TEST_F(Pickers, ReopenedPickerStartsInTheNameBoxWithTheFilterSelected) {
+    WriteCnRosters(dir);
+    const struct {
+        QToolButton* button;
+        RosterPicker& picker;
+        QComboBox* nameBox;
+        QComboBox* accountBox;
+        const char* second;  // the letters of the second choice
+        const char* secondName;
+        const char* secondAccount;
+    } sides[] = {
+        {page->SpeedButton1, recverPicker, page->recver, page->recacct, "zs", "张三", "6222001"},
+        {page->SpeedButton2, payerPicker, page->payer, page->payacct, "jgs", "甲公司", "6230001"},
+    };
+    for (const auto& side : sides) {
+        RosterPicker& picker = side.picker;
+        const auto open = [&](const std::function<void()>& act) {
+            QTimer::singleShot(0, &picker, [&] {
+                QApplication::setActiveWindow(&picker);
+                EXPECT_EQ(QApplication::focusWidget(), picker.edname) << side.second;
+                act();
+                if (picker.isVisible()) {
+                    ADD_FAILURE() << "still open " << side.second;
+                    picker.reject();
+                }
+            });
+            QTest::mouseClick(side.button, Qt::LeftButton);
+        };
+        open([&] {
+            TypeLetters(picker, "cn");
+            for (const Key& key : {kTab, kDown, kReturn}) {
+                QCoreApplication::processEvents();
+                PressKey(picker, key);
+            }
+        });
+        EXPECT_TRUE(side.nameBox->currentText().startsWith(QStringLiteral("陈宁")));
+        open([&] {
+            EXPECT_EQ(picker.edname->selectedText(), QStringLiteral("cn"));
+            TypeLetters(picker, side.second);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(picker.edname->text(), QString::fromLatin1(side.second));
+            PressKey(picker, kReturn);
+        });
+        EXPECT_EQ(side.nameBox->currentText(), QString::fromUtf8(side.secondName));
+        EXPECT_EQ(side.accountBox->currentText(), QString::fromUtf8(side.secondAccount));
+        open([&] {
+            EXPECT_EQ(picker.edname->selectedText(), QString::fromLatin1(side.second));
+            PressKey(picker, kReturn);
+        });
+        EXPECT_EQ(side.nameBox->currentText(), QString::fromUtf8(side.secondName));
+    }
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
 }
