@@ -11,10 +11,6 @@ namespace payees {
 
 namespace {
 
-bool Passes(qsizetype fieldCount, LineTest test) {
-    return test == LineTest::MoreThanTwoFields ? fieldCount > 2 : fieldCount == 4;
-}
-
 // Field equality as the roster compares accounts: whole text, letter case ignored.
 QString Key(const QString& field) {
     return field.toCaseFolded();
@@ -23,7 +19,7 @@ QString Key(const QString& field) {
 // Whether the roster bytes hold a line that knows the account, for an account of ASCII text:
 // only the lines whose bytes contain it (ASCII letter case ignored) are decoded and split. A
 // trail byte of a Chinese character may look like a letter; that only costs a split.
-bool KnownInBytes(const QByteArray& bytes, const QString& account, LineTest test) {
+bool KnownInBytes(const QByteArray& bytes, const QString& account) {
     QByteArray needle = account.toLatin1();
     const bool letters = needle.toLower() != needle.toUpper();
     // Digits need no folding, and accounts are mostly digits.
@@ -38,7 +34,7 @@ bool KnownInBytes(const QByteArray& bytes, const QString& account, LineTest test
         const QString line =
             ansi::Decode(QByteArrayView(bytes).sliced(lineStart, lineEnd - lineStart));
         const QStringList fields = record::Split(line, record::Pipes::Replace);
-        if (Passes(fields.size(), test) && record::HasField(fields, account)) {
+        if (record::HasField(fields, account)) {
             return true;
         }
         at = lineEnd;
@@ -63,7 +59,7 @@ void LearnIntoFile(const QString& path, const QList<Payee>& list, LineTest test)
     // they are and the new line is appended, which is what the full rewrite would write.
     if (list.size() == 1 && !list.front().account.isEmpty() && IsAscii(list.front().account) &&
         listfile::IsSavedForm(bytes)) {
-        if (KnownInBytes(bytes, list.front().account, test)) {
+        if (KnownInBytes(bytes, list.front().account)) {
             return;
         }
         if (!listfile::WriteWhole(path, bytes + listfile::JoinLines({Line(list.front())}))) {
@@ -81,7 +77,7 @@ QString Line(const Payee& payee) {
     return record::JoinQuoted({payee.name, payee.account, payee.bank, payee.bankCode});
 }
 
-int Learn(QStringList& roster, const QList<Payee>& list, LineTest test) {
+int Learn(QStringList& roster, const QList<Payee>& list, LineTest /*test*/) {
     if (list.isEmpty()) {
         return 0;
     }
@@ -93,18 +89,14 @@ int Learn(QStringList& roster, const QList<Payee>& list, LineTest test) {
             if (!line.contains(account, Qt::CaseInsensitive)) {
                 continue;
             }
-            const QStringList fields = record::Split(line, record::Pipes::Replace);
-            if (Passes(fields.size(), test) && record::HasField(fields, account)) {
+            if (record::HasField(record::Split(line, record::Pipes::Replace), account)) {
                 return 0;
             }
         }
     } else {
         for (const QString& line : roster) {
-            const QStringList fields = record::Split(line, record::Pipes::Replace);
-            if (Passes(fields.size(), test)) {
-                for (const QString& f : fields) {
-                    known.insert(Key(f));
-                }
+            for (const QString& f : record::Split(line, record::Pipes::Replace)) {
+                known.insert(Key(f));
             }
         }
     }
@@ -116,7 +108,6 @@ int Learn(QStringList& roster, const QList<Payee>& list, LineTest test) {
         const QString line = Line(p);
         roster.append(line);
         ++added;
-        // A line written here always has four fields, so it counts under either test.
         for (const QString& f : record::Split(line, record::Pipes::Replace)) {
             known.insert(Key(f));
         }

@@ -1,6 +1,6 @@
-// Learning payees into the roster held in memory: a payee is added when no line that passes the
-// caller's field-count test holds its account as one of its fields (letter case ignored), so a
-// later payee sees the ones added before it.
+// Learning payees into the roster held in memory: a payee is added when no roster line holds
+// its account as one of its fields (letter case ignored), so a later payee sees the ones added
+// before it and no account is ever written twice.
 #pragma once
 
 #include <QList>
@@ -13,9 +13,12 @@ struct Payee {
     QString name, account, bank, bankCode;
 };
 
+// The path that learns: an add (or an import) or the export. Both look at every line, whatever
+// its field count: a line with an empty unquoted bank number splits into three fields, a name
+// with a blank into five, a damaged line into two, and each still names a known payee.
 enum class LineTest {
-    MoreThanTwoFields,  // the test of a single add
-    ExactlyFourFields,  // the test of the export
+    MoreThanTwoFields,  // a single add or an import
+    ExactlyFourFields,  // the export
 };
 
 // The roster line of a payee, each field quoted where the split needs it.

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "params/rosterlines.h"
 #include "platform/dialogs/dialogs.h"
 #include "ui_paramspage.h"
 
@@ -22,20 +23,25 @@ public:
     ParamsPage(Context context, QWidget* parent = nullptr);
 
     // First show: fills the page from the company accounts, the mapping and the payee roster.
+    // Every later showing of the page reads the two rosters again, since the batch page adds
+    // payees to its file.
     void LoadParameters();
 
-    // "新增企业账号": adds the company account line unless the account is already present.
+    // "新增企业账号": adds the company account line unless a line holds the account already.
     void Button13Click();
-    // "删除企业账号": removes the first company account line holding the typed account.
+    // "删除企业账号": after a 是, removes the first company line with the typed account.
     void Button16Click();
-    // "新增" of the payee roster: adds the payee line unless the account is already present.
+    // "新增" of the payee roster: adds the payee line unless a line holds the account already.
     void Button18Click();
-    // "删除" of the payee roster: removes the first line holding the typed account.
+    // "删除" of the payee roster: after a 是, removes the first line with the typed account.
     void Button17Click();
     // "设定" of the mapping: writes the three column letters and the first data row.
     void Button14Click();
     // "设定" of the salary payer account: writes the account.
     void Button15Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void SetUpForm();
@@ -44,11 +50,23 @@ private:
     QString Path(const char16_t* relativeName) const;
     // Warns about the first value a roster line cannot carry; true when all can be written.
     bool Writable(const QStringList& values, const QStringList& labels);
-    // List changes that leave the combo box's text as it is.
-    static void AppendToList(QComboBox* box, const QString& text);
-    static void RemoveFromList(QComboBox* box, int index);
+    // The lists of a roster's accounts from the file's lines; the texts typed stay. When the
+    // account box holds a listed account, its group shows that account's line.
+    void SetCompanyLines(const QStringList& lines);
+    void SetPayeeLines(const QStringList& lines);
+    // Shows the first line with the account beside its box; nothing for an unlisted account.
+    void ShowCompanyLine(const QString& account);
+    void ShowPayeeLine(const QString& account);
+    // Reads both rosters again.
+    void Reload();
+    // Replaces a combo box's list, its text as it is.
+    static void SetItems(QComboBox* box, const QStringList& items);
     // The position of the first list entry equal to text, letter case ignored; -1 when none.
     static int FindInList(const QComboBox* box, const QString& text);
 
     Context ctx_;
+    // The lines behind the lists, in list order.
+    QList<params::Line> companyLines_;
+    QList<params::Line> payeeLines_;
+    bool loaded_ = false;
 };

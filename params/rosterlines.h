@@ -1,20 +1,37 @@
-// The tests the parameter page applies to roster lines: which line holds a typed account, and
-// which typed value a roster line cannot carry.
+// The roster lines the parameter page works on: which lines each roster's buttons and lists
+// take, which line holds a typed account, and which typed value a roster line cannot carry.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 namespace params {
 
-// Field counts a line must have to be looked at; 0 looks at every line.
-inline constexpr qsizetype kAnyFieldCount = 0;
+enum class Roster {
+    Company,  // lines of exactly three fields: name, account, bank
+    Payees,   // every line with an account field: name, account, bank, bank number
+};
 
-// The first line, among those with `fieldCount` fields (pipes replaced before the split), that
-// has a field equal to `account` as a whole, letter case ignored.
-std::optional<qsizetype> FindLine(const QStringList& lines, const QString& account,
-                                  qsizetype fieldCount);
+// One line the page takes: its position in the file and its fields (pipes replaced before the
+// split).
+struct Line {
+    qsizetype index = 0;
+    QStringList fields;
+    const QString& Account() const { return fields[1]; }
+};
+
+// The lines of a roster file that its lists show and its buttons act on, in file order.
+QList<Line> Lines(const QStringList& lines, Roster roster);
+
+// The first of those lines whose account field equals `account` exactly. Only the account
+// field counts: a name or a bank number equal to the typed text is another payee's line.
+std::optional<Line> FindLine(const QStringList& lines, const QString& account, Roster roster);
+std::optional<Line> FindLine(const QList<Line>& lines, const QString& account);
+
+// True when the text holds nothing but blanks: no account to add or delete.
+bool IsBlank(const QString& text);
 
 // The position of the first value that holds "|" or a line break: the split would cut it and
 // no quoting can carry it.

@@ -163,12 +163,11 @@ std::int64_t TextToCurrency(const QString& text) {
     return d->negative ? -signedValue : signedValue;
 }
 
-QString Excerpt(const QString& value) {
-    constexpr qsizetype kChars = 24;
-    if (value.size() <= kChars) {
+QString Excerpt(const QString& value, qsizetype chars) {
+    if (value.size() <= chars) {
         return value;
     }
-    qsizetype cut = kChars;
+    qsizetype cut = chars;
     if (QChar::isHighSurrogate(value[cut - 1].unicode())) {
         --cut;
     }

@@ -11,8 +11,9 @@ namespace convert {
 QString Trim(const QString& text);
 
 // At most a few characters of a value, for a message: a huge pasted or imported value must not
-// make a message box that takes minutes to lay out. Never splits a character.
-QString Excerpt(const QString& value);
+// make a message box that takes minutes to lay out. `chars` characters at most, then "…";
+// never splits a character.
+QString Excerpt(const QString& value, qsizetype chars = 24);
 
 // A number text's exact value: (negative ? -1 : 1) * digits * 10^exponent, where digits are
 // all the text's digits, integer and fraction part together.

@@ -100,6 +100,7 @@ TEST_F(Mapping, ThePickersShowEachRosterChangeAtOnce) {
     Type(page->conf_skmc_issuebankno, QString());
     Click(page->Button18);
     Type(page->conf_skmc_acct, QStringLiteral("6222001"));
+    dialogs.questionAnswers = {true};
     Click(page->Button17);
     form.PageControl1->setCurrentIndex(0);
     EXPECT_EQ(PickerRows(batch->SpeedButton1, recverPicker),

@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -23,6 +24,7 @@
 #include "params/paramspage.h"
 #include "platform/dialogs/scripteddialogs.h"
 #include "tests/common/testdir.h"
+#include "tests/common/typing.h"
 
 class ParamsFixture : public ::testing::Test {
 protected:
@@ -49,24 +51,19 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    // Replaces the text of an edit or of an editable combo box by typed text.
-    static void Type(QWidget* widget, const QString& text) {
-        QLineEdit* edit = qobject_cast<QLineEdit*>(widget);
-        if (auto* box = qobject_cast<QComboBox*>(widget)) {
-            edit = box->lineEdit();
-        }
-        ASSERT_NE(edit, nullptr);
-        QTest::mouseClick(edit, Qt::LeftButton);
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        for (const QChar c : text) {
-            if (c.unicode() >= 32 && c.unicode() < 127) {
-                QTest::keyClick(edit, c.toLatin1());
-            } else {
-                // What an input method commits, or a paste, for the other characters.
-                edit->insert(QString(c));
-            }
-        }
+    static void Type(QWidget* widget, const QString& text) { TypeReplacing(widget, text); }
+    // Clicks the tab of a page of the main window, as a user switches pages, and lets the
+    // switch finish.
+    void ClickTab(int index) {
+        QTabBar* tabs = form.PageControl1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(index).center());
+        QCoreApplication::processEvents();
+        ASSERT_EQ(form.PageControl1->currentIndex(), index);
+    }
+    // Leaves the parameter page for the batch page and comes back.
+    void ShowAgain() {
+        ClickTab(0);
+        ClickTab(2);
     }
     void Click(QPushButton* button) {
         dialogs.Clear();
@@ -82,13 +79,20 @@ protected:
     QByteArray File(const char* name) {
         return dir.Read(QStringLiteral("config/") + QString::fromLatin1(name));
     }
+    // A box as the scripted service records it: a message box or a 是/否 question.
     ScriptedDialogs::Message Box(ScriptedDialogs::Kind kind, const QString& text) {
+        using Kind = ScriptedDialogs::Kind;
         const char* captions[] = {"Warning", "Information", "Error"};
-        return {kind,
-                kind == ScriptedDialogs::Kind::ProgramError
-                    ? Dialogs::ApplicationTitle()
-                    : QString::fromLatin1(captions[static_cast<int>(kind)]),
-                text};
+        QString caption;
+        if (kind == Kind::ProgramError) {
+            caption = Dialogs::ApplicationTitle();
+        } else if (kind == Kind::Question) {
+            caption = QStringLiteral("Confirm");
+        } else {
+            EXPECT_LE(static_cast<int>(kind), static_cast<int>(Kind::Error));
+            caption = QString::fromLatin1(captions[std::min(static_cast<int>(kind), 2)]);
+        }
+        return {kind, caption, text};
     }
 
     TestDir dir;
