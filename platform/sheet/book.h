@@ -55,9 +55,9 @@ inline constexpr qint64 kMaxCells = 16LL * 1024 * 1024;  // the cells of one wor
 // same bytes first.
 std::unique_ptr<Book> ReadCsv(const QByteArray& bytes);
 std::unique_ptr<Book> ReadXlsx(const QByteArray& bytes);
-std::unique_ptr<Book> ReadXls(const QString& path, const QByteArray& bytes);
+std::unique_ptr<Book> ReadXls(const QByteArray& bytes);
 
 // Chooses the reader by the content of the bytes.
-std::unique_ptr<Book> ReadBook(const QString& path, const QByteArray& bytes);
+std::unique_ptr<Book> ReadBook(const QByteArray& bytes);
 
 }  // namespace sheet

@@ -18,6 +18,11 @@ QString TimeText(int hour, int minute, int second);
 // the value has one; only the time when the serial is below 1 in the 1900 system.
 QString SerialDateText(double serial, bool date1904);
 
+// Whether number format `id` (with its code, for the workbook's own formats) shows numbers as
+// dates or times: the built-in date formats (the East Asian ones included), or a code with date
+// or time letters outside literal text and beside no digit placeholder.
+bool IsDateFormat(int id, const QString& code);
+
 // "TRUE" / "FALSE".
 QString BoolText(bool value);
 

@@ -73,7 +73,7 @@ public:
             throw AppError(QStringLiteral("无法读取文件“%1”").arg(Native(path)));
         }
         try {
-            book_ = ReadBook(path, bytes);
+            book_ = ReadBook(bytes);
         } catch (const ReadFailure& f) {
             throw FailureError(f.failure, path);
         }
@@ -144,12 +144,12 @@ void FileWorksheet::Activate() {
 
 }  // namespace
 
-std::unique_ptr<Book> ReadBook(const QString& path, const QByteArray& bytes) {
+std::unique_ptr<Book> ReadBook(const QByteArray& bytes) {
     if (bytes.isEmpty()) {
         throw ReadFailure{Failure::Empty};
     }
     if (cfbf::HasSignature(bytes)) {
-        return ReadXls(path, bytes);
+        return ReadXls(bytes);
     }
     if (bytes.startsWith("PK\x03\x04") || bytes.startsWith("PK\x05\x06")) {
         return ReadXlsx(bytes);

@@ -1,14 +1,12 @@
-// Excel 97-2003 workbooks (.xls, BIFF8; BIFF5 is read too) through libfreexl. Before the
-// library sees the file, the compound container and the workbook stream are walked here: an
-// encrypted file is refused as such, and a damaged one, or one whose declared size would make
-// the library allocate beyond the limits, is refused as damaged. The same walk keeps what the
-// library does not give: the cached results of formulas, and booleans and error values, which
-// the library would turn into 0 and 1.
+// Excel 97-2003 workbooks (.xls, BIFF8; BIFF5 is read too). The compound container and the
+// workbook stream are walked record by record, every length checked against its record: an
+// encrypted file is refused as such, a damaged one as damaged. The walk reads every cell as
+// the spreadsheet shows it: numbers in general form or, under a date format, as dates; the
+// cached results of formulas; booleans and error values; and texts whole, also the long ones
+// that the shared string table carries on over several records.
 #include "platform/sheet/book.h"
 #include "platform/sheet/celltext.h"
 #include "platform/sheet/cfbf.h"
-
-#include <freexl.h>
 
 #include <QFile>
 #include <QHash>
@@ -47,6 +45,10 @@ constexpr quint16 kMulBlank = 0x00BE;
 constexpr quint16 kSst = 0x00FC;
 constexpr quint16 kContinue = 0x003C;
 constexpr quint16 kFormat = 0x041E;
+constexpr quint16 kFormat5 = 0x001E;
+constexpr quint16 kXf = 0x00E0;
+constexpr quint16 kDateMode = 0x0022;
+constexpr quint16 kRString = 0x00D6;
 constexpr int kMaxRecord = 8224;
 constexpr quint32 kMaxRows = 65536;
 constexpr quint32 kMaxColumns = 256;
@@ -106,72 +108,129 @@ UnicodeLayout Layout(const char* p, qsizetype available) {
     return layout;
 }
 
-// A string of cch characters starting with its option byte at p must lie within the record:
-// the library copies it without looking at the record's size.
-void RequireString(const char* p, qsizetype available, int cch) {
+// A BIFF8 unicode string of cch characters whose option byte is at p, all within `available`
+// bytes: its characters, and the bytes it takes in all.
+QString RecordString(const char* p, qsizetype available, quint32 cch, qsizetype* taken) {
     const UnicodeLayout layout = Layout(p, available);
-    if (layout.head + static_cast<qint64>(cch) * (layout.wide ? 2 : 1) > available) {
+    const qint64 bytes = static_cast<qint64>(cch) * (layout.wide ? 2 : 1);
+    if (layout.head + bytes + layout.tail > available) {
         Damaged();
     }
+    const char* chars = p + layout.head;
+    QString text;
+    if (layout.wide) {
+        text.resize(cch);
+        for (quint32 i = 0; i < cch; ++i) {
+            text[i] = QChar(U16(chars + 2 * i));
+        }
+    } else {
+        text = QString::fromLatin1(chars, cch);
+    }
+    if (taken) {
+        *taken = layout.head + bytes + layout.tail;
+    }
+    return text;
 }
 
-// Walks the shared string table the way the library parses it, record by record: a string
-// that goes on in the next record must end there, since the library copies the rest from that
-// one record whatever its size.
-class SstCheck {
+// The shared string table: the SST record and the CONTINUE records after it, read as one run
+// of bytes that remembers where each record began. A string may go on in the next record,
+// and a long one over several: where its characters cross into a record, that record starts
+// with a fresh option byte saying whether they go on in one or two bytes each; the formatting
+// runs and extension data after the characters cross without one.
+class SharedStrings {
 public:
-    void Record(const char* p, qsizetype size, bool first, qsizetype streamSize) {
-        qsizetype pos = 0;
-        if (first) {
-            if (started_ || size < 8) {
-                Damaged();
-            }
-            started_ = true;
-            count_ = U32(p + 4);
-            // Every string takes at least three bytes; the library allocates a slot for each.
-            if (count_ > static_cast<quint64>(streamSize) / 3) {
-                Damaged();
-            }
-            pos = 8;
-        } else if (remaining_ > 0) {
-            if (size < 1) {
-                Damaged();
-            }
-            const bool wide = (static_cast<unsigned char>(p[0]) & 0x01) != 0;
-            pos = 1 + static_cast<qsizetype>(remaining_) * (wide ? 2 : 1);
-            if (pos > size) {
-                Damaged();
-            }
-            pos += skip_;
-            remaining_ = 0;
-            ++index_;
-        }
-        while (index_ < count_ && pos < size) {
-            if (pos + 2 > size) {
-                Damaged();
-            }
-            const quint32 cch = U16(p + pos);
-            pos += 2;
-            const UnicodeLayout layout = Layout(p + pos, size - pos);
-            pos += layout.head;
-            const qint64 required = static_cast<qint64>(cch) * (layout.wide ? 2 : 1);
-            const qint64 available = size - pos;
-            if (required > available) {
-                remaining_ = cch - static_cast<quint32>(layout.wide ? available / 2 : available);
-                skip_ = layout.tail;
-                return;
-            }
-            pos += required + layout.tail;
-            ++index_;
-        }
+    void Record(const char* p, qsizetype size) {
+        starts_.push_back(bytes_.size());
+        bytes_.append(p, size);
     }
 
+    QStringList Strings(qsizetype streamSize) {
+        pos_ = 0;
+        if (bytes_.size() < 8) {
+            Damaged();
+        }
+        const quint32 count = U32(bytes_.constData() + 4);
+        // Every string takes at least three bytes.
+        if (count > static_cast<quint64>(streamSize) / 3) {
+            Damaged();
+        }
+        pos_ = 8;
+        QStringList strings;
+        strings.reserve(static_cast<qsizetype>(std::min<quint64>(count, bytes_.size() / 3 + 1)));
+        for (quint32 i = 0; i < count; ++i) {
+            const quint32 cch = Take16();
+            const auto options = static_cast<unsigned char>(TakeBytes(1)[0]);
+            bool wide = (options & 0x01) != 0;
+            qint64 tail = 0;
+            if (options & 0x08) {
+                tail += 4LL * Take16();
+            }
+            if (options & 0x04) {
+                tail += Take32();
+            }
+            QString text;
+            text.reserve(cch);
+            quint32 left = cch;
+            while (left > 0) {
+                qsizetype end = RecordEnd();
+                if (pos_ == end) {
+                    Damaged();
+                }
+                if (IsRecordStart(pos_) && left < cch) {
+                    wide = (static_cast<unsigned char>(bytes_[pos_]) & 0x01) != 0;
+                    ++pos_;
+                    end = RecordEnd();
+                }
+                const qsizetype fit = (end - pos_) / (wide ? 2 : 1);
+                const quint32 n = static_cast<quint32>(std::min<qsizetype>(fit, left));
+                if (n == 0) {
+                    Damaged();
+                }
+                const char* chars = bytes_.constData() + pos_;
+                if (wide) {
+                    for (quint32 k = 0; k < n; ++k) {
+                        text.append(QChar(U16(chars + 2 * k)));
+                    }
+                } else {
+                    text.append(QString::fromLatin1(chars, n));
+                }
+                pos_ += static_cast<qsizetype>(n) * (wide ? 2 : 1);
+                left -= n;
+            }
+            if (tail > bytes_.size() - pos_) {
+                Damaged();
+            }
+            pos_ += tail;
+            strings.push_back(std::move(text));
+        }
+        return strings;
+    }
+
+    bool Empty() const { return starts_.empty(); }
+
 private:
-    bool started_ = false;
-    quint64 count_ = 0;
-    quint64 index_ = 0;
-    quint32 remaining_ = 0;
-    qint64 skip_ = 0;
+    bool IsRecordStart(qsizetype pos) const {
+        return std::binary_search(starts_.begin(), starts_.end(), pos);
+    }
+    // Where the record holding pos_ ends.
+    qsizetype RecordEnd() const {
+        const auto next = std::upper_bound(starts_.begin(), starts_.end(), pos_);
+        return next == starts_.end() ? bytes_.size() : *next;
+    }
+    const char* TakeBytes(qsizetype n) {
+        if (n > bytes_.size() - pos_) {
+            Damaged();
+        }
+        const char* p = bytes_.constData() + pos_;
+        pos_ += n;
+        return p;
+    }
+    quint16 Take16() { return U16(TakeBytes(2)); }
+    quint32 Take32() { return U32(TakeBytes(4)); }
+
+    QByteArray bytes_;
+    std::vector<qsizetype> starts_;
+    qsizetype pos_ = 0;
 };
 
 struct SheetInfo {
@@ -186,10 +245,10 @@ struct SheetInfo {
 struct Scan {
     int biffVersion = 8;
     quint16 codePage = 1200;
+    bool date1904 = false;
     std::vector<SheetInfo> sheets;
-    // Cells of each worksheet that the library reads otherwise or not at all, by BOUNDSHEET
-    // position.
-    QHash<int, QHash<quint64, QString>> overrides;
+    // Every cell's text of each worksheet, by BOUNDSHEET position.
+    QHash<int, QHash<quint64, QString>> cells;
 };
 
 QString DecodeBytes(QByteArrayView bytes, quint16 codePage) {
@@ -249,6 +308,41 @@ QString StringRecordText(const char* p, int size, const Scan& scan) {
     return DecodeBytes(QByteArrayView(p + 2, n), scan.codePage);
 }
 
+// RK values: a number packed into 32 bits, an integer or the high bits of a double, divided
+// by 100 when the lowest bit says so.
+double RkValue(quint32 rk) {
+    double value = 0;
+    if (rk & 0x02) {
+        value = static_cast<double>(static_cast<qint32>(rk) >> 2);
+    } else {
+        const quint64 bits = static_cast<quint64>(rk & 0xFFFFFFFCu) << 32;
+        std::memcpy(&value, &bits, sizeof value);
+    }
+    return (rk & 0x01) ? value / 100 : value;
+}
+
+// The number formats of the workbook: what each cell format (XF) refers to, and the codes of
+// the workbook's own formats.
+struct Formats {
+    std::vector<quint16> xfFormat;
+    QHash<int, QString> codes;
+    QHash<int, bool> dateCache;
+
+    bool IsDate(quint16 xf) {
+        if (xf >= xfFormat.size()) {
+            return false;
+        }
+        const int id = xfFormat[xf];
+        const auto it = dateCache.constFind(id);
+        if (it != dateCache.constEnd()) {
+            return *it;
+        }
+        const bool date = IsDateFormat(id, codes.value(id));
+        dateCache.insert(id, date);
+        return date;
+    }
+};
+
 Scan WalkWorkbook(const QByteArray& stream) {
     Scan scan;
     const char* data = stream.constData();
@@ -261,8 +355,13 @@ Scan WalkWorkbook(const QByteArray& stream) {
     quint32 rows = 0;
     quint32 columns = 0;
     quint64 pendingString = 0;  // cell whose STRING record follows, plus one; 0 for none
-    SstCheck sst;
+    SharedStrings sst;
+    QStringList strings;
     bool inSst = false;  // the last record other than CONTINUE was the string table
+    Formats formats;
+    const auto number = [&](quint16 xf, double value) {
+        return formats.IsDate(xf) ? SerialDateText(value, scan.date1904) : GeneralNumber(value);
+    };
     while (pos + 4 <= size) {
         const quint16 type = U16(data + pos);
         const quint16 length = U16(data + pos + 2);
@@ -277,20 +376,17 @@ Scan WalkWorkbook(const QByteArray& stream) {
         }
         if (type == kContinue) {
             if (inSst) {
-                sst.Record(p, length, false, size);
+                sst.Record(p, length);
             }
             continue;
         }
-        inSst = type == kSst;
-        if (inSst && scan.biffVersion == 8) {
-            sst.Record(p, length, true, size);
-            continue;
-        }
-        if (type == kFormat && scan.biffVersion == 8) {
-            if (length < 5) {
-                Damaged();
+        inSst = type == kSst && inGlobals && scan.biffVersion == 8;
+        if (inSst) {
+            if (!sst.Empty()) {
+                Damaged();  // one string table per workbook
             }
-            RequireString(p + 4, length - 4, U16(p + 2));
+            sst.Record(p, length);
+            continue;
         }
         if (first) {
             if (type != kBof || length < 4) {
@@ -309,6 +405,9 @@ Scan WalkWorkbook(const QByteArray& stream) {
             continue;
         }
         if (type == kBof) {
+            if (inGlobals && !sst.Empty()) {
+                strings = sst.Strings(size);
+            }
             inGlobals = false;
             sheetIndex = -1;
             for (std::size_t i = 0; i < scan.sheets.size(); ++i) {
@@ -331,6 +430,23 @@ Scan WalkWorkbook(const QByteArray& stream) {
             if (type == kCodePage && length >= 2) {
                 scan.codePage = U16(p);
             }
+            if (type == kDateMode && length >= 2) {
+                scan.date1904 = U16(p) == 1;
+            }
+            if (type == kXf && length >= 4) {
+                formats.xfFormat.push_back(U16(p + 2));
+            }
+            if (type == kFormat && scan.biffVersion == 8) {
+                if (length < 5) {
+                    Damaged();
+                }
+                formats.codes.insert(U16(p), RecordString(p + 4, length - 4, U16(p + 2), nullptr));
+            }
+            if (type == kFormat5 && scan.biffVersion == 5 && length >= 3) {
+                const qsizetype n =
+                    std::min<qsizetype>(static_cast<unsigned char>(p[2]), length - 3);
+                formats.codes.insert(U16(p), DecodeBytes(QByteArrayView(p + 3, n), scan.codePage));
+            }
             if (type == kBoundSheet && length >= 6) {
                 SheetInfo info;
                 info.offset = U32(p);
@@ -352,7 +468,6 @@ Scan WalkWorkbook(const QByteArray& stream) {
             } else {
                 Damaged();
             }
-            // The library allocates every declared cell of every sheet.
             if (rows > kMaxRows || columns > kMaxColumns) {
                 Damaged();
             }
@@ -367,12 +482,11 @@ Scan WalkWorkbook(const QByteArray& stream) {
             scan.sheets[static_cast<std::size_t>(sheetIndex)].hiddenRows.insert(U16(p) + 1);
         }
         const bool cell = type == kFormula || type == kBoolErr || type == kNumber || type == kRk ||
-                          type == kLabel || type == kLabelSst || type == kMulRk || type == kBlank ||
-                          type == kMulBlank;
+                          type == kLabel || type == kRString || type == kLabelSst ||
+                          type == kMulRk || type == kBlank || type == kMulBlank;
         if (type == kString) {
             if (pendingString != 0 && sheetIndex >= 0) {
-                scan.overrides[sheetIndex].insert(pendingString - 1,
-                                                  StringRecordText(p, length, scan));
+                scan.cells[sheetIndex].insert(pendingString - 1, StringRecordText(p, length, scan));
             }
             pendingString = 0;
             continue;
@@ -382,16 +496,6 @@ Scan WalkWorkbook(const QByteArray& stream) {
         }
         if (length < 6) {
             Damaged();
-        }
-        if (type == kLabel) {
-            if (length < 8) {
-                Damaged();
-            }
-            if (scan.biffVersion == 8) {
-                RequireString(p + 8, length - 8, U16(p + 6));
-            } else if (8 + U16(p + 6) > length) {
-                Damaged();
-            }
         }
         const quint32 row = U16(p);
         const quint32 column = U16(p + 2);
@@ -403,40 +507,103 @@ Scan WalkWorkbook(const QByteArray& stream) {
             row >= rows || lastColumn >= columns) {
             Damaged();
         }
+        // The text of a LABEL (or BIFF5 RSTRING) record: a character count, then the characters.
+        QString label;
+        if (type == kLabel || type == kRString) {
+            if (length < 8) {
+                Damaged();
+            }
+            const quint16 cch = U16(p + 6);
+            if (scan.biffVersion == 8) {
+                label = RecordString(p + 8, length - 8, cch, nullptr);
+            } else if (8 + cch > length) {
+                Damaged();
+            } else {
+                label = DecodeBytes(QByteArrayView(p + 8, cch), scan.codePage);
+            }
+        }
+        const quint16 xf = U16(p + 4);
+        QString sstText;
+        if (type == kLabelSst) {
+            if (length < 10) {
+                Damaged();
+            }
+            const quint32 index = U32(p + 6);
+            if (index >= static_cast<quint32>(strings.size())) {
+                Damaged();
+            }
+            sstText = strings[index];
+        }
+        if ((type == kNumber && length < 14) || (type == kRk && length < 10) ||
+            (type == kMulRk && (length < 6 || (length - 6) % 6 != 0 ||
+                                (length - 6) / 6 != static_cast<int>(lastColumn - column + 1)))) {
+            Damaged();
+        }
         if (sheetIndex < 0) {
             continue;
         }
-        auto& overrides = scan.overrides[sheetIndex];
+        auto& cells = scan.cells[sheetIndex];
         pendingString = 0;
-        if (type == kBoolErr && length >= 8) {
-            const auto value = static_cast<unsigned char>(p[6]);
-            const bool error = p[7] != 0;
-            overrides.insert(Key(row, column), error ? ErrorText(value) : BoolText(value != 0));
-        } else if (type == kFormula && length >= 20) {
-            const char* result = p + 6;
-            if (static_cast<unsigned char>(result[6]) == 0xFF &&
-                static_cast<unsigned char>(result[7]) == 0xFF) {
-                switch (static_cast<unsigned char>(result[0])) {
-                    case 0:
-                        pendingString = Key(row, column) + 1;
-                        overrides.insert(Key(row, column), QString());
-                        break;
-                    case 1:
-                        overrides.insert(Key(row, column), BoolText(result[2] != 0));
-                        break;
-                    case 2:
-                        overrides.insert(Key(row, column),
-                                         ErrorText(static_cast<unsigned char>(result[2])));
-                        break;
-                    default:
-                        overrides.insert(Key(row, column), QString());
-                        break;
-                }
-            } else {
+        switch (type) {
+            case kLabel:
+            case kRString:
+                cells.insert(Key(row, column), label);
+                break;
+            case kLabelSst:
+                cells.insert(Key(row, column), sstText);
+                break;
+            case kNumber: {
                 double value = 0;
-                std::memcpy(&value, result, sizeof value);
-                overrides.insert(Key(row, column), GeneralNumber(qFromLittleEndian(value)));
+                std::memcpy(&value, p + 6, sizeof value);
+                cells.insert(Key(row, column), number(xf, qFromLittleEndian(value)));
+                break;
             }
+            case kRk:
+                cells.insert(Key(row, column), number(xf, RkValue(U32(p + 6))));
+                break;
+            case kMulRk:
+                for (quint32 c = column; c <= lastColumn; ++c) {
+                    const char* item = p + 4 + 6 * (c - column);
+                    cells.insert(Key(row, c), number(U16(item), RkValue(U32(item + 2))));
+                }
+                break;
+            case kBoolErr:
+                if (length >= 8) {
+                    const auto value = static_cast<unsigned char>(p[6]);
+                    const bool error = p[7] != 0;
+                    cells.insert(Key(row, column), error ? ErrorText(value) : BoolText(value != 0));
+                }
+                break;
+            case kFormula:
+                if (length >= 20) {
+                    const char* result = p + 6;
+                    if (static_cast<unsigned char>(result[6]) == 0xFF &&
+                        static_cast<unsigned char>(result[7]) == 0xFF) {
+                        switch (static_cast<unsigned char>(result[0])) {
+                            case 0:
+                                pendingString = Key(row, column) + 1;
+                                cells.insert(Key(row, column), QString());
+                                break;
+                            case 1:
+                                cells.insert(Key(row, column), BoolText(result[2] != 0));
+                                break;
+                            case 2:
+                                cells.insert(Key(row, column),
+                                             ErrorText(static_cast<unsigned char>(result[2])));
+                                break;
+                            default:
+                                cells.insert(Key(row, column), QString());
+                                break;
+                        }
+                    } else {
+                        double value = 0;
+                        std::memcpy(&value, result, sizeof value);
+                        cells.insert(Key(row, column), GeneralNumber(qFromLittleEndian(value)));
+                    }
+                }
+                break;
+            default:
+                break;  // blanks
         }
     }
     if (first) {
@@ -445,39 +612,10 @@ Scan WalkWorkbook(const QByteArray& stream) {
     return scan;
 }
 
-struct HandleCloser {
-    void operator()(const void* handle) const { freexl_close(handle); }
-};
-
-// freexl gives dates as "YYYY-MM-DD", date-times as "YYYY-MM-DD HH:MM:SS", times as
-// "HH:MM:SS".
-QString FreexlDateText(int type, const char* text) {
-    const QString s = QString::fromLatin1(text);
-    const auto number = [&](int from, int length) { return s.mid(from, length).toInt(); };
-    if (type == FREEXL_CELL_TIME) {
-        return TimeText(number(0, 2), number(3, 2), number(6, 2));
-    }
-    const QString date = DateText(number(0, 4), number(5, 2), number(8, 2));
-    if (type == FREEXL_CELL_DATE) {
-        return date;
-    }
-    const int h = number(11, 2);
-    const int m = number(14, 2);
-    const int sec = number(17, 2);
-    return h == 0 && m == 0 && sec == 0 ? date : date + u' ' + TimeText(h, m, sec);
-}
-
 class XlsGrid : public Grid {
 public:
-    XlsGrid(std::shared_ptr<const void> handle, QHash<quint64, QString> overrides,
-            QSet<int> hiddenRows)
-        : handle_(std::move(handle)),
-          overrides_(std::move(overrides)),
-          hiddenRows_(std::move(hiddenRows)) {
-        if (freexl_worksheet_dimensions(handle_.get(), &rows_, &columns_) != FREEXL_OK) {
-            Damaged();
-        }
-    }
+    XlsGrid(QHash<quint64, QString> cells, QSet<int> hiddenRows)
+        : cells_(std::move(cells)), hiddenRows_(std::move(hiddenRows)) {}
 
     bool RowHidden(int row) const override { return hiddenRows_.contains(row); }
 
@@ -486,68 +624,21 @@ public:
             static_cast<quint32>(column) > kMaxColumns) {
             return {};
         }
-        const auto r = static_cast<quint32>(row - 1);
-        const auto c = static_cast<quint32>(column - 1);
-        const auto it = overrides_.find(Key(r, c));
-        if (it != overrides_.end()) {
-            return *it;
-        }
-        if (r >= rows_ || c >= columns_) {
-            return {};
-        }
-        FreeXL_CellValue value;
-        if (freexl_get_cell_value(handle_.get(), r, static_cast<unsigned short>(c), &value) !=
-            FREEXL_OK) {
-            return {};
-        }
-        switch (value.type) {
-            case FREEXL_CELL_INT:
-                return QString::number(value.value.int_value);
-            case FREEXL_CELL_DOUBLE:
-                return GeneralNumber(value.value.double_value);
-            case FREEXL_CELL_TEXT:
-            case FREEXL_CELL_SST_TEXT:
-                return value.value.text_value ? QString::fromUtf8(value.value.text_value)
-                                              : QString();
-            case FREEXL_CELL_DATE:
-            case FREEXL_CELL_DATETIME:
-            case FREEXL_CELL_TIME:
-                return value.value.text_value ? FreexlDateText(value.type, value.value.text_value)
-                                              : QString();
-            default:
-                return {};
-        }
+        return cells_.value(Key(static_cast<quint32>(row - 1), static_cast<quint32>(column - 1)));
     }
 
 private:
-    std::shared_ptr<const void> handle_;
-    QHash<quint64, QString> overrides_;
-    unsigned int rows_ = 0;
-    unsigned short columns_ = 0;
+    QHash<quint64, QString> cells_;
     QSet<int> hiddenRows_;
 };
 
 class XlsBook : public Book {
 public:
-    XlsBook(const QString& path, Scan scan) : scan_(std::move(scan)) {
+    explicit XlsBook(Scan scan) : scan_(std::move(scan)) {
         for (std::size_t i = 0; i < scan_.sheets.size(); ++i) {
             if (scan_.sheets[i].type == 0) {
                 worksheets_.push_back(static_cast<int>(i));
             }
-        }
-        const void* handle = nullptr;
-        const int rc = freexl_open(QFile::encodeName(path).constData(), &handle);
-        if (rc != FREEXL_OK || !handle) {
-            if (handle) {
-                freexl_close(handle);
-            }
-            Damaged();
-        }
-        handle_ = std::shared_ptr<const void>(handle, HandleCloser());
-        unsigned int count = 0;
-        if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK ||
-            count != scan_.sheets.size()) {
-            Damaged();  // the library saw another workbook than the walk did
         }
     }
 
@@ -558,12 +649,8 @@ public:
             Damaged();
         }
         const int position = worksheets_[static_cast<std::size_t>(index - 1)];
-        if (freexl_select_active_worksheet(handle_.get(), static_cast<unsigned short>(position)) !=
-            FREEXL_OK) {
-            Damaged();
-        }
         return std::make_unique<XlsGrid>(
-            handle_, scan_.overrides.value(position),
+            scan_.cells.value(position),
             scan_.sheets[static_cast<std::size_t>(position)].hiddenRows);
     }
 
@@ -581,12 +668,11 @@ private:
 
     Scan scan_;
     std::vector<int> worksheets_;
-    std::shared_ptr<const void> handle_;
 };
 
 }  // namespace
 
-std::unique_ptr<Book> ReadXls(const QString& path, const QByteArray& bytes) {
+std::unique_ptr<Book> ReadXls(const QByteArray& bytes) {
     const cfbf::Container container(bytes);
     const QStringList streams = container.StreamNames();
     if (streams.contains(QStringLiteral("EncryptedPackage"), Qt::CaseInsensitive) ||
@@ -600,7 +686,7 @@ std::unique_ptr<Book> ReadXls(const QString& path, const QByteArray& bytes) {
     if (!stream) {
         Damaged();
     }
-    return std::make_unique<XlsBook>(path, WalkWorkbook(*stream));
+    return std::make_unique<XlsBook>(WalkWorkbook(*stream));
 }
 
 }  // namespace sheet

@@ -186,60 +186,6 @@ QString RelationshipAttribute(const QXmlStreamAttributes& attributes) {
     return {};
 }
 
-// Whether a number format shows a date or time: the built-in ones that do (with the East
-// Asian ones), or a format code whose first section has date or time letters outside quotes,
-// escapes and brackets and no digit placeholder ("0" before any seconds, "#", "?"): letters
-// beside digit placeholders are literal text, as in "0.00 USD".
-bool IsDateFormat(int id, const QString& code) {
-    if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
-        (id >= 50 && id <= 58)) {
-        return true;
-    }
-    if (code.isEmpty()) {
-        return false;
-    }
-    bool quoted = false;
-    bool dateLetter = false;
-    bool seconds = false;
-    bool digits = false;
-    for (qsizetype i = 0; i < code.size(); ++i) {
-        const QChar c = code[i];
-        if (quoted) {
-            quoted = c != u'"';
-            continue;
-        }
-        if (c == u'"') {
-            quoted = true;
-        } else if (c == u'\\' || c == u'_' || c == u'*') {
-            ++i;  // the next character is literal or padding
-        } else if (c == u'[') {
-            const qsizetype close = code.indexOf(u']', i);
-            const QString inside = code.mid(i + 1, close < 0 ? -1 : close - i - 1).toLower();
-            // Elapsed time ([h], [mm], [ss]) is a time; colours and conditions are not.
-            if (!inside.isEmpty() &&
-                (inside[0] == u'h' || inside[0] == u'm' || inside[0] == u's') &&
-                inside.count(inside[0]) == inside.size()) {
-                return true;
-            }
-            if (close < 0) {
-                break;
-            }
-            i = close;
-        } else if (c == u';') {
-            break;  // the first section decides
-        } else if (c == u'#' || c == u'?' || (c == u'0' && !seconds)) {
-            digits = true;
-        } else {
-            const QChar l = c.toLower();
-            if (l == u'y' || l == u'm' || l == u'd' || l == u'h' || l == u's') {
-                dateLetter = true;
-                seconds = seconds || l == u's';
-            }
-        }
-    }
-    return dateLetter && !digits;
-}
-
 // Per cell style index: whether it formats numbers as dates.
 std::vector<bool> ReadDateStyles(const Package& package, const QString& part) {
     std::vector<bool> dateStyles;

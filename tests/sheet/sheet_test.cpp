@@ -122,6 +122,18 @@ TEST(Xls, CellsReadAsTheSpreadsheetShowsThem) {
     ExpectCells(*app, kCells);
 }
 
+// Texts longer than one record go on in the records after it, several of them for 30,000
+// characters; every cell around them reads as written.
+TEST(Xls, TextsSpanningSeveralRecordsReadWhole) {
+    auto app = OpenSheet(Data("longtext.xls"));
+    EXPECT_EQ(app->Cells(1, 5), QString(12000, QChar(0x957F)));  // 长
+    EXPECT_EQ(app->Cells(2, 5), QString(30000, QChar(0x884C)));  // 行
+    EXPECT_EQ(app->Cells(2, 4), QString(9000, QChar(0x5907)));   // 备
+    ExpectCells(*app, {{1, 1, "张三"}, {1, 2, "6222001"}, {1, 3, "1000"}, {1, 4, "一月"},
+                       {2, 1, "李四"}, {2, 3, "20"}, {3, 1, "王五"}, {3, 3, "30.5"},
+                       {3, 4, "三月"}, {3, 5, "金"}, {4, 1, ""}});
+}
+
 TEST(Xlsx, CellsReadAsTheSpreadsheetShowsThem) {
     TestDir dir;
     fixture::WriteCellsXlsx(dir.Path(QStringLiteral("cells.xlsx")));

@@ -100,6 +100,21 @@ def write_hidden(path):
     wb.save(path)
 
 
+def write_long_text(path):
+    """Texts of 12,000 and 30,000 Chinese characters in a column the payroll does not map,
+    and one in a mapped memo: the shared string table carries each on over several records."""
+    wb = xlwt.Workbook(encoding="utf-8")
+    ws = wb.add_sheet("工资")
+    long_memo = "备" * 9000
+    for row, (name, acct, amount, memo, note) in enumerate([
+            ("张三", "6222001", 1000, "一月", "长" * 12000),
+            ("李四", "6222002", 20, long_memo, "行" * 30000),
+            ("王五", "6222003", 30.5, "三月", "金")]):
+        for column, value in enumerate([name, acct, amount, memo, note]):
+            ws.write(row, column, value)
+    wb.save(path)
+
+
 def patched(source, old, new):
     data = bytearray(open(source, "rb").read())
     at = data.find(old)
@@ -113,6 +128,7 @@ write_cells(os.path.join(HERE, "cells.xls"))
 write_rows(os.path.join(HERE, "rows1000.xls"), 1000)
 write_rows(os.path.join(HERE, "rows10000.xls"), 10000)
 write_hidden(os.path.join(HERE, "hidden.xls"))
+write_long_text(os.path.join(HERE, "longtext.xls"))
 
 # A workbook with a password: its WRITEACCESS record (type 0x5C, 112 bytes) turned into a
 # FILEPASS record (type 0x2F), which is how an encrypted workbook starts.
