@@ -2,15 +2,12 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QGraphicsItem>
-#include <QGraphicsScene>
-#include <QGraphicsView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
+#include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QSpinBox>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -18,18 +15,19 @@
 #include "platform/dialogs/dialogs.h"
 #include "platform/dialogs/guard.h"
 #include "platform/report/pagesetup.h"
-#include "platform/report/render.h"
+#include "platform/report/pageview.h"
 #include "platform/report/report.h"
 
 namespace {
 
-struct Zoom {
-    const char16_t* text;
-    double factor;  // 0: fit width, -1: whole page
-};
-constexpr Zoom kZooms[] = {{u"50%", 0.5},  {u"75%", 0.75}, {u"100%", 1}, {u"125%", 1.25},
-                           {u"150%", 1.5}, {u"200%", 2},   {u"页宽", 0}, {u"整页", -1}};
-constexpr int kZoom100 = 2;
+// The zoom box: the zoom steps as percentages, then the two fitting zooms.
+const QString kPageWidth = QStringLiteral("页宽");
+const QString kWholePage = QStringLiteral("整页");
+constexpr int kZoomStepCount = static_cast<int>(std::size(report::kZoomSteps));
+
+QString Percent(double factor) {
+    return QStringLiteral("%1%").arg(std::lround(factor * 100));
+}
 
 }  // namespace
 
@@ -48,7 +46,7 @@ TfrxPreviewForm::TfrxPreviewForm(TfrxReport& report, QWidget* parent)
     toolBar_->setObjectName(QStringLiteral("ToolBar"));
     toolBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
     layout->addWidget(toolBar_);
-    view_ = new QPrintPreviewWidget(&printer_, this);
+    view_ = new report::PageView(this);
     view_->setObjectName(QStringLiteral("Preview"));
     layout->addWidget(view_, 1);
     empty_ = new QLabel(QStringLiteral("报表没有内容。"), this);
@@ -61,22 +59,11 @@ TfrxPreviewForm::TfrxPreviewForm(TfrxReport& report, QWidget* parent)
     layout->addWidget(status_);
     BuildToolBar();
 
-    connect(view_, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) {
-        const report::PreparedReport& prepared = report_.PreparedPages();
-        if (prepared.pages.empty()) {
-            return;
-        }
-        QPainter painter(printer);
-        report::PageRenderer renderer(prepared);
-        for (int i = 0; i < static_cast<int>(prepared.pages.size()); ++i) {
-            if (i > 0) {
-                printer->newPage();
-            }
-            renderer.Paint(painter, i, i == findPage_ ? findItem_ : -1);
-        }
+    connect(view_, &report::PageView::CurrentPageChanged, this, [this] {
+        statusText_.clear();
+        UpdatePageControls();
     });
-    connect(view_, &QPrintPreviewWidget::previewChanged, this,
-            &TfrxPreviewForm::UpdatePageControls);
+    connect(view_, &report::PageView::ZoomChanged, this, &TfrxPreviewForm::UpdateZoomBox);
     view_->installEventFilter(this);
     for (QWidget* child : view_->findChildren<QWidget*>()) {
         child->installEventFilter(this);
@@ -121,17 +108,29 @@ void TfrxPreviewForm::BuildToolBar() {
     QAction* zoomOut = toolBar_->addAction(QStringLiteral("缩小"));
     zoomOut->setObjectName(QStringLiteral("actZoomOut"));
     zoomOut->setShortcut(QKeySequence::ZoomOut);
-    connect(zoomOut, &QAction::triggered, this, [this] { view_->zoomOut(1.25); });
+    connect(zoomOut, &QAction::triggered, view_, &report::PageView::ZoomOut);
+    // The box shows the zoom in use; a percentage typed into it is applied with Enter.
     zoomBox_ = new QComboBox(toolBar_);
     zoomBox_->setObjectName(QStringLiteral("ZoomBox"));
-    for (const Zoom& z : kZooms) {
-        zoomBox_->addItem(QString::fromUtf16(z.text));
+    zoomBox_->setEditable(true);
+    zoomBox_->setInsertPolicy(QComboBox::NoInsert);
+    for (double step : report::kZoomSteps) {
+        zoomBox_->addItem(Percent(step));
     }
+    zoomBox_->addItem(kPageWidth);
+    zoomBox_->addItem(kWholePage);
+    zoomBox_->lineEdit()->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("\\d{1,3}%?|") + kPageWidth + u'|' + kWholePage),
+        zoomBox_));
+    connect(zoomBox_->lineEdit(), &QLineEdit::returnPressed, this,
+            &TfrxPreviewForm::ApplyTypedZoom);
     toolBar_->addWidget(zoomBox_);
     QAction* zoomIn = toolBar_->addAction(QStringLiteral("放大"));
     zoomIn->setObjectName(QStringLiteral("actZoomIn"));
-    zoomIn->setShortcut(QKeySequence::ZoomIn);
-    connect(zoomIn, &QAction::triggered, this, [this] { view_->zoomIn(1.25); });
+    // Ctrl++ as the platform names it, and Ctrl+= for the same key without Shift.
+    zoomIn->setShortcuts(
+        {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    connect(zoomIn, &QAction::triggered, view_, &report::PageView::ZoomIn);
     toolBar_->addSeparator();
 
     const auto go = [this](const QString& name, const QString& text, const QKeySequence& key,
@@ -190,10 +189,30 @@ void TfrxPreviewForm::Run(const std::function<void()>& handler) {
 
 void TfrxPreviewForm::Execute() {
     if (report_.PreviewOptions.Maximized) {
+        // A window manager may leave a dialog at its own size: the window takes the screen's
+        // working area, and at least the size of the window it belongs to, before it asks to
+        // be maximized.
+        QRect area = screen()->availableGeometry();
+        if (QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr) {
+            area.setSize(area.size().expandedTo(owner->size()));
+        }
+        setGeometry(area);
         setWindowState(windowState() | Qt::WindowMaximized);
     }
-    view_->setZoomFactor(report_.PreviewOptions.ZoomFactor);
-    zoomBox_->setCurrentIndex(report_.PreviewOptions.ZoomFactor == 1 ? kZoom100 : -1);
+    switch (report_.PreviewOptions.ZoomMode) {
+        case TfrxReport::zmPageWidth:
+            view_->SetFitMode(report::PageView::Fit::Width);
+            break;
+        case TfrxReport::zmWholePage:
+            view_->SetFitMode(report::PageView::Fit::Page);
+            break;
+        case TfrxReport::zmDefault:
+            view_->SetZoomFactor(report_.PreviewOptions.ZoomFactor);
+            break;
+    }
+    UpdateZoomBox();
+    GoToPage(1);
+    view_->setFocus();
     exec();
 }
 
@@ -206,35 +225,34 @@ void TfrxPreviewForm::Refresh() {
             a->setEnabled(hasPages);
         }
     }
+    zoomBox_->setEnabled(hasPages);
     printer_.setPageLayout(report_.PageSetup());
     printer_.setFullPage(true);
-    view_->updatePreview();
+    view_->SetReport(&report_.PreparedPages());
     UpdatePageControls();
 }
 
-void TfrxPreviewForm::ShowPageTop() {
-    // The page view centres the current page; a reader starts at its top left corner.
-    auto* pageView = view_->findChild<QGraphicsView*>();
-    const int page = CurrentPage();
-    if (!pageView || !pageView->scene() || page < 1) {
-        return;
+void TfrxPreviewForm::UpdateZoomBox() {
+    int index = -1;
+    switch (view_->FitMode()) {
+        case report::PageView::Fit::Width:
+            index = kZoomStepCount;
+            break;
+        case report::PageView::Fit::Page:
+            index = kZoomStepCount + 1;
+            break;
+        case report::PageView::Fit::None:
+            index = zoomBox_->findText(Percent(view_->ZoomFactor()));
+            break;
     }
-    QList<QGraphicsItem*> pages;
-    for (QGraphicsItem* item : pageView->scene()->items()) {
-        if (!item->parentItem()) {
-            pages.append(item);
-        }
-    }
-    std::sort(pages.begin(), pages.end(),
-              [](QGraphicsItem* a, QGraphicsItem* b) { return a->y() < b->y(); });
-    if (page <= pages.size()) {
-        const QRectF r = pages[page - 1]->sceneBoundingRect();
-        pageView->ensureVisible(QRectF(r.topLeft(), QSizeF(1, 1)), 10, 10);
+    const QSignalBlocker block(zoomBox_);
+    zoomBox_->setCurrentIndex(index);
+    if (index < 0) {
+        zoomBox_->setEditText(Percent(view_->ZoomFactor()));
     }
 }
 
 void TfrxPreviewForm::UpdatePageControls() {
-    ShowPageTop();
     const int count = PageCount();
     const QSignalBlocker block(pageBox_);
     pageBox_->setRange(count > 0 ? 1 : 0, count);
@@ -257,7 +275,7 @@ QString TfrxPreviewForm::StatusText() const {
 }
 
 int TfrxPreviewForm::CurrentPage() const {
-    return report_.PreparedPageCount() > 0 ? view_->currentPage() : 0;
+    return view_->CurrentPage();
 }
 
 int TfrxPreviewForm::PageCount() const {
@@ -269,21 +287,35 @@ void TfrxPreviewForm::GoToPage(int page) {
         return;
     }
     statusText_.clear();
-    view_->setCurrentPage(std::clamp(page, 1, PageCount()));
+    view_->SetCurrentPage(std::clamp(page, 1, PageCount()));
     UpdatePageControls();
 }
 
 void TfrxPreviewForm::ApplyZoom(int index) {
-    if (index < 0 || index >= static_cast<int>(std::size(kZooms))) {
+    if (index >= 0 && index < kZoomStepCount) {
+        view_->SetZoomFactor(report::kZoomSteps[index]);
+    } else if (index == kZoomStepCount) {
+        view_->SetFitMode(report::PageView::Fit::Width);
+    } else if (index == kZoomStepCount + 1) {
+        view_->SetFitMode(report::PageView::Fit::Page);
+    }
+    UpdateZoomBox();
+}
+
+void TfrxPreviewForm::ApplyTypedZoom() {
+    QString text = zoomBox_->currentText();
+    const int index = zoomBox_->findText(text);
+    if (index >= 0) {
+        ApplyZoom(index);
         return;
     }
-    const double factor = kZooms[index].factor;
-    if (factor > 0) {
-        view_->setZoomFactor(factor);
-    } else {
-        view_->setZoomMode(factor == 0 ? QPrintPreviewWidget::FitToWidth
-                                       : QPrintPreviewWidget::FitInView);
+    text.remove(u'%');
+    bool ok = false;
+    const int percent = text.toInt(&ok);
+    if (ok && percent > 0) {
+        view_->SetZoomFactor(percent / 100.0);
     }
+    UpdateZoomBox();
 }
 
 void TfrxPreviewForm::PrintClick() {
@@ -293,7 +325,9 @@ void TfrxPreviewForm::PrintClick() {
         return;
     }
     const bool printed = report_.Print(printer_);
-    Refresh();
+    // The next print dialog starts from the report's paper again.
+    printer_.setPageLayout(report_.PageSetup());
+    printer_.setFullPage(true);
     if (!printed) {
         report_.GetDialogs().Error(QStringLiteral("无法打印：打印机不可用。"));
     }
@@ -340,7 +374,7 @@ void TfrxPreviewForm::FindClick() {
             if (items[static_cast<std::size_t>(item)].text.contains(needle, Qt::CaseInsensitive)) {
                 findPage_ = page;
                 findItem_ = item;
-                view_->updatePreview();
+                view_->SetHighlight(page, item);
                 GoToPage(page + 1);
                 SetStatus(QStringLiteral("在第 %1 页找到“%2”").arg(page + 1).arg(needle));
                 return;
@@ -350,6 +384,6 @@ void TfrxPreviewForm::FindClick() {
         item = 0;
     }
     findPage_ = findItem_ = -1;
-    view_->updatePreview();
+    view_->SetHighlight(-1, -1);
     SetStatus(QStringLiteral("未找到“%1”").arg(needle));
 }

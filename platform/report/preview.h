@@ -1,5 +1,6 @@
 // The preview window of a prepared report: pages at their printed size, zoom, page navigation,
-// find, page setup, printing through the system print dialog and export to PDF.
+// find, page setup, printing through the system print dialog and export to PDF. Pages are
+// painted as they come into view, so a long report opens at once.
 #pragma once
 
 #include <QDialog>
@@ -9,10 +10,13 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPrintPreviewWidget;
 class QSpinBox;
 class QToolBar;
 class TfrxReport;
+
+namespace report {
+class PageView;
+}
 
 class TfrxPreviewForm : public QDialog {
     Q_OBJECT
@@ -20,7 +24,9 @@ public:
     TfrxPreviewForm(TfrxReport& report, QWidget* parent = nullptr);
     ~TfrxPreviewForm() override;
 
-    // Shows the window modally, maximized when the report says so; returns when it closes.
+    // Shows the window modally, maximized (and at least as large as the window it belongs to)
+    // when the report says so, at the report's zoom, on the top of page 1; returns when it
+    // closes.
     void Execute();
 
     // Commands of the tool bar.
@@ -44,15 +50,16 @@ private:
                        void (TfrxPreviewForm::*handler)());
     void Refresh();
     void UpdatePageControls();
-    void ShowPageTop();
+    void UpdateZoomBox();
     void ApplyZoom(int index);
+    void ApplyTypedZoom();
     void Run(const std::function<void()>& handler);
     void SetStatus(const QString& text);
 
     TfrxReport& report_;
     QPrinter printer_;
     QToolBar* toolBar_ = nullptr;
-    QPrintPreviewWidget* view_ = nullptr;
+    report::PageView* view_ = nullptr;
     QLabel* empty_ = nullptr;
     QSpinBox* pageBox_ = nullptr;
     QLabel* pageCount_ = nullptr;

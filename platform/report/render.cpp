@@ -24,9 +24,13 @@ PageRenderer::PageRenderer(const PreparedReport& report) : report_(report) {
 }
 
 void PageRenderer::Paint(QPainter& painter, int page, int highlight) {
+    PaintScaled(painter, page, painter.device()->logicalDpiX() / 25.4, highlight);
+}
+
+void PageRenderer::PaintScaled(QPainter& painter, int page, double pixelsPerMm, int highlight) {
     const PreparedPage& p = report_.pages[static_cast<std::size_t>(page)];
     painter.save();
-    const double scale = painter.device()->logicalDpiX() / kUnitsPerInch;
+    const double scale = pixelsPerMm / kUnitsPerMm;
     painter.scale(scale, scale);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);

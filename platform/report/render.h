@@ -23,6 +23,8 @@ public:
     // Paints the page with the painter's origin at the paper's top left corner, scaled to the
     // device's resolution. The item at highlight (an index into the page's items) is marked.
     void Paint(QPainter& painter, int page, int highlight = -1);
+    // The same at a scale of its own: pixelsPerMm of the painter's coordinates per millimetre.
+    void PaintScaled(QPainter& painter, int page, double pixelsPerMm, int highlight = -1);
 
 private:
     const PreparedReport& report_;

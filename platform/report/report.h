@@ -36,8 +36,11 @@ public:
     // Writes a file whole, atomically; false on failure. Used for the PDF export.
     using FileWriter = std::function<bool(const QString& path, const QByteArray& bytes)>;
 
+    enum TfrxZoomMode { zmDefault, zmWholePage, zmPageWidth };
     struct TPreviewOptions {
         bool Maximized = true;
+        // zmDefault opens at ZoomFactor; the others fit a whole page or the page's width.
+        TfrxZoomMode ZoomMode = zmDefault;
         double ZoomFactor = 1;  // 1 shows the page at its printed size
     };
 

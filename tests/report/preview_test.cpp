@@ -11,7 +11,6 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrintPreviewWidget>
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QSpinBox>
@@ -19,6 +18,7 @@
 #include <QToolBar>
 
 #include "platform/dialogs/scripteddialogs.h"
+#include "platform/report/pageview.h"
 #include "platform/report/preview.h"
 #include "platform/report/report.h"
 #include "tests/common/testdir.h"
@@ -89,10 +89,10 @@ TEST_F(Preview, ModalMaximizedWithNavigationZoomAndFind) {
         EXPECT_TRUE(form.isModal());
         EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
         EXPECT_EQ(form.windowTitle(), QStringLiteral("打印预览"));
-        auto* view = form.findChild<QPrintPreviewWidget*>();
+        auto* view = form.findChild<report::PageView*>();
         ASSERT_NE(view, nullptr);
-        EXPECT_EQ(view->pageCount(), pages);
-        EXPECT_DOUBLE_EQ(view->zoomFactor(), 1);
+        EXPECT_EQ(view->PageCount(), pages);
+        EXPECT_DOUBLE_EQ(view->ZoomFactor(), 1);
         EXPECT_EQ(form.findChild<QComboBox*>(QStringLiteral("ZoomBox"))->currentText(),
                   QStringLiteral("100%"));
         EXPECT_EQ(form.StatusText(), QStringLiteral("第 1 页，共 %1 页").arg(pages));
@@ -122,10 +122,10 @@ TEST_F(Preview, ModalMaximizedWithNavigationZoomAndFind) {
         EXPECT_EQ(form.CurrentPage(), 3);
 
         Click(form, "actZoomIn");
-        EXPECT_GT(view->zoomFactor(), 1);
+        EXPECT_GT(view->ZoomFactor(), 1);
         Click(form, "actZoomOut");
         Click(form, "actZoomOut");
-        EXPECT_LT(view->zoomFactor(), 1);
+        EXPECT_LT(view->ZoomFactor(), 1);
 
         // Find: the text's page comes up; the next search goes on from there.
         QLineEdit* find = form.findChild<QLineEdit*>(QStringLiteral("FindEdit"));
@@ -239,7 +239,7 @@ TEST_F(Preview, EmptyReportShowsWithoutPages) {
     report.PrepareReport();
     Show([&](TfrxPreviewForm& form) {
         EXPECT_TRUE(form.findChild<QLabel*>(QStringLiteral("EmptyLabel"))->isVisible());
-        EXPECT_FALSE(form.findChild<QPrintPreviewWidget*>()->isVisible());
+        EXPECT_FALSE(form.findChild<report::PageView*>()->isVisible());
         EXPECT_FALSE(form.findChild<QAction*>(QStringLiteral("actPrint"))->isEnabled());
         EXPECT_FALSE(form.findChild<QAction*>(QStringLiteral("actExportPdf"))->isEnabled());
     });
