@@ -1,7 +1,7 @@
 // Replacing a file's bytes atomically: the new bytes go into a temporary file beside the target
 // (named after it, with a mark and the writer's process id), every write checked and synced,
-// then renamed over the target. A process killed half-way leaves only that temporary file, and
-// the next save of the same file removes it.
+// then renamed over the target, and the directory synced so that the rename lasts. A process
+// killed half-way leaves only that temporary file, and the next save of the same file removes it.
 #include "store/listfile.h"
 
 #include <QCoreApplication>
@@ -14,6 +14,7 @@
 #include <system_error>
 
 #if defined(Q_OS_UNIX)
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 #include <cerrno>
@@ -87,6 +88,27 @@ bool Sync(QFile& file) {
 #endif
 }
 
+// Puts the rename itself on the disk: until the directory is synced, a power cut can bring the
+// old file back after the save said it was done. A file system that cannot sync a directory
+// (EINVAL) keeps the rename as its own journal does.
+bool SyncDirectory(const QDir& dir) {
+#if defined(Q_OS_UNIX)
+    const int fd =
+        ::open(QFile::encodeName(dir.absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    const int reason = errno;
+    ::close(fd);
+    errno = reason;
+    return synced;
+#else
+    Q_UNUSED(dir);
+    return true;
+#endif
+}
+
 }  // namespace
 
 bool Replace(const QString& path, const QByteArray& bytes) {
@@ -117,7 +139,9 @@ bool Replace(const QString& path, const QByteArray& bytes) {
         std::filesystem::rename(QFileInfo(temp.fileName()).filesystemAbsoluteFilePath(),
                                 info.filesystemAbsoluteFilePath(), error);
         if (!error) {
-            return true;
+            // The new bytes are the file's now, but not durably so until the directory is
+            // synced: a failure there is a failed save, with the system's reason.
+            return SyncDirectory(dir);
         }
         reason = error.value();
     }

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -77,6 +79,54 @@ TEST(Save, ShortWriteFailsAndKeepsTheOldFile) {
     EXPECT_TRUE(dir.Read(QStringLiteral("salarymap.ini")).startsWith("[excel]\r\nname="));
 }
 
+// A sync that fails is a failed save: the disk may report a write error or a full quota only
+// when the written bytes are synced. The old file stays whole and no temporary is left; a full
+// disk is named. The directory is synced after the rename, so that a power cut cannot bring
+// the old file back after "saved", and a failure there fails the save too.
+TEST(Save, AFailingSyncFailsTheSave) {
+    TestDir dir;
+    const QString path = dir.Path(QStringLiteral("recvers.ini"));
+    const QByteArray old = listfile::JoinLines(SaveContent('O', 30));
+    const QByteArray saved = listfile::JoinLines(SaveContent('N', 10));
+    const QString refused = QStringLiteral("Cannot create file ") + path;
+    const auto full = [](int reason) {
+        return QStringLiteral("\n磁盘空间不足：") + QString::fromLocal8Bit(std::strerror(reason));
+    };
+    const struct {
+        const char* fault;
+        int reason;
+        int exitCode;
+        QString message;
+        bool keepsOld;
+    } cases[] = {
+        {"file", EIO, 3, refused, true},
+        {"file", ENOSPC, 3, refused + full(ENOSPC), true},
+        {"file", EDQUOT, 3, refused + full(EDQUOT), true},
+        // After the rename the new bytes are in place, but the save is not reported as done.
+        {"dir", EIO, 3, refused, false},
+        {"none", 0, 0, QString(), false},
+    };
+    for (const auto& c : cases) {
+        dir.Write(QStringLiteral("recvers.ini"), old);
+        const ToolRun run = SaveTool({QStringLiteral("sync"), path, QString::fromLatin1(c.fault),
+                                      QString::number(c.reason)});
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.fault << " " << c.reason;
+        const QStringList lines = run.output.split(u'\n');
+        ASSERT_GE(lines.size(), 2) << run.output.toStdString();
+        EXPECT_EQ(lines.mid(1).join(u'\n').toStdString(), c.message.toStdString())
+            << c.fault << " " << c.reason;
+        // Each save synced its file, and each save that got as far as the rename its directory.
+        const QStringList syncs = lines[0].split(u' ');
+        ASSERT_EQ(syncs.size(), 2);
+        EXPECT_GE(syncs[0].toInt(), 1) << c.fault;
+        EXPECT_EQ(syncs[1].toInt() >= 1, QString::fromLatin1(c.fault) != u"file") << c.fault;
+        EXPECT_EQ(dir.Read(QStringLiteral("recvers.ini")), c.keepsOld ? old : saved)
+            << c.fault << " " << c.reason;
+        EXPECT_EQ(QDir(dir.Path(QString())).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("recvers.ini")});
+    }
+}
+
 // A process rewriting a file is killed at random moments, a thousand times: the file is always
 // the whole old or the whole new content. A kill while the new content is still being written
 // leaves at most that save's own temporary file beside it, which the next save removes: they
@@ -88,6 +138,16 @@ TEST(Save, KilledRewriteLeavesOldOrNewWhole) {
     const QByteArray b = listfile::JoinLines(SaveContent('B', 500));
     dir.Write(QStringLiteral("recvers.ini"), a);
     QRandomGenerator random(20261210);
+    // The kills fall within about three rewrites, however fast this disk syncs.
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 5; ++i) {
+        listfile::Save(path, SaveContent('B', 500));
+        listfile::Save(path, SaveContent('A', 300));
+    }
+    const unsigned killWindowUs =
+        std::max(8000u, static_cast<unsigned>(timer.nsecsElapsed() / 1000 / 10 * 3));
+    dir.Write(QStringLiteral("recvers.ini"), a);
     int sawA = 0;
     int sawB = 0;
     int leftBehind = 0;
@@ -102,7 +162,7 @@ TEST(Save, KilledRewriteLeavesOldOrNewWhole) {
                 {QStringLiteral("loop"), path, QStringLiteral("300"), QStringLiteral("500")});
         ASSERT_TRUE(p.waitForReadyRead(30000));
         // Kill somewhere in the next few rewrites.
-        const unsigned delayUs = random.bounded(8000u);
+        const unsigned delayUs = random.bounded(killWindowUs);
         if (delayUs > 0) {
             QThread::usleep(delayUs);
         }

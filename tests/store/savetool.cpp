@@ -5,7 +5,15 @@
 //   savetool loop <path> <linesA> <linesB>    alternates two contents forever, printing "R"
 //                                             once the first is saved
 //   savetool appdir                           prints the configuration directory
+//   savetool sync <path> <fail> <errno>       saves with every fsync of a file ("file"), of a
+//                                             directory ("dir") or of none ("none") failing
+//                                             with that errno; prints the fsyncs of files and
+//                                             directories made, then the message if refused
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +26,32 @@
 #include "store/listfile.h"
 #include "store/profile.h"
 #include "tests/store/savecontent.h"
+
+namespace {
+
+// What the interposed fsync below does: which kind of descriptor fails, and how.
+enum class SyncFault { None, File, Directory };
+SyncFault g_syncFault = SyncFault::None;
+int g_syncErrno = 0;
+int g_fileSyncs = 0;
+int g_dirSyncs = 0;
+
+}  // namespace
+
+// The system call behind a stand-in for the C library's fsync, which this program's own
+// definition replaces for the whole process: a disk whose sync reports an error, as ext4, XFS
+// or NFS may report a write error or a full quota only then.
+extern "C" int fsync(int fd) {
+    struct stat st {};
+    const bool directory = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    ++(directory ? g_dirSyncs : g_fileSyncs);
+    if ((g_syncFault == SyncFault::File && !directory) ||
+        (g_syncFault == SyncFault::Directory && directory)) {
+        errno = g_syncErrno;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
 
 namespace {
 
@@ -54,6 +88,19 @@ int main(int argc, char** argv) {
             LimitFileSize(a);
             profile::WriteString(path, QStringLiteral("excel"), QStringLiteral("name"),
                                  QString(b, u'新'));
+        } else if (mode == u"sync") {
+            const QString fault = QString::fromLocal8Bit(argv[3]);
+            g_syncFault = fault == u"file"  ? SyncFault::File
+                          : fault == u"dir" ? SyncFault::Directory
+                                            : SyncFault::None;
+            g_syncErrno = b;
+            try {
+                listfile::Save(path, SaveContent('N', 10));
+            } catch (const AppError&) {
+                std::printf("%d %d\n", g_fileSyncs, g_dirSyncs);
+                throw;
+            }
+            std::printf("%d %d\n", g_fileSyncs, g_dirSyncs);
         } else if (mode == u"loop") {
             listfile::Save(path, SaveContent('A', static_cast<int>(a)));
             std::fputs("R\n", stdout);
