@@ -105,10 +105,13 @@ INSTANTIATE_TEST_SUITE_P(
                       TermCase{"jt", {5}}, TermCase{"sh", {5}},  // before and inside "()"
                       TermCase{"hs", {}},                        // "(" stands between
                       TermCase{"jh", {}},                        // not consecutive
-                      TermCase{"x", {0, 1, 2, 3, 4, 5, 6}},      // 行, 新, 星
-                      TermCase{"q", {0, 1, 3, 4}},  // 支 (zhī, qí), 区 (ōu, qū), 庆
-                      TermCase{"yyb", {8}},         // 营业部
-                      TermCase{"jsyh_", {8}},       // not only letters
+                      // Across the end of one name and the start of the next, in the
+                      // directory's order: 支行 | 长沙银行 | 重庆农村商业银行.
+                      TermCase{"hz", {}}, TermCase{"hcs", {}}, TermCase{"xzq", {}},
+                      TermCase{"x", {0, 1, 2, 3, 4, 5, 6}},  // 行, 新, 星
+                      TermCase{"q", {0, 1, 3, 4}},           // 支 (zhī, qí), 区 (ōu, qū), 庆
+                      TermCase{"yyb", {8}},                  // 营业部
+                      TermCase{"jsyh_", {8}},                // not only letters
                       TermCase{"建设", {0}}, TermCase{"j s", {}}));
 
 // Over the whole directory the index finds exactly the rows that a plain reading of each name
