@@ -1,4 +1,5 @@
-// The about box: product name, version, the bank as holder of the rights, service hint.
+// The about box: product name, version, the bank as holder of the rights, service hint, and the
+// configuration folder the program uses.
 #pragma once
 
 #include <QDialog>
@@ -9,4 +10,6 @@ class TAboutBox : public QDialog, public Ui::TAboutBox {
     Q_OBJECT
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
+    // Shows the folder the configuration files are read from and written to.
+    void SetConfigFolder(const QString& folder);
 };

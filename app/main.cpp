@@ -1,25 +1,139 @@
-// Program entry: the windows are created once, in their fixed order, and live until exit.
+// Program entry: reads the command line, opens and locks the configuration folder, then creates
+// the windows once, in their fixed order; they live until exit.
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QStandardPaths>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "app/aboutbox.h"
 #include "app/mainwindow.h"
 #include "app/qttranslations.h"
+#include "corppay/version.h"
 #include "lookup/banksearch.h"
 #include "lookup/rosterpicker.h"
 #include "platform/dialogs/qtdialogs.h"
+#include "platform/text/apperror.h"
 #include "store/configdir.h"
 
+namespace {
+
+// The name the desktop entry, the icon and the user's data folder go by.
+constexpr char16_t kAppName[] = u"corppay";
+
+void SetIdentity() {
+    QCoreApplication::setApplicationName(QString::fromUtf16(kAppName));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORPPAY_VERSION));
+}
+
+// The options; --config's value is the folder.
+struct Options {
+    QCommandLineOption config{QStringLiteral("config"),
+                              QStringLiteral("使用文件夹 DIR 中的配置文件（名册、工资项目、"
+                                             "导入对应关系、打印模板），而不是默认的配置文件夹。"),
+                              QStringLiteral("DIR")};
+};
+
+void Describe(QCommandLineParser& parser, const Options& options) {
+    parser.setApplicationDescription(QStringLiteral("企业网银批量支付工具"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(options.config);
+}
+
+// --version and --help print their text and need no window, so they work without a display.
+bool AsksForText(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        for (const char* option : {"--version", "-v", "--help", "-h", "-?", "--help-all"}) {
+            if (std::strcmp(argv[i], option) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// A start that cannot go on: the message on the error stream for a start from a terminal, and in
+// an error box for the user at the desktop.
+int Refuse(Dialogs& dialogs, const QString& text) {
+    std::fprintf(stderr, "corppay: %s\n", text.toLocal8Bit().constData());
+    dialogs.Error(text);
+    return 1;
+}
+
+bool SameFolder(const QString& a, const QString& b) {
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+ConfigPlaces Places(const QString& explicitFolder) {
+    ConfigPlaces places;
+    places.programDir = AppDirectory();
+    places.installed = SameFolder(QCoreApplication::applicationDirPath(),
+                                  QString::fromUtf8(CORPPAY_INSTALL_BINDIR));
+    places.seedFolder = QString::fromUtf8(CORPPAY_SAMPLE_DIR);
+    places.userDataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    places.explicitFolder = explicitFolder;
+    return places;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    const Options options;
+    if (AsksForText(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        SetIdentity();
+        LoadQtTranslations(app);
+        QCommandLineParser parser;
+        Describe(parser, options);
+        parser.process(app);  // prints the text and ends the process
+        return 0;
+    }
+
     QApplication app(argc, argv);
+    SetIdentity();
+    QGuiApplication::setDesktopFileName(QString::fromUtf16(kAppName));
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromUtf16(kAppName)));
     LoadQtTranslations(app);
     QtDialogs dialogs;
-    const ConfigDir config(AppDirectory());
 
-    Tmform mform(dialogs, config);
-    TfmRecver fmRecver(dialogs, config, &mform);
-    Tfrpayer frpayer(dialogs, config, &mform);
+    QCommandLineParser parser;
+    Describe(parser, options);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty()) {
+            return Refuse(dialogs, QStringLiteral("--config 后面缺少配置文件夹。"));
+        }
+        const QString dashes =
+            unknown.first().size() == 1 ? QStringLiteral("-") : QStringLiteral("--");
+        return Refuse(dialogs,
+                      QStringLiteral("无法识别的命令行选项：%1\n可用的选项见 corppay --help。")
+                          .arg(dashes + unknown.first()));
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return Refuse(dialogs,
+                      QStringLiteral("无法识别的命令行参数：%1\n可用的选项见 corppay --help。")
+                          .arg(parser.positionalArguments().first()));
+    }
+
+    std::unique_ptr<OpenConfig> config;
+    try {
+        config = std::make_unique<OpenConfig>(Places(parser.value(options.config)));
+    } catch (const AppError& e) {
+        return Refuse(dialogs, e.Message());
+    }
+
+    Tmform mform(dialogs, config->Dir());
+    TfmRecver fmRecver(dialogs, config->Dir(), &mform);
+    Tfrpayer frpayer(dialogs, config->Dir(), &mform);
     TfmBank fmBank(dialogs, &mform);
     TAboutBox AboutBox(&mform);
+    AboutBox.SetConfigFolder(config->ShownFolder());
     mform.SetDialogs(&fmRecver, &frpayer, &fmBank, &AboutBox);
 
     mform.showMaximized();
