@@ -28,6 +28,8 @@ DetailLists::DetailLists(Tables tables, const ConfigDir& config, Dialogs& dialog
     : frxReport1(dialogs, &listfile::WriteWhole), tables_(tables), config_(config) {
     frxReport1.setObjectName(QStringLiteral("frxReport1"));
     frxReport1.OnBeforePrint = [this](TfrxReportComponent* c) { frxReport1BeforePrint(c); };
+    // The lists open on the whole width of their first page.
+    frxReport1.PreviewOptions.ZoomMode = TfrxReport::zmPageWidth;
     frxDBDataset1.UserName = QStringLiteral("frxDBDataset1");
 }
 

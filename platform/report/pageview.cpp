@@ -25,6 +25,9 @@ constexpr qsizetype kCachedBytes = qsizetype{96} << 20;
 
 PageView::PageView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
+    // The vertical bar stays, so that the width a zoom fits to never depends on whether the
+    // pages at that zoom need it.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     viewport()->setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(24);
     horizontalScrollBar()->setSingleStep(24);
@@ -77,33 +80,18 @@ double PageView::FitFactor() const {
     }
     double widest = 0;
     double tallest = 0;
-    double heights = 0;
     for (const PreparedPage& p : report_->pages) {
         widest = std::max(widest, p.width);
         tallest = std::max(tallest, p.height);
-        heights += p.height;
     }
     const double pxPerMm = PixelsPerMm(1);
-    // Sizes without scroll bars; only a vertical one can be needed when the pages fit.
+    // The width beside the vertical bar; a fitting zoom needs no horizontal one.
     const QSize area = maximumViewportSize();
-    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
     const double width = std::max(1, area.width() - 2 * kMargin);
     const double height = std::max(1, area.height() - 2 * kMargin);
-    const auto taller = [&](double f) {
-        return heights * pxPerMm * f + kMargin * (PageCount() + 1) > area.height();
-    };
-    double f = 0;
-    if (fit_ == Fit::Width) {
-        f = width / (widest * pxPerMm);
-        if (taller(f)) {
-            f = std::max(1.0, width - bar) / (widest * pxPerMm);
-        }
-    } else {
-        f = std::min(width / (widest * pxPerMm), height / (tallest * pxPerMm));
-        if (taller(f)) {
-            f = std::min(std::max(1.0, width - bar) / (widest * pxPerMm),
-                         height / (tallest * pxPerMm));
-        }
+    double f = width / (widest * pxPerMm);
+    if (fit_ == Fit::Page) {
+        f = std::min(f, height / (tallest * pxPerMm));
     }
     return std::clamp(f, kMinZoom, kMaxZoom);
 }
@@ -152,8 +140,13 @@ void PageView::Relayout() {
         contentWidth_ = widest + 2 * kMargin;
     }
 
+    // The view's size once the horizontal bar shows where the pages need it.
+    const QSize area = maximumViewportSize();
+    const int barHeight =
+        style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, horizontalScrollBar());
+    const bool horizontal = contentWidth_ > area.width();
+    const QSize view(area.width(), area.height() - (horizontal ? barHeight : 0));
     scrolling_ = true;
-    const QSize view = viewport()->size();
     verticalScrollBar()->setPageStep(view.height());
     horizontalScrollBar()->setPageStep(view.width());
     verticalScrollBar()->setRange(0, std::max(0, contentHeight_ - view.height()));
@@ -166,7 +159,7 @@ void PageView::Relayout() {
                 : static_cast<int>(std::lround(static_cast<double>(offset) * height / oldHeight));
         verticalScrollBar()->setValue(tops_[static_cast<std::size_t>(anchor)] + inPage);
         horizontalScrollBar()->setValue(
-            static_cast<int>(std::lround(centre * contentWidth_ - viewport()->width() / 2.0)));
+            static_cast<int>(std::lround(centre * contentWidth_ - view.width() / 2.0)));
     }
     scrolling_ = false;
     viewport()->update();

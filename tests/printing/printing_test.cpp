@@ -1,10 +1,13 @@
 // Printing the detail lists: 打印转账 through the batch page and the preview it opens, the
 // salary list through the print command with a salary table, NullToBlank, missing and faulty
 // templates, and Qt's dialogs in Chinese.
+#include <QComboBox>
 #include <QFile>
 #include <QPrintDialog>
+#include <QScrollBar>
 
 #include "app/qttranslations.h"
+#include "platform/report/pageview.h"
 #include "platform/report/preview.h"
 #include "platform/report/render.h"
 #include "printing/detaillists.h"
@@ -114,6 +117,61 @@ TEST_F(Printing, InstructionListThroughTheButton) {
           QStringLiteral("赵六"), QStringLiteral("1234.50"), QStringLiteral("页码:1")}) {
         EXPECT_TRUE(text.contains(expected)) << expected.toStdString();
     }
+}
+
+// The preview opens over the whole main window at least, the first page as wide as the view
+// and its top in sight; the zoom box names the zoom in use whichever way it changed.
+TEST_F(Printing, PreviewOpensOnTheTopOfPageOneAtPageWidth) {
+    form.resize(1366, 768);
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    Add(QStringLiteral("王五"), QStringLiteral("62220001"), QStringLiteral("1234.5"));
+    EXPECT_TRUE(WithPreview(
+        [&] { Click(page->Button19); },
+        [&](TfrxPreviewForm& preview) {
+            // Where a window manager does not maximize it, the window keeps its own size.
+            EXPECT_TRUE(preview.windowState() & Qt::WindowMaximized);
+            EXPECT_GE(preview.normalGeometry().width(), 1366);
+            EXPECT_GE(preview.normalGeometry().height(), 768);
+            auto* view = preview.findChild<report::PageView*>(QStringLiteral("Preview"));
+            auto* zoom = preview.findChild<QComboBox*>(QStringLiteral("ZoomBox"));
+            ASSERT_NE(view, nullptr);
+            // As the window opens, and at the main window's size (the offscreen platform
+            // maximizes to its own screen): the page fills the width, its top in sight.
+            for (bool resized : {false, true}) {
+                if (resized) {
+                    preview.setWindowState(Qt::WindowNoState);
+                    preview.resize(1366, 768);
+                }
+                QApplication::processEvents();
+                EXPECT_EQ(zoom->currentText(), QStringLiteral("页宽"));
+                const QRect page1 = view->PageRect(1);
+                const int width = view->viewport()->width();
+                EXPECT_EQ(view->verticalScrollBar()->value(), 0);
+                EXPECT_TRUE(page1.top() > 0 && page1.top() < 20) << page1.top();
+                EXPECT_TRUE(page1.left() > 0 && page1.right() < width && page1.width() > width - 40)
+                    << page1.left() << " " << page1.width() << " of " << width;
+                EXPECT_EQ(preview.CurrentPage(), 1);
+            }
+            EXPECT_GT(view->verticalScrollBar()->maximum(), 0)
+                << "the page is taller than the view";
+            reporttest::Snapshot(preview.grab().toImage(),
+                                 QStringLiteral("instruction-preview-open"));
+
+            // Ctrl++ and Ctrl+- step the zoom; the box follows.
+            const double pageWidth = view->ZoomFactor();
+            QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier);
+            EXPECT_GT(view->ZoomFactor(), pageWidth);
+            EXPECT_EQ(zoom->currentText(),
+                      QStringLiteral("%1%").arg(std::lround(view->ZoomFactor() * 100)));
+            for (int i = 0; i < 2; ++i) {
+                const double before = view->ZoomFactor();
+                QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+                EXPECT_LT(view->ZoomFactor(), before);
+                EXPECT_EQ(zoom->currentText(),
+                          QStringLiteral("%1%").arg(std::lround(view->ZoomFactor() * 100)));
+            }
+        }));
 }
 
 TEST_F(Printing, EmptyTableAndMissingTemplatePrintWithoutMessage) {

@@ -103,6 +103,7 @@ TEST_F(Preview, ModalMaximizedWithNavigationZoomAndFind) {
         Click(form, "actFirst");
         reporttest::Snapshot(form.grab().toImage(), QStringLiteral("preview"));
         EXPECT_EQ(form.CurrentPage(), 1);
+        EXPECT_LT(view->PagesPainted(), pages) << "only the pages in view are painted";
 
         Click(form, "actNext");
         EXPECT_EQ(form.CurrentPage(), 2);
@@ -121,11 +122,33 @@ TEST_F(Preview, ModalMaximizedWithNavigationZoomAndFind) {
         QTest::keyClick(pageBox, Qt::Key_Return);
         EXPECT_EQ(form.CurrentPage(), 3);
 
+        // The zoom box names the zoom in use, however it was chosen.
+        auto* zoom = form.findChild<QComboBox*>(QStringLiteral("ZoomBox"));
+        const auto shows = [&](const QString& text) {
+            EXPECT_EQ(zoom->currentText(), text);
+            EXPECT_EQ(zoom->currentText(),
+                      QStringLiteral("%1%").arg(std::lround(view->ZoomFactor() * 100)));
+        };
         Click(form, "actZoomIn");
         EXPECT_GT(view->ZoomFactor(), 1);
+        shows(QStringLiteral("125%"));
         Click(form, "actZoomOut");
         Click(form, "actZoomOut");
         EXPECT_LT(view->ZoomFactor(), 1);
+        shows(QStringLiteral("75%"));
+        zoom->lineEdit()->selectAll();
+        QTest::keyClicks(zoom->lineEdit(), QStringLiteral("80"));
+        QTest::keyClick(zoom->lineEdit(), Qt::Key_Return);
+        shows(QStringLiteral("80%"));
+        zoom->lineEdit()->selectAll();
+        Type(zoom->lineEdit(), QStringLiteral("整页"));
+        QTest::keyClick(zoom->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(view->FitMode(), report::PageView::Fit::Page);
+        EXPECT_EQ(zoom->currentText(), QStringLiteral("整页"));
+        EXPECT_LE(view->PageRect(1).height(), view->viewport()->height());
+        QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier);
+        EXPECT_EQ(view->FitMode(), report::PageView::Fit::None);
+        shows(QStringLiteral("%1%").arg(std::lround(view->ZoomFactor() * 100)));
 
         // Find: the text's page comes up; the next search goes on from there.
         QLineEdit* find = form.findChild<QLineEdit*>(QStringLiteral("FindEdit"));
