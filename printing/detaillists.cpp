@@ -1,27 +1,63 @@
 #include "printing/detaillists.h"
 
+#include "controls/amountformat.h"
+#include "controls/capitals.h"
 #include "platform/dataset/dataset.h"
+#include "platform/text/apperror.h"
+#include "platform/text/convert.h"
 #include "store/configdir.h"
 #include "store/listfile.h"
 
 namespace printing {
 
+namespace {
+
+// The amount field of each table.
+const QString kInstructionAmount = QStringLiteral("amt");
+const QString kSalaryAmount = QStringLiteral("finalincome");
+
+}  // namespace
+
 QString NullToBlank(const QString& text) {
     return text == u"NULL" ? QStringLiteral(" ") : text;
 }
 
-void FillCross(TfrxCrossView& cross, Dataset& table, bool nullToBlank) {
+ListTotals FillCross(TfrxCrossView& cross, Dataset& table, bool nullToBlank,
+                     const QString& amountField) {
+    ListTotals totals;
+    int amount = -1;
+    for (int i = 0; !amountField.isEmpty() && i < table.FieldCount(); ++i) {
+        if (table.Fields(i).FieldName().compare(amountField, Qt::CaseInsensitive) == 0) {
+            amount = i;
+        }
+    }
     table.First();
     int row = 0;
     while (!table.Eof()) {
         for (int i = 0; i < table.FieldCount(); ++i) {
             const Field field = table.Fields(i);
-            const QString text = field.AsString();
+            QString text = field.AsString();
+            if (i == amount) {
+                try {
+                    const std::int64_t value = convert::TextToCurrency(text);
+                    text = amount::GroupedCents(value);
+                    // Past the 64-bit range no total is right: the sum stays as it was.
+                    std::int64_t sum = 0;
+                    if (!__builtin_add_overflow(totals.total, value, &sum)) {
+                        totals.total = sum;
+                    }
+                } catch (const AppError&) {
+                    // An amount that is no number prints as it is and is not summed; the pages
+                    // refuse such amounts before any export.
+                }
+            }
             cross.AddValue({row}, {field.DisplayLabel()}, {nullToBlank ? NullToBlank(text) : text});
         }
         table.Next();
         ++row;
     }
+    totals.count = row;
+    return totals;
 }
 
 DetailLists::DetailLists(Tables tables, const ConfigDir& config, Dialogs& dialogs)
@@ -38,6 +74,7 @@ void DetailLists::Prepare(int source) {
     PrintSource = source;
     frxDBDataset1.SetDataSource(source == kSalaries ? &tables_.DataSource2 : &tables_.DataSource1);
     frxReport1.LoadFromFile(config_.Path(QString::fromUtf16(cfg::kCross)), false);
+    hasSalaryTitle_ = frxReport1.FindObject(QString::fromUtf16(kSalaryTitle)) != nullptr;
     frxReport1.PrepareReport();
 }
 
@@ -47,15 +84,22 @@ void DetailLists::Print(int source) {
 }
 
 void DetailLists::frxReport1BeforePrint(TfrxReportComponent* component) {
+    const bool salaries = PrintSource == kSalaries;
+    if (component->Name == kSalaryTitle) {
+        component->Visible = salaries;
+    } else if (component->Name == kListTitle) {
+        component->Visible = !(salaries && hasSalaryTitle_);
+    }
     auto* cross = dynamic_cast<TfrxCrossView*>(component);
-    if (!cross) {
+    if (!cross || (!salaries && PrintSource != kInstructions)) {
         return;
     }
-    if (PrintSource == kSalaries) {
-        FillCross(*cross, tables_.cds2, true);
-    } else if (PrintSource == kInstructions) {
-        FillCross(*cross, tables_.cds1, false);
-    }
+    const ListTotals totals = salaries ? FillCross(*cross, tables_.cds2, true, kSalaryAmount)
+                                       : FillCross(*cross, tables_.cds1, false, kInstructionAmount);
+    frxReport1.Variables.insert(QStringLiteral("Count"), QString::number(totals.count));
+    frxReport1.Variables.insert(QStringLiteral("Total"), amount::GroupedCents(totals.total));
+    frxReport1.Variables.insert(QStringLiteral("TotalCapitals"),
+                                capitals::FromCurrency(totals.total));
 }
 
 }  // namespace printing

@@ -16,8 +16,12 @@ constexpr double kEpsilon = 0.001;
 // device rounds its glyphs slightly wider.
 constexpr double kWidthSlack = 0.5;
 
-// Column widths and line heights of a filled cross view.
+// Column widths and line heights of a filled cross view in its two styles.
 struct CrossGeometry {
+    TextStyle headerStyle;
+    TextStyle cellStyle;
+    std::vector<double> headerNatural;  // per column: the header's width on one line
+    std::vector<double> cellNatural;    // per column: the widest cell's width on one line
     std::vector<double> widths;
     double headerHeight = 0;
     std::vector<char> headerWrap;
@@ -28,8 +32,8 @@ struct CrossGeometry {
 class Layouter {
 public:
     Layouter(PageDef& page, PreparedReport& out, const BeforePrint& beforePrint,
-             const QString& date)
-        : page_(page), out_(out), beforePrint_(beforePrint), date_(date) {
+             const QString& date, const Variables& variables)
+        : page_(page), out_(out), beforePrint_(beforePrint), date_(date), variables_(variables) {
         for (Band& band : page_.bands) {
             if (band.type == BandType::PageHeader) {
                 header_ = &band;
@@ -57,8 +61,16 @@ public:
                 }
             }
         }
+        for (Band& band : page_.bands) {
+            if (band.type == BandType::ReportSummary) {
+                PrintBand(band, true);
+            }
+        }
         FinishPage();
     }
+
+    // Whether a cross view of the page fits across only when the page is turned.
+    bool WantsLandscape() const { return wantsLandscape_; }
 
 private:
     double Bottom() const {
@@ -67,6 +79,11 @@ private:
     double DataTop() const { return page_.topMargin + (header_ ? header_->height : 0); }
     double AvailableWidth(const TfrxReportComponent& c) const {
         return std::max(1.0, page_.width - page_.leftMargin - page_.rightMargin - c.Left);
+    }
+    // The same on the page turned to landscape, the margins staying on their sides.
+    double LandscapeWidth(const TfrxReportComponent& c) const {
+        return std::max(1.0, std::max(page_.width, page_.height) - page_.leftMargin -
+                                 page_.rightMargin - c.Left);
     }
 
     void StartPage() {
@@ -116,7 +133,10 @@ private:
         std::optional<CrossGeometry> geometry;
         double needed = band.height;
         if (cross && cross->ColumnCount() > 0) {
-            geometry = Measure(*cross);
+            geometry = Measure(*cross, cross->HeaderStyle, cross->CellStyle);
+            if (cross->FitWidth) {
+                FitAcross(*cross, *geometry);
+            }
             const double firstRow = geometry->rowHeights.empty() ? 0 : geometry->rowHeights[0];
             needed = std::max(needed, cross->Top + geometry->headerHeight + firstRow);
         }
@@ -145,17 +165,52 @@ private:
 
     void PlaceMemos(Band& band, double top) {
         for (const auto& c : band.components) {
-            if (auto* memo = dynamic_cast<TfrxMemoView*>(c.get())) {
+            auto* memo = dynamic_cast<TfrxMemoView*>(c.get());
+            if (memo && memo->Visible) {
                 PlaceMemo(*memo, top);
             }
         }
     }
 
+    // The memo's text with [Date], [Page] and the variables in brackets put in; any other
+    // text in brackets prints as written.
+    QString Expand(const QString& text) const {
+        if (!text.contains(u'[')) {
+            return text;
+        }
+        QString result;
+        qsizetype at = 0;
+        while (at < text.size()) {
+            const qsizetype open = text.indexOf(u'[', at);
+            const qsizetype close = open < 0 ? -1 : text.indexOf(u']', open + 1);
+            if (close < 0) {
+                result += QStringView(text).sliced(at);
+                break;
+            }
+            result += QStringView(text).sliced(at, open - at);
+            const QString name = text.sliced(open + 1, close - open - 1);
+            if (name.contains(u'[')) {
+                result += u'[';
+                at = open + 1;
+                continue;
+            }
+            if (name == u"Date") {
+                result += date_;
+            } else if (name == u"Page") {
+                result += QString::number(out_.pages.size());
+            } else if (const auto value = variables_.constFind(name); value != variables_.cend()) {
+                result += *value;
+            } else {
+                result += QStringView(text).sliced(open, close - open + 1);
+            }
+            at = close + 1;
+        }
+        return result;
+    }
+
     void PlaceMemo(const TfrxMemoView& memo, double bandTop) {
         const TextStyle& s = memo.Style;
-        QString text = memo.Text;
-        text.replace(QStringLiteral("[Date]"), date_);
-        text.replace(QStringLiteral("[Page]"), QString::number(out_.pages.size()));
+        const QString text = Expand(memo.Text);
         const TextMeasure measure(s.font);
         const double innerWidth = std::max(0.0, memo.Width - 2 * s.gapX * kMmPerPx);
         const double innerHeight = std::max(0.0, memo.Height - 2 * s.gapY * kMmPerPx);
@@ -169,36 +224,122 @@ private:
              text, StyleIndex(s), wrap, clip});
     }
 
-    CrossGeometry Measure(const TfrxCrossView& cross) const {
-        const TextMeasure headerMeasure(cross.HeaderStyle.font);
-        const TextMeasure cellMeasure(cross.CellStyle.font);
+    // The width of a column whose header and widest cell are that wide on one line.
+    static double ColumnWidth(const TfrxCrossView& cross, const TextStyle& header,
+                              const TextStyle& cell, double headerNatural, double cellNatural,
+                              double available) {
+        const double maxWidth = std::min(cross.MaxWidth, available);
+        const double minWidth = std::min(cross.MinWidth, maxWidth);
+        const double natural = std::max(headerNatural + 2 * header.gapX * kMmPerPx,
+                                        cellNatural + 2 * cell.gapX * kMmPerPx);
+        return std::clamp(natural + kWidthSlack, minWidth, maxWidth);
+    }
+
+    // The columns' width in all when the fonts are scaled by the factor, estimated from the
+    // texts' widths at the measured fonts.
+    static double ScaledWidth(const TfrxCrossView& cross, const CrossGeometry& g, double factor,
+                              double available) {
+        double width = 0;
+        for (std::size_t j = 0; j < g.widths.size(); ++j) {
+            width += ColumnWidth(cross, g.headerStyle, g.cellStyle, g.headerNatural[j] * factor,
+                                 g.cellNatural[j] * factor, available);
+        }
+        return width;
+    }
+
+    // The largest font factor within [least, 1] at which the columns fit the width; 0 when
+    // not even the least does.
+    static double FitFactor(const TfrxCrossView& cross, const CrossGeometry& g, double least,
+                            double available) {
+        if (ScaledWidth(cross, g, 1, available) <= available + kEpsilon) {
+            return 1;
+        }
+        if (ScaledWidth(cross, g, least, available) > available + kEpsilon) {
+            return 0;
+        }
+        double fits = least;
+        double wide = 1;
+        for (int i = 0; i < 40; ++i) {
+            const double mid = (fits + wide) / 2;
+            (ScaledWidth(cross, g, mid, available) <= available + kEpsilon ? fits : wide) = mid;
+        }
+        return fits;
+    }
+
+    static double Sum(const std::vector<double>& values) {
+        double sum = 0;
+        for (double v : values) {
+            sum += v;
+        }
+        return sum;
+    }
+
+    // Columns wider than the page: the cross view takes a smaller font that fits them on one
+    // page width, or asks for the page turned when landscape keeps a larger font. Where
+    // neither fits, the columns continue across pages at the template's font.
+    void FitAcross(const TfrxCrossView& cross, CrossGeometry& g) {
+        const double available = AvailableWidth(cross);
+        if (Sum(g.widths) <= available + kEpsilon) {
+            return;
+        }
+        const double cellHeight = g.cellStyle.font.height;
+        const double least = std::min(1.0, cross.MinFontHeight / cellHeight);
+        const double here = FitFactor(cross, g, least, available);
+        if (!page_.landscape && FitFactor(cross, g, least, LandscapeWidth(cross)) > here) {
+            wantsLandscape_ = true;
+            return;
+        }
+        // Font heights go by tenths of a pixel; measuring again may show a text a little
+        // wider than estimated, so a few steps down are tried.
+        double height = std::floor(cellHeight * here * 10) / 10;
+        for (int step = 0; here > 0 && step < 5 && height + kEpsilon >= cross.MinFontHeight;
+             ++step, height -= 0.1) {
+            const double factor = height / cellHeight;
+            TextStyle header = g.headerStyle;
+            TextStyle cell = g.cellStyle;
+            header.font.height = std::max(1.0, std::round(header.font.height * factor * 10) / 10);
+            cell.font.height = height;
+            CrossGeometry smaller = Measure(cross, header, cell);
+            if (Sum(smaller.widths) <= available + kEpsilon) {
+                g = std::move(smaller);
+                return;
+            }
+        }
+    }
+
+    CrossGeometry Measure(const TfrxCrossView& cross, const TextStyle& headerStyle,
+                          const TextStyle& cellStyle) const {
+        const TextMeasure headerMeasure(headerStyle.font);
+        const TextMeasure cellMeasure(cellStyle.font);
         const int rows = cross.RowCount();
         const int cols = cross.ColumnCount();
-        const double headerGapX = 2 * cross.HeaderStyle.gapX * kMmPerPx;
-        const double headerGapY = 2 * cross.HeaderStyle.gapY * kMmPerPx;
-        const double cellGapX = 2 * cross.CellStyle.gapX * kMmPerPx;
-        const double cellGapY = 2 * cross.CellStyle.gapY * kMmPerPx;
+        const double headerGapX = 2 * headerStyle.gapX * kMmPerPx;
+        const double headerGapY = 2 * headerStyle.gapY * kMmPerPx;
+        const double cellGapX = 2 * cellStyle.gapX * kMmPerPx;
+        const double cellGapY = 2 * cellStyle.gapY * kMmPerPx;
 
         CrossGeometry g;
-        std::vector<double> headerNatural(static_cast<std::size_t>(cols));
+        g.headerStyle = headerStyle;
+        g.cellStyle = cellStyle;
+        std::vector<double>& headerNatural = g.headerNatural;
         std::vector<double> cellNatural(static_cast<std::size_t>(rows) * cols);
-        g.widths.resize(static_cast<std::size_t>(cols));
+        headerNatural.resize(static_cast<std::size_t>(cols));
+        g.cellNatural.assign(static_cast<std::size_t>(cols), 0);
         for (int j = 0; j < cols; ++j) {
             headerNatural[j] = headerMeasure.NaturalWidth(cross.ColumnValue(j));
-            g.widths[j] = headerNatural[j] + headerGapX;
         }
         for (int i = 0; i < rows; ++i) {
             for (int j = 0; j < cols; ++j) {
                 const QString text = cross.Cell(i, j);
                 const double natural = text.isEmpty() ? 0 : cellMeasure.NaturalWidth(text);
                 cellNatural[static_cast<std::size_t>(i) * cols + j] = natural;
-                g.widths[j] = std::max(g.widths[j], natural + cellGapX);
+                g.cellNatural[j] = std::max(g.cellNatural[j], natural);
             }
         }
-        const double maxWidth = std::min(cross.MaxWidth, AvailableWidth(cross));
-        const double minWidth = std::min(cross.MinWidth, maxWidth);
-        for (double& w : g.widths) {
-            w = std::clamp(w + kWidthSlack, minWidth, maxWidth);
+        g.widths.resize(static_cast<std::size_t>(cols));
+        for (int j = 0; j < cols; ++j) {
+            g.widths[j] = ColumnWidth(cross, headerStyle, cellStyle, headerNatural[j],
+                                      g.cellNatural[j], AvailableWidth(cross));
         }
 
         // A text wider than its column, or holding line breaks, is broken into lines. Lists
@@ -285,12 +426,12 @@ private:
             }
         }
 
-        const int headerStyle = StyleIndex(cross.HeaderStyle);
-        const int cellStyle = StyleIndex(cross.CellStyle);
+        const int headerStyle = StyleIndex(g.headerStyle);
+        const int cellStyle = StyleIndex(g.cellStyle);
         TextStyle border;
         border.frame = kFrameAll;
-        border.frameWidth = cross.CellStyle.frameWidth;
-        border.frameColor = cross.CellStyle.frameColor;
+        border.frameWidth = g.cellStyle.frameWidth;
+        border.frameColor = g.cellStyle.frameColor;
         const int borderStyle = StyleIndex(border);
         const double left = page_.leftMargin + cross.Left;
         double end = top;
@@ -342,18 +483,43 @@ private:
     PreparedReport& out_;
     const BeforePrint& beforePrint_;
     QString date_;
+    const Variables& variables_;
     Band* header_ = nullptr;
     Band* footer_ = nullptr;
     double y_ = 0;
+    bool wantsLandscape_ = false;
 };
 
 }  // namespace
 
-PreparedReport Prepare(ReportTemplate& report, const BeforePrint& beforePrint, const QDate& date) {
+PreparedReport Prepare(ReportTemplate& report, const BeforePrint& beforePrint, const QDate& date,
+                       const Variables& variables) {
     PreparedReport out;
     const QString dateText = date.toString(QStringLiteral("yyyy-MM-dd"));
     for (PageDef& page : report.pages) {
-        Layouter(page, out, beforePrint, dateText).Run();
+        const std::size_t first = out.pages.size();
+        Layouter layouter(page, out, beforePrint, dateText, variables);
+        layouter.Run();
+        if (layouter.WantsLandscape()) {
+            // The pages go again, turned; the template keeps the orientation it was given.
+            out.pages.resize(first);
+            PageDef turned = {page.name,
+                              std::max(page.width, page.height),
+                              std::min(page.width, page.height),
+                              true,
+                              page.leftMargin,
+                              page.topMargin,
+                              page.rightMargin,
+                              page.bottomMargin,
+                              {}};
+            turned.bands = std::move(page.bands);
+            struct Restore {
+                PageDef& page;
+                PageDef& turned;
+                ~Restore() { page.bands = std::move(turned.bands); }
+            } restore{page, turned};
+            Layouter(turned, out, beforePrint, dateText, variables).Run();
+        }
     }
     return out;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDate>
+#include <QMap>
 #include <QRectF>
 #include <QString>
 #include <functional>
@@ -37,9 +38,14 @@ struct PreparedReport {
 };
 
 using BeforePrint = std::function<void(TfrxReportComponent*)>;
+// The report's variables by name, as memo texts name them in brackets.
+using Variables = QMap<QString, QString>;
 
 // Lays the report out. Each time a band prints, each of its components is reset (a cross view
-// loses its values), passed to beforePrint, and only then takes its data and is placed.
-PreparedReport Prepare(ReportTemplate& report, const BeforePrint& beforePrint, const QDate& date);
+// loses its values), passed to beforePrint, and only then takes its data and is placed; so a
+// variable the event sets is printed by the memos placed after it. A page whose cross view fits
+// across only in landscape (see TfrxCrossView::FitWidth) is laid out again in landscape.
+PreparedReport Prepare(ReportTemplate& report, const BeforePrint& beforePrint, const QDate& date,
+                       const Variables& variables = {});
 
 }  // namespace report

@@ -17,6 +17,7 @@ TfrxReport::~TfrxReport() = default;
 void TfrxReport::Clear() {
     template_ = {};
     prepared_ = {};
+    Variables.clear();
     title_.clear();
 }
 
@@ -38,7 +39,7 @@ bool TfrxReport::LoadFromFile(const QString& fileName, bool raiseIfMissing) {
 
 void TfrxReport::PrepareReport() {
     prepared_ = {};
-    prepared_ = report::Prepare(template_, OnBeforePrint, QDate::currentDate());
+    prepared_ = report::Prepare(template_, OnBeforePrint, QDate::currentDate(), Variables);
 }
 
 void TfrxReport::ShowPreparedReport() {

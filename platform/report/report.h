@@ -51,8 +51,11 @@ public:
     std::function<void(TfrxReportComponent*)> OnBeforePrint;
     // The preview's settings; they survive Clear and LoadFromFile.
     TPreviewOptions PreviewOptions;
+    // Values that memo texts name in brackets ("[Count]"); set by the program, for example
+    // from the before-print event, before the memos that print them.
+    report::Variables Variables;
 
-    // Empties the report: no pages, objects or prepared pages.
+    // Empties the report: no pages, objects, variables or prepared pages.
     void Clear();
     // Empties the report and reads the template when the file exists. A missing file fails with
     // "Cannot open file" when raiseIfMissing is set and otherwise leaves the report empty.

@@ -51,10 +51,13 @@ public:
     double Top = 0;
     double Width = 0;
     double Height = 0;
+    // A memo that is not visible takes its place in the band but prints nothing; the
+    // before-print event may change it.
+    bool Visible = true;
 };
 
 // A text box. "[Date]" and "[Page]" in its text become the date of preparation and the number
-// of the page it prints on.
+// of the page it prints on, "[Name]" the value of the report's variable Name.
 class TfrxMemoView : public TfrxReportComponent {
 public:
     QString Text;
@@ -85,6 +88,11 @@ public:
     bool DownThenAcross = false;  // page order when the list is both longer and wider
     double MinWidth = 5;          // column width limits, mm
     double MaxWidth = 60;
+    // Columns wider than the page print on one page width where a smaller font, down to
+    // MinFontHeight px for the cells (the header shrinks alike), or a landscape page makes them
+    // fit: whichever keeps the larger font, the page's own orientation first.
+    bool FitWidth = false;
+    double MinFontHeight = 10;
     report::TextStyle HeaderStyle;
     report::TextStyle CellStyle;
 
@@ -98,7 +106,8 @@ private:
 
 namespace report {
 
-enum class BandType { ReportTitle, PageHeader, MasterData, PageFooter };
+// The report summary prints once, under the last master data band.
+enum class BandType { ReportTitle, PageHeader, MasterData, ReportSummary, PageFooter };
 
 struct Band {
     BandType type = BandType::MasterData;

@@ -336,6 +336,7 @@ private:
                 {u"ReportTitle", BandType::ReportTitle},
                 {u"PageHeader", BandType::PageHeader},
                 {u"MasterData", BandType::MasterData},
+                {u"ReportSummary", BandType::ReportSummary},
                 {u"PageFooter", BandType::PageFooter},
             };
             for (const auto& [bandName, type] : kBands) {
@@ -505,6 +506,7 @@ private:
         auto memo = std::make_unique<TfrxMemoView>();
         Attributes a(xml_, Failer());
         ReadPlace(a, *memo, true);
+        memo->Visible = a.Bool(u"Visible", memo->Visible);
         ReadStyle(a, memo->Style);
         a.CheckAllTaken();
         StyleChildren(memo->Style, &memo->Text);
@@ -520,6 +522,8 @@ private:
         cross->DownThenAcross = a.Bool(u"DownThenAcross", cross->DownThenAcross);
         cross->MinWidth = a.Number(u"MinWidth", 1, 1000, cross->MinWidth);
         cross->MaxWidth = a.Number(u"MaxWidth", 1, 1000, cross->MaxWidth);
+        cross->FitWidth = a.Bool(u"FitWidth", cross->FitWidth);
+        cross->MinFontHeight = a.Number(u"MinFontHeight", 1, kMaxPixels, cross->MinFontHeight);
         a.CheckAllTaken();
         if (cross->MinWidth > cross->MaxWidth) {
             Fail(QStringLiteral("MinWidth 不能大于 MaxWidth"));

@@ -101,22 +101,66 @@ TEST_F(Printing, InstructionListThroughTheButton) {
     const QStringList rows = CrossRows(Report());
     ASSERT_EQ(rows.size(), 4);
     EXPECT_EQ(rows[0], kInstructionTitles.join(u'|')) << "eleven titles, no record numbers";
-    EXPECT_EQ(rows[1], QStringLiteral("公司|6230001|62220001|王五||星澜聚川银行|CNY|1234.50|"
-                                      "工资，奖金|普通|"));
+    EXPECT_EQ(rows[1], QStringLiteral("公司|6230001|62220001|王五||星澜聚川银行|CNY|1,234.50|"
+                                      "工资，奖金|普通|"))
+        << "amounts print grouped with two decimals";
     EXPECT_EQ(rows[2], QStringLiteral("公司|6230001|62220002|NULL||星澜聚川银行|CNY|7.00|"
                                       "工资，奖金|普通|NULL"))
         << "\"NULL\" prints in the instruction list";
     EXPECT_EQ(form.cds1.RecNo(), 2) << "the walk leaves the last row current";
+    EXPECT_EQ(form.cds1.Text(0, 7), QStringLiteral("1234.50")) << "the table keeps its text";
 
     const QImage image = report::RenderPageImage(Report().PreparedPages(), 0, 96);
     EXPECT_GT(reporttest::InkPixels(image), 20000);
     reporttest::Snapshot(image, QStringLiteral("instruction-list-page1"));
+    // Under the last line: count, total, total in capitals, and three lines to sign and date.
     const QString text = reporttest::PdfText(Report().ExportToPdf());
     for (const QString& expected :
          {QStringLiteral("星澜聚川银行批量转账明细清单"), QStringLiteral("收款方开户行名称"),
-          QStringLiteral("赵六"), QStringLiteral("1234.50"), QStringLiteral("页码:1")}) {
+          QStringLiteral("赵六"), QStringLiteral("1,234.50"), QStringLiteral("笔数：3"),
+          QStringLiteral("合计：1,241.51"), QStringLiteral("大写金额：壹仟贰佰肆拾壹元伍角壹分"),
+          QStringLiteral("制表："), QStringLiteral("复核："), QStringLiteral("审批："),
+          QStringLiteral("页码:1")}) {
         EXPECT_TRUE(text.contains(expected)) << expected.toStdString();
     }
+    EXPECT_EQ(text.sliced(text.indexOf(QStringLiteral("笔数："))).count(QStringLiteral("日期：")),
+              3);
+    EXPECT_LT(text.indexOf(QStringLiteral("赵六")), text.indexOf(QStringLiteral("笔数：3")))
+        << "the summary follows the last line";
+    EXPECT_FALSE(text.contains(QStringLiteral("代发工资")));
+}
+
+// Long names, purposes and remarks: the columns print on one page width at a smaller font
+// rather than leaving 备注 alone on a second page.
+TEST_F(Printing, LongTextsKeepEveryColumnOnOnePageWidth) {
+    for (int i = 0; i < 3; ++i) {
+        Fill(QStringLiteral("成都星澜聚川国际贸易发展有限公司第%1分公司").arg(i + 1),
+             QStringLiteral("6222020200012345678%1").arg(i), QStringLiteral("123456.78"),
+             QStringLiteral("货款及运输服务费用"));
+        page->edremark->setText(QStringLiteral("二〇二六年第一一八号"));
+        Click(page->Button1);
+    }
+    ASSERT_EQ(form.cds1.RecordCount(), 3);
+    form.printing.Prepare(printing::kInstructions);
+    const report::PreparedReport& pages = Report().PreparedPages();
+    ASSERT_EQ(pages.pages.size(), 1u);
+    const QStringList texts = reporttest::PageTexts(pages.pages[0]);
+    for (const QString& title : kInstructionTitles) {
+        EXPECT_TRUE(texts.contains(title)) << title.toStdString();
+    }
+    const auto* cross = dynamic_cast<TfrxCrossView*>(Report().FindObject(QStringLiteral("Cross1")));
+    int remarks = 0;
+    for (const report::PreparedItem& item : pages.pages[0].items) {
+        if (item.text == QStringLiteral("二〇二六年第一一八号")) {
+            ++remarks;
+            EXPECT_LT(pages.styles[item.style].font.height, cross->CellStyle.font.height)
+                << "the columns needed a smaller font";
+            EXPECT_LE(item.rect.right(), pages.pages[0].width - 10 + 0.001);
+        }
+    }
+    EXPECT_EQ(remarks, 3);
+    reporttest::Snapshot(report::RenderPageImage(pages, 0, 96),
+                         QStringLiteral("instruction-list-long"));
 }
 
 // The preview opens over the whole main window at least, the first page as wide as the view
@@ -246,7 +290,7 @@ protected:
         }
         const char* rows[][6] = {
             {"张三", "NULL", "6222001", "100.00", "E1", "NULL"},
-            {"李四", "null", "6222002", "200.00", " NULL ", "NULL"},
+            {"李四", "null", "6222002", "3549.0", " NULL ", "NULL"},
         };
         for (const auto& row : rows) {
             cds2.Append();
@@ -278,12 +322,16 @@ TEST_F(SalaryList, NullCellsPrintBlankAndEqualCaptionsShareAColumn) {
     EXPECT_EQ(CrossRows(lists.frxReport1),
               (QStringList{QStringLiteral("姓名|部门名称|员工账号|实际入账金额|备注"),
                            QStringLiteral("张三| |6222001|100.00| "),
-                           QStringLiteral("李四|null|6222002|200.00| ")}));
+                           QStringLiteral("李四|null|6222002|3,549.00| ")}));
     EXPECT_EQ(cds2.RecNo(), 1);
+    EXPECT_EQ(cds2.FieldByName(QStringLiteral("finalincome")).AsString(), QStringLiteral("3549.0"));
     const report::PreparedReport& pages = lists.frxReport1.PreparedPages();
-    EXPECT_TRUE(reporttest::PageTexts(pages.pages[0])
-                    .contains(QStringLiteral("星澜聚川银行批量转账明细清单")))
-        << "the salary list carries the same title";
+    const QStringList texts = reporttest::PageTexts(pages.pages[0]);
+    EXPECT_TRUE(texts.contains(QStringLiteral("星澜聚川银行代发工资明细清单")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("星澜聚川银行批量转账明细清单")));
+    for (const char* line : {"笔数：2", "合计：3,649.00", "大写金额：叁仟陆佰肆拾玖元整"}) {
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(line))) << line;
+    }
     reporttest::Snapshot(report::RenderPageImage(pages, 0, 96),
                          QStringLiteral("salary-list-small"));
 
@@ -292,8 +340,22 @@ TEST_F(SalaryList, NullCellsPrintBlankAndEqualCaptionsShareAColumn) {
         WithPreview([&] { lists.Print(printing::kInstructions); }, [](TfrxPreviewForm&) {}));
     EXPECT_EQ(CrossRows(lists.frxReport1),
               (QStringList{QStringLiteral("公私标志"), QStringLiteral("公司")}));
+    EXPECT_TRUE(reporttest::PageTexts(lists.frxReport1.PreparedPages().pages[0])
+                    .contains(QStringLiteral("星澜聚川银行批量转账明细清单")));
     EXPECT_TRUE(WithPreview([&] { lists.Print(printing::kSalaries); }, [](TfrxPreviewForm&) {}));
     EXPECT_EQ(CrossRows(lists.frxReport1).size(), 3);
+}
+
+// A template without the payroll title prints the salary list under the batch title.
+TEST_F(SalaryList, TemplateWithoutThePayrollTitleKeepsTheBatchTitle) {
+    QByteArray bytes = ShippedTemplate();
+    ASSERT_TRUE(bytes.contains("Name=\"SalaryTitle\""));
+    bytes.replace("Name=\"SalaryTitle\"", "Name=\"OtherTitle\"");
+    dir.Write(QStringLiteral("config/cross.fr3"), bytes);
+    lists.Prepare(printing::kSalaries);
+    const QStringList texts = reporttest::PageTexts(lists.frxReport1.PreparedPages().pages.at(0));
+    EXPECT_TRUE(texts.contains(QStringLiteral("星澜聚川银行批量转账明细清单")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("星澜聚川银行代发工资明细清单")));
 }
 
 TEST_F(SalaryList, AThousandRowsAcrossPagesWithHeadersRepeated) {

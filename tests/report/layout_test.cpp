@@ -111,11 +111,23 @@ TEST_F(Prepare, EveryComponentPassesTheEventAfterItsReset) {
     Run(kSalaryLabels, SalaryRows(300));
     const int pages = report.PreparedPageCount();
     ASSERT_GT(pages, 1);
-    QStringList expected = {QStringLiteral("Memo17"), QStringLiteral("Memo1"),
-                            QStringLiteral("Cross1")};
-    for (int p = 0; p < pages; ++p) {
+    // The title band, the cross view, the footer of each page but the last, the summary under
+    // the last line, and the last page's footer.
+    QStringList expected = {QStringLiteral("Memo17"), QStringLiteral("SalaryTitle"),
+                            QStringLiteral("Memo1"), QStringLiteral("Cross1")};
+    for (int p = 1; p < pages; ++p) {
         expected.append(QStringLiteral("Memo16"));
     }
+    expected +=
+        {QStringLiteral("MemoCount"), QStringLiteral("MemoTotal"), QStringLiteral("MemoCapitals")};
+    for (const QString& who :
+         {QStringLiteral("Maker"), QStringLiteral("Checker"), QStringLiteral("Approver")}) {
+        for (const QString& part : {QString(), QStringLiteral("Sign"), QStringLiteral("DateLabel"),
+                                    QStringLiteral("Date")}) {
+            expected.append(QStringLiteral("Memo") + who + part);
+        }
+    }
+    expected.append(QStringLiteral("Memo16"));
     EXPECT_EQ(events, expected);
     EXPECT_EQ(valuesAtEvent, 0) << "the cross view is emptied before the event";
     // A second preparation starts from an empty cross view and gives the same pages.
@@ -176,6 +188,79 @@ TEST_F(Prepare, WideListContinuesAcrossAndLongTextsWrap) {
         }
     }
     EXPECT_TRUE(wrapped);
+}
+
+// Columns wider than the page: a cross view that fits them keeps them on one page width in
+// landscape or at a smaller font, whichever keeps the larger font; where neither does, or the
+// template does not ask for it, they continue across pages at the template's font.
+TEST_F(Prepare, ColumnsFitOnePageWidthWhereTheyCan) {
+    struct Case {
+        const char* orientation;
+        bool fitWidth;
+        int columns;
+        bool landscape;     // of the prepared pages
+        bool onePageWidth;  // every column on the first page
+        bool smallerFont;
+    };
+    const Case cases[] = {
+        {"Portrait", true, 6, false, true, false},     // fits as it is
+        {"Portrait", true, 10, true, true, false},     // fits in landscape at its font
+        {"Landscape", true, 13, true, true, true},     // a little wider than landscape
+        {"Landscape", true, 20, true, false, false},   // not even at the least font
+        {"Landscape", false, 13, true, false, false},  // not asked
+    };
+    TestDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.orientation << " " << c.fitWidth << " " << c.columns);
+        const QByteArray bytes =
+            QStringLiteral(
+                "<Report><Page Orientation=\"%1\"><MasterData Height=\"5\">"
+                "<Cross Name=\"Cross1\" Left=\"0\" Top=\"0\" FitWidth=\"%2\"/>"
+                "</MasterData></Page></Report>")
+                .arg(QString::fromLatin1(c.orientation), c.fitWidth ? u"true" : u"false")
+                .toUtf8();
+        dir.Write(QStringLiteral("fit.fr3"), bytes);
+        report.LoadFromFile(dir.Path(QStringLiteral("fit.fr3")), true);
+        QStringList labels;
+        QStringList row;
+        for (int j = 0; j < c.columns; ++j) {
+            labels.append(QStringLiteral("列%1").arg(j + 1));
+            row.append(QStringLiteral("一二三四五六"));
+        }
+        table = MakeTable(labels, QList<QStringList>(3, row));
+        report.OnBeforePrint = [this](TfrxReportComponent* component) {
+            if (auto* cross = dynamic_cast<TfrxCrossView*>(component)) {
+                for (int r = 0; r < 3; ++r) {
+                    for (int f = 0; f < table->FieldCount(); ++f) {
+                        cross->AddValue({r}, {table->Fields(f).DisplayLabel()},
+                                        {table->Text(r, f)});
+                    }
+                }
+            }
+        };
+        report.PrepareReport();
+        ASSERT_GE(report.PreparedPageCount(), 1);
+        const report::PreparedPage& first = Pages().pages[0];
+        EXPECT_EQ(first.landscape, c.landscape);
+        EXPECT_EQ(first.width > first.height, c.landscape);
+        EXPECT_EQ(report.PageSetup().orientation(),
+                  QString::fromLatin1(c.orientation) == u"Landscape" ? QPageLayout::Landscape
+                                                                     : QPageLayout::Portrait)
+            << "the template keeps its orientation";
+        EXPECT_EQ(report.PreparedPageCount() == 1, c.onePageWidth);
+        // The cell font: the template's 13 px, or a smaller one no less than 10 px.
+        double cellFont = 0;
+        double right = 0;
+        for (const report::PreparedItem& item : first.items) {
+            if (item.text == row[0]) {
+                cellFont = Pages().styles[item.style].font.height;
+                right = std::max(right, item.rect.right());
+            }
+        }
+        EXPECT_EQ(cellFont < 13, c.smallerFont) << cellFont;
+        EXPECT_GE(cellFont, 10);
+        EXPECT_LE(right, first.width - 10 + 0.001) << "inside the right margin";
+    }
 }
 
 TEST_F(Prepare, TenThousandRowsPrepare) {

@@ -49,14 +49,15 @@ TEST(ReportTemplate, ShippedTemplateHoldsTheDefaultDesign) {
     for (double m : {page.leftMargin, page.topMargin, page.rightMargin, page.bottomMargin}) {
         EXPECT_DOUBLE_EQ(m, 10);
     }
-    ASSERT_EQ(page.bands.size(), 3u);
+    ASSERT_EQ(page.bands.size(), 4u);
     EXPECT_EQ(page.bands[0].type, report::BandType::ReportTitle);
     EXPECT_DOUBLE_EQ(page.bands[0].height, 11);
     EXPECT_EQ(page.bands[1].type, report::BandType::MasterData);
     EXPECT_EQ(page.bands[1].rowCount, 1);
     EXPECT_DOUBLE_EQ(page.bands[1].height, 7);
-    EXPECT_EQ(page.bands[2].type, report::BandType::PageFooter);
-    EXPECT_DOUBLE_EQ(page.bands[2].height, 6);
+    EXPECT_EQ(page.bands[2].type, report::BandType::ReportSummary);
+    EXPECT_EQ(page.bands[3].type, report::BandType::PageFooter);
+    EXPECT_DOUBLE_EQ(page.bands[3].height, 6);
 
     const auto* title = dynamic_cast<TfrxMemoView*>(page.bands[0].components[0].get());
     ASSERT_NE(title, nullptr);
@@ -69,7 +70,17 @@ TEST(ReportTemplate, ShippedTemplateHoldsTheDefaultDesign) {
     EXPECT_EQ(title->Style.fill, QColor(Qt::yellow));
     EXPECT_EQ(title->Style.frame, report::kFrameAll);
     EXPECT_EQ(title->Style.align, Qt::AlignCenter);
-    const auto* date = dynamic_cast<TfrxMemoView*>(page.bands[0].components[1].get());
+    EXPECT_TRUE(title->Visible);
+    // The payroll title in the same place, printed by the salary list only.
+    const auto* payroll = dynamic_cast<TfrxMemoView*>(page.bands[0].components[1].get());
+    ASSERT_NE(payroll, nullptr);
+    EXPECT_EQ(payroll->Name, QStringLiteral("SalaryTitle"));
+    EXPECT_EQ(payroll->Text, QStringLiteral("星澜聚川银行代发工资明细清单"));
+    EXPECT_EQ(QRectF(payroll->Left, payroll->Top, payroll->Width, payroll->Height),
+              QRectF(2, 1, 74, 7));
+    EXPECT_FALSE(payroll->Visible);
+    EXPECT_EQ(payroll->Style, title->Style);
+    const auto* date = dynamic_cast<TfrxMemoView*>(page.bands[0].components[2].get());
     ASSERT_NE(date, nullptr);
     EXPECT_EQ(date->Text, QStringLiteral("制作日期：[Date]"));
     EXPECT_EQ(QRectF(date->Left, date->Top, date->Width, date->Height), QRectF(78, 3, 42, 6));
@@ -94,8 +105,27 @@ TEST(ReportTemplate, ShippedTemplateHoldsTheDefaultDesign) {
     EXPECT_DOUBLE_EQ(cross->CellStyle.font.height, 13);
     EXPECT_DOUBLE_EQ(cross->CellStyle.gapX, 3);
     EXPECT_DOUBLE_EQ(cross->CellStyle.gapY, 3);
+    EXPECT_TRUE(cross->FitWidth);
+    EXPECT_DOUBLE_EQ(cross->MinFontHeight, 10);
 
-    const auto* footer = dynamic_cast<TfrxMemoView*>(page.bands[2].components[0].get());
+    // The summary: count, total and capitals from the program's variables, lines to sign.
+    QStringList summary;
+    for (const auto& c : page.bands[2].components) {
+        const auto* memo = dynamic_cast<TfrxMemoView*>(c.get());
+        ASSERT_NE(memo, nullptr);
+        if (!memo->Text.isEmpty()) {
+            summary.append(memo->Text);
+        }
+    }
+    EXPECT_EQ(summary.mid(0, 3),
+              (QStringList{QStringLiteral("笔数：[Count]"), QStringLiteral("合计：[Total]"),
+                           QStringLiteral("大写金额：[TotalCapitals]")}));
+    for (const char* line : {"制表：", "复核：", "审批："}) {
+        EXPECT_TRUE(summary.contains(QString::fromUtf8(line))) << line;
+    }
+    EXPECT_EQ(summary.count(QStringLiteral("日期：")), 3);
+
+    const auto* footer = dynamic_cast<TfrxMemoView*>(page.bands[3].components[0].get());
     ASSERT_NE(footer, nullptr);
     EXPECT_EQ(footer->Name, QStringLiteral("Memo16"));
     EXPECT_EQ(footer->Text, QStringLiteral("页码:[Page]"));
@@ -166,6 +196,14 @@ TEST(ReportTemplate, FaultsNameTheFileTheLineAndTheFault) {
               "<Text>a<b/></Text></Memo></MasterData>"),
          3, "Expected character data"},
         {Wrap("<MasterData Height=\"5\">\ntext</MasterData>"), 4, "此处不能有文字“text”"},
+        {Wrap("<ReportSummary Height=\"5\"/>\n<ReportSummary Height=\"5\"/>"), 4,
+         "每页只能有一个 <ReportSummary>"},
+        {Wrap("<MasterData Height=\"5\"><Memo Left=\"0\" Top=\"0\" Width=\"1\" Height=\"1\"\n"
+              "Visible=\"no\"/></MasterData>"),
+         4, "属性 Visible 的值“no”应为 true 或 false"},
+        {Wrap("<MasterData Height=\"5\">\n<Cross Left=\"0\" Top=\"0\" MinFontHeight=\"0\"/>"
+              "</MasterData>"),
+         4, "属性 MinFontHeight 的值 0 超出范围"},
         {"<Report>\n<Page Paper=\"A9\"/></Report>", 2, "未知纸张 A9"},
         {"<Report>\n<Page PaperWidth=\"100\"/></Report>", 2, "须一起给出"},
         {"<Report>\n<Page LeftMargin=\"150\" RightMargin=\"150\"/></Report>", 2, "页边距太大"},
