@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 
 #include "app/aboutbox.h"
 #include "batch/batchpage.h"
@@ -43,21 +45,21 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent,
         QStringLiteral("文本文件|*.txt|CSV文本|*.csv|EXCEL文件|*.xls;*.xlsx|所有文件|*");
     dialogs_.SetParentWindow(this);
 
-    batchPage = new BatchPage(
-        {cds1, DataSource1, dialogs_, config_, SaveDialog1, OpenDialog1, printing, writeUpload_},
-        tabBatch);
+    batchPage = new BatchPage({cds1, DataSource1, dialogs_, config_, SaveDialog1, OpenDialog1,
+                               printing, writeUpload_, addNotice},
+                              tabBatch);
     batchPage->DBGrid1->SetDataSource(&DataSource1);
     batchLayout->addWidget(batchPage);
-    salaryPage = new SalaryPage({cds2, cds3, DataSource2, DataSource3, ItemFieldNames, dialogs_,
-                                 config_, SaveDialog1, OpenDialog1, printing,
-                                 [this] {
-                                     return QStringList{paramsPage->conf_name->text(),
-                                                        paramsPage->conf_acct->text(),
-                                                        paramsPage->conf_finalincome->text(),
-                                                        paramsPage->conf_startrow->text()};
-                                 },
-                                 [this] { PageControl1->setCurrentIndex(2); }, writeUpload_},
-                                tabSalary);
+    salaryPage = new SalaryPage(
+        {cds2, cds3, DataSource2, DataSource3, ItemFieldNames, dialogs_, config_, SaveDialog1,
+         OpenDialog1, printing,
+         [this] {
+             return QStringList{paramsPage->conf_name->text(), paramsPage->conf_acct->text(),
+                                paramsPage->conf_finalincome->text(),
+                                paramsPage->conf_startrow->text()};
+         },
+         [this] { PageControl1->setCurrentIndex(2); }, writeUpload_, addNotice},
+        tabSalary);
     salaryLayout->addWidget(salaryPage);
     paramsPage = new ParamsPage({dialogs_, config_}, TabSheet1);
     paramsLayout->addWidget(paramsPage);
@@ -79,7 +81,22 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent,
             [this] { Handle([this] { SpeedButton2Click(); }); });
     connect(batchPage->SpeedButton3, &QToolButton::clicked, this,
             [this] { Handle([this] { SpeedButton3Click(); }); });
+    qApp->installEventFilter(this);
     FormCreate();
+}
+
+bool Tmform::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && button->hasFocus() &&
+            button->isEnabled()) {
+            button->click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 Tmform::~Tmform() {
@@ -108,6 +125,15 @@ void Tmform::WireMenu() {
             N7->setObjectName(QStringLiteral("N7"));
         }
     }
+    // The "增加成功！" box can be turned off in the box itself and on again here.
+    NShowAddNotice = new QAction(QStringLiteral("增加成功后弹出提示框"), this);
+    NShowAddNotice->setObjectName(QStringLiteral("NShowAddNotice"));
+    NShowAddNotice->setCheckable(true);
+    NShowAddNotice->setChecked(!addNotice.Quiet());
+    N1->insertAction(N7, NShowAddNotice);
+    connect(NShowAddNotice, &QAction::toggled, this,
+            [this](bool shown) { addNotice.SetQuiet(!shown); });
+    addNotice.changed = [this](bool quiet) { NShowAddNotice->setChecked(!quiet); };
 }
 
 void Tmform::BuildStatusBar() {
@@ -127,6 +153,10 @@ void Tmform::BuildStatusBar() {
         bar->addWidget(panels_[i], i == 2 ? 1 : 0);
     }
     panels_[0]->setAlignment(Qt::AlignCenter);
+    noticePanel = new QLabel;
+    noticePanel->setObjectName(QStringLiteral("StatusBar1Notice"));
+    bar->addPermanentWidget(noticePanel);
+    addNotice.showStatus = [this](const QString& text) { noticePanel->setText(text); };
 }
 
 QString Tmform::PanelText(int panel) const {

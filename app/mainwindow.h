@@ -3,8 +3,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QSettings>
 #include <QStringList>
 #include <optional>
+
+#include "controls/addnotice.h"
 
 #include "platform/dataset/dataset.h"
 #include "platform/dialogs/dialogs.h"
@@ -93,6 +96,10 @@ protected:
     // Closing with rows that no upload file holds yet asks first; the user may stay.
     void closeEvent(QCloseEvent* event) override;
 
+protected:
+    // Enter on a focused push button presses it, on every page and in every dialog.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void WireMenu();
     void BuildStatusBar();
@@ -101,6 +108,20 @@ private:
     Dialogs& dialogs_;
     const ConfigDir& config_;
     const listfile::Writer writeUpload_;
+    // The user's own settings (not the configuration beside the program): the choices of
+    // the window's look and of the notices.
+    QSettings settings_{QStringLiteral("corppay"), QStringLiteral("corppay")};
+
+public:
+    // The notice after an add, shared by both pages.
+    AddNotice addNotice{dialogs_, settings_};
+    // 文件 menu: whether the "增加成功！" box shows after an add (unticked once "不再提示" was
+    // ticked in it).
+    QAction* NShowAddNotice = nullptr;
+    // The status bar line where an add reports itself when its box is not shown.
+    QLabel* noticePanel = nullptr;
+
+private:
     QLabel* panels_[3];
     bool shown_ = false;
     TfmRecver* fmRecver_ = nullptr;

@@ -1,5 +1,7 @@
 #include "batch/batchpage.h"
 
+#include <QShortcut>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -114,6 +116,15 @@ void BatchPage::Wire() {
     on(Button5, &BatchPage::Button5Click);
     on(Button6, &BatchPage::Button6Click);
     on(Button19, &BatchPage::Button19Click);
+    // Ctrl+Enter adds the instruction from anywhere on the page.
+    for (const QKeySequence& keys :
+         {QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_Return)),
+          QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter))}) {
+        auto* add = new QShortcut(keys, this);
+        add->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(add, &QShortcut::activated, Button1, &QPushButton::click);
+    }
+    Button1->setToolTip(QStringLiteral("增加指令（Ctrl+Enter）"));
     connect(cross, &QCheckBox::toggled, this, [this] { Handle([this] { crossClick(); }); });
     connect(DBGrid1, &DBGrid::DblClick, this, [this] { Handle([this] { DBGrid1DblClick(); }); });
     connect(UpDown1, &UpDown::Changing, this,
@@ -307,7 +318,7 @@ bool BatchPage::AppendInstruction(const QString& callerName) {
     }
     const bool byAddButton = callerName == u"Button1";
     if (byAddButton) {
-        ctx_.dialogs.Information(QStringLiteral("增加成功！"));
+        ctx_.addNotice.Succeeded(ctx_.cds1.RecordCount());
     }
     SetGridTitles();
     // The instruction is in the table whatever becomes of the roster: the form is reset as

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "batch/payees.h"
+#include "controls/addnotice.h"
 #include "platform/dialogs/dialogs.h"
 #include "store/listfile.h"
 #include "ui_batchpage.h"
@@ -32,6 +33,8 @@ public:
         printing::DetailLists& printing;
         // How the upload file is put on disk before it is read back.
         const listfile::Writer& writeUpload;
+        // The notice after a successful add.
+        AddNotice& addNotice;
     };
 
     BatchPage(Context context, QWidget* parent = nullptr);

@@ -168,6 +168,8 @@ void TfmBank::FormShow() {
     cds->SetFiltered(false);
     cds->First();
     ShowCount();
+    // The columns carry their Chinese titles from the first showing on, not the field names.
+    SetHeadings();
     // Names are also found by the pinyin initials of their characters; the index is made now,
     // with the table, so that no keystroke waits for it.
     cds->SetInitials(&formparts::EmbeddedInitials());

@@ -1,5 +1,8 @@
 #include "salary/salarypage.h"
 
+#include <QShortcut>
+#include <QTimer>
+
 #include "printing/detaillists.h"
 #include "salary/sheetimport.h"
 
@@ -99,6 +102,29 @@ void SalaryPage::Wire() {
     on(Button10, &SalaryPage::Button10Click);
     on(Button11, &SalaryPage::Button11Click);
     on(Button12, &SalaryPage::Button12Click);
+    // Keying by keyboard alone: Tab leaves the item grid for the buttons; Enter stores a value
+    // and goes to the next item, and in the last item adds the credit; Ctrl+Enter adds it from
+    // anywhere on the page.
+    DBGrid3->SetTabLeavesGrid(true);
+    QWidget::setTabOrder(DBGrid3, Button7);
+    connect(DBGrid3, &DBGrid::EnterPressed, this, [this](int row) {
+        if (row >= ctx_.cds3.RecordCount() - 1) {
+            QTimer::singleShot(0, Button7, [this] { Button7->click(); });
+        } else {
+            DBGrid3->EditCell(row + 1, 2);
+        }
+    });
+    for (const QKeySequence& keys :
+         {QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_Return)),
+          QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter))}) {
+        auto* add = new QShortcut(keys, this);
+        add->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(add, &QShortcut::activated, this, [this] {
+            DBGrid3->CommitEdit();
+            Button7->click();
+        });
+    }
+    Button7->setToolTip(QStringLiteral("增加指令（Ctrl+Enter，或在最后一项中按 Enter）"));
 }
 
 void SalaryPage::Handle(const std::function<void()>& handler) {
@@ -275,10 +301,18 @@ void SalaryPage::AppendSalaryEntry() {
         }
     } catch (const AppError& e) {
         // Nothing was added; the user is told why instead of seeing no change at all.
-        ctx_.dialogs.Warning(QStringLiteral("增加失败：") + e.Message());
+        // An empty required item is named in words the cashier acts on.
+        if (const auto field = EmptyFieldName(e.Message())) {
+            ctx_.dialogs.Warning(
+                QStringLiteral("增加失败：“%1”不能为空，请填写后再增加。").arg(*field));
+        } else {
+            ctx_.dialogs.Warning(QStringLiteral("增加失败：") + e.Message());
+        }
         return;
     }
-    ctx_.dialogs.Information(QStringLiteral("增加成功！"));
+    ctx_.addNotice.Succeeded(salaries.RecordCount());
+    // The next employee is typed straight in: the first value cell is in edit, text selected.
+    DBGrid3->EditCell(0, 2);
 }
 
 void SalaryPage::Button8Click() {

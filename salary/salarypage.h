@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "controls/addnotice.h"
 #include "platform/dialogs/dialogs.h"
 #include "salary/salarytables.h"
 #include "store/listfile.h"
@@ -42,6 +43,8 @@ public:
         std::function<void()> showParameters;
         // How the upload file is put on disk before it is read back.
         const listfile::Writer& writeUpload;
+        // The notice after a successful add.
+        AddNotice& addNotice;
     };
 
     SalaryPage(Context context, QWidget* parent = nullptr);

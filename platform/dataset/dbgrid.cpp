@@ -2,7 +2,9 @@
 
 #include "platform/dialogs/guard.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 DBGrid::DBGrid(QWidget* parent) : QTableView(parent) {
@@ -74,6 +76,57 @@ void DBGrid::SetColumnTitle(int column, const QString& title) {
 void DBGrid::SetColumnReadOnly(int column, bool readOnly) {
     if (Dataset* ds = model_.GetDataset(); ds && column >= 0 && column < ds->FieldCount()) {
         ds->SetReadOnly(column, readOnly);
+    }
+}
+
+void DBGrid::SetTabLeavesGrid(bool leaves) {
+    tabLeaves_ = leaves;
+    setTabKeyNavigation(!leaves);
+}
+
+void DBGrid::CommitEdit() {
+    if (state() != QAbstractItemView::EditingState) {
+        return;
+    }
+    QWidget* editor = QApplication::focusWidget();
+    if (editor && editor != this && viewport()->isAncestorOf(editor)) {
+        commitData(editor);
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+void DBGrid::EditCell(int row, int column) {
+    const QModelIndex cell = model_.index(row, column);
+    if (!cell.isValid()) {
+        return;
+    }
+    setFocus(Qt::OtherFocusReason);
+    setCurrentIndex(cell);
+    edit(cell);
+}
+
+void DBGrid::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        state() != QAbstractItemView::EditingState && currentIndex().isValid()) {
+        emit EnterPressed(currentIndex().row());
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    if (tabLeaves_ && (hint == QAbstractItemDelegate::EditNextItem ||
+                       hint == QAbstractItemDelegate::EditPreviousItem)) {
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        focusNextPrevChild(hint == QAbstractItemDelegate::EditNextItem);
+        return;
+    }
+    // Enter in an editor stores its text and closes it with this hint.
+    const bool entered = hint == QAbstractItemDelegate::SubmitModelCache;
+    const int row = currentIndex().row();
+    QTableView::closeEditor(editor, hint);
+    if (entered) {
+        emit EnterPressed(row);
     }
 }
 

@@ -29,13 +29,25 @@ public:
     // Drops every column of the grid's own; the columns then follow the table's fields.
     void ClearColumns();
 
+    // Tab and Shift+Tab, also from a cell being edited, leave the grid for the next or previous
+    // control instead of walking its cells.
+    void SetTabLeavesGrid(bool leaves);
+    // Stores the text of a cell being edited and closes its editor; nothing when none is open.
+    void CommitEdit();
+    // Opens the editor of a cell with its text selected, the focus in it.
+    void EditCell(int row, int column);
+
 signals:
     // A double-click anywhere on the grid, the title row included.
     void DblClick();
+    // Enter pressed on a cell of that row: to store its edit, or on a cell not being edited.
+    void EnterPressed(int row);
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     void Bind();
@@ -46,6 +58,7 @@ private:
     QPointer<DataSource> source_;
     Dialogs* dialogs_ = nullptr;
     bool syncing_ = false;
+    bool tabLeaves_ = false;
     QMetaObject::Connection cursorConnection_;
     QMetaObject::Connection sourceConnection_;
 };

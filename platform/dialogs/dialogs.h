@@ -25,6 +25,9 @@ public:
     // Boxes with an icon of their kind, the captions "Warning", "Information", "Error", one OK.
     virtual void Warning(const QString& text) = 0;
     virtual void Information(const QString& text) = 0;
+    // An information box that carries a check box with the text optOut below the message;
+    // true when the user ticked it.
+    virtual bool InformationOptOut(const QString& text, const QString& optOut) = 0;
     virtual void Error(const QString& text) = 0;
     // No icon, the application title as caption, one OK.
     virtual void Plain(const QString& text) = 0;

@@ -1,6 +1,7 @@
 #include "platform/dialogs/qtdialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -21,8 +22,12 @@ QWidget* Owner(QWidget* fallback) {
 }
 
 int Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
-         QMessageBox::StandardButtons buttons, const QString& objectName) {
+         QMessageBox::StandardButtons buttons, const QString& objectName,
+         QCheckBox* checkBox = nullptr) {
     QMessageBox box(icon, caption, text, buttons, Owner(parent));
+    if (checkBox) {
+        box.setCheckBox(checkBox);  // the box takes it and deletes it with itself
+    }
     box.setObjectName(objectName);
     // The boxes' buttons keep their own captions; the loaded translations would show 确定/取消.
     if (QAbstractButton* ok = box.button(QMessageBox::Ok)) {
@@ -95,6 +100,16 @@ QStringList QtDialogs::NameFilters(const QString& filter) {
 void QtDialogs::Warning(const QString& text) {
     Show(ParentWindow(), QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok,
          QStringLiteral("WarningBox"));
+}
+
+bool QtDialogs::InformationOptOut(const QString& text, const QString& optOut) {
+    auto* check = new QCheckBox(optOut);
+    check->setObjectName(QStringLiteral("OptOutCheckBox"));
+    bool ticked = false;
+    QObject::connect(check, &QCheckBox::toggled, [&ticked](bool on) { ticked = on; });
+    Show(ParentWindow(), QMessageBox::Information, QStringLiteral("Information"), text,
+         QMessageBox::Ok, QStringLiteral("InformationBox"), check);
+    return ticked;
 }
 
 void QtDialogs::Information(const QString& text) {

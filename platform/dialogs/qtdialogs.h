@@ -7,6 +7,7 @@ class QtDialogs : public Dialogs {
 public:
     void Warning(const QString& text) override;
     void Information(const QString& text) override;
+    bool InformationOptOut(const QString& text, const QString& optOut) override;
     void Error(const QString& text) override;
     void Plain(const QString& text) override;
     bool OkCancel(const QString& caption, const QString& text) override;

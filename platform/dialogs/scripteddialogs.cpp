@@ -4,6 +4,12 @@ void ScriptedDialogs::Warning(const QString& text) {
     messages.append({Kind::Warning, QStringLiteral("Warning"), text});
 }
 
+bool ScriptedDialogs::InformationOptOut(const QString& text, const QString& optOut) {
+    messages.append({Kind::Information, QStringLiteral("Information"), text});
+    optOutsShown.append(optOut);
+    return optOutAnswers.isEmpty() ? false : optOutAnswers.takeFirst();
+}
+
 void ScriptedDialogs::Information(const QString& text) {
     messages.append({Kind::Information, QStringLiteral("Information"), text});
 }
@@ -68,5 +74,6 @@ QStringList ScriptedDialogs::Texts() const {
 void ScriptedDialogs::Clear() {
     messages.clear();
     fileDialogsShown.clear();
+    optOutsShown.clear();
     beeps = 0;
 }

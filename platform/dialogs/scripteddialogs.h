@@ -28,6 +28,7 @@ public:
 
     void Warning(const QString& text) override;
     void Information(const QString& text) override;
+    bool InformationOptOut(const QString& text, const QString& optOut) override;
     void Error(const QString& text) override;
     void Plain(const QString& text) override;
     bool OkCancel(const QString& caption, const QString& text) override;
@@ -47,6 +48,10 @@ public:
     // script has run out. The buttons of the last one shown are kept.
     QList<int> choiceAnswers;
     QStringList lastChoiceButtons;
+    // Whether the check box of the information boxes that carry one is ticked, in order;
+    // unticked when the script has run out. The texts of the check boxes shown are kept.
+    QList<bool> optOutAnswers;
+    QStringList optOutsShown;
     // Answers of the file dialogs in order: a path confirms, an empty text cancels.
     // A dialog with no answer left is cancelled.
     QStringList fileAnswers;

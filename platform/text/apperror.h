@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <exception>
+#include <optional>
 
 class AppError : public std::exception {
 public:
@@ -34,3 +35,6 @@ inline constexpr char16_t kFieldReadOnly[] = u"Field '%1' cannot be modified";
 
 // Builds an AppError from one of the texts above.
 AppError MakeError(const char16_t* pattern, const QString& arg);
+
+// The field named by a "Field '…' must have a value" message; nothing for any other message.
+std::optional<QString> EmptyFieldName(const QString& message);

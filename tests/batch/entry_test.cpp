@@ -270,3 +270,24 @@ TEST_F(Entry, AmountTypedIntoTheBoxIsStoredInPlainForm) {
     EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("增加成功！")});
     EXPECT_EQ(Field("amt"), QStringLiteral("12345.60"));
 }
+
+// Ctrl+Enter adds the instruction wherever the focus is on the page, the amount box included;
+// Enter on a focused button presses it. With "不再提示" ticked in the box, the next add
+// reports itself in the status bar instead.
+TEST_F(Entry, CtrlEnterAddsAndEnterPressesAFocusedButton) {
+    Fill(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    page->amt->setFocus();
+    dialogs.optOutAnswers = {true};
+    QTest::keyClick(page->amt, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(form.cds1.RecordCount(), 1);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("增加成功！")});
+    EXPECT_TRUE(page->Button1->toolTip().contains(QStringLiteral("Ctrl+Enter")));
+    dialogs.Clear();
+    Fill(QStringLiteral("李四"), QStringLiteral("6222002"), QStringLiteral("200"));
+    page->Button1->setFocus();
+    QTest::keyClick(page->Button1, Qt::Key_Return);
+    EXPECT_EQ(form.cds1.RecordCount(), 2);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(form.noticePanel->text(), QStringLiteral("增加成功！共 2 笔"));
+    form.addNotice.SetQuiet(false);
+}

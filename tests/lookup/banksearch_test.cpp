@@ -49,8 +49,9 @@ TEST_F(BankSearch, FirstShowingListsTheWholeDirectory) {
     Open([&] {
         EXPECT_EQ(cds().RecordCount(), kDirectoryRows);
         EXPECT_EQ(cds().RecNo(), 0);
-        EXPECT_EQ(Heading(0), QStringLiteral("BANKCODE"));
-        EXPECT_EQ(Heading(1), QStringLiteral("LNAME"));
+        // Chinese headings from the first showing, not the field names.
+        EXPECT_EQ(Heading(0), QStringLiteral("银行机构号"));
+        EXPECT_EQ(Heading(1), QStringLiteral("银行名称"));
         EXPECT_EQ(Count(), QStringLiteral("记录笔数：131021"));
         EXPECT_EQ(cds().Def(0).size, 20);
         EXPECT_TRUE(cds().Def(0).required);
@@ -134,10 +135,10 @@ TEST_F(BankSearch, ReopeningAfterSearches) {
         EXPECT_TRUE(bank.isVisible());
     });
     EXPECT_EQ(page->recbankcode->text(), QStringLiteral("keep"));
-    // After a search without matches the directory is loaded again, with the field names.
+    // After a search without matches the directory is loaded again, its headings Chinese.
     Open([&] {
         EXPECT_EQ(cds().RecordCount(), kDirectoryRows);
-        EXPECT_EQ(Heading(0), QStringLiteral("BANKCODE"));
+        EXPECT_EQ(Heading(0), QStringLiteral("银行机构号"));
         EXPECT_EQ(bank.edlname->text(), QStringLiteral("没有这样的银行"));
         Search(QString(), QStringLiteral("支行"));
         cds().Next();

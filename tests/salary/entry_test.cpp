@@ -18,8 +18,8 @@ TEST_F(Entry, AddBuildsACreditFromTheItemsAndKeepsCountAndTotal) {
     EXPECT_EQ(page()->recordcount->text(), QStringLiteral("1"));
     EXPECT_EQ(form().PanelText(1), QStringLiteral("记录笔数：1"));
     EXPECT_EQ(Total(), QStringLiteral("100.00"));
-    // The item grid keeps the values, its cursor on the memo row.
-    EXPECT_EQ(form().cds3.RecNo(), 5);
+    // The item grid keeps the values; the name is current and in edit for the next employee.
+    EXPECT_EQ(form().cds3.RecNo(), 0);
     EXPECT_EQ(form().cds3.Text(0, 2), QStringLiteral("张三"));
 
     // Only the name and amount are typed anew; a name of five characters is kept whole, and the
@@ -49,8 +49,8 @@ TEST_F(Entry, AFailedAddSaysWhyAndChangesNothing) {
         const char* typed;
         const char* reason;
     } cases[] = {
-        {2, "", "Field '员工账号' must have a value"},
-        {5, "", "Field '备注' must have a value"},
+        {2, "", "“员工账号”不能为空，请填写后再增加。"},
+        {5, "", "“备注”不能为空，请填写后再增加。"},
         {3, "1,000.00", "“实际入账金额”：金额“1,000.00”不是有效的数字"},
         {3, "abc", "“实际入账金额”：金额“abc”不是有效的数字"},
         // Nothing is cut, nothing paid below a cent or for nothing.
