@@ -217,6 +217,12 @@ void Tmform::FormShow() {
     // The first thing a clerk types is the payer.
     batchPage->payer->setFocus();
     salaryPage->ProtectItemColumns();
+    // The window comes back where and as large as the user left it.
+    if (const QByteArray geometry =
+            settings_.value(QStringLiteral("window/geometry")).toByteArray();
+        !geometry.isEmpty()) {
+        restoreGeometry(geometry);
+    }
 }
 
 void Tmform::FormDestroy() {
@@ -270,6 +276,7 @@ void Tmform::closeEvent(QCloseEvent* event) {
             return;
         }
     }
+    settings_.setValue(QStringLiteral("window/geometry"), saveGeometry());
     QMainWindow::closeEvent(event);
 }
 

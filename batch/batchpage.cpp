@@ -97,6 +97,8 @@ void BatchPage::SetUpForm() {
     DBGrid1->Model()->SetFieldFormat(QStringLiteral("amt"),
                                      {amount::GroupedText, Qt::AlignRight | Qt::AlignVCenter});
     DBGrid1->horizontalHeader()->setMaximumSectionSize(320);
+    // Whole accounts and amounts in view; what width is left goes to the payee's name.
+    DBGrid1->SetFitColumns(3);
     DBGrid1->Model()->SetEditCheck(
         [this](int column, const QString& text) { return CheckGridEdit(column, text); });
     QPalette pal = DBGrid1->palette();
@@ -282,18 +284,6 @@ void BatchPage::ShowBatchSummary() {
     batchTotal->setText(QStringLiteral("合计：") + amount::GroupedCents(total) +
                         (exact ? QString() : QStringLiteral("（含无法计算的金额）")));
     batchTotalCapitals->setText(capitals::FromCurrency(total));
-    // Columns as wide as their titles and contents, within the cap, once the current action
-    // is over; the user can still resize them.
-    if (!resizePending_) {
-        resizePending_ = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                resizePending_ = false;
-                DBGrid1->resizeColumnsToContents();
-            },
-            Qt::QueuedConnection);
-    }
 }
 
 int BatchPage::UnexportedRows() const {

@@ -115,7 +115,6 @@ private:
     void ClearRows();
 
     bool unexported_ = false;
-    bool resizePending_ = false;
     // The folder of the last batch upload file written or read in this run.
     // The name of the last batch file imported.
     QString importName_;

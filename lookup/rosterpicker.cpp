@@ -1,5 +1,8 @@
 #include "lookup/rosterpicker.h"
 
+#include <QHeaderView>
+#include <array>
+
 #include <QKeyEvent>
 
 #include <QEvent>
@@ -22,7 +25,6 @@ RosterPicker::RosterPicker(const Design& design, Dialogs& dialogs, const ConfigD
     list->setHeaderLabels(design_.captions);
     list->header()->resizeSection(0, 100);
     list->header()->resizeSection(1, 180);
-    list->header()->setStretchLastSection(true);
 
     connect(SpeedButton1, &QToolButton::clicked, this,
             [this] { Guarded(dialogs_, [this] { SpeedButton1Click(); }); });
@@ -172,6 +174,31 @@ void RosterPicker::LoadRoster() {
         }
     }
     list->addTopLevelItems(items);
+    FitColumns();
+}
+
+void RosterPicker::FitColumns() {
+    // Titles and the first rows decide the widths (a long roster is not measured line by
+    // line); whole names and accounts show, and the spare width goes to the name.
+    QHeaderView* header = list->header();
+    const QFontMetrics metrics(list->font());
+    const QFontMetrics titles(header->font());
+    constexpr std::size_t kSample = 300;
+    std::array<int, 3> widths{};
+    for (int c = 0; c < 3; ++c) {
+        int width = titles.horizontalAdvance(list->headerItem()->text(c)) + 16;
+        for (std::size_t r = 0; r < std::min(rows_.size(), kSample); ++r) {
+            width = std::max(width, metrics.horizontalAdvance(rows_[r].item->text(c)) + 16);
+        }
+        widths[static_cast<std::size_t>(c)] = width;
+    }
+    const int spare = list->viewport()->width() - widths[0] - widths[1] - widths[2];
+    if (spare > 0) {
+        widths[0] += spare;
+    }
+    for (int c = 0; c < 3; ++c) {
+        header->resizeSection(c, widths[static_cast<std::size_t>(c)]);
+    }
 }
 
 std::optional<QStringList> RosterPicker::Selection() const {

@@ -56,6 +56,8 @@ protected:
 
 private:
     void LoadRoster();
+    // Sizes the columns to their titles and the roster's texts.
+    void FitColumns();
     void ApplyFilter();
     void EnterPressed();
 

@@ -78,6 +78,8 @@ void SalaryPage::SetUpForm() {
         return salary::CheckValue(rule, text, IsKeyField(rule.name));
     });
     DBGrid3->horizontalHeader()->setStretchLastSection(true);
+    // Whole accounts and amounts in view; what width is left goes to the name.
+    DBGrid2->SetFitColumns(0);
     // The credited amount read at a glance: grouped, two decimals, right-aligned (display only).
     DBGrid2->Model()->SetFieldFormat(QStringLiteral("finalincome"),
                                      {amount::GroupedText, Qt::AlignRight | Qt::AlignVCenter});

@@ -114,7 +114,11 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
         }
         return dataset_->DisplayLabel(section);
     }
-    // The row indicator marks the current row.
+    // The row indicator marks the current row; numbered rows carry their number beside it.
+    if (rowNumbers_) {
+        const QString number = QString::number(section + 1);
+        return section == dataset_->RecNo() ? QStringLiteral("▶ ") + number : number;
+    }
     return section == dataset_->RecNo() ? QStringLiteral("▶") : QString();
 }
 

@@ -31,6 +31,8 @@ public:
         Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     };
     void SetFieldFormat(const QString& fieldName, FieldFormat format);
+    // Whether the row headers show the row numbers (from 1) beside the current-row mark.
+    void SetRowNumbers(bool numbers) { rowNumbers_ = numbers; }
     // The whole grid read-only (fields may still be read-only each).
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
 
@@ -53,6 +55,7 @@ private:
     QList<std::pair<QString, FieldFormat>> formats_;
     const FieldFormat* FormatOf(int column) const;
     bool readOnly_ = false;
+    bool rowNumbers_ = false;
     int columns_ = 0;
     int indicatorRow_ = -1;  // the row whose indicator is shown
     QList<QMetaObject::Connection> connections_;

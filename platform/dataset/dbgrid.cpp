@@ -6,6 +6,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <algorithm>
+#include <vector>
 
 DBGrid::DBGrid(QWidget* parent) : QTableView(parent) {
     setModel(&model_);
@@ -103,6 +106,97 @@ void DBGrid::EditCell(int row, int column) {
     setFocus(Qt::OtherFocusReason);
     setCurrentIndex(cell);
     edit(cell);
+}
+
+void DBGrid::SetFitColumns(int stretchColumn) {
+    stretchColumn_ = stretchColumn;
+    model_.SetRowNumbers(true);
+    verticalHeader()->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("▶ 000000")) +
+                                    8);
+    const auto schedule = [this] { ScheduleFit(); };
+    connect(&model_, &QAbstractItemModel::modelReset, this, schedule);
+    connect(&model_, &QAbstractItemModel::rowsInserted, this, schedule);
+    connect(&model_, &QAbstractItemModel::dataChanged, this, schedule);
+    connect(&model_, &QAbstractItemModel::headerDataChanged, this, [this](Qt::Orientation o) {
+        if (o == Qt::Horizontal) {
+            ScheduleFit();
+        }
+    });
+    // A column the user widens or narrows keeps his width.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (!fitting_) {
+            userSized_.insert(column);
+        }
+    });
+    ScheduleFit();
+}
+
+void DBGrid::ScheduleFit() {
+    if (stretchColumn_ == -2 || fitPending_) {
+        return;
+    }
+    fitPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            fitPending_ = false;
+            FitColumns();
+        },
+        Qt::QueuedConnection);
+}
+
+void DBGrid::FitColumns() {
+    const int columns = model_.columnCount();
+    if (columns == 0) {
+        return;
+    }
+    // Titles, and the texts of the first and the last rows: enough for a payroll's widths
+    // without reading every row of a large import.
+    const QFontMetrics cells(font());
+    const QFontMetrics titles(horizontalHeader()->font());
+    const int rows = model_.rowCount();
+    constexpr int kSample = 300;
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 10;
+    std::vector<int> widths(static_cast<std::size_t>(columns));
+    for (int c = 0; c < columns; ++c) {
+        int width = titles.horizontalAdvance(
+                        model_.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                    padding + 6;
+        const auto measure = [&](int r) {
+            width =
+                std::max(width, cells.horizontalAdvance(
+                                    model_.data(model_.index(r, c), Qt::DisplayRole).toString()) +
+                                    padding);
+        };
+        for (int r = 0; r < std::min(rows, kSample); ++r) {
+            measure(r);
+        }
+        for (int r = std::max(kSample, rows - kSample); r < rows; ++r) {
+            measure(r);
+        }
+        widths[static_cast<std::size_t>(c)] = std::min(width, 640);
+    }
+    int used = 0;
+    for (int c = 0; c < columns; ++c) {
+        used += userSized_.contains(c) ? columnWidth(c) : widths[static_cast<std::size_t>(c)];
+    }
+    const int spare = viewport()->width() - used;
+    if (spare > 0 && stretchColumn_ >= 0 && stretchColumn_ < columns &&
+        !userSized_.contains(stretchColumn_)) {
+        widths[static_cast<std::size_t>(stretchColumn_)] += spare;
+    }
+    fitting_ = true;
+    for (int c = 0; c < columns; ++c) {
+        if (!userSized_.contains(c)) {
+            setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
+        }
+    }
+    fitting_ = false;
+}
+
+void DBGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    ScheduleFit();
 }
 
 void DBGrid::keyPressEvent(QKeyEvent* event) {

@@ -6,6 +6,7 @@
 #include "platform/dataset/datasetmodel.h"
 
 #include <QPointer>
+#include <QSet>
 #include <QTableView>
 
 class Dialogs;
@@ -37,6 +38,13 @@ public:
     // Opens the editor of a cell with its text selected, the focus in it.
     void EditCell(int row, int column);
 
+    // Sizes the columns to their titles and contents whenever the rows or the grid's width
+    // change, the spare width going to the given column; a column the user resized keeps his
+    // width. The row headers then number the rows, the current one marked.
+    void SetFitColumns(int stretchColumn);
+    // Sizes the columns now (what SetFitColumns does after every change).
+    void FitColumns();
+
 signals:
     // A double-click anywhere on the grid, the title row included.
     void DblClick();
@@ -48,6 +56,7 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Bind();
@@ -59,6 +68,11 @@ private:
     Dialogs* dialogs_ = nullptr;
     bool syncing_ = false;
     bool tabLeaves_ = false;
+    void ScheduleFit();
+    int stretchColumn_ = -2;  // -2: columns are not fitted
+    bool fitPending_ = false;
+    bool fitting_ = false;
+    QSet<int> userSized_;
     QMetaObject::Connection cursorConnection_;
     QMetaObject::Connection sourceConnection_;
 };

@@ -127,3 +127,43 @@ TEST_F(Keyboard, TheChoiceIsKeptInTheUserSettings) {
     EXPECT_TRUE(dialogs().messages.isEmpty());
     EXPECT_EQ(form().noticePanel->text(), QStringLiteral("增加成功！共 1 笔"));
 }
+
+// Whole accounts and amounts in view: the columns take their contents' width, the spare width
+// goes to the name, rows are numbered; the window comes back as the user left it.
+TEST_F(Keyboard, GridsShowWholeValuesAndTheWindowIsRemembered) {
+    form().resize(1366, 768);
+    QCoreApplication::processEvents();
+    const QString account = QStringLiteral("6222020200112233445");
+    Add(QStringLiteral("张三"), account, QStringLiteral("39607.5"));
+    Add(QStringLiteral("阿依古丽·买买提"), QStringLiteral("6222020200112233446"),
+        QStringLiteral("100"));
+    QCoreApplication::processEvents();
+    DBGrid* grid = page()->DBGrid2;
+    const QFontMetrics metrics(grid->font());
+    int sum = 0;
+    for (int c = 0; c < grid->ColumnCount(); ++c) {
+        sum += grid->columnWidth(c);
+    }
+    EXPECT_GT(grid->columnWidth(2), metrics.horizontalAdvance(account)) << "员工账号";
+    EXPECT_GT(grid->columnWidth(3), metrics.horizontalAdvance(QStringLiteral("39,607.50")));
+    EXPECT_GT(grid->columnWidth(0), metrics.horizontalAdvance(QStringLiteral("阿依古丽·买买提")));
+    EXPECT_EQ(sum, grid->viewport()->width()) << "the name takes the spare width";
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 3), Qt::TextAlignmentRole).toInt() &
+                  Qt::AlignRight,
+              Qt::AlignRight);
+    EXPECT_EQ(grid->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("1"));
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("▶ 2"));
+    if (qEnvironmentVariableIsSet("CORPPAY_SCREENSHOT")) {
+        form().grab().save(qEnvironmentVariable("CORPPAY_SCREENSHOT"));
+    }
+
+    form().setGeometry(40, 50, 1100, 700);
+    QCoreApplication::processEvents();
+    const QRect placed = form().geometry();
+    dialogs().questionAnswers = {true};  // leave the unexported credits
+    form().close();
+    window.reset();
+    window = std::make_unique<SalaryWindow>(Gb(kSixItems));
+    window->Show();
+    EXPECT_EQ(form().geometry().size(), placed.size());
+}
