@@ -5,6 +5,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 
+#include "platform/report/pdftext.h"
 #include "platform/report/textbox.h"
 
 namespace report {
@@ -81,7 +82,7 @@ QByteArray ExportPdf(const PreparedReport& report, const QString& title) {
             renderer.Paint(painter, static_cast<int>(i));
         }
     }
-    return bytes;
+    return RewriteToUnicode(bytes, PrintedCharacters(report));
 }
 
 bool PrintPages(const PreparedReport& report, QPrinter& printer) {

@@ -33,7 +33,7 @@ private:
 
 // The page as an image at the resolution, white paper.
 QImage RenderPageImage(const PreparedReport& report, int page, double dotsPerInch);
-// All pages as one PDF document.
+// All pages as one PDF document, its text reading as the characters printed (see pdftext.h).
 QByteArray ExportPdf(const PreparedReport& report, const QString& title);
 // The pages the printer's range selects (all when it selects none), one sheet each; false
 // when the printer cannot be opened.

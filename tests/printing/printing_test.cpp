@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPrintDialog>
 #include <QScrollBar>
+#include <QToolBar>
 
 #include "app/qttranslations.h"
 #include "platform/report/pageview.h"
@@ -64,6 +65,29 @@ bool WithPreview(const std::function<void()>& print,
     print();
     QApplication::processEvents();
     return shown;
+}
+
+// Prints, exports the list from the preview's 导出PDF to the file and checks the document:
+// pdftotext gives back exactly the characters the pages print (银行 as 银行, never the radical
+// of 银⾏; nothing lost), the summary lines among them, and the cross-references hold.
+void ExportAndCheck(const std::function<void()>& print, TfrxReport& report,
+                    ScriptedDialogs& dialogs, const QString& path, const QStringList& lines) {
+    dialogs.fileAnswers = {path};
+    EXPECT_TRUE(WithPreview(print, [](TfrxPreviewForm& preview) {
+        QAction* exportPdf = preview.findChild<QAction*>(QStringLiteral("actExportPdf"));
+        QTest::mouseClick(preview.findChild<QToolBar*>()->widgetForAction(exportPdf),
+                          Qt::LeftButton);
+    }));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray pdf = file.readAll();
+    EXPECT_TRUE(reporttest::PdfStructureHolds(pdf));
+    const QString text = reporttest::PdfText(pdf);
+    EXPECT_EQ(reporttest::Characters(text),
+              reporttest::Characters(reporttest::PreparedText(report.PreparedPages())));
+    for (const QString& line : lines) {
+        EXPECT_TRUE(text.contains(line)) << line.toStdString();
+    }
 }
 
 class Printing : public BatchFixture {
@@ -218,6 +242,19 @@ TEST_F(Printing, PreviewOpensOnTheTopOfPageOneAtPageWidth) {
         }));
 }
 
+TEST_F(Printing, ExportedPdfReadsAsThePrintedCharacters) {
+    Add(QStringLiteral("长江实业有限公司"), QStringLiteral("62220001"),
+        QStringLiteral("123456789.12"));
+    Add(QStringLiteral("金门户外用品店"), QStringLiteral("62220002"), QStringLiteral("0.05"));
+    ExportAndCheck([&] { Click(page->Button19); }, Report(), dialogs,
+                   dir.Path(QStringLiteral("batch.pdf")),
+                   {QStringLiteral("星澜聚川银行批量转账明细清单"), QStringLiteral("金额"),
+                    QStringLiteral("收款方开户行名称"), QStringLiteral("长江实业有限公司"),
+                    QStringLiteral("笔数：2"), QStringLiteral("合计：123,456,789.17"),
+                    QStringLiteral("大写金额：壹亿贰仟叁佰肆拾伍万陆仟柒佰捌拾玖元壹角柒分"),
+                    QStringLiteral("页码:1")});
+}
+
 TEST_F(Printing, EmptyTableAndMissingTemplatePrintWithoutMessage) {
     EXPECT_TRUE(WithPreview([&] { Click(page->Button19); },
                             [](TfrxPreviewForm& preview) { EXPECT_EQ(preview.PageCount(), 1); }));
@@ -344,6 +381,15 @@ TEST_F(SalaryList, NullCellsPrintBlankAndEqualCaptionsShareAColumn) {
                     .contains(QStringLiteral("星澜聚川银行批量转账明细清单")));
     EXPECT_TRUE(WithPreview([&] { lists.Print(printing::kSalaries); }, [](TfrxPreviewForm&) {}));
     EXPECT_EQ(CrossRows(lists.frxReport1).size(), 3);
+}
+
+TEST_F(SalaryList, ExportedPdfReadsAsThePrintedCharacters) {
+    ExportAndCheck(
+        [&] { lists.Print(printing::kSalaries); }, lists.frxReport1, dialogs,
+        dir.Path(QStringLiteral("salary.pdf")),
+        {QStringLiteral("星澜聚川银行代发工资明细清单"), QStringLiteral("部门名称"),
+         QStringLiteral("实际入账金额"), QStringLiteral("笔数：2"),
+         QStringLiteral("合计：3,649.00"), QStringLiteral("大写金额：叁仟陆佰肆拾玖元整")});
 }
 
 // A template without the payroll title prints the salary list under the batch title.

@@ -1,12 +1,9 @@
 #include "tests/report/report_support.h"
 
-#include "platform/report/textbox.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QHash>
 #include <QProcess>
-#include <QRawFont>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -60,44 +57,12 @@ QByteArray RunTool(const QString& tool, QStringList arguments, const QByteArray&
 }
 }  // namespace
 
-namespace {
-// Qt names each glyph of a CJK font in a PDF by the lowest code point the font draws with it,
-// so 行 reads back as the Kangxi radical ⾏ and 页 as ⻚. Maps such radicals back to the
-// ideograph the report's font draws with the same glyph.
-QString WithoutRadicals(const QString& text) {
-    static const QHash<char16_t, char16_t> kIdeographs = [] {
-        const QRawFont font = QRawFont::fromFont(report::MakeFont(report::FontDef{}));
-        const auto glyph = [&font](char16_t c) {
-            const QList<quint32> g = font.glyphIndexesForString(QString(QChar(c)));
-            return g.isEmpty() ? 0u : g[0];
-        };
-        QHash<quint32, char16_t> byGlyph;
-        for (char16_t c = 0x4E00; c <= 0x9FFF; ++c) {
-            byGlyph.insert(glyph(c), c);
-        }
-        QHash<char16_t, char16_t> map;
-        for (char16_t c = 0x2E80; c <= 0x2FDF; ++c) {
-            const quint32 g = glyph(c);
-            if (g != 0 && byGlyph.contains(g)) {
-                map.insert(c, byGlyph.value(g));
-            }
-        }
-        return map;
-    }();
-    QString result = text;
-    for (QChar& c : result) {
-        c = QChar(kIdeographs.value(c.unicode(), c.unicode()));
-    }
-    return result;
-}
-}  // namespace
-
 QString PdfText(const QByteArray& pdf) {
-    return WithoutRadicals(QString::fromUtf8(
+    return QString::fromUtf8(
         RunTool(QStringLiteral("pdftotext"),
                 {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"),
                  QStringLiteral("%PDF"), QStringLiteral("-")},
-                pdf)));
+                pdf));
 }
 
 int PdfPageCount(const QByteArray& pdf) {
@@ -108,6 +73,78 @@ int PdfPageCount(const QByteArray& pdf) {
         }
     }
     return -1;
+}
+
+bool PdfStructureHolds(const QByteArray& pdf) {
+    const qsizetype startxref = pdf.lastIndexOf("startxref");
+    if (startxref < 0) {
+        return false;
+    }
+    const qsizetype xref = pdf.mid(startxref + 9, 20).simplified().split(' ')[0].toLongLong();
+    if (pdf.mid(xref, 4) != "xref") {
+        return false;
+    }
+    // The offsets of the objects in use, by object number.
+    QHash<qint64, qsizetype> offsets;
+    QList<QByteArray> lines = pdf.mid(xref, pdf.indexOf("trailer", xref) - xref).split('\n');
+    qint64 object = 0;
+    for (const QByteArray& line : lines.mid(1)) {
+        const QList<QByteArray> parts = line.simplified().split(' ');
+        if (parts.size() == 2) {
+            object = parts[0].toLongLong();
+        } else if (parts.size() == 3) {
+            if (parts[2] == "n") {
+                offsets.insert(object, parts[0].toLongLong());
+            }
+            ++object;
+        }
+    }
+    const auto body = [&pdf](qsizetype offset) {
+        return pdf.mid(offset, pdf.indexOf("endobj", offset) - offset);
+    };
+    for (auto it = offsets.cbegin(); it != offsets.cend(); ++it) {
+        const QByteArray head = QByteArray::number(it.key()) + " 0 obj";
+        if (pdf.mid(it.value(), head.size()) != head) {
+            return false;
+        }
+        const QByteArray text = body(it.value());
+        const qsizetype stream = text.indexOf(">>\nstream\n");
+        if (stream < 0) {
+            continue;
+        }
+        // "/Length 123" or "/Length 9 0 R", the object holding the number.
+        const QList<QByteArray> length =
+            text.mid(text.indexOf("/Length ") + 8, 30).simplified().split(' ');
+        qint64 size = length.value(0).toLongLong();
+        if (length.value(2).startsWith('R')) {
+            const QByteArray held = body(offsets.value(length[0].toLongLong()));
+            size = held.mid(held.indexOf("obj") + 3).trimmed().toLongLong();
+        }
+        const qsizetype data = it.value() + stream + 10;
+        if (!pdf.mid(data + size).trimmed().startsWith("endstream")) {
+            return false;
+        }
+    }
+    return !offsets.isEmpty();
+}
+
+QString Characters(const QString& text) {
+    QList<char32_t> characters;
+    for (char32_t c : text.toUcs4()) {
+        if (!QChar::isSpace(c) && !characters.contains(c)) {
+            characters.append(c);
+        }
+    }
+    std::sort(characters.begin(), characters.end());
+    return QString::fromUcs4(characters.constData(), characters.size());
+}
+
+QString PreparedText(const report::PreparedReport& report) {
+    QString text;
+    for (const report::PreparedPage& page : report.pages) {
+        text += PageTexts(page).join(u' ');
+    }
+    return text;
 }
 
 int InkPixels(const QImage& image) {

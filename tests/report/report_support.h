@@ -27,6 +27,13 @@ QStringList PageTexts(const report::PreparedPage& page);
 // pdftotext of the document (layout kept), and its page count from pdfinfo.
 QString PdfText(const QByteArray& pdf);
 int PdfPageCount(const QByteArray& pdf);
+// Whether every object the cross-reference table names starts where it says, and every stream
+// is as long as its length says (poppler reads past both without a word).
+bool PdfStructureHolds(const QByteArray& pdf);
+// The distinct characters of a text other than white space, in order of code.
+QString Characters(const QString& text);
+// The texts of all prepared pages, one after the other.
+QString PreparedText(const report::PreparedReport& report);
 
 // Pixels that are not white.
 int InkPixels(const QImage& image);
