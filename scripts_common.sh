@@ -13,6 +13,10 @@ CORPPAY_PACKAGES=(
 # What fuzz.sh needs besides: clang, libFuzzer and the sanitizer runtimes, the symbolizer.
 CORPPAY_FUZZ_PACKAGES=(clang libclang-rt-dev llvm)
 
+# What package.sh needs besides: the package's tools (dpkg-shlibdeps, file), the PNG icons made
+# from the SVG, and the three validators.
+CORPPAY_PACKAGE_PACKAGES=(dpkg-dev file librsvg2-bin lintian desktop-file-utils appstream)
+
 # Installs the packages given, CORPPAY_PACKAGES when none are.
 corppay_install() {
     local wanted=("$@")

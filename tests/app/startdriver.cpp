@@ -5,6 +5,7 @@
 //   menu:<menu>:<item>                     opens a menu of the menu bar and clicks an item
 //   payee:<name>|<account>|<bank>|<number> types a payee on 参数管理 and clicks 新增
 //   hold:<file>                            waits until the file exists
+//   grab:<file>                            saves a picture of the main window (1280 x 720)
 // separated by ";". Every modal box that opens is written to the file CORPPAY_DRIVE_LOG, one
 // line each, and closed with its default button:
 //   shown                     the main window is on the screen (the folder is locked by then)
@@ -123,6 +124,11 @@ private:
         const QString arg = step.section(u':', 1);
         if (kind == u"hold") {
             holdFile_ = arg;
+        } else if (kind == u"grab") {
+            window->showNormal();
+            window->resize(1280, 720);
+            QTest::qWait(200);
+            window->grab().save(arg);
         } else if (kind == u"menu") {
             auto* bar = window->findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
             auto* menu = window->findChild<QMenu*>(arg.section(u':', 0, 0));
