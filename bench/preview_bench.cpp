@@ -164,6 +164,14 @@ void Summary(const benchreport::Collector& c) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The offscreen platform tells at every window that it has no window manager.
+    static const QtMessageHandler standard = qInstallMessageHandler(nullptr);
+    qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (!message.contains(QStringLiteral("propagateSizeHints"))) {
+                standard(type, context, message);
+            }
+        });
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     const auto add = [](const char* name, int rows, int repetitions) {

@@ -431,5 +431,10 @@ TEST_F(SalaryList, AThousandRowsAcrossPagesWithHeadersRepeated) {
     }
     reporttest::Snapshot(report::RenderPageImage(pages, 1, 96),
                          QStringLiteral("salary-list-page2"));
+    const QStringList last = reporttest::PageTexts(pages.pages.back());
+    EXPECT_TRUE(last.contains(QStringLiteral("笔数：1000"))) << "the summary after the last line";
+    reporttest::Snapshot(
+        report::RenderPageImage(pages, static_cast<int>(pages.pages.size()) - 1, 96),
+        QStringLiteral("salary-list-last"));
     EXPECT_EQ(cds2.RecNo(), 999);
 }
