@@ -155,6 +155,10 @@ void DBGrid::FitColumns() {
     const QFontMetrics cells(font());
     const QFontMetrics titles(horizontalHeader()->font());
     const int rows = model_.rowCount();
+    // The row headers hold the mark and the largest row number.
+    const int digits = std::max<int>(3, static_cast<int>(QString::number(rows).size()));
+    verticalHeader()->setFixedWidth(
+        fontMetrics().horizontalAdvance(QStringLiteral("▶ ") + QString(digits, u'0')) + 10);
     constexpr int kSample = 300;
     const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 10;
     std::vector<int> widths(static_cast<std::size_t>(columns));
