@@ -223,6 +223,10 @@ void Tmform::FormShow() {
         !geometry.isEmpty()) {
         restoreGeometry(geometry);
     }
+    for (DBGrid* grid : {batchPage->DBGrid1, salaryPage->DBGrid2}) {
+        grid->RestoreUserWidths(
+            settings_.value(QStringLiteral("columns/") + grid->objectName()).toStringList());
+    }
 }
 
 void Tmform::FormDestroy() {
@@ -277,6 +281,9 @@ void Tmform::closeEvent(QCloseEvent* event) {
         }
     }
     settings_.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    for (DBGrid* grid : {batchPage->DBGrid1, salaryPage->DBGrid2}) {
+        settings_.setValue(QStringLiteral("columns/") + grid->objectName(), grid->UserWidths());
+    }
     QMainWindow::closeEvent(event);
 }
 

@@ -198,6 +198,34 @@ void DBGrid::FitColumns() {
     fitting_ = false;
 }
 
+QStringList DBGrid::UserWidths() const {
+    QList<int> columns(userSized_.begin(), userSized_.end());
+    std::sort(columns.begin(), columns.end());
+    QStringList widths;
+    for (const int c : columns) {
+        widths.append(QStringLiteral("%1:%2").arg(c).arg(columnWidth(c)));
+    }
+    return widths;
+}
+
+void DBGrid::RestoreUserWidths(const QStringList& widths) {
+    for (const QString& pair : widths) {
+        const QStringList parts = pair.split(u':');
+        bool columnOk = false;
+        bool widthOk = false;
+        const int column = parts.value(0).toInt(&columnOk);
+        const int width = parts.value(1).toInt(&widthOk);
+        if (parts.size() == 2 && columnOk && widthOk && column >= 0 && column < 256 && width > 0 &&
+            width <= 4000) {
+            userSized_.insert(column);
+            fitting_ = true;
+            setColumnWidth(column, width);
+            fitting_ = false;
+        }
+    }
+    ScheduleFit();
+}
+
 void DBGrid::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
     ScheduleFit();

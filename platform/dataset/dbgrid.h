@@ -44,6 +44,9 @@ public:
     void SetFitColumns(int stretchColumn);
     // Sizes the columns now (what SetFitColumns does after every change).
     void FitColumns();
+    // The widths the user gave columns, as "column:width" pairs, and their restoring.
+    QStringList UserWidths() const;
+    void RestoreUserWidths(const QStringList& widths);
 
 signals:
     // A double-click anywhere on the grid, the title row included.

@@ -5,7 +5,9 @@
 #include "tests/salary/salary_fixture.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
 
 namespace {
 
@@ -159,6 +161,18 @@ TEST_F(Keyboard, GridsShowWholeValuesAndTheWindowIsRemembered) {
 
     form().setGeometry(40, 50, 1100, 700);
     QCoreApplication::processEvents();
+    // The user narrows the account column by dragging its border.
+    QHeaderView* header = grid->horizontalHeader();
+    const int border = header->sectionViewportPosition(2) + header->sectionSize(2) - 1;
+    const int y = header->height() / 2;
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(border, y));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(border - 40, y),
+                     header->viewport()->mapToGlobal(QPointF(border - 40, y)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(header->viewport(), &drag);
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(border - 40, y));
+    const int narrowed = grid->columnWidth(2);
+    EXPECT_LT(narrowed, metrics.horizontalAdvance(account) + 10);
     const QRect placed = form().geometry();
     dialogs().questionAnswers = {true};  // leave the unexported credits
     form().close();
@@ -166,4 +180,6 @@ TEST_F(Keyboard, GridsShowWholeValuesAndTheWindowIsRemembered) {
     window = std::make_unique<SalaryWindow>(Gb(kSixItems));
     window->Show();
     EXPECT_EQ(form().geometry().size(), placed.size());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page()->DBGrid2->columnWidth(2), narrowed) << "the user's width is kept";
 }
