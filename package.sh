@@ -58,10 +58,14 @@ if grep -q '^E:' <<<"$report"; then
     exit 1
 fi
 
-# The screenshot the metadata refers to: the built program, headless, on its sample configuration.
-QT_QPA_PLATFORM=offscreen LD_PRELOAD="$driver" CORPPAY_DRIVE_LOG="$build/screenshot.log" \
+# The screenshot the metadata refers to: the built program, headless, on its sample configuration,
+# with user settings of its own (window sizes) that are thrown away.
+settings=$(mktemp -d)
+QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$settings" LD_PRELOAD="$driver" \
+    CORPPAY_DRIVE_LOG="$build/screenshot.log" \
     CORPPAY_DRIVE="grab:$(realpath "$build")/screenshot.png;menu:N1:N8" \
     "$build/bin/corppay" 2>/dev/null
+rm -rf "$settings"
 echo "Screenshot: $build/screenshot.png"
 
 [ "$check" = yes ] || exit 0

@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
-#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
 
@@ -49,6 +49,8 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), Path(QStringLiteral("data")));
+        // The user's settings (window sizes) go aside, out of what the tests compare.
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), settings_.path());
         env.insert(QStringLiteral("CORPPAY_DRIVE"), steps);
         env.insert(QStringLiteral("CORPPAY_DRIVE_LOG"), Path(log));
         p->setProcessEnvironment(env);
@@ -97,6 +99,7 @@ public:
 
 private:
     TestDir dir_;
+    QTemporaryDir settings_;
     std::vector<std::unique_ptr<QProcess>> processes_;
 };
 
