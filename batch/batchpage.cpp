@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include "batch/importpreview.h"
 #include "batch/instructions.h"
 #include "batch/payees.h"
 #include "batch/updown.h"
@@ -28,7 +29,8 @@
 #include "store/configdir.h"
 #include "store/listfile.h"
 
-BatchPage::BatchPage(Context context, QWidget* parent) : QWidget(parent), ctx_(std::move(context)) {
+BatchPage::BatchPage(Context context, QWidget* parent)
+    : QWidget(parent), importPreview(new ImportPreview(this)), ctx_(std::move(context)) {
     SetUpForm();
     Wire();
 }

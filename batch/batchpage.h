@@ -6,12 +6,15 @@
 #include <functional>
 #include <optional>
 
+#include "batch/bankindex.h"
 #include "batch/payees.h"
+#include "batch/uploadfile.h"
 #include "controls/addnotice.h"
 #include "platform/dialogs/dialogs.h"
 #include "store/listfile.h"
 #include "ui_batchpage.h"
 
+class ImportPreview;
 class QComboBox;
 class ConfigDir;
 namespace printing {
@@ -54,7 +57,8 @@ public:
     void Button4Click();
     // "数据导出": checks every instruction and writes the batch upload file.
     void Button5Click();
-    // "数据导入": checks a batch upload file whole and adds its instructions.
+    // "数据导入": a batch upload file is checked whole and its instructions added; a spreadsheet
+    // (.xls, .xlsx, .csv) is previewed with its column mapping and added once confirmed.
     void Button6Click();
     // Double-click on the grid: loads the current instruction into the form.
     void DBGrid1DblClick();
@@ -64,6 +68,9 @@ public:
     void UpDown1ChangingEx(int newPosition);
     // "打印转账": prints the instruction table as a detail list in the preview.
     void Button19Click();
+
+    // The preview of a spreadsheet import, created once with the page.
+    ImportPreview* importPreview;
 
     // Rows added, changed or imported since the last upload file was written; 0 once it was.
     int UnexportedRows() const;
@@ -96,6 +103,12 @@ private:
     // Every line checked; false after an error box naming the first bad line.
     bool CheckImportLines(const QStringList& lines);
     void ImportLines(const QStringList& lines);
+    // The spreadsheet at path through the preview; false when nothing was added.
+    bool ImportSheet(const QString& path);
+    // 追加, 替换 or 取消 when the table already holds rows; false for 取消.
+    bool MakeRoomFor(qsizetype incoming);
+    // Adds checked instructions through the form, as the upload file's lines are added.
+    void ImportInstructions(const std::vector<uploadfile::Instruction>& rows);
     // The add button's checks, the row limit only when asked; false after a warning.
     bool CheckForm(bool rowLimit);
     static bool IsPlainAccount(const QString& account);
@@ -119,6 +132,7 @@ private:
     // The name of the last batch file imported.
     QString importName_;
     QString uploadFolder_;
+    BankIndex banks_;
 
     Context ctx_;
 };

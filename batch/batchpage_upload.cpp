@@ -4,16 +4,20 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "batch/batchpage.h"
+#include "batch/importpreview.h"
 #include "batch/instructions.h"
+#include "batch/sheetbatch.h"
 #include "batch/uploadfile.h"
 #include "controls/exportchecks.h"
 #include "controls/numeditnew.h"
 #include "platform/dataset/dataset.h"
+#include "platform/sheet/sheet.h"
 #include "platform/text/ansi.h"
 #include "platform/text/apperror.h"
 #include "store/configdir.h"
@@ -112,6 +116,15 @@ void BatchPage::Button6Click() {
     if (ctx_.dialogs.Open(dialog)) {
         uploadFolder_ = QFileInfo(dialog.fileName).absolutePath();
         importName_ = QFileInfo(dialog.fileName).fileName();
+        // The content decides, whatever the file is called: a spreadsheet goes through the
+        // preview with its column mapping, everything else is read as a batch upload file.
+        if (!sheetbatch::IsUploadFile(listfile::ReadAll(dialog.fileName))) {
+            if (!ImportSheet(dialog.fileName)) {
+                return;
+            }
+            ctx_.dialogs.Information(QStringLiteral("导入完毕！"));
+            return;
+        }
         const std::optional<QStringList> lines = ReadImportFile(dialog.fileName);
         if (!lines) {
             return;
@@ -121,25 +134,122 @@ void BatchPage::Button6Click() {
         }
         // Rows already in the table: the user says whether the file adds to them, takes their
         // place, or adds nothing, once it is known to be sound and before anything changes.
-        if (!ctx_.cds1.IsEmpty()) {
-            const qsizetype incoming = std::count_if(lines->begin(), lines->end(),
-                                                     [](const QString& l) { return !l.isEmpty(); });
-            const int answer = ctx_.dialogs.Choice(
-                QStringLiteral("表中已有 %1 笔指令。文件中的 %2 笔指令是追加到表中，"
-                               "还是替换表中的指令？")
-                    .arg(ctx_.cds1.RecordCount())
-                    .arg(incoming),
-                {QStringLiteral("追加"), QStringLiteral("替换"), QStringLiteral("取消")}, 2);
-            if (answer == 2) {
-                return;
-            }
-            if (answer == 1) {
-                ClearRows();
-            }
+        if (!MakeRoomFor(std::count_if(lines->begin(), lines->end(),
+                                       [](const QString& l) { return !l.isEmpty(); }))) {
+            return;
         }
         ImportLines(*lines);
     }
     ctx_.dialogs.Information(QStringLiteral("导入完毕！"));
+}
+
+bool BatchPage::MakeRoomFor(qsizetype incoming) {
+    if (ctx_.cds1.IsEmpty()) {
+        return true;
+    }
+    const int answer = ctx_.dialogs.Choice(
+        QStringLiteral("表中已有 %1 笔指令。文件中的 %2 笔指令是追加到表中，"
+                       "还是替换表中的指令？")
+            .arg(ctx_.cds1.RecordCount())
+            .arg(incoming),
+        {QStringLiteral("追加"), QStringLiteral("替换"), QStringLiteral("取消")}, 2);
+    if (answer == 2) {
+        return false;
+    }
+    if (answer == 1) {
+        ClearRows();
+    }
+    return true;
+}
+
+bool BatchPage::ImportSheet(const QString& path) {
+    const QString ini = ctx_.config.Path(QString::fromUtf16(cfg::kSalaryMap));
+    const sheetbatch::Mapping mapping = sheetbatch::LoadMapping(ini);
+    sheetbatch::SheetTable table;
+    std::optional<sheetbatch::Layout> layout;
+    try {
+        const std::unique_ptr<sheet::Application> app = sheet::CreateApplication();
+        app->GetWorkbooks().Open(path);
+        try {
+            app->Worksheets(1).Activate();
+            table = sheetbatch::ReadTable(*app, mapping);
+        } catch (...) {
+            app->Quit();
+            throw;
+        }
+        app->Quit();
+        layout = sheetbatch::FindHeader(table);
+        if (!layout) {
+            layout = sheetbatch::MappedLayout(mapping);
+        }
+    } catch (const AppError& e) {
+        ctx_.dialogs.Error(e.Message() + QStringLiteral("，未导入任何指令！"));
+        return false;
+    }
+    // A directory that cannot be read finds no bank: such rows are refused in the preview.
+    auto banks = [this](const QString& name) {
+        try {
+            return banks_.Codes(name);
+        } catch (const AppError&) {
+            return QStringList();
+        }
+    };
+    importPreview->Prepare({&table, *layout, mapping, payacct->currentText(), banks,
+                            QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())});
+    if (!importPreview->Execute()) {
+        return false;
+    }
+    if (importPreview->saveMapping->isChecked()) {
+        try {
+            sheetbatch::SaveMapping(ini, importPreview->ChosenMapping());
+        } catch (const AppError& e) {
+            ctx_.dialogs.Warning(QStringLiteral("列对应关系未能保存：%1。请在参数管理中重新设定。")
+                                     .arg(e.Message()));
+        }
+    }
+    const std::vector<uploadfile::Instruction> rows = importPreview->Current().rows;
+    if (!MakeRoomFor(static_cast<qsizetype>(rows.size()))) {
+        return false;
+    }
+    ImportInstructions(rows);
+    return true;
+}
+
+void BatchPage::ImportInstructions(const std::vector<uploadfile::Instruction>& rows) {
+    QList<payees::Payee> learned;
+    bool lastPosted = false;
+    const ControlsDisabled quiet(ctx_.cds1);
+    for (const uploadfile::Instruction& in : rows) {
+        cross->setChecked(false);
+        recobject->setCurrentIndex(-1);
+        if (in.cpflag == QStringLiteral("跨行")) {
+            cross->setChecked(true);
+        } else {
+            recobject->setCurrentIndex(recobject->findText(in.cpflag));
+        }
+        payacct->setEditText(in.payacct);
+        recacct->setEditText(in.recacct);
+        recver->setEditText(in.recver);
+        recbank->setEditText(in.recbank);
+        recbankcode->setText(in.recbankcode);
+        amt->SetShuZhi(in.amt);
+        SelectText(use, in.use);
+        remittype->setCurrentIndex(remittype->findText(in.remittype));
+        edremark->setText(in.remark);
+        const payees::Payee payee = FormPayee();
+        lastPosted = AppendInstruction(Button6->objectName());
+        if (lastPosted) {
+            learned.append(payee);
+        }
+    }
+    if (lastPosted) {
+        ResetRecipient();
+    }
+    try {
+        LearnIntoRoster(learned);
+    } catch (const AppError& e) {
+        WarnRosterNotSaved(e.Message());
+    }
 }
 
 std::optional<QStringList> BatchPage::ReadImportFile(const QString& path) {

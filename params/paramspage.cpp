@@ -7,6 +7,7 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 
+#include "batch/sheetbatch.h"
 #include "platform/dialogs/guard.h"
 #include "platform/text/convert.h"
 #include "store/configdir.h"
@@ -65,6 +66,18 @@ void ParamsPage::SetUpForm() {
         pal.setColor(QPalette::Base, pal.color(QPalette::ToolTipBase));
         edit->setPalette(pal);
     }
+    // The column letters of the batch mapping: capitals only, two at most, as the sheet names
+    // its columns.
+    for (int f = 0; f < sheetbatch::kFieldCount; ++f) {
+        LimitTyping(BatchEdit(f), 2);
+        BatchEdit(f)->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[A-Z]{0,2}")), this));
+    }
+    LimitTyping(conf_batch_startrow, 5);
+    conf_batch_startrow->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[1-9][0-9]{0,4}")), this));
+    LabelBatch_note->setWordWrap(true);
+    conf_batch_defuse->setCompleter(nullptr);
     // The short mapping edits stay at the labels; the free space goes to the right.
     GroupBox7Layout->setColumnStretch(3, 1);
     for (QComboBox* box : {conf_payacct, conf_skmc_acct, conf_owner_acct}) {
@@ -86,6 +99,7 @@ void ParamsPage::Wire() {
     on(Button17, &ParamsPage::Button17Click);
     on(Button14, &ParamsPage::Button14Click);
     on(Button15, &ParamsPage::Button15Click);
+    on(Button20, &ParamsPage::Button20Click);
     // Choosing or typing a listed account shows its line, the one 删除 would remove.
     connect(conf_payacct, &QComboBox::editTextChanged, this, &ParamsPage::ShowCompanyLine);
     connect(conf_payacct, &QComboBox::activated, this,
@@ -105,6 +119,8 @@ void ParamsPage::showEvent(QShowEvent* event) {
 }
 
 void ParamsPage::Reload() {
+    // A preview on the batch page may have saved the mapping since.
+    Handle([this] { ShowBatchMapping(); });
     Handle([this] { SetCompanyLines(listfile::Load(Path(cfg::kOwner))); });
     Handle([this] { SetPayeeLines(listfile::Load(Path(cfg::kRecvers))); });
 }
@@ -210,8 +226,42 @@ void ParamsPage::LoadParameters() {
     conf_acct->setText(read("excel", "acct", QString()));
     conf_finalincome->setText(read("excel", "finalincome", QString()));
     conf_startrow->setText(read("option", "startrow", QStringLiteral("1")));
+    ShowBatchMapping();
     // Every payee line with an account field gives it.
     SetPayeeLines(listfile::Load(Path(cfg::kRecvers)));
+}
+
+QLineEdit* ParamsPage::BatchEdit(int field) const {
+    return findChild<QLineEdit*>(QStringLiteral("conf_batch_") + sheetbatch::ColumnKey(field));
+}
+
+void ParamsPage::ShowBatchMapping() {
+    const sheetbatch::Mapping m = sheetbatch::LoadMapping(Path(cfg::kSalaryMap));
+    for (int f = 0; f < sheetbatch::kFieldCount; ++f) {
+        BatchEdit(f)->setText(m.columns[static_cast<std::size_t>(f)]);
+    }
+    conf_batch_startrow->setText(m.startRow);
+    conf_batch_defcpflag->setCurrentIndex(conf_batch_defcpflag->findText(m.cpflag));
+    conf_batch_defremittype->setCurrentIndex(conf_batch_defremittype->findText(m.remittype));
+    conf_batch_defuse->setCurrentIndex(conf_batch_defuse->findText(m.use));
+    conf_batch_defuse->setEditText(m.use);
+}
+
+void ParamsPage::Button20Click() {
+    sheetbatch::Mapping m;
+    for (int f = 0; f < sheetbatch::kFieldCount; ++f) {
+        m.columns[static_cast<std::size_t>(f)] = BatchEdit(f)->text();
+    }
+    m.startRow = conf_batch_startrow->text();
+    m.cpflag = conf_batch_defcpflag->currentText();
+    m.remittype = conf_batch_defremittype->currentText();
+    m.use = conf_batch_defuse->currentText();
+    if (m.startRow.isEmpty() || m.use.isEmpty()) {
+        ctx_.dialogs.Warning(QStringLiteral("请填写数据起始行和默认用途后再设定！"));
+        return;
+    }
+    sheetbatch::SaveMapping(Path(cfg::kSalaryMap), m);
+    ctx_.dialogs.Information(QStringLiteral("批量支付导入对应关系已保存！"));
 }
 
 void ParamsPage::Button13Click() {

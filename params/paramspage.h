@@ -11,6 +11,7 @@
 
 class ConfigDir;
 class QComboBox;
+class QLineEdit;
 
 class ParamsPage : public QWidget, public Ui::ParamsPage {
     Q_OBJECT
@@ -39,6 +40,9 @@ public:
     void Button14Click();
     // "设定" of the salary payer account: writes the account.
     void Button15Click();
+    // "设定" of the batch payment mapping: writes the column letters, the first data row and
+    // the values of the columns a sheet lacks.
+    void Button20Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -57,6 +61,10 @@ private:
     // Shows the first line with the account beside its box; nothing for an unlisted account.
     void ShowCompanyLine(const QString& account);
     void ShowPayeeLine(const QString& account);
+    // The batch payment mapping's edits from the configuration, and back.
+    void ShowBatchMapping();
+    // The mapping edit of a field.
+    QLineEdit* BatchEdit(int field) const;
     // Reads both rosters again.
     void Reload();
     // Replaces a combo box's list, its text as it is.

@@ -1,0 +1,467 @@
+#include "batch/sheetbatch.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+#include "batch/instructions.h"
+#include "controls/amountformat.h"
+#include "platform/sheet/sheet.h"
+#include "platform/text/apperror.h"
+#include "platform/text/convert.h"
+#include "store/profile.h"
+
+namespace sheetbatch {
+
+namespace {
+
+// Rows searched for a header, and the columns searched in them.
+constexpr int kHeaderRows = 10;
+constexpr int kScanColumns = 64;
+// A run of empty rows that ends the data: no real payment list has one inside it.
+constexpr int kEmptyRun = 200;
+
+const char16_t* const kKeys[kFieldCount] = {u"cpflag",      u"payacct",   u"recacct", u"recver",
+                                            u"recbankcode", u"recbank",   u"cur",     u"amt",
+                                            u"use",         u"remittype", u"remark"};
+
+// The usual other names of each field's title, after Normalize.
+const std::vector<std::pair<int, const char16_t*>>& Synonyms() {
+    static const std::vector<std::pair<int, const char16_t*>> list = {
+        {kCpFlag, u"公私标志"},
+        {kCpFlag, u"收款对象"},
+        {kCpFlag, u"对公对私"},
+        {kCpFlag, u"公私"},
+        {kPayAcct, u"付款账号"},
+        {kPayAcct, u"付款人账号"},
+        {kPayAcct, u"付款账户"},
+        {kPayAcct, u"付款方账号"},
+        {kRecAcct, u"收款账号"},
+        {kRecAcct, u"收款人账号"},
+        {kRecAcct, u"收款账户"},
+        {kRecAcct, u"账号"},
+        {kRecAcct, u"收款方账号"},
+        {kRecAcct, u"收款卡号"},
+        {kRecver, u"收款方"},
+        {kRecver, u"收款人"},
+        {kRecver, u"收款人名称"},
+        {kRecver, u"户名"},
+        {kRecver, u"收款方名称"},
+        {kRecver, u"收款单位"},
+        {kRecver, u"收款户名"},
+        {kRecBankCode, u"收款方开户行编号"},
+        {kRecBankCode, u"联行号"},
+        {kRecBankCode, u"行号"},
+        {kRecBankCode, u"开户行行号"},
+        {kRecBankCode, u"开户行编号"},
+        {kRecBankCode, u"收款行行号"},
+        {kRecBank, u"收款方开户行名称"},
+        {kRecBank, u"开户行"},
+        {kRecBank, u"开户银行"},
+        {kRecBank, u"开户行名称"},
+        {kRecBank, u"收款银行"},
+        {kRecBank, u"收款行"},
+        {kCur, u"币种"},
+        {kAmt, u"金额"},
+        {kAmt, u"金额(元)"},
+        {kAmt, u"付款金额"},
+        {kAmt, u"转账金额"},
+        {kUse, u"用途"},
+        {kUse, u"摘要"},
+        {kUse, u"附言"},
+        {kUse, u"付款用途"},
+        {kRemitType, u"方式"},
+        {kRemitType, u"汇款方式"},
+        {kRemark, u"备注"},
+    };
+    return list;
+}
+
+// Full-width letters, digits and brackets as their ASCII forms; no blanks, no "*" (a mark of
+// required columns that some sheets copy from forms).
+QString Normalize(const QString& title) {
+    const QString folded = title.normalized(QString::NormalizationForm_KC);
+    QString out;
+    out.reserve(folded.size());
+    for (const QChar c : folded) {
+        if (!c.isSpace() && c != u'*') {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
+// An account or number that a number cell of 16 or more digits shows in exponent form.
+const QRegularExpression& NumberForm() {
+    static const QRegularExpression re(QStringLiteral("^[0-9.]+[Ee][+-]?[0-9]+$"));
+    return re;
+}
+
+QString OneOf(const QString& text,
+              std::initializer_list<std::pair<const char16_t*, const char16_t*>> map) {
+    for (const auto& [from, to] : map) {
+        if (text.compare(QString::fromUtf16(from), Qt::CaseInsensitive) == 0) {
+            return QString::fromUtf16(to);
+        }
+    }
+    return QString();
+}
+
+}  // namespace
+
+QString FieldTitle(int field) {
+    return QString::fromUtf16(instructions::kGridTitles).split(u',').value(field);
+}
+
+QString ColumnKey(int field) {
+    return QString::fromUtf16(kKeys[field]);
+}
+
+Mapping LoadMapping(const QString& iniPath) {
+    const QString section = QString::fromUtf16(kSection);
+    Mapping m;
+    for (int f = 0; f < kFieldCount; ++f) {
+        m.columns[f] = profile::ReadString(iniPath, section, ColumnKey(f), QString());
+    }
+    m.startRow = profile::ReadString(iniPath, section, QStringLiteral("startrow"), m.startRow);
+    m.cpflag = profile::ReadString(iniPath, section, QStringLiteral("defcpflag"), m.cpflag);
+    m.remittype =
+        profile::ReadString(iniPath, section, QStringLiteral("defremittype"), m.remittype);
+    m.use = profile::ReadString(iniPath, section, QStringLiteral("defuse"), m.use);
+    return m;
+}
+
+void SaveMapping(const QString& iniPath, const Mapping& m) {
+    const QString section = QString::fromUtf16(kSection);
+    for (int f = 0; f < kFieldCount; ++f) {
+        profile::WriteString(iniPath, section, ColumnKey(f), m.columns[f]);
+    }
+    profile::WriteString(iniPath, section, QStringLiteral("startrow"), m.startRow);
+    profile::WriteString(iniPath, section, QStringLiteral("defcpflag"), m.cpflag);
+    profile::WriteString(iniPath, section, QStringLiteral("defremittype"), m.remittype);
+    profile::WriteString(iniPath, section, QStringLiteral("defuse"), m.use);
+}
+
+int ColumnIndex(const QString& letters) {
+    if (letters.isEmpty() || letters.size() > 2) {
+        return 0;
+    }
+    int index = 0;
+    for (const QChar c : letters) {
+        if (c < u'A' || c > u'Z') {
+            return 0;
+        }
+        index = index * 26 + (c.unicode() - u'A' + 1);
+    }
+    return index;
+}
+
+QString ColumnLetters(int column) {
+    QString letters;
+    for (int n = column; n > 0; n = (n - 1) / 26) {
+        letters.prepend(QChar(u'A' + (n - 1) % 26));
+    }
+    return letters;
+}
+
+int FieldOfTitle(const QString& title) {
+    const QString key = Normalize(title);
+    if (key.isEmpty()) {
+        return -1;
+    }
+    for (const auto& [field, name] : Synonyms()) {
+        if (key == QStringView(name)) {
+            return field;
+        }
+    }
+    return -1;
+}
+
+QString SheetTable::Cell(int row, int column) const {
+    if (row < 1 || static_cast<std::size_t>(row) > rows.size()) {
+        return QString();
+    }
+    return rows[static_cast<std::size_t>(row) - 1].value(column - 1);
+}
+
+SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
+    SheetTable table;
+    int columns = 0;
+    for (int row = 1; row <= kHeaderRows; ++row) {
+        for (int column = 1; column <= kScanColumns; ++column) {
+            if (!convert::Trim(app.Cells(row, column)).isEmpty()) {
+                columns = std::max(columns, column);
+            }
+        }
+    }
+    for (const QString& letters : mapping.columns) {
+        columns = std::max(columns, ColumnIndex(letters));
+    }
+    table.columnCount = columns;
+    std::size_t lastUsed = 0;
+    for (int row = 1, empty = 0; empty < kEmptyRun; ++row) {
+        QStringList cells;
+        cells.reserve(columns);
+        bool used = false;
+        for (int column = 1; column <= columns; ++column) {
+            cells.append(app.Cells(row, column));
+            used = used || !cells.back().isEmpty();
+        }
+        table.rows.push_back(std::move(cells));
+        if (used) {
+            lastUsed = table.rows.size();
+            empty = 0;
+        } else {
+            ++empty;
+        }
+    }
+    table.rows.resize(lastUsed);
+    return table;
+}
+
+std::optional<Layout> FindHeader(const SheetTable& table) {
+    const int rows = std::min<int>(kHeaderRows, static_cast<int>(table.rows.size()));
+    for (int row = 1; row <= rows; ++row) {
+        Layout layout;
+        for (int column = 1; column <= table.columnCount; ++column) {
+            const int field = FieldOfTitle(table.Cell(row, column));
+            if (field >= 0 && layout.columns[field] == 0) {
+                layout.columns[field] = column;
+            }
+        }
+        if (layout.columns[kRecAcct] != 0 && layout.columns[kAmt] != 0) {
+            layout.headerRow = row;
+            layout.firstRow = row + 1;
+            return layout;
+        }
+    }
+    return std::nullopt;
+}
+
+Layout MappedLayout(const Mapping& mapping) {
+    Layout layout;
+    for (int f = 0; f < kFieldCount; ++f) {
+        const QString& letters = mapping.columns[f];
+        if (letters.isEmpty()) {
+            continue;
+        }
+        layout.columns[f] = ColumnIndex(letters);
+        if (layout.columns[f] == 0) {
+            throw AppError(
+                QStringLiteral("参数管理中批量支付导入对应关系的“%1”列“%2”不是有效的列字母"
+                               "（A 到 ZZ，大写），请改正后再导入")
+                    .arg(FieldTitle(f), convert::Excerpt(letters)));
+        }
+    }
+    bool ok = false;
+    layout.firstRow = mapping.startRow.toInt(&ok);
+    if (!ok || layout.firstRow < 1) {
+        throw AppError(QStringLiteral("参数管理中批量支付导入对应关系的数据起始行“%1”不是有效的"
+                                      "行号，请改正后再导入")
+                           .arg(convert::Excerpt(mapping.startRow)));
+    }
+    if (layout.columns[kRecAcct] == 0 || layout.columns[kAmt] == 0) {
+        throw AppError(QStringLiteral(
+            "表格中没有可识别的标题行，参数管理中的批量支付导入对应关系也没有设定“收款账号”和“金额”"
+            "所在的列；请在表格的数据上方加一行列标题（如 收款人、收款账号、金额），"
+            "或在参数管理中设定对应关系后再导入"));
+    }
+    return layout;
+}
+
+Result Convert(const SheetTable& table, const Layout& layout, const Mapping& defaults,
+               const QString& payacct, const BankLookup& banks) {
+    Result result;
+    result.layout = layout;
+    const QString ownBank = QString::fromUtf16(instructions::kOwnBank);
+    const int lastRow = static_cast<int>(table.rows.size());
+    for (int row = layout.firstRow; row <= lastRow; ++row) {
+        std::array<QString, kFieldCount> cell;
+        bool used = false;
+        for (int f = 0; f < kFieldCount; ++f) {
+            if (layout.columns[f] != 0) {
+                cell[f] = convert::Trim(table.Cell(row, layout.columns[f]));
+                used = used || !cell[f].isEmpty();
+            }
+        }
+        // An empty row between payments is no payment.
+        if (!used) {
+            continue;
+        }
+        std::vector<Problem> problems;
+        auto refuse = [&](int field, const QString& text) {
+            problems.push_back({row, field >= 0 ? layout.columns[field] : 0, text, true});
+        };
+        auto value = [&](int field, const QString& fallback) {
+            return layout.columns[field] == 0 || cell[field].isEmpty() ? fallback : cell[field];
+        };
+        uploadfile::Instruction in;
+        in.payacct = layout.columns[kPayAcct] == 0 ? payacct : cell[kPayAcct];
+        in.recacct = cell[kRecAcct];
+        in.recver = cell[kRecver];
+        in.recbank = value(kRecBank, ownBank);
+        in.recbankcode = cell[kRecBankCode];
+        in.use = value(kUse, defaults.use);
+        in.remark = cell[kRemark];
+
+        const QString flagText = value(kCpFlag, defaults.cpflag);
+        in.cpflag = OneOf(flagText, {{u"公司", u"公司"},
+                                     {u"对公", u"公司"},
+                                     {u"I", u"公司"},
+                                     {u"私人", u"私人"},
+                                     {u"对私", u"私人"},
+                                     {u"个人", u"私人"},
+                                     {u"P", u"私人"},
+                                     {u"跨行", u"跨行"},
+                                     {u"D", u"跨行"}});
+        if (in.cpflag.isEmpty()) {
+            refuse(kCpFlag, QStringLiteral("公私标志“%1”无效，应为公司、私人或跨行")
+                                .arg(convert::Excerpt(flagText)));
+        }
+        const QString remitText = value(kRemitType, defaults.remittype);
+        in.remittype = OneOf(
+            remitText, {{u"普通", u"普通"}, {u"N", u"普通"}, {u"加急", u"加急"}, {u"H", u"加急"}});
+        if (in.remittype.isEmpty()) {
+            refuse(kRemitType,
+                   QStringLiteral("方式“%1”无效，应为普通或加急").arg(convert::Excerpt(remitText)));
+        }
+        if (!cell[kCur].isEmpty() &&
+            OneOf(cell[kCur], {{u"CNY", u"CNY"}, {u"人民币", u"CNY"}, {u"RMB", u"CNY"}})
+                .isEmpty()) {
+            refuse(kCur, QStringLiteral("币种“%1”不是人民币，只能导入人民币付款")
+                             .arg(convert::Excerpt(cell[kCur])));
+        }
+        // Our own bank is a same-bank transfer; any other bank is cross-bank and needs the
+        // branch's number, which the directory gives when the name is exactly one branch's.
+        if (in.recbank == ownBank) {
+            if (in.cpflag == u"跨行") {
+                refuse(
+                    kCpFlag,
+                    QStringLiteral("开户行是%1，是本行转账，公私标志应为公司或私人").arg(ownBank));
+            }
+        } else {
+            in.cpflag = QStringLiteral("跨行");
+            if (in.recbankcode.isEmpty()) {
+                const QStringList codes = banks ? banks(in.recbank) : QStringList();
+                if (codes.size() == 1) {
+                    in.recbankcode = codes.front();
+                } else if (codes.isEmpty()) {
+                    refuse(kRecBank,
+                           QStringLiteral("开户行“%1”在银行目录中没有找到，请改为目录中的全称"
+                                          "或填写收款方开户行编号")
+                               .arg(convert::Excerpt(in.recbank, 40)));
+                } else {
+                    refuse(kRecBank, QStringLiteral("开户行“%1”在银行目录中有 %2 个同名网点，"
+                                                    "请填写收款方开户行编号")
+                                         .arg(convert::Excerpt(in.recbank, 40))
+                                         .arg(codes.size()));
+                }
+            }
+        }
+        for (const int field : {kPayAcct, kRecAcct, kRecBankCode}) {
+            const QString& text = field == kPayAcct   ? in.payacct
+                                  : field == kRecAcct ? in.recacct
+                                                      : in.recbankcode;
+            if (NumberForm().match(text).hasMatch()) {
+                refuse(field, QStringLiteral("“%1”是数字格式的“%2”，超过15位的数字已丢失末位，"
+                                             "请将该列设为文本格式并重新录入")
+                                  .arg(convert::Excerpt(text), FieldTitle(field)));
+            }
+        }
+        // The amount as stored: the cell's own decimal text rounded to cents.
+        const QString amountText = cell[kAmt];
+        double amount = 0;
+        bool isNumber = !amountText.isEmpty();
+        if (isNumber) {
+            try {
+                amount = convert::TextToFloat(amountText);
+            } catch (const AppError&) {
+                isNumber = false;
+            }
+        }
+        if (!isNumber) {
+            refuse(
+                kAmt,
+                amountText.isEmpty()
+                    ? QStringLiteral("金额为空")
+                    : QStringLiteral("金额“%1”不是有效的数字").arg(convert::Excerpt(amountText)));
+        } else {
+            in.amt = amount::FormatExtended(QStringLiteral("0.00"), amountText);
+            if (convert::TextToFloat(in.amt) != amount) {
+                problems.push_back({row, layout.columns[kAmt],
+                                    QStringLiteral("金额 %1 超过两位小数，将四舍五入为 %2")
+                                        .arg(convert::Excerpt(amountText), in.amt),
+                                    false});
+            }
+        }
+        // Then everything an upload file line is refused for, with the same checks.
+        auto anyRefused = [&] {
+            return std::any_of(problems.begin(), problems.end(),
+                               [](const Problem& p) { return p.refused; });
+        };
+        if (!anyRefused()) {
+            if (const auto reason = uploadfile::CheckInstruction(in)) {
+                int field = kAmt;
+                if (*reason == QString::fromUtf16(uploadfile::kCrossBankWithoutCode)) {
+                    field = kRecBankCode;
+                }
+                for (int f = 0; f < kFieldCount; ++f) {
+                    if (reason->contains(u'“' + FieldTitle(f) + u'”')) {
+                        field = f;
+                        break;
+                    }
+                }
+                refuse(field, *reason);
+            }
+        }
+        const bool refused = anyRefused();
+        result.problems.insert(result.problems.end(), problems.begin(), problems.end());
+        if (refused) {
+            ++result.refusedRows;
+            continue;
+        }
+        result.total += convert::TextToCurrency(in.amt);
+        result.rows.push_back(std::move(in));
+        result.sheetRows.push_back(row);
+    }
+    if (result.rows.empty() && result.refusedRows == 0) {
+        result.problems.push_back(
+            {0, 0,
+             QStringLiteral("第 %1 行起没有数据，请检查表格或参数管理中的数据起始行")
+                 .arg(layout.firstRow),
+             true});
+    }
+    return result;
+}
+
+bool IsUploadFile(const QByteArray& bytes) {
+    if (bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") || bytes.startsWith("PK\x03\x04") ||
+        bytes.startsWith("PK\x05\x06")) {
+        return false;
+    }
+    // A line break is never part of a multi-byte character in GB18030 or UTF-8.
+    for (qsizetype from = 0; from < bytes.size();) {
+        qsizetype end = bytes.indexOf('\n', from);
+        if (end < 0) {
+            end = bytes.size();
+        }
+        const QByteArrayView line = QByteArrayView(bytes).sliced(from, end - from);
+        if (!line.trimmed().isEmpty() && line != QByteArrayView("\xEF\xBB\xBF")) {
+            return line.contains('|');
+        }
+        from = end + 1;
+    }
+    return true;
+}
+
+QString ProblemText(const Problem& p) {
+    if (p.row > 0 && p.column > 0) {
+        return QStringLiteral("第 %1 行 %2 列：%3").arg(p.row).arg(ColumnLetters(p.column), p.text);
+    }
+    if (p.row > 0) {
+        return QStringLiteral("第 %1 行：%2").arg(p.row).arg(p.text);
+    }
+    return p.text;
+}
+
+}  // namespace sheetbatch

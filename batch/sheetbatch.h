@@ -1,0 +1,121 @@
+// Transfer instructions from a company's own spreadsheet: which column feeds which field (found
+// from the header row's titles, else the saved mapping), every row turned into an instruction
+// and checked with the upload file's own checks, bank numbers looked up by bank name, so that
+// nothing is added from a sheet with any refused row.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "batch/uploadfile.h"
+
+namespace sheet {
+class Application;
+}
+
+namespace sheetbatch {
+
+// The instruction fields a sheet column can feed, in the grid's order.
+enum Field {
+    kCpFlag,
+    kPayAcct,
+    kRecAcct,
+    kRecver,
+    kRecBankCode,
+    kRecBank,
+    kCur,
+    kAmt,
+    kUse,
+    kRemitType,
+    kRemark,
+    kFieldCount
+};
+
+// The grid title of a field.
+QString FieldTitle(int field);
+
+// The mapping kept in the configuration ("config\salarymap.ini", section "batchmap"): a column
+// letter per field (empty where sheets lack the field), the first data row, and the values of
+// the fields a sheet lacks.
+struct Mapping {
+    std::array<QString, kFieldCount> columns;
+    QString startRow = QStringLiteral("2");
+    QString cpflag = QStringLiteral("公司");
+    QString remittype = QStringLiteral("普通");
+    QString use = QStringLiteral("其他合法款项");
+};
+inline constexpr char16_t kSection[] = u"batchmap";
+// The key of each field's column letter in the section.
+QString ColumnKey(int field);
+Mapping LoadMapping(const QString& iniPath);
+void SaveMapping(const QString& iniPath, const Mapping& mapping);
+
+// Column letters: "A" 1 ... "Z" 26, "AA" 27 ... "ZZ" 702; 0 for any other text.
+int ColumnIndex(const QString& letters);
+QString ColumnLetters(int column);
+
+// The field a header title names, blanks and full-width forms ignored; -1 when none.
+int FieldOfTitle(const QString& title);
+
+// A worksheet read whole into memory as cell texts, rows and columns from 1.
+struct SheetTable {
+    std::vector<QStringList> rows;  // rows[0] is sheet row 1
+    int columnCount = 0;
+    QString Cell(int row, int column) const;
+};
+// Reads the first worksheet of the workbook open in app: the columns up to the last one used
+// in the first rows or named by the mapping, the rows up to the last one holding any text.
+SheetTable ReadTable(sheet::Application& app, const Mapping& mapping);
+
+// Which column (0: none) feeds each field, and the first data row.
+struct Layout {
+    std::array<int, kFieldCount> columns{};
+    int firstRow = 1;
+    int headerRow = 0;  // 0: no header recognised, the saved mapping applies
+};
+// The layout from a header among the first rows: a row whose titles name at least the
+// recipient's account and the amount. Nothing when no row does.
+std::optional<Layout> FindHeader(const SheetTable& table);
+// The layout of the saved mapping; fails naming the value that is no column or row.
+Layout MappedLayout(const Mapping& mapping);
+
+// The numbers of the directory rows whose bank name is exactly `name`.
+using BankLookup = std::function<QStringList(const QString& name)>;
+
+struct Problem {
+    int row = 0;     // sheet row; 0 for the sheet as a whole
+    int column = 0;  // sheet column; 0 when no single cell is at fault
+    QString text;
+    bool refused = true;  // false: pointed out only (an amount rounded to cents)
+};
+
+struct Result {
+    Layout layout;
+    std::vector<uploadfile::Instruction> rows;
+    std::vector<int> sheetRows;  // the sheet row of each instruction
+    std::vector<Problem> problems;
+    int refusedRows = 0;
+    std::int64_t total = 0;  // the stored amounts, in ten-thousandths
+    bool Importable() const { return refusedRows == 0 && !rows.empty(); }
+};
+
+// Turns the data rows into instructions and checks them whole. payacct is the payer account
+// taken when the sheet has none; defaults from the mapping.
+Result Convert(const SheetTable& table, const Layout& layout, const Mapping& defaults,
+               const QString& payacct, const BankLookup& banks);
+
+// Whether a file's bytes are a batch upload file rather than a spreadsheet: no workbook
+// signature, and its first line that holds anything holds a "|" (an empty file counts as an
+// upload file, which imports nothing).
+bool IsUploadFile(const QByteArray& bytes);
+
+// A problem as one line: "第 5 行 C 列：...".
+QString ProblemText(const Problem& problem);
+
+}  // namespace sheetbatch

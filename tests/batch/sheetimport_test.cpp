@@ -1,0 +1,327 @@
+// Payments imported from a company's own spreadsheet on the batch page: columns found by their
+// titles or by the saved mapping, bank numbers from the directory, and the preview walked
+// through its widgets before anything is added.
+#include <xlsxwriter.h>
+
+#include <QFile>
+#include <QHash>
+#include <QLabel>
+#include <QListWidget>
+#include <QTableWidget>
+#include <variant>
+
+#include "batch/bankindex.h"
+#include "batch/importpreview.h"
+#include "batch/sheetbatch.h"
+#include "params/paramspage.h"
+#include "platform/dataset/packet.h"
+#include "platform/text/ansi.h"
+#include "store/profile.h"
+#include "tests/batch/batch_fixture.h"
+
+namespace {
+
+using Cell = std::variant<std::monostate, QString, double, bool>;
+using Rows = std::vector<std::vector<Cell>>;
+
+// A workbook written by libxlsxwriter, as a spreadsheet program saves it.
+void WriteXlsx(const QString& path, const Rows& rows) {
+    lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            const auto row = static_cast<lxw_row_t>(r);
+            const auto col = static_cast<lxw_col_t>(c);
+            if (const auto* text = std::get_if<QString>(&rows[r][c])) {
+                worksheet_write_string(sheet, row, col, text->toUtf8().constData(), nullptr);
+            } else if (const auto* number = std::get_if<double>(&rows[r][c])) {
+                worksheet_write_number(sheet, row, col, *number, nullptr);
+            } else if (const auto* flag = std::get_if<bool>(&rows[r][c])) {
+                worksheet_write_boolean(sheet, row, col, *flag, nullptr);
+            }
+        }
+    }
+    ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+}
+
+// A name the embedded directory holds once, with its number.
+struct DirectoryNames {
+    QString unique, uniqueCode;
+};
+
+DirectoryNames FindDirectoryNames() {
+    QFile file(QStringLiteral(":/BANKDATA"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    const PacketTable table = ReadPacket(file.readAll());
+    const ColumnData& codes = table.columns[0];
+    const ColumnData& names = table.columns[1];
+    QHash<QByteArray, int> count;
+    for (std::size_t r = 0; r < names.RowCount(); ++r) {
+        ++count[names.Value(r).toByteArray()];
+    }
+    DirectoryNames found;
+    for (std::size_t r = 0; r < names.RowCount(); ++r) {
+        if (count.value(names.Value(r).toByteArray()) == 1) {
+            found.unique = ansi::Decode(names.Value(r));
+            found.uniqueCode = ansi::Decode(codes.Value(r));
+            break;
+        }
+    }
+    return found;
+}
+
+class SheetImport : public BatchFixture {
+protected:
+    // Chooses the file on the batch page's 数据导入 and, while the preview is open, runs
+    // `inPreview` on it.
+    void Import(const QString& path, const std::function<void(ImportPreview&)>& inPreview) {
+        dialogs.fileAnswers = {path};
+        bool shown = false;
+        QTimer::singleShot(0, page->importPreview, [&] {
+            ImportPreview& preview = *page->importPreview;
+            shown = preview.isVisible();
+            inPreview(preview);
+            if (preview.isVisible()) {
+                QTest::mouseClick(preview.btnCancel, Qt::LeftButton);
+            }
+        });
+        Click(page->Button6);
+        EXPECT_TRUE(shown);
+    }
+    static void Press(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    static QStringList Problems(const ImportPreview& preview) {
+        QStringList texts;
+        for (int i = 0; i < preview.problemList->count(); ++i) {
+            texts.append(preview.problemList->item(i)->text());
+        }
+        return texts;
+    }
+    QString Path(const char* name) { return dir.Path(QString::fromLatin1(name)); }
+    QString Ini() { return dir.Path(QStringLiteral("config/salarymap.ini")); }
+};
+
+}  // namespace
+
+TEST(SheetBatch, TitlesAreRecognisedByTheirUsualNames) {
+    const std::pair<const char*, int> cases[] = {
+        {"收款方", sheetbatch::kRecver},
+        {"收款人名称", sheetbatch::kRecver},
+        {" 户 名 ", sheetbatch::kRecver},
+        {"收款账户", sheetbatch::kRecAcct},
+        {"账号", sheetbatch::kRecAcct},
+        {"开户银行", sheetbatch::kRecBank},
+        {"开户行行号", sheetbatch::kRecBankCode},
+        {"联行号", sheetbatch::kRecBankCode},
+        {"附言", sheetbatch::kUse},
+        {"金额（元）", sheetbatch::kAmt},
+        {"金额(元)", sheetbatch::kAmt},
+        {"金　额", sheetbatch::kAmt},
+        {"汇款方式", sheetbatch::kRemitType},
+        {"姓名", -1},
+        {"", -1},
+    };
+    for (const auto& [title, field] : cases) {
+        EXPECT_EQ(sheetbatch::FieldOfTitle(QString::fromUtf8(title)), field) << title;
+    }
+    // Every grid title names its own field.
+    for (int f = 0; f < sheetbatch::kFieldCount; ++f) {
+        EXPECT_EQ(sheetbatch::FieldOfTitle(sheetbatch::FieldTitle(f)), f);
+    }
+}
+
+TEST(SheetBatch, TheContentTellsAnUploadFileFromASheet) {
+    const std::pair<QByteArray, bool> cases[] = {
+        {"I|1|2|n|b|b||1.00|u|N|\r\n", true},
+        {"\r\n\r\nP|1|2|n|b|b||1.00|u|N|", true},
+        {"\xEF\xBB\xBFI|1|2|n|b|b||1.00|u|N|", true},
+        {"", true},
+        {"\xca\xd5\xbf\xee\xc8\xcb,\xbd\xf0\xb6\xee\r\n", false},
+        {"PK\x03\x04|", false},
+        {QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1|", 9), false},
+    };
+    for (const auto& [bytes, upload] : cases) {
+        EXPECT_EQ(sheetbatch::IsUploadFile(bytes), upload) << bytes.toHex().constData();
+    }
+}
+
+TEST_F(SheetImport, HeaderSynonymsAndBankNumbersFromTheDirectory) {
+    const DirectoryNames bank = FindDirectoryNames();
+    ASSERT_FALSE(bank.unique.isEmpty());
+    const QString file = Path("erp.xlsx");
+    WriteXlsx(file,
+              {{QStringLiteral("付款明细")},
+               {QStringLiteral("户名"), QStringLiteral("收款账户"), QStringLiteral("开户 银行"),
+                QStringLiteral("金额（元）"), QStringLiteral("摘要")},
+               {QStringLiteral("王五"), QStringLiteral("6222000011"),
+                QStringLiteral("星澜聚川银行"), 1200.5, QStringLiteral("货款")},
+               {},
+               {QStringLiteral("赵六"), QStringLiteral("6222000012"), bank.unique, 99.999,
+                QStringLiteral("运费")}});
+    page->payacct->setEditText(QStringLiteral("6230001"));
+    Import(file, [&](ImportPreview& preview) {
+        EXPECT_EQ(preview.MapBox(sheetbatch::kRecver)->currentIndex(), 1);
+        EXPECT_EQ(preview.MapBox(sheetbatch::kAmt)->currentIndex(), 4);
+        EXPECT_EQ(preview.MapBox(sheetbatch::kPayAcct)->currentIndex(), 0);
+        ASSERT_EQ(preview.rowsGrid->rowCount(), 2);
+        // The rows as they will be stored: the amount rounded, the bank's number filled in.
+        EXPECT_EQ(preview.rowsGrid->item(1, sheetbatch::kAmt)->text(), QStringLiteral("100.00"));
+        EXPECT_EQ(preview.rowsGrid->item(1, sheetbatch::kRecBankCode)->text(), bank.uniqueCode);
+        EXPECT_EQ(preview.rowsGrid->item(1, sheetbatch::kCpFlag)->text(), QStringLiteral("跨行"));
+        EXPECT_TRUE(
+            preview.lbSummary->text().startsWith(QStringLiteral("可导入 2 笔，合计 1,300.50 元")));
+        EXPECT_EQ(Problems(preview),
+                  QStringList{QStringLiteral("提示：第 5 行 D 列：金额 99.999 超过两位小数，"
+                                             "将四舍五入为 100.00")});
+        EXPECT_TRUE(preview.btnImport->isEnabled());
+        Press(preview.btnImport);
+    });
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("导入完毕！")});
+    // What keying the same two payments stores.
+    EXPECT_EQ(Rows(), (QStringList{
+                          QStringLiteral("公司|6230001|6222000011|王五||星澜聚川银行|CNY|1200.50|"
+                                         "货款|普通|"),
+                          QStringLiteral("跨行|6230001|6222000012|赵六|") + bank.uniqueCode + u'|' +
+                              bank.unique + QStringLiteral("|CNY|100.00|运费|普通|"),
+                      }));
+}
+
+TEST(SheetBatch, ABankNameOfTwoBranchesIsRefusedWithTheName) {
+    // A directory in the embedded packet's format where two branches share a name.
+    PacketTable table;
+    table.fields = {{QStringLiteral("BANKCODE"), 20, true}, {QStringLiteral("LNAME"), 255, false}};
+    table.columns.resize(2);
+    const std::pair<const char*, const char*> branches[] = {{"104100000001", "中国银行某某支行"},
+                                                            {"104100000002", "中国银行某某支行"},
+                                                            {"104100000003", "中国银行另一支行"}};
+    for (const auto& [code, name] : branches) {
+        table.columns[0].Append(code);
+        table.columns[1].Append(ansi::Encode(QString::fromUtf8(name)));
+    }
+    TestDir dir;
+    dir.Write(QStringLiteral("bank.bin"), WritePacket(table, {1, 1}));
+    BankIndex banks(dir.Path(QStringLiteral("bank.bin")));
+    EXPECT_EQ(banks.Codes(QStringLiteral("中国银行某某支行")),
+              (QStringList{QStringLiteral("104100000001"), QStringLiteral("104100000002")}));
+    EXPECT_EQ(banks.Codes(QStringLiteral("中国银行另一支行")),
+              QStringList{QStringLiteral("104100000003")});
+    EXPECT_TRUE(banks.Codes(QStringLiteral("中国银行")).isEmpty());
+
+    sheetbatch::SheetTable sheet;
+    sheet.columnCount = 4;
+    sheet.rows = {{QStringLiteral("收款方"), QStringLiteral("收款账号"), QStringLiteral("开户行"),
+                   QStringLiteral("金额")},
+                  {QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("中国银行某某支行"),
+                   QStringLiteral("1")},
+                  {QStringLiteral("乙"), QStringLiteral("2"), QStringLiteral("中国银行另一支行"),
+                   QStringLiteral("2")}};
+    const auto layout = sheetbatch::FindHeader(sheet);
+    ASSERT_TRUE(layout);
+    const sheetbatch::Result result =
+        sheetbatch::Convert(sheet, *layout, {}, QStringLiteral("6230001"),
+                            [&](const QString& name) { return banks.Codes(name); });
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_EQ(sheetbatch::ProblemText(result.problems[0]),
+              QStringLiteral("第 2 行 C 列：开户行“中国银行某某支行”在银行目录中有 2 个同名网点，"
+                             "请填写收款方开户行编号"));
+    ASSERT_EQ(result.rows.size(), 1u);
+    EXPECT_EQ(result.rows[0].recbankcode, QStringLiteral("104100000003"));
+    EXPECT_EQ(result.rows[0].cpflag, QStringLiteral("跨行"));
+    EXPECT_FALSE(result.Importable());
+}
+
+TEST_F(SheetImport, ARefusedRowLeavesImportDisabledAndCancelAddsNothing) {
+    const QString file = Path("bad.xlsx");
+    WriteXlsx(file,
+              {{QStringLiteral("收款方"), QStringLiteral("收款账号"),
+                QStringLiteral("收款方开户行名称"), QStringLiteral("金额")},
+               {QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("星澜聚川银行"),
+                QStringLiteral("1.5元")},
+               {QStringLiteral("乙"), QStringLiteral("2"), QStringLiteral("不存在的银行"), 2.0},
+               {QStringLiteral("丙"), QStringLiteral("3"), QStringLiteral("星澜聚川银行"), true},
+               {QStringLiteral("丁"), QStringLiteral("4"), QStringLiteral("星澜聚川银行"), 4.0}});
+    Add(QStringLiteral("已有"), QStringLiteral("6222009"), QStringLiteral("5"));
+    dialogs.Clear();
+    Import(file, [&](ImportPreview& preview) {
+        const QStringList problems = Problems(preview);
+        ASSERT_EQ(problems.size(), 3) << problems.join(u'\n').toStdString();
+        EXPECT_EQ(problems[0], QStringLiteral("第 2 行 D 列：金额“1.5元”不是有效的数字"));
+        EXPECT_TRUE(problems[1].startsWith(
+            QStringLiteral("第 3 行 C 列：开户行“不存在的银行”在银行目录中没有找到")));
+        EXPECT_EQ(problems[2], QStringLiteral("第 4 行 D 列：金额“TRUE”不是有效的数字"));
+        EXPECT_FALSE(preview.btnImport->isEnabled());
+        Press(preview.btnCancel);
+    });
+    EXPECT_TRUE(dialogs.Texts().isEmpty());
+    EXPECT_EQ(form.cds1.RecordCount(), 1);
+}
+
+TEST_F(SheetImport, NoHeaderTakesTheSavedMappingAndItsDefaults) {
+    // A comma-separated list in GB18030 without titles: name in B, account in A, amount in C.
+    const QString file = Path("pay.csv");
+    dir.Write(QStringLiteral("pay.csv"),
+              ansi::Encode(QStringLiteral("说明,,\r\n6222100,钱一,10\r\n6222101,孙二,20.5\r\n")));
+    const std::pair<const char*, const char*> keys[] = {
+        {"recacct", "A"},        {"recver", "B"},       {"amt", "C"},
+        {"startrow", "2"},       {"defcpflag", "私人"}, {"defremittype", "加急"},
+        {"defuse", "工资，奖金"}};
+    for (const auto& [key, value] : keys) {
+        profile::WriteString(Ini(), QStringLiteral("batchmap"), QString::fromLatin1(key),
+                             QString::fromUtf8(value));
+    }
+    page->payacct->setEditText(QStringLiteral("6230002"));
+    Import(file, [&](ImportPreview& preview) {
+        EXPECT_TRUE(preview.lbSource->text().contains(QStringLiteral("没有识别到列标题")));
+        EXPECT_EQ(preview.rowsGrid->rowCount(), 2);
+        // The user also takes column A... as the remark, and keeps the mapping.
+        preview.MapBox(sheetbatch::kRemark)->setFocus();
+        QTest::keyClick(preview.MapBox(sheetbatch::kRemark), Qt::Key_Down);
+        EXPECT_EQ(preview.rowsGrid->item(0, sheetbatch::kRemark)->text(),
+                  QStringLiteral("6222100"));
+        QTest::mouseClick(preview.saveMapping, Qt::LeftButton);
+        EXPECT_TRUE(preview.saveMapping->isChecked());
+        Press(preview.btnImport);
+    });
+    EXPECT_EQ(Rows(), (QStringList{
+                          QStringLiteral("私人|6230002|6222100|钱一||星澜聚川银行|CNY|10.00|"
+                                         "工资，奖金|加急|6222100"),
+                          QStringLiteral("私人|6230002|6222101|孙二||星澜聚川银行|CNY|20.50|"
+                                         "工资，奖金|加急|6222101"),
+                      }));
+    EXPECT_EQ(
+        profile::ReadString(Ini(), QStringLiteral("batchmap"), QStringLiteral("remark"), QString()),
+        QStringLiteral("A"));
+    // The parameter page shows the mapping as saved.
+    form.PageControl1->setCurrentIndex(2);
+    QTRY_COMPARE(form.paramsPage->conf_batch_remark->text(), QStringLiteral("A"));
+    EXPECT_EQ(form.paramsPage->conf_batch_defcpflag->currentText(), QStringLiteral("私人"));
+}
+
+TEST_F(SheetImport, AnXlwtPayrollIsCheckedWholeWithRowsAndColumns) {
+    // The salary fixture: titles 姓名/账号/金额/备注, so no column holds the payee's name.
+    page->payacct->setEditText(QStringLiteral("6230001"));
+    Import(QString::fromUtf8(CORPPAY_TEST_DATA "/sheet/payroll.xls"), [&](ImportPreview& preview) {
+        const QStringList problems = Problems(preview);
+        EXPECT_TRUE(
+            problems.contains(QStringLiteral("第 3 行 B 列：“6.22202123456789E18”是数字"
+                                             "格式的“收款账号”，超过15位的数字已丢失末位，"
+                                             "请将该列设为文本格式并重新录入")))
+            << problems.join(u'\n').toStdString();
+        EXPECT_TRUE(problems.contains(QStringLiteral("第 2 行：“收款方”为空")));
+        EXPECT_FALSE(preview.btnImport->isEnabled());
+    });
+    EXPECT_TRUE(form.cds1.IsEmpty());
+}
+
+TEST_F(SheetImport, DamagedAndUnmappedSheetsAreRefusedWithAMessage) {
+    dir.Write(QStringLiteral("damaged.xlsx"), QByteArray("PK\x03\x04garbage", 11));
+    dir.Write(QStringLiteral("plain.csv"), ansi::Encode(QStringLiteral("钱一,6222100,10\r\n")));
+    for (const char* name : {"damaged.xlsx", "plain.csv"}) {
+        dialogs.Clear();
+        dialogs.fileAnswers = {Path(name)};
+        Click(page->Button6);
+        ASSERT_EQ(dialogs.messages.size(), 1) << name;
+        EXPECT_TRUE(dialogs.Texts()[0].endsWith(QStringLiteral("，未导入任何指令！")));
+        EXPECT_FALSE(page->importPreview->isVisible());
+        EXPECT_TRUE(form.cds1.IsEmpty());
+    }
+}
