@@ -2,6 +2,10 @@
 
 #include <QShortcut>
 
+#include <QAction>
+#include <QDate>
+#include <QDir>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -17,6 +21,7 @@
 #include "batch/payees.h"
 #include "batch/updown.h"
 #include "batch/uploadfile.h"
+#include "batch/xlsxsave.h"
 #include "controls/amountformat.h"
 #include "controls/capitals.h"
 #include "controls/numeditnew.h"
@@ -120,6 +125,13 @@ void BatchPage::Wire() {
     on(Button5, &BatchPage::Button5Click);
     on(Button6, &BatchPage::Button6Click);
     on(Button19, &BatchPage::Button19Click);
+    // The grid's context menu saves it as a workbook for the company's records and approvals.
+    auto* saveExcel = new QAction(QStringLiteral("另存为Excel工作簿(&X)…"), DBGrid1);
+    saveExcel->setObjectName(QStringLiteral("actSaveXlsx"));
+    DBGrid1->addAction(saveExcel);
+    DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(saveExcel, &QAction::triggered, this,
+            [this] { Handle([this] { SaveGridAsExcel(); }); });
     // Ctrl+Enter adds the instruction from anywhere on the page.
     for (const QKeySequence& keys :
          {QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_Return)),
@@ -464,6 +476,48 @@ void BatchPage::crossClick() {
 
 void BatchPage::UpDown1ChangingEx(int newPosition) {
     edseq->setText(QString::number(newPosition));
+}
+
+void BatchPage::SaveGridAsExcel() {
+    Dataset& t = ctx_.cds1;
+    if (t.IsEmpty()) {
+        ctx_.dialogs.Warning(QStringLiteral("表中没有指令，请先增加或导入指令再保存！"));
+        return;
+    }
+    xlsxsave::Sheet sheet;
+    for (int f = 0; f < t.FieldCount(); ++f) {
+        sheet.titles.append(t.Fields(f).DisplayLabel());
+        sheet.amountColumns.push_back(t.Fields(f).FieldName() == u"amt");
+    }
+    for (int r = 0; r < t.RecordCount(); ++r) {
+        QStringList values;
+        for (int f = 0; f < t.FieldCount(); ++f) {
+            values.append(t.Text(r, f));
+        }
+        sheet.rows.push_back(std::move(values));
+    }
+    // The shared dialog offers workbooks this once and then its own files again.
+    FileDialogState& dialog = ctx_.saveDialog;
+    const FileDialogState kept = dialog;
+    dialog.filter = QStringLiteral("EXCEL工作簿|*.xlsx");
+    dialog.filterIndex = 1;
+    dialog.defaultExt = QStringLiteral("xlsx");
+    dialog.fileName = QStringLiteral("批量支付") +
+                      QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
+                      QStringLiteral(".xlsx");
+    dialog.folder = uploadFolder_;
+    const bool chosen = ctx_.dialogs.Save(dialog);
+    const QString path = dialog.fileName;
+    dialog = kept;
+    if (!chosen) {
+        return;
+    }
+    if (const auto reason = xlsxsave::Save(path, sheet)) {
+        ctx_.dialogs.Error(*reason);
+        return;
+    }
+    ctx_.dialogs.Information(
+        QStringLiteral("已保存为Excel工作簿：%1").arg(QDir::toNativeSeparators(path)));
 }
 
 void BatchPage::Button19Click() {

@@ -68,6 +68,8 @@ public:
     void UpDown1ChangingEx(int newPosition);
     // "打印转账": prints the instruction table as a detail list in the preview.
     void Button19Click();
+    // The grid's "另存为Excel工作簿…": the instructions as an .xlsx workbook for the records.
+    void SaveGridAsExcel();
 
     // The preview of a spreadsheet import, created once with the page.
     ImportPreview* importPreview;

@@ -3,6 +3,7 @@
 // through its widgets before anything is added.
 #include <xlsxwriter.h>
 
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QHash>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include "batch/sheetbatch.h"
 #include "params/paramspage.h"
 #include "platform/dataset/packet.h"
+#include "platform/sheet/book.h"
 #include "platform/text/ansi.h"
 #include "store/profile.h"
 #include "tests/batch/batch_fixture.h"
@@ -324,4 +326,50 @@ TEST_F(SheetImport, DamagedAndUnmappedSheetsAreRefusedWithAMessage) {
         EXPECT_FALSE(page->importPreview->isVisible());
         EXPECT_TRUE(form.cds1.IsEmpty());
     }
+}
+
+TEST_F(SheetImport, TheGridSavedAsExcelImportsAsTheSameRows) {
+    dir.Write(
+        QStringLiteral("in.txt"),
+        ansi::Encode(QStringLiteral(
+            "I|6230001|6222021234567890123|王五|星澜聚川银行|星澜聚川银行||1200.50|货款|N|"
+            "备注一\r\n"
+            "D|6230001|6222019|钱七|中国银行成都分行|中国银行成都分行|104651000001|88.00|运费|H|"
+            "\r\n"
+            "P|6230001|6222020|孙八|星澜聚川银行|星澜聚川银行||0.01|工资，奖金|N|\r\n")));
+    dialogs.fileAnswers = {Path("in.txt")};
+    Click(page->Button6);
+    const QStringList before = Rows();
+    ASSERT_EQ(before.size(), 3);
+    // The grid's context menu, opened from the keyboard, and its command chosen.
+    const QString saved = Path("grid.xlsx");
+    dialogs.Clear();
+    dialogs.fileAnswers = {saved};
+    QTimer::singleShot(0, page, [] {
+        QWidget* menu = QApplication::activePopupWidget();
+        ASSERT_NE(menu, nullptr);
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    page->DBGrid1->setFocus();
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(10, 10),
+                              page->DBGrid1->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(page->DBGrid1, &menuKey);
+    QTRY_COMPARE(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.fileDialogsShown.back().filter, QStringLiteral("EXCEL工作簿|*.xlsx"));
+    EXPECT_TRUE(dialogs.Texts()[0].startsWith(QStringLiteral("已保存为Excel工作簿：")));
+    // Titles first, the long account as text, the amount as a number.
+    const std::unique_ptr<sheet::Book> book =
+        sheet::ReadXlsx(dir.Read(QStringLiteral("grid.xlsx")));
+    const std::unique_ptr<sheet::Grid> grid = book->LoadWorksheet(1);
+    EXPECT_EQ(grid->Cell(1, 3), QStringLiteral("收款账号"));
+    EXPECT_EQ(grid->Cell(2, 3), QStringLiteral("6222021234567890123"));
+    EXPECT_EQ(grid->Cell(2, 8), QStringLiteral("1200.5"));
+    // Emptied and imported again from the workbook: the same rows.
+    Reset();
+    Import(saved, [&](ImportPreview& preview) {
+        EXPECT_EQ(preview.rowsGrid->rowCount(), 3);
+        Press(preview.btnImport);
+    });
+    EXPECT_EQ(Rows(), before);
 }
