@@ -373,3 +373,30 @@ TEST_F(SheetImport, TheGridSavedAsExcelImportsAsTheSameRows) {
     });
     EXPECT_EQ(Rows(), before);
 }
+
+TEST_F(SheetImport, TheParameterPageKeepsTheMappingAsTyped) {
+    form.PageControl1->setCurrentIndex(2);
+    ParamsPage* params = form.paramsPage;
+    // Column letters are capitals: a small letter and a third letter are not taken.
+    QTest::keyClicks(params->conf_batch_recacct, QStringLiteral("bBCD"));
+    EXPECT_EQ(params->conf_batch_recacct->text(), QStringLiteral("BC"));
+    QTest::keyClicks(params->conf_batch_amt, QStringLiteral("E"));
+    params->conf_batch_startrow->selectAll();
+    QTest::keyClicks(params->conf_batch_startrow, QStringLiteral("03"));
+    EXPECT_EQ(params->conf_batch_startrow->text(), QStringLiteral("3"));
+    params->conf_batch_defremittype->setFocus();
+    QTest::keyClick(params->conf_batch_defremittype, Qt::Key_Down);
+    QTest::mouseClick(params->Button20, Qt::LeftButton);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("批量支付导入对应关系已保存！")});
+    const sheetbatch::Mapping saved = sheetbatch::LoadMapping(Ini());
+    EXPECT_EQ(saved.columns[sheetbatch::kRecAcct], QStringLiteral("BC"));
+    EXPECT_EQ(saved.columns[sheetbatch::kAmt], QStringLiteral("E"));
+    EXPECT_EQ(saved.columns[sheetbatch::kRecver], QString());
+    EXPECT_EQ(saved.startRow, QStringLiteral("3"));
+    EXPECT_EQ(saved.remittype, QStringLiteral("加急"));
+    EXPECT_EQ(saved.cpflag, QStringLiteral("公司"));
+    // The salary mapping beside it is left as it was.
+    EXPECT_EQ(profile::ReadString(Ini(), QStringLiteral("excel"), QStringLiteral("name"),
+                                  QStringLiteral("none")),
+              QStringLiteral("none"));
+}
