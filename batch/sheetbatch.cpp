@@ -275,6 +275,12 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
     result.layout = layout;
     const QString ownBank = QString::fromUtf16(instructions::kOwnBank);
     const int lastRow = static_cast<int>(table.rows.size());
+    // Every row would be refused for it: said once, first, with what to do.
+    if (layout.columns[kPayAcct] == 0 && convert::Trim(payacct).isEmpty()) {
+        result.problems.push_back(
+            {0, 0, QStringLiteral("表格中没有付款账号列，请先在录入界面选择付款账号，再导入"),
+             true});
+    }
     for (int row = layout.firstRow; row <= lastRow; ++row) {
         std::array<QString, kFieldCount> cell;
         bool used = false;

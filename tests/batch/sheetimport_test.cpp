@@ -229,6 +229,12 @@ TEST(SheetBatch, ABankNameOfTwoBranchesIsRefusedWithTheName) {
     EXPECT_EQ(result.rows[0].recbankcode, QStringLiteral("104100000003"));
     EXPECT_EQ(result.rows[0].cpflag, QStringLiteral("跨行"));
     EXPECT_FALSE(result.Importable());
+    // Without a payer account in the sheet or on the form, the first problem says what to do.
+    const sheetbatch::Result noPayer = sheetbatch::Convert(sheet, *layout, {}, QString(), {});
+    ASSERT_FALSE(noPayer.problems.empty());
+    EXPECT_EQ(sheetbatch::ProblemText(noPayer.problems[0]),
+              QStringLiteral("表格中没有付款账号列，请先在录入界面选择付款账号，再导入"));
+    EXPECT_EQ(noPayer.refusedRows, 2);
 }
 
 TEST_F(SheetImport, ARefusedRowLeavesImportDisabledAndCancelAddsNothing) {
