@@ -186,6 +186,12 @@ QString SheetTable::Cell(int row, int column) const {
 
 SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
     SheetTable table;
+    if (app.WorksheetHidden(1)) {
+        table.hiddenSheet = app.WorksheetName(1);
+        if (table.hiddenSheet.isEmpty()) {
+            table.hiddenSheet = QStringLiteral("第1个工作表");
+        }
+    }
     int columns = 0;
     for (int row = 1; row <= kHeaderRows; ++row) {
         for (int column = 1; column <= kScanColumns; ++column) {
@@ -208,6 +214,9 @@ SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
             used = used || !cells.back().isEmpty();
         }
         table.rows.push_back(std::move(cells));
+        if (used && app.RowHidden(row)) {
+            table.hiddenRows.push_back(row);
+        }
         if (used) {
             lastUsed = table.rows.size();
             empty = 0;
@@ -275,6 +284,16 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
     result.layout = layout;
     const QString ownBank = QString::fromUtf16(instructions::kOwnBank);
     const int lastRow = static_cast<int>(table.rows.size());
+    // What is hidden in the workbook is imported as well: pointed out, so that nobody pays a
+    // row they never saw.
+    if (!table.hiddenSheet.isEmpty()) {
+        result.problems.push_back(
+            {0, 0,
+             QStringLiteral("读取的是隐藏的工作表“%1”，请核对是否是要导入的表")
+                 .arg(convert::Excerpt(table.hiddenSheet)),
+             false});
+    }
+    auto hiddenRow = table.hiddenRows.begin();
     // Every row would be refused for it: said once, first, with what to do.
     if (layout.columns[kPayAcct] == 0 && convert::Trim(payacct).isEmpty()) {
         result.problems.push_back(
@@ -301,6 +320,13 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
         auto value = [&](int field, const QString& fallback) {
             return layout.columns[field] == 0 || cell[field].isEmpty() ? fallback : cell[field];
         };
+        while (hiddenRow != table.hiddenRows.end() && *hiddenRow < row) {
+            ++hiddenRow;
+        }
+        if (hiddenRow != table.hiddenRows.end() && *hiddenRow == row) {
+            problems.push_back(
+                {row, 0, QStringLiteral("该行在工作表中是隐藏的，也将导入，请核对"), false});
+        }
         uploadfile::Instruction in;
         in.payacct = layout.columns[kPayAcct] == 0 ? payacct : cell[kPayAcct];
         in.recacct = cell[kRecAcct];

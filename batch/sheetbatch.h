@@ -67,6 +67,9 @@ int FieldOfTitle(const QString& title);
 struct SheetTable {
     std::vector<QStringList> rows;  // rows[0] is sheet row 1
     int columnCount = 0;
+    // The rows the worksheet hides, ascending; the worksheet's name when the workbook hides it.
+    std::vector<int> hiddenRows;
+    QString hiddenSheet;
     QString Cell(int row, int column) const;
 };
 // Reads the first worksheet of the workbook open in app: the columns up to the last one used

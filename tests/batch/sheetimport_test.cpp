@@ -26,10 +26,17 @@ namespace {
 using Cell = std::variant<std::monostate, QString, double, bool>;
 using Rows = std::vector<std::vector<Cell>>;
 
-// A workbook written by libxlsxwriter, as a spreadsheet program saves it.
-void WriteXlsx(const QString& path, const Rows& rows) {
+// A workbook written by libxlsxwriter, as a spreadsheet program saves it; the rows listed in
+// hidden (from 1) are hidden.
+void WriteXlsx(const QString& path, const Rows& rows, const std::vector<int>& hidden = {}) {
     lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+    for (const int row : hidden) {
+        lxw_row_col_options options{};
+        options.hidden = 1;
+        worksheet_set_row_opt(sheet, static_cast<lxw_row_t>(row - 1), LXW_DEF_ROW_HEIGHT, nullptr,
+                              &options);
+    }
     for (std::size_t r = 0; r < rows.size(); ++r) {
         for (std::size_t c = 0; c < rows[r].size(); ++c) {
             const auto row = static_cast<lxw_row_t>(r);
@@ -158,7 +165,8 @@ TEST_F(SheetImport, HeaderSynonymsAndBankNumbersFromTheDirectory) {
                 QStringLiteral("星澜聚川银行"), 1200.5, QStringLiteral("货款")},
                {},
                {QStringLiteral("赵六"), QStringLiteral("6222000012"), bank.unique, 99.999,
-                QStringLiteral("运费")}});
+                QStringLiteral("运费")}},
+              {3});
     page->payacct->setEditText(QStringLiteral("6230001"));
     Import(file, [&](ImportPreview& preview) {
         EXPECT_EQ(preview.MapBox(sheetbatch::kRecver)->currentIndex(), 1);
@@ -171,9 +179,11 @@ TEST_F(SheetImport, HeaderSynonymsAndBankNumbersFromTheDirectory) {
         EXPECT_EQ(preview.rowsGrid->item(1, sheetbatch::kCpFlag)->text(), QStringLiteral("跨行"));
         EXPECT_TRUE(
             preview.lbSummary->text().startsWith(QStringLiteral("可导入 2 笔，合计 1,300.50 元")));
-        EXPECT_EQ(Problems(preview),
-                  QStringList{QStringLiteral("提示：第 5 行 D 列：金额 99.999 超过两位小数，"
-                                             "将四舍五入为 100.00")});
+        EXPECT_EQ(
+            Problems(preview),
+            (QStringList{QStringLiteral("提示：第 3 行：该行在工作表中是隐藏的，也将导入，请核对"),
+                         QStringLiteral("提示：第 5 行 D 列：金额 99.999 超过两位小数，"
+                                        "将四舍五入为 100.00")}));
         EXPECT_TRUE(preview.btnImport->isEnabled());
         Press(preview.btnImport);
     });
@@ -405,4 +415,22 @@ TEST_F(SheetImport, TheParameterPageKeepsTheMappingAsTyped) {
     EXPECT_EQ(profile::ReadString(Ini(), QStringLiteral("excel"), QStringLiteral("name"),
                                   QStringLiteral("none")),
               QStringLiteral("none"));
+}
+
+TEST_F(SheetImport, AHiddenFirstWorksheetIsPointedOut) {
+    // The xlwt fixture's first worksheet "去年" is hidden: 去年|6222009|99999 in row 1.
+    for (const auto& [key, value] :
+         {std::pair{"recver", "A"}, {"recacct", "B"}, {"amt", "C"}, {"startrow", "1"}}) {
+        profile::WriteString(Ini(), QStringLiteral("batchmap"), QString::fromLatin1(key),
+                             QString::fromLatin1(value));
+    }
+    page->payacct->setEditText(QStringLiteral("6230001"));
+    Import(QString::fromUtf8(CORPPAY_TEST_DATA "/sheet/hidden.xls"), [&](ImportPreview& preview) {
+        EXPECT_EQ(Problems(preview),
+                  QStringList{
+                      QStringLiteral("提示：读取的是隐藏的工作表“去年”，请核对是否是要导入的表")});
+        EXPECT_EQ(preview.rowsGrid->rowCount(), 1);
+        EXPECT_TRUE(preview.btnImport->isEnabled());
+    });
+    EXPECT_TRUE(form.cds1.IsEmpty());
 }
