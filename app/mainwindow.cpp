@@ -2,12 +2,20 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCryptographicHash>
 #include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <cerrno>
+#include <cstring>
 
 #include "app/aboutbox.h"
+#include "app/recovery.h"
 #include "batch/batchpage.h"
 #include "batch/instructions.h"
 #include "controls/numeditnew.h"
@@ -16,8 +24,10 @@
 #include "params/paramspage.h"
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/guard.h"
+#include "platform/text/apperror.h"
 #include "salary/salarypage.h"
 #include "store/configdir.h"
+#include "store/exportrecord.h"
 #include "store/listfile.h"
 #include "store/record.h"
 
@@ -44,9 +54,23 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent,
     OpenDialog1.filter =
         QStringLiteral("文本文件|*.txt|CSV文本|*.csv|EXCEL文件|*.xls;*.xlsx|所有文件|*");
     dialogs_.SetParentWindow(this);
+    // Every upload file written goes into the export record; the recovery file follows the
+    // tables, at most once per 200 ms of changes.
+    batchWriter_ = [this](const QString& path, const QByteArray& bytes) {
+        return WriteUpload(QStringLiteral("批量支付"), path, bytes);
+    };
+    salaryWriter_ = [this](const QString& path, const QByteArray& bytes) {
+        return WriteUpload(QStringLiteral("工资代发"), path, bytes);
+    };
+    recoveryTimer_ = new QTimer(this);
+    recoveryTimer_->setSingleShot(true);
+    recoveryTimer_->setInterval(200);
+    connect(recoveryTimer_, &QTimer::timeout, this, [this] { WriteRecovery(); });
+    exportchecks::SetHistory(
+        [this](const QList<exportchecks::Row>& rows) { return EarlierExports(rows); });
 
     batchPage = new BatchPage({cds1, DataSource1, dialogs_, config_, SaveDialog1, OpenDialog1,
-                               printing, writeUpload_, addNotice},
+                               printing, batchWriter_, addNotice},
                               tabBatch);
     batchPage->DBGrid1->SetDataSource(&DataSource1);
     batchLayout->addWidget(batchPage);
@@ -58,7 +82,7 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent,
                                 paramsPage->conf_finalincome->text(),
                                 paramsPage->conf_startrow->text()};
          },
-         [this] { PageControl1->setCurrentIndex(2); }, writeUpload_, addNotice},
+         [this] { PageControl1->setCurrentIndex(2); }, salaryWriter_, addNotice},
         tabSalary);
     salaryLayout->addWidget(salaryPage);
     paramsPage = new ParamsPage({dialogs_, config_}, TabSheet1);
@@ -73,6 +97,10 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent,
         connect(table, &Dataset::RowInserted, this, [this] { ShowRecordCount(); });
         connect(table, &Dataset::RowRemoved, this, [this] { ShowRecordCount(); });
         connect(table, &Dataset::Reset, this, [this] { ShowRecordCount(); });
+        connect(table, &Dataset::RowInserted, this, [this] { ScheduleRecovery(); });
+        connect(table, &Dataset::RowChanged, this, [this] { ScheduleRecovery(); });
+        connect(table, &Dataset::RowRemoved, this, [this] { ScheduleRecovery(); });
+        connect(table, &Dataset::Reset, this, [this] { ScheduleRecovery(); });
     }
 
     connect(batchPage->SpeedButton1, &QToolButton::clicked, this,
@@ -100,6 +128,7 @@ bool Tmform::eventFilter(QObject* watched, QEvent* event) {
 }
 
 Tmform::~Tmform() {
+    exportchecks::SetHistory({});
     FormDestroy();
 }
 
@@ -134,6 +163,10 @@ void Tmform::WireMenu() {
     connect(NShowAddNotice, &QAction::toggled, this,
             [this](bool shown) { addNotice.SetQuiet(!shown); });
     addNotice.changed = [this](bool quiet) { NShowAddNotice->setChecked(!quiet); };
+    NExports = new QAction(QStringLiteral("导出记录"), this);
+    NExports->setObjectName(QStringLiteral("NExports"));
+    N1->insertAction(NShowAddNotice, NExports);
+    connect(NExports, &QAction::triggered, this, [this] { Handle([this] { NExportsClick(); }); });
 }
 
 void Tmform::BuildStatusBar() {
@@ -227,6 +260,7 @@ void Tmform::FormShow() {
         grid->RestoreUserWidths(
             settings_.value(QStringLiteral("columns/") + grid->objectName()).toStringList());
     }
+    OfferRecovery();
 }
 
 void Tmform::FormDestroy() {
@@ -280,6 +314,9 @@ void Tmform::closeEvent(QCloseEvent* event) {
             return;
         }
     }
+    // The user chose to leave: what was not exported is given up, and no recovery is offered.
+    recoveryTimer_->stop();
+    QFile::remove(RecoveryPath());
     settings_.setValue(QStringLiteral("window/geometry"), saveGeometry());
     for (DBGrid* grid : {batchPage->DBGrid1, salaryPage->DBGrid2}) {
         settings_.setValue(QStringLiteral("columns/") + grid->objectName(), grid->UserWidths());
@@ -368,4 +405,161 @@ void Tmform::SpeedButton3Click() {
         batchPage->recbank->setEditText(cds->Fields(1).AsString());
         batchPage->recbankcode->setText(cds->Fields(0).AsString());
     }
+}
+
+QString Tmform::RecoveryPath() const {
+    return config_.Path(QStringLiteral("config/recovery.dat"));
+}
+
+QString Tmform::RecordPath() const {
+    return config_.Path(QStringLiteral("config/exportlog.txt"));
+}
+
+void Tmform::ScheduleRecovery() {
+    // Not restarted by later changes: a long run of typing still saves every 200 ms.
+    if (recoveryReady_ && !recoveryTimer_->isActive()) {
+        recoveryTimer_->start();
+    }
+}
+
+void Tmform::WriteRecovery() {
+    recoveryTimer_->stop();
+    recovery::Snapshot snapshot{QDateTime::currentDateTime(), {}};
+    if (batchPage->UnexportedRows() > 0) {
+        snapshot.tables.append(recovery::Capture(QStringLiteral("cds1"), cds1));
+    }
+    if (salaryPage->UnexportedRows() > 0) {
+        snapshot.tables.append(recovery::Capture(QStringLiteral("cds2"), cds2));
+    }
+    if (snapshot.tables.isEmpty()) {
+        QFile::remove(RecoveryPath());
+        return;
+    }
+    // A failed rewrite leaves the previous one whole; the work itself is still in the window.
+    (void)listfile::Replace(RecoveryPath(), recovery::Serialize(snapshot));
+}
+
+void Tmform::OfferRecovery() {
+    // From here on changes are kept; the tables filled at start are not work to recover.
+    recoveryTimer_->stop();
+    recoveryReady_ = true;
+    QFile file(RecoveryPath());
+    if (!file.exists()) {
+        return;
+    }
+    // Nothing rewrites the file while the user is asked about it.
+    recoveryReady_ = false;
+    const auto ready = qScopeGuard([this] { recoveryReady_ = true; });
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    file.close();
+    // A dated name of its own, never over an earlier file kept aside.
+    const QString stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    QString aside = config_.Path(QStringLiteral("config/recovery-%1.dat").arg(stamp));
+    for (int n = 2; QFile::exists(aside); ++n) {
+        aside = config_.Path(QStringLiteral("config/recovery-%1-%2.dat").arg(stamp).arg(n));
+    }
+    const auto keepAside = [&] { QFile::rename(RecoveryPath(), aside); };
+    const std::optional<recovery::Snapshot> snapshot = recovery::Parse(bytes);
+    if (!snapshot) {
+        keepAside();
+        dialogs_.Warning(
+            QStringLiteral("恢复文件“%1”已损坏，无法恢复，已另存为“%2”。")
+                .arg(QDir::toNativeSeparators(RecoveryPath()), QDir::toNativeSeparators(aside)));
+        return;
+    }
+    const QString question =
+        QStringLiteral(
+            "上次运行没有正常结束，保存于 %1 的未导出工作可以恢复：\n%2 笔批量指令、%3 "
+            "笔工资记录。\n\n是否恢复？")
+            .arg(snapshot->time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+            .arg(snapshot->Rows(QStringLiteral("cds1")))
+            .arg(snapshot->Rows(QStringLiteral("cds2")));
+    if (dialogs_.Choice(question, {QStringLiteral("是"), QStringLiteral("否")}, 0) != 0) {
+        keepAside();
+        return;
+    }
+    try {
+        for (const recovery::Table& t : snapshot->tables) {
+            recovery::Fill(t.name == u"cds1" ? cds1 : cds2, t);
+        }
+    } catch (const AppError& e) {
+        cds1.EmptyDataSet();
+        cds2.EmptyDataSet();
+        keepAside();
+        dialogs_.Warning(
+            QStringLiteral("恢复文件“%1”与当前的工资项目不符，无法恢复，已另存为“%2”。\n%3")
+                .arg(QDir::toNativeSeparators(RecoveryPath()), QDir::toNativeSeparators(aside),
+                     e.Message()));
+        return;
+    }
+    WriteRecovery();
+}
+
+bool Tmform::WriteUpload(const QString& page, const QString& path, const QByteArray& bytes) {
+    WriteRecovery();
+    if (!writeUpload_(path, bytes)) {
+        return false;
+    }
+    // The record holds the file as read back; a file that reads back otherwise is the page's
+    // failure to report, and is not recorded.
+    QFile written(path);
+    if (!written.open(QIODevice::ReadOnly) || written.readAll() != bytes) {
+        return true;
+    }
+    exportrecord::Entry entry;
+    entry.time = QDateTime::currentDateTime();
+    entry.page = page;
+    entry.path = QFileInfo(path).absoluteFilePath();
+    entry.payments = page == u"批量支付" ? exportrecord::BatchPayments(bytes)
+                                         : exportrecord::SalaryPayments(bytes);
+    entry.rows = static_cast<int>(entry.payments.size());
+    double total = 0;
+    for (const exportrecord::Payment& p : entry.payments) {
+        total += p.amount.toDouble();
+    }
+    entry.total = QString::number(total, 'f', 2);
+    entry.sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    errno = 0;
+    if (!exportrecord::Append(RecordPath(), entry)) {
+        const QString reason =
+            errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QString();
+        // The upload file is written and stays so; only the record is missing.
+        QTimer::singleShot(0, this, [this, reason] {
+            dialogs_.Warning(QStringLiteral("上传文件已写好，但导出记录“%1”未能更新。\n%2")
+                                 .arg(QDir::toNativeSeparators(RecordPath()), reason));
+        });
+    }
+    // The page marks its rows exported once this returns; the recovery file follows then.
+    QTimer::singleShot(0, this, [this] { WriteRecovery(); });
+    return true;
+}
+
+QStringList Tmform::EarlierExports(const QList<exportchecks::Row>& rows) {
+    QList<exportrecord::Payment> payments;
+    for (const exportchecks::Row& r : rows) {
+        payments.append({r.recacct, r.amt});
+    }
+    // Exports of this run are left out: writing a list again after correcting it is the
+    // cashier's own doing; what another run wrote, on another day above all, is not.
+    QList<exportrecord::Entry> entries = exportrecord::Load(RecordPath());
+    entries.removeIf([this](const exportrecord::Entry& e) { return e.time >= started_; });
+    QStringList lines;
+    for (const exportrecord::Repeat& r :
+         exportrecord::Repeats(entries, payments, QDateTime::currentDateTime())) {
+        lines.append(QStringLiteral("第%1笔：账号%2，金额%3，%4 已导出到“%5”")
+                         .arg(rows[r.row - 1].number)
+                         .arg(r.account, r.amount,
+                              r.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")),
+                              QDir::toNativeSeparators(r.path)));
+    }
+    return lines;
+}
+
+void Tmform::NExportsClick() {
+    if (!exportsWindow) {
+        exportsWindow = new TfmExports(this);
+    }
+    exportsWindow->Show(exportrecord::Load(RecordPath()));
+    exportsWindow->open();
 }

@@ -5,9 +5,12 @@
 #include <QMainWindow>
 #include <QSettings>
 #include <QStringList>
+#include <QTimer>
 #include <optional>
 
+#include "app/exportwindow.h"
 #include "controls/addnotice.h"
+#include "controls/exportchecks.h"
 
 #include "platform/dataset/dataset.h"
 #include "platform/dialogs/dialogs.h"
@@ -120,8 +123,33 @@ public:
     QAction* NShowAddNotice = nullptr;
     // The status bar line where an add reports itself when its box is not shown.
     QLabel* noticePanel = nullptr;
+    // 文件 menu "导出记录": the upload files written, newest first.
+    QAction* NExports = nullptr;
+    TfmExports* exportsWindow = nullptr;
+
+    // The recovery file and the export record in the configuration folder.
+    QString RecoveryPath() const;
+    QString RecordPath() const;
+    // Writes the recovery file now (or removes it when every row is in an upload file).
+    void WriteRecovery();
+    // At start: offers the rows of a recovery file left by a run that did not end normally.
+    void OfferRecovery();
+    // "导出记录": shows the export record.
+    void NExportsClick();
 
 private:
+    // Writes the upload file of a page, then appends it to the export record.
+    bool WriteUpload(const QString& page, const QString& path, const QByteArray& bytes);
+    void ScheduleRecovery();
+    // The names the earlier exports of the last 30 days give the rows about to be exported.
+    QStringList EarlierExports(const QList<exportchecks::Row>& rows);
+
+    listfile::Writer batchWriter_;
+    listfile::Writer salaryWriter_;
+    QTimer* recoveryTimer_ = nullptr;
+    bool recoveryReady_ = false;
+    // When this run began: its own exports are not warned about as earlier ones.
+    const QDateTime started_ = QDateTime::currentDateTime();
     QLabel* panels_[3];
     bool shown_ = false;
     TfmRecver* fmRecver_ = nullptr;

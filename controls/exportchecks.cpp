@@ -24,7 +24,16 @@ void AppendListed(QStringList& lines, const QStringList& items) {
         lines.append(QStringLiteral("……等共%1处").arg(items.size()));
     }
 }
+History& CurrentHistory() {
+    static History history;
+    return history;
+}
+
 }  // namespace
+
+void SetHistory(History history) {
+    CurrentHistory() = std::move(history);
+}
 
 bool LuhnValid(const QString& digits) {
     if (!AllDigits(digits)) {
@@ -79,7 +88,8 @@ QString Question(const QList<Row>& rows, const QString& what) {
         doubles.append(QStringLiteral("%1：账号%2，金额%3")
                            .arg(named.join(u'、'), key.left(bar), key.mid(bar + 1)));
     }
-    if (cards.isEmpty() && doubles.isEmpty()) {
+    const QStringList repeats = CurrentHistory() ? CurrentHistory()(rows) : QStringList();
+    if (cards.isEmpty() && doubles.isEmpty() && repeats.isEmpty()) {
         return QString();
     }
     QStringList lines;
@@ -93,6 +103,14 @@ QString Question(const QList<Row>& rows, const QString& what) {
         }
         lines.append(QStringLiteral("以下%1的收款账号和金额相同，可能重复付款：").arg(what));
         AppendListed(lines, doubles);
+    }
+    if (!repeats.isEmpty()) {
+        if (!lines.isEmpty()) {
+            lines.append(QString());
+        }
+        lines.append(
+            QStringLiteral("以下%1与近30天内已导出的付款账号和金额相同，可能重复付款：").arg(what));
+        AppendListed(lines, repeats);
     }
     lines.append(QString());
     lines.append(QStringLiteral("仍要导出吗？"));

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace exportchecks {
 
@@ -17,6 +18,11 @@ struct Row {
     int number;  // 1-based, as the user counts the instructions
     QString cpflag, recacct, amt;
 };
+
+// Names the rows that repeat a payment exported on an earlier day ("第3笔：账号…，金额…，
+// 2026-12-10 已导出到 …"); set by the window that keeps the export record, none by default.
+using History = std::function<QStringList(const QList<Row>& rows)>;
+void SetHistory(History history);
 
 // The question to ask before writing, naming the affected rows; empty when nothing is amiss.
 // `what` names the rows in the text ("指令" for instructions, "工资记录" for credits).

@@ -1,0 +1,149 @@
+#include "app/recovery.h"
+
+#include <QCryptographicHash>
+#include <QUrl>
+
+#include "platform/dataset/dataset.h"
+#include "platform/text/apperror.h"
+
+namespace recovery {
+
+namespace {
+
+constexpr char kMagic[] = "corppay-recovery\t1";
+
+QByteArray Join(const char* tag, const QStringList& values) {
+    QByteArray line(tag);
+    for (const QString& v : values) {
+        line += '\t' + QUrl::toPercentEncoding(v);
+    }
+    return line + '\n';
+}
+
+QStringList Split(const QByteArray& line) {
+    QStringList values;
+    const QList<QByteArray> parts = line.split('\t');
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        values.append(QUrl::fromPercentEncoding(parts[i]));
+    }
+    return values;
+}
+
+}  // namespace
+
+int Snapshot::Rows(const QString& name) const {
+    for (const Table& t : tables) {
+        if (t.name == name) {
+            return static_cast<int>(t.rows.size());
+        }
+    }
+    return 0;
+}
+
+QByteArray Serialize(const Snapshot& snapshot) {
+    QByteArray bytes = QByteArray(kMagic) + '\t' +
+                       snapshot.time.toUTC().toString(Qt::ISODateWithMs).toLatin1() + '\n';
+    for (const Table& t : snapshot.tables) {
+        bytes += Join("table", {t.name, QString::number(t.rows.size())});
+        bytes += Join("fields", t.fields);
+        for (const QStringList& row : t.rows) {
+            bytes += Join("row", row);
+        }
+    }
+    bytes += "end\t" + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() + '\n';
+    return bytes;
+}
+
+std::optional<Snapshot> Parse(const QByteArray& bytes) {
+    const qsizetype end = bytes.lastIndexOf("end\t");
+    if (end < 0 || !bytes.endsWith('\n') ||
+        bytes.mid(end + 4, bytes.size() - end - 5) !=
+            QCryptographicHash::hash(bytes.left(end), QCryptographicHash::Sha256).toHex()) {
+        return std::nullopt;
+    }
+    QList<QByteArray> lines = bytes.left(end).split('\n');
+    if (lines.isEmpty() || !lines.front().startsWith(kMagic)) {
+        return std::nullopt;
+    }
+    Snapshot snapshot;
+    snapshot.time = QDateTime::fromString(
+        QString::fromLatin1(lines.front().mid(qsizetype(sizeof kMagic))), Qt::ISODateWithMs);
+    if (!snapshot.time.isValid()) {
+        return std::nullopt;
+    }
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        if (line.isEmpty()) {
+            continue;
+        }
+        if (line.startsWith("table\t")) {
+            const QStringList v = Split(line);
+            if (v.size() != 2) {
+                return std::nullopt;
+            }
+            snapshot.tables.append({v[0], {}, {}});
+        } else if (line.startsWith("fields\t") && !snapshot.tables.isEmpty()) {
+            snapshot.tables.back().fields = Split(line);
+        } else if (line.startsWith("row\t") && !snapshot.tables.isEmpty() &&
+                   !snapshot.tables.back().fields.isEmpty()) {
+            QStringList row = Split(line);
+            if (row.size() != snapshot.tables.back().fields.size()) {
+                return std::nullopt;
+            }
+            snapshot.tables.back().rows.append(std::move(row));
+        } else {
+            return std::nullopt;
+        }
+    }
+    return snapshot;
+}
+
+Table Capture(const QString& name, Dataset& table) {
+    Table t{name, {}, {}};
+    if (!table.Active()) {
+        return t;
+    }
+    for (int f = 0; f < table.FieldCount(); ++f) {
+        t.fields.append(table.Fields(f).FieldName());
+    }
+    for (int r = 0; r < table.RecordCount(); ++r) {
+        QStringList row;
+        for (int f = 0; f < table.FieldCount(); ++f) {
+            row.append(table.Text(r, f));
+        }
+        t.rows.append(std::move(row));
+    }
+    return t;
+}
+
+void Fill(Dataset& table, const Table& rows) {
+    const int before = table.RecordCount();
+    try {
+        QList<Field> fields;
+        for (const QString& name : rows.fields) {
+            const std::optional<Field> field = table.FindField(name);
+            if (!field) {
+                throw MakeError(msg::kFieldNotFound, name);
+            }
+            fields.append(*field);
+        }
+        for (const QStringList& row : rows.rows) {
+            table.Append();
+            for (qsizetype f = 0; f < fields.size(); ++f) {
+                fields[f].SetAsString(row[f]);
+            }
+            table.Post();
+        }
+    } catch (const AppError&) {
+        if (table.GetState() != Dataset::State::Browse) {
+            table.Cancel();
+        }
+        while (table.RecordCount() > before) {
+            table.Last();
+            table.Delete();
+        }
+        throw;
+    }
+}
+
+}  // namespace recovery

@@ -1,0 +1,40 @@
+// The recovery file: the rows not yet written to an upload file, kept in the configuration
+// folder while the user works, so that a crash, a power cut or a killed session loses at most
+// the last moment of typing. The file ends with a check of everything before it: a file cut
+// short or damaged is told as such and never loaded in part.
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class Dataset;
+
+namespace recovery {
+
+struct Table {
+    QString name;  // "cds1" or "cds2"
+    QStringList fields;
+    QList<QStringList> rows;
+};
+
+struct Snapshot {
+    QDateTime time;
+    QList<Table> tables;
+    int Rows(const QString& name) const;
+};
+
+QByteArray Serialize(const Snapshot& snapshot);
+// Nothing when the bytes are not a whole recovery file.
+std::optional<Snapshot> Parse(const QByteArray& bytes);
+
+// The rows of a table as its fields' texts.
+Table Capture(const QString& name, Dataset& table);
+// Appends the rows to the table, field by field name; throws AppError when a field is unknown
+// or a row is refused, after removing what it appended.
+void Fill(Dataset& table, const Table& rows);
+
+}  // namespace recovery

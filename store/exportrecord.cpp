@@ -1,0 +1,181 @@
+#include "store/exportrecord.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QHash>
+#include <QStringDecoder>
+#include <QUrl>
+#include <cmath>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#endif
+
+namespace exportrecord {
+
+namespace {
+
+constexpr char kVersion[] = "1";
+
+QString DecodeUpload(const QByteArray& bytes) {
+    QStringDecoder decoder("GB18030");
+    return decoder.decode(bytes);
+}
+
+QList<Payment> Payments(const QByteArray& bytes, int skipLines, int accountField, int amountField) {
+    QList<Payment> payments;
+    const QStringList lines = DecodeUpload(bytes).split(QStringLiteral("\r\n"));
+    for (qsizetype i = skipLines; i < lines.size(); ++i) {
+        if (lines[i].isEmpty()) {
+            continue;
+        }
+        const QStringList fields = lines[i].split(u'|');
+        if (fields.size() > std::max(accountField, amountField)) {
+            payments.append({fields[accountField], fields[amountField]});
+        }
+    }
+    return payments;
+}
+
+// An amount in cents for comparing: "100", "100.0" and "100.00" are one payment.
+QString Cents(const QString& amount) {
+    bool ok = false;
+    const double value = amount.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
+        return amount.trimmed();
+    }
+    return QString::number(std::llround(value * 100));
+}
+
+QByteArray Check(const QByteArray& body) {
+    return QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex().left(16);
+}
+
+}  // namespace
+
+QList<Payment> BatchPayments(const QByteArray& bytes) {
+    return Payments(bytes, 0, 2, 7);
+}
+
+QList<Payment> SalaryPayments(const QByteArray& bytes) {
+    return Payments(bytes, 1, 1, 3);
+}
+
+QByteArray EntryLine(const Entry& entry) {
+    QByteArray payments;
+    for (const Payment& p : entry.payments) {
+        if (!payments.isEmpty()) {
+            payments += ',';
+        }
+        payments += QUrl::toPercentEncoding(p.account) + ':' + QUrl::toPercentEncoding(p.amount);
+    }
+    const QByteArray body =
+        QByteArray(kVersion) + '\t' + entry.time.toUTC().toString(Qt::ISODateWithMs).toLatin1() +
+        '\t' + QUrl::toPercentEncoding(entry.page) + '\t' + QUrl::toPercentEncoding(entry.path) +
+        '\t' + QByteArray::number(entry.rows) + '\t' + QUrl::toPercentEncoding(entry.total) + '\t' +
+        entry.sha256 + '\t' + payments;
+    return body + '\t' + Check(body);
+}
+
+bool Append(const QString& recordPath, const Entry& entry) {
+    QFile file(recordPath);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append)) {
+        return false;
+    }
+    QByteArray line = EntryLine(entry) + '\n';
+    // A line cut short by an earlier crash ends here, so that this one starts on its own line.
+    if (file.size() > 0) {
+        QFile last(recordPath);
+        if (last.open(QIODevice::ReadOnly) && last.seek(file.size() - 1) && last.read(1) != "\n") {
+            line.prepend('\n');
+        }
+    }
+    if (file.write(line) != line.size() || !file.flush()) {
+        return false;
+    }
+#if defined(Q_OS_UNIX)
+    if (::fsync(file.handle()) != 0) {
+        return false;
+    }
+#endif
+    return true;
+}
+
+QList<Entry> Parse(const QByteArray& bytes) {
+    QList<Entry> entries;
+    for (const QByteArray& line : bytes.split('\n')) {
+        const qsizetype tab = line.lastIndexOf('\t');
+        if (tab < 0 || Check(line.left(tab)) != line.mid(tab + 1)) {
+            continue;  // cut short or damaged
+        }
+        const QList<QByteArray> fields = line.left(tab).split('\t');
+        if (fields.size() != 8 || fields[0] != kVersion) {
+            continue;
+        }
+        Entry e;
+        e.time = QDateTime::fromString(QString::fromLatin1(fields[1]), Qt::ISODateWithMs);
+        e.page = QUrl::fromPercentEncoding(fields[2]);
+        e.path = QUrl::fromPercentEncoding(fields[3]);
+        e.rows = fields[4].toInt();
+        e.total = QUrl::fromPercentEncoding(fields[5]);
+        e.sha256 = fields[6];
+        if (!fields[7].isEmpty()) {
+            for (const QByteArray& p : fields[7].split(',')) {
+                const qsizetype colon = p.indexOf(':');
+                e.payments.append({QUrl::fromPercentEncoding(p.left(colon)),
+                                   QUrl::fromPercentEncoding(p.mid(colon + 1))});
+            }
+        }
+        entries.append(std::move(e));
+    }
+    return entries;
+}
+
+QList<Entry> Load(const QString& recordPath) {
+    QFile file(recordPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return Parse(file.readAll());
+}
+
+FileState StateOf(const Entry& entry) {
+    QFile file(entry.path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return FileState::Missing;
+    }
+    const QByteArray sha =
+        QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
+    return sha == entry.sha256 ? FileState::Unchanged : FileState::Changed;
+}
+
+QList<Repeat> Repeats(const QList<Entry>& entries, const QList<Payment>& payments,
+                      const QDateTime& now, int days) {
+    // The latest earlier export of each account and amount within the window.
+    const QDateTime since = now.addDays(-days);
+    QHash<QString, const Entry*> earlier;
+    for (const Entry& e : entries) {
+        if (e.time < since || e.time > now) {
+            continue;
+        }
+        for (const Payment& p : e.payments) {
+            const QString key = p.account + u'|' + Cents(p.amount);
+            const auto it = earlier.find(key);
+            if (it == earlier.end() || (*it)->time < e.time) {
+                earlier.insert(key, &e);
+            }
+        }
+    }
+    QList<Repeat> repeats;
+    for (qsizetype i = 0; i < payments.size(); ++i) {
+        const Payment& p = payments[i];
+        if (const auto it = earlier.constFind(p.account + u'|' + Cents(p.amount));
+            it != earlier.constEnd()) {
+            repeats.append(
+                {static_cast<int>(i) + 1, p.account, p.amount, (*it)->time, (*it)->path});
+        }
+    }
+    return repeats;
+}
+
+}  // namespace exportrecord

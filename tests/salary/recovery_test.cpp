@@ -1,0 +1,189 @@
+// Nothing keyed is lost, nothing is paid twice: the recovery file that a run which did not end
+// normally leaves behind, the record of every upload file written and its window, and the
+// question about payments exported on an earlier day.
+#include <QDir>
+#include <QFile>
+#include <QTableWidget>
+
+#include "app/exportwindow.h"
+#include "store/exportrecord.h"
+#include "tests/salary/salary_fixture.h"
+
+namespace {
+
+class Recovery : public SalaryFixture {
+protected:
+    QString Config(const char* name) {
+        return window->dir.Path(QStringLiteral("config/") + QString::fromLatin1(name));
+    }
+    // A second window over the same configuration folder, as the next start of the program
+    // after the first one was killed (its window is never closed).
+    std::unique_ptr<Tmform> Restart(ScriptedDialogs& next) {
+        auto form = std::make_unique<Tmform>(next, window->config, nullptr, window->disk.Writer());
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        return form;
+    }
+    QStringList Files(const QString& pattern) {
+        return QDir(window->dir.Path(QStringLiteral("config"))).entryList({pattern}, QDir::Files);
+    }
+    void Export(const QString& path) {
+        dialogs().Clear();
+        dialogs().fileAnswers = {path};
+        Click(page()->Button12);
+    }
+};
+
+}  // namespace
+
+TEST_F(Recovery, AKilledRunsRowsComeBackOnlyWhenAsked) {
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    Add(QStringLiteral("李四"), QStringLiteral("6222002"), QStringLiteral("200.5"));
+    // Changes are written within 200 ms.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(Config("recovery.dat")); }, 1000));
+    QTest::qWait(300);
+
+    // 是 brings the rows and figures back as they were.
+    {
+        ScriptedDialogs next;
+        next.choiceAnswers = {0};
+        auto form = Restart(next);
+        ASSERT_EQ(next.messages.size(), 1);
+        EXPECT_EQ(next.messages[0].kind, ScriptedDialogs::Kind::Choice);
+        EXPECT_TRUE(next.messages[0].text.contains(QStringLiteral("0 笔批量指令、2 笔工资记录")))
+            << next.messages[0].text.toStdString();
+        ASSERT_EQ(form->cds2.RecordCount(), 2);
+        EXPECT_EQ(form->cds2.Text(1, 0), QStringLiteral("李四"));
+        EXPECT_EQ(form->cds2.Text(1, 3), QStringLiteral("200.50"));
+        EXPECT_EQ(form->salaryPage->ne_sumamt->text(), QStringLiteral("300.50"));
+        EXPECT_EQ(form->salaryPage->UnexportedRows(), 2);
+    }
+    // 否 keeps the file aside under a dated name and starts empty.
+    {
+        ScriptedDialogs next;
+        next.choiceAnswers = {1};
+        auto form = Restart(next);
+        EXPECT_EQ(form->cds2.RecordCount(), 0);
+        EXPECT_FALSE(QFile::exists(Config("recovery.dat")));
+        EXPECT_EQ(Files(QStringLiteral("recovery-*.dat")).size(), 1);
+    }
+    // A damaged file is reported, kept aside and never loaded in part.
+    QByteArray damaged = window->dir.Read(
+        Files(QStringLiteral("recovery-*.dat")).front().prepend(QStringLiteral("config/")));
+    damaged[damaged.size() / 2] = 'X';
+    window->dir.Write(QStringLiteral("config/recovery.dat"), damaged);
+    {
+        ScriptedDialogs next;
+        auto form = Restart(next);
+        ASSERT_EQ(next.messages.size(), 1);
+        EXPECT_EQ(next.messages[0].kind, ScriptedDialogs::Kind::Warning);
+        EXPECT_TRUE(next.messages[0].text.contains(QStringLiteral("已损坏")))
+            << next.messages[0].text.toStdString();
+        EXPECT_EQ(form->cds2.RecordCount(), 0);
+        EXPECT_FALSE(QFile::exists(Config("recovery.dat")));
+    }
+}
+
+TEST_F(Recovery, AnExportIsRecordedAndAnExitOrExportEndsTheRecovery) {
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(Config("recovery.dat")); }, 1000));
+    const QString out = window->dir.Path(QStringLiteral("salary.txt"));
+    Export(out);
+    ASSERT_TRUE(QFile::exists(out)) << dialogs().Texts().join(u'\n').toStdString();
+    QTest::qWait(300);
+    EXPECT_FALSE(QFile::exists(Config("recovery.dat"))) << "every row is in an upload file";
+
+    const QList<exportrecord::Entry> entries = exportrecord::Load(Config("exportlog.txt"));
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries[0].page, QStringLiteral("工资代发"));
+    EXPECT_EQ(entries[0].path, out);
+    EXPECT_EQ(entries[0].rows, 1);
+    EXPECT_EQ(entries[0].total, QStringLiteral("100.00"));
+    ASSERT_EQ(entries[0].payments.size(), 1);
+    EXPECT_EQ(entries[0].payments[0].account, QStringLiteral("6222001"));
+
+    // The window lists the file as it is now: unchanged, changed, missing.
+    form().NExports->trigger();
+    TfmExports* exports = form().exportsWindow;
+    ASSERT_NE(exports, nullptr);
+    EXPECT_TRUE(exports->isVisible());
+    EXPECT_EQ(exports->ExportList->rowCount(), 1);
+    EXPECT_EQ(exports->ExportList->item(0, 4)->text(), QStringLiteral("未改动"));
+    QString opened;
+    exports->openFolder = [&](const QString& folder) { opened = folder; };
+    QTest::mouseClick(exports->OpenFolderButton, Qt::LeftButton);
+    EXPECT_EQ(QDir::cleanPath(opened), QDir::cleanPath(window->dir.Base()));
+    window->dir.Write(QStringLiteral("salary.txt"), "changed");
+    form().NExports->trigger();
+    EXPECT_EQ(exports->ExportList->item(0, 4)->text(), QStringLiteral("导出后已改动"));
+    QFile::remove(out);
+    form().NExports->trigger();
+    EXPECT_EQ(exports->ExportList->item(0, 4)->text(), QStringLiteral("文件不存在"));
+    QTest::mouseClick(exports->CloseButton, Qt::LeftButton);
+    EXPECT_FALSE(exports->isVisible());
+    form().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+
+    // Keyed again and left with a confirmed exit: no recovery is offered later.
+    Add(QStringLiteral("李四"), QStringLiteral("6222002"), QStringLiteral("200"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(Config("recovery.dat")); }, 1000));
+    dialogs().questionAnswers = {true};
+    form().close();
+    EXPECT_FALSE(QFile::exists(Config("recovery.dat")));
+}
+
+// The same account and amount exported 29 days ago is named before the file is written, with
+// the date and the file; 31 days ago is past the window. 否 writes nothing.
+TEST_F(Recovery, APaymentExportedOnAnEarlierDayIsNamedBeforeWriting) {
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto earlier = [&](int days, const char* file, const char* amount) {
+        exportrecord::Entry e;
+        e.time = now.addDays(-days);
+        e.page = QStringLiteral("工资代发");
+        e.path = window->dir.Path(QString::fromLatin1(file));
+        e.rows = 1;
+        e.total = QString::fromLatin1(amount);
+        e.sha256 = "00";
+        e.payments = {{QStringLiteral("6222001"), QString::fromLatin1(amount)}};
+        ASSERT_TRUE(exportrecord::Append(Config("exportlog.txt"), e));
+    };
+    earlier(29, "old29.txt", "100.00");
+    earlier(31, "old31.txt", "200.00");
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("200"));
+    const QString out = window->dir.Path(QStringLiteral("again.txt"));
+    Export(out);  // the question is answered 否
+    EXPECT_FALSE(QFile::exists(out));
+    ASSERT_EQ(dialogs().messages.size(), 1);
+    const QString question = dialogs().messages[0].text;
+    EXPECT_EQ(dialogs().messages[0].kind, ScriptedDialogs::Kind::Question);
+    EXPECT_TRUE(question.contains(
+        QStringLiteral("第1笔：账号6222001，金额100.00，") +
+        now.addDays(-29).toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 已导出到“") +
+        QDir::toNativeSeparators(window->dir.Path(QStringLiteral("old29.txt")))))
+        << question.toStdString();
+    EXPECT_FALSE(question.contains(QStringLiteral("old31"))) << question.toStdString();
+    EXPECT_FALSE(question.contains(QStringLiteral("第2笔"))) << question.toStdString();
+}
+
+// An entry cut short by a crash is skipped, and the next one starts on a line of its own.
+TEST(ExportRecord, ACutEntryIsSkipped) {
+    TestDir dir;
+    const QString path = dir.Path(QStringLiteral("exportlog.txt"));
+    exportrecord::Entry e;
+    e.time = QDateTime::currentDateTime();
+    e.page = QStringLiteral("批量支付");
+    e.path = QStringLiteral("/tmp/a|b\tc.txt");
+    e.rows = 2;
+    e.total = QStringLiteral("3.00");
+    e.sha256 = "ab";
+    e.payments = {{QStringLiteral("1"), QStringLiteral("1.00")},
+                  {QStringLiteral("2"), QStringLiteral("2.00")}};
+    const QByteArray line = exportrecord::EntryLine(e);
+    dir.Write(QStringLiteral("exportlog.txt"), line + '\n' + line.left(line.size() / 2));
+    ASSERT_TRUE(exportrecord::Append(path, e));
+    const QList<exportrecord::Entry> entries = exportrecord::Load(path);
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[1].path, e.path);
+    EXPECT_EQ(entries[1].payments.size(), 2);
+}
