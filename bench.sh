@@ -7,7 +7,7 @@ source ./scripts_common.sh
 corppay_install
 
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORPPAY_BENCH=ON -DCORPPAY_TESTS=OFF
-cmake --build build/bench --target bank_bench search_bench import_bench report_bench preview_bench sheet_bench batchsheet_bench -j2
+cmake --build build/bench --target bank_bench search_bench import_bench report_bench preview_bench sheet_bench batchsheet_bench record_bench -j2
 
 export QT_QPA_PLATFORM=offscreen
 build/bench/bench/bank_bench "$@"
@@ -17,3 +17,4 @@ build/bench/bench/report_bench "$@"
 build/bench/bench/preview_bench "$@"
 build/bench/bench/sheet_bench "$@"
 build/bench/bench/batchsheet_bench "$@"
+build/bench/bench/record_bench "$@"

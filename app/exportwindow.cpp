@@ -80,7 +80,15 @@ void TfmExports::Show(const QList<exportrecord::Entry>& entries) {
             ExportList->setItem(r, c, item);
         }
     }
-    ExportList->resizeColumnsToContents();
+    // Widths from the titles and the newest rows: a long record is not measured line by line.
+    const QFontMetrics metrics(ExportList->font());
+    for (int c = 0; c + 1 < ExportList->columnCount(); ++c) {
+        int width = metrics.horizontalAdvance(ExportList->horizontalHeaderItem(c)->text()) + 24;
+        for (int r = 0; r < std::min(ExportList->rowCount(), 50); ++r) {
+            width = std::max(width, metrics.horizontalAdvance(ExportList->item(r, c)->text()) + 16);
+        }
+        ExportList->setColumnWidth(c, width);
+    }
     if (!shown_.isEmpty()) {
         ExportList->selectRow(0);
     }

@@ -47,6 +47,11 @@ QString Cents(const QString& amount) {
     return QString::number(std::llround(value * 100));
 }
 
+// Percent-decoding, with the common case of nothing encoded (accounts, amounts) taken fast.
+QString Decode(const QByteArray& bytes) {
+    return bytes.contains('%') ? QUrl::fromPercentEncoding(bytes) : QString::fromLatin1(bytes);
+}
+
 QByteArray Check(const QByteArray& body) {
     return QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex().left(16);
 }
@@ -122,8 +127,7 @@ QList<Entry> Parse(const QByteArray& bytes) {
         if (!fields[7].isEmpty()) {
             for (const QByteArray& p : fields[7].split(',')) {
                 const qsizetype colon = p.indexOf(':');
-                e.payments.append({QUrl::fromPercentEncoding(p.left(colon)),
-                                   QUrl::fromPercentEncoding(p.mid(colon + 1))});
+                e.payments.append({Decode(p.left(colon)), Decode(p.mid(colon + 1))});
             }
         }
         entries.append(std::move(e));
@@ -151,28 +155,39 @@ FileState StateOf(const Entry& entry) {
 
 QList<Repeat> Repeats(const QList<Entry>& entries, const QList<Payment>& payments,
                       const QDateTime& now, int days) {
-    // The latest earlier export of each account and amount within the window.
+    // The payments about to be exported, by account; the record is read against them, so that
+    // a long record costs one lookup per recorded payment.
+    QHash<QString, QList<qsizetype>> byAccount;
+    QList<QString> cents;
+    for (qsizetype i = 0; i < payments.size(); ++i) {
+        byAccount[payments[i].account].append(i);
+        cents.append(Cents(payments[i].amount));
+    }
+    // The latest earlier export of each payment within the window.
     const QDateTime since = now.addDays(-days);
-    QHash<QString, const Entry*> earlier;
+    QList<const Entry*> latest(payments.size(), nullptr);
     for (const Entry& e : entries) {
         if (e.time < since || e.time > now) {
             continue;
         }
         for (const Payment& p : e.payments) {
-            const QString key = p.account + u'|' + Cents(p.amount);
-            const auto it = earlier.find(key);
-            if (it == earlier.end() || (*it)->time < e.time) {
-                earlier.insert(key, &e);
+            const auto it = byAccount.constFind(p.account);
+            if (it == byAccount.constEnd()) {
+                continue;
+            }
+            const QString amount = Cents(p.amount);
+            for (const qsizetype i : *it) {
+                if (cents[i] == amount && (!latest[i] || latest[i]->time < e.time)) {
+                    latest[i] = &e;
+                }
             }
         }
     }
     QList<Repeat> repeats;
     for (qsizetype i = 0; i < payments.size(); ++i) {
-        const Payment& p = payments[i];
-        if (const auto it = earlier.constFind(p.account + u'|' + Cents(p.amount));
-            it != earlier.constEnd()) {
-            repeats.append(
-                {static_cast<int>(i) + 1, p.account, p.amount, (*it)->time, (*it)->path});
+        if (latest[i]) {
+            repeats.append({static_cast<int>(i) + 1, payments[i].account, payments[i].amount,
+                            latest[i]->time, latest[i]->path});
         }
     }
     return repeats;

@@ -1,0 +1,131 @@
+// The export record and the recovery file: the check of a batch against a record of 100,000
+// exported rows before writing, the opening of the 导出记录 window over that record, and the
+// rewrite of the recovery file for 1,000 salary credits.
+#include <QApplication>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include "app/exportwindow.h"
+#include "app/recovery.h"
+#include "bench/benchreport.h"
+#include "platform/dataset/dataset.h"
+#include "store/exportrecord.h"
+#include "store/listfile.h"
+
+namespace {
+
+using benchreport::kRepetitions;
+
+QTemporaryDir& Dir() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// 1,000 exports of 100 payments each, spread over the last 60 days.
+QString Record() {
+    static const QString path = [] {
+        const QString p = Dir().filePath(QStringLiteral("exportlog.txt"));
+        const QDateTime now = QDateTime::currentDateTime();
+        QByteArray bytes;
+        for (int e = 0; e < 1000; ++e) {
+            exportrecord::Entry entry;
+            entry.time = now.addSecs(-static_cast<qint64>(e) * 5184);
+            entry.page = QStringLiteral("工资代发");
+            entry.path = Dir().filePath(QStringLiteral("salary%1.txt").arg(e));
+            entry.rows = 100;
+            entry.total = QStringLiteral("10000.00");
+            entry.sha256 = QByteArray(64, 'a');
+            for (int r = 0; r < 100; ++r) {
+                entry.payments.append(
+                    {QStringLiteral("62220202%1").arg(e * 100 + r, 11, 10, QChar(u'0')),
+                     QStringLiteral("%1.00").arg(100 + r)});
+            }
+            bytes += exportrecord::EntryLine(entry) + '\n';
+        }
+        listfile::Replace(p, bytes);
+        return p;
+    }();
+    return path;
+}
+
+void CheckBeforeExport(benchmark::State& state) {
+    const QString path = Record();
+    QList<exportrecord::Payment> batch;
+    for (int r = 0; r < 100; ++r) {
+        batch.append({QStringLiteral("62220202%1").arg(r * 37, 11, 10, QChar(u'0')),
+                      QStringLiteral("%1.00").arg(100 + r % 100)});
+    }
+    for (auto _ : state) {
+        const auto repeats =
+            exportrecord::Repeats(exportrecord::Load(path), batch, QDateTime::currentDateTime());
+        benchmark::DoNotOptimize(repeats);
+    }
+}
+
+void OpenWindow(benchmark::State& state) {
+    const QString path = Record();
+    TfmExports window;
+    for (auto _ : state) {
+        window.Show(exportrecord::Load(path));
+        benchmark::DoNotOptimize(window.ExportList->rowCount());
+    }
+}
+
+void RecoveryRewrite(benchmark::State& state) {
+    Dataset salaries;
+    for (const char* name : {"name", "deptname", "acct", "finalincome", "codeno", "memo"}) {
+        salaries.AddFieldDef(QString::fromLatin1(name), false, 64);
+    }
+    salaries.CreateDataSet();
+    for (int r = 0; r < 1000; ++r) {
+        salaries.Append();
+        salaries.Fields(0).SetAsString(QStringLiteral("员工%1").arg(r));
+        salaries.Fields(1).SetAsString(QStringLiteral("财务部"));
+        salaries.Fields(2).SetAsString(QStringLiteral("6222020200%1").arg(r, 9, 10, QChar(u'0')));
+        salaries.Fields(3).SetAsString(QStringLiteral("%1.50").arg(3000 + r));
+        salaries.Fields(4).SetAsString(QStringLiteral("E%1").arg(r));
+        salaries.Fields(5).SetAsString(QStringLiteral("十二月工资"));
+        salaries.Post();
+    }
+    const QString path = Dir().filePath(QStringLiteral("recovery.dat"));
+    for (auto _ : state) {
+        recovery::Snapshot snapshot{QDateTime::currentDateTime(),
+                                    {recovery::Capture(QStringLiteral("cds2"), salaries)}};
+        if (!listfile::Replace(path, recovery::Serialize(snapshot))) {
+            state.SkipWithError("the recovery file was not written");
+        }
+    }
+}
+
+void Summary(const benchreport::Collector& c) {
+    struct Goal {
+        const char* label;
+        const char* name;
+        double goalMs;
+    } goals[] = {
+        {"record check before export, 100,000 rows recorded", "RecordCheck/100000", 100},
+        {"record window opening, 100,000 rows recorded     ", "RecordWindow/100000", 100},
+        {"recovery rewrite of 1,000 salary rows            ", "RecoveryRewrite/1000", 20},
+    };
+    std::printf("\nSummary (medians of %d repetitions)\n", kRepetitions);
+    for (const Goal& g : goals) {
+        const double v = c.Ms(g.name);
+        std::printf("  %s %8.1f ms   goal <= %.0f ms   %s   (cpu %.1f ms)\n", g.label, v, g.goalMs,
+                    benchreport::Verdict(v > 0 && v <= g.goalMs), c.CpuMs(g.name));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchreport::Add("RecordCheck/100000", CheckBeforeExport);
+    benchreport::Add("RecordWindow/100000", OpenWindow);
+    benchreport::Add("RecoveryRewrite/1000", RecoveryRewrite);
+    benchreport::Collector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
+    benchmark::Shutdown();
+    Summary(collector);
+    return 0;
+}
