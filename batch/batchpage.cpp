@@ -484,18 +484,7 @@ void BatchPage::SaveGridAsExcel() {
         ctx_.dialogs.Warning(QStringLiteral("表中没有指令，请先增加或导入指令再保存！"));
         return;
     }
-    xlsxsave::Sheet sheet;
-    for (int f = 0; f < t.FieldCount(); ++f) {
-        sheet.titles.append(t.Fields(f).DisplayLabel());
-        sheet.amountColumns.push_back(t.Fields(f).FieldName() == u"amt");
-    }
-    for (int r = 0; r < t.RecordCount(); ++r) {
-        QStringList values;
-        for (int f = 0; f < t.FieldCount(); ++f) {
-            values.append(t.Text(r, f));
-        }
-        sheet.rows.push_back(std::move(values));
-    }
+    const xlsxsave::Sheet sheet = xlsxsave::FromTable(t, QStringLiteral("amt"));
     // The shared dialog offers workbooks this once and then its own files again.
     FileDialogState& dialog = ctx_.saveDialog;
     const FileDialogState kept = dialog;

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "controls/amountformat.h"
+#include "platform/dataset/dataset.h"
 #include "platform/sheet/book.h"
 #include "platform/text/ansi.h"
 #include "platform/text/convert.h"
@@ -130,6 +131,22 @@ std::optional<QString> Save(const QString& path, const Sheet& sheet) {
             .arg(Native(path));
     }
     return std::nullopt;
+}
+
+Sheet FromTable(Dataset& table, const QString& amountField) {
+    Sheet sheet;
+    for (int f = 0; f < table.FieldCount(); ++f) {
+        sheet.titles.append(table.Fields(f).DisplayLabel());
+        sheet.amountColumns.push_back(table.Fields(f).FieldName() == amountField);
+    }
+    for (int r = 0; r < table.RecordCount(); ++r) {
+        QStringList values;
+        for (int f = 0; f < table.FieldCount(); ++f) {
+            values.append(table.Text(r, f));
+        }
+        sheet.rows.push_back(std::move(values));
+    }
+    return sheet;
 }
 
 }  // namespace xlsxsave

@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+class Dataset;
+
 namespace xlsxsave {
 
 struct Sheet {
@@ -16,6 +18,10 @@ struct Sheet {
     std::vector<QStringList> rows;
     std::vector<bool> amountColumns;  // one per title: true for an amount column
 };
+
+// The rows of a table as a sheet: its fields' titles, the values as shown, the field named
+// amountField as the amount column.
+Sheet FromTable(Dataset& table, const QString& amountField);
 
 // Writes the workbook at path; the reason it could not be saved, or nothing when it was.
 std::optional<QString> Save(const QString& path, const Sheet& sheet);

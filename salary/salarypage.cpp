@@ -1,8 +1,10 @@
 #include "salary/salarypage.h"
 
+#include <QAction>
 #include <QShortcut>
 #include <QTimer>
 
+#include "batch/xlsxsave.h"
 #include "printing/detaillists.h"
 #include "salary/sheetimport.h"
 
@@ -126,6 +128,13 @@ void SalaryPage::Wire() {
             Button7->click();
         });
     }
+    // The grid's context menu saves the credits as a workbook for the company's records.
+    auto* saveExcel = new QAction(QStringLiteral("另存为Excel工作簿(&X)…"), DBGrid2);
+    saveExcel->setObjectName(QStringLiteral("actSaveXlsx"));
+    DBGrid2->addAction(saveExcel);
+    DBGrid2->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(saveExcel, &QAction::triggered, this,
+            [this] { Handle([this] { SaveGridAsExcel(); }); });
     Button7->setToolTip(QStringLiteral("增加指令（Ctrl+Enter，或在最后一项中按 Enter）"));
 }
 
@@ -315,6 +324,38 @@ void SalaryPage::AppendSalaryEntry() {
     ctx_.addNotice.Succeeded(salaries.RecordCount());
     // The next employee is typed straight in: the first value cell is in edit, text selected.
     DBGrid3->EditCell(0, 2);
+}
+
+void SalaryPage::SaveGridAsExcel() {
+    Dataset& salaries = ctx_.cds2;
+    salaries.CheckBrowseMode();
+    if (salaries.IsEmpty()) {
+        ctx_.dialogs.Warning(QStringLiteral("表中没有工资记录，请先增加或导入再保存！"));
+        return;
+    }
+    const xlsxsave::Sheet sheet = xlsxsave::FromTable(salaries, QStringLiteral("finalincome"));
+    // The shared dialog offers workbooks this once and then the upload files again.
+    FileDialogState& dialog = ctx_.saveDialog;
+    const FileDialogState kept = dialog;
+    dialog.filter = QStringLiteral("EXCEL工作簿|*.xlsx");
+    dialog.filterIndex = 1;
+    dialog.defaultExt = QStringLiteral("xlsx");
+    dialog.fileName = QStringLiteral("工资代发") +
+                      QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
+                      QStringLiteral(".xlsx");
+    dialog.folder = uploadFolder_;
+    const bool chosen = ctx_.dialogs.Save(dialog);
+    const QString path = dialog.fileName;
+    dialog = kept;
+    if (!chosen) {
+        return;
+    }
+    if (const auto reason = xlsxsave::Save(path, sheet)) {
+        ctx_.dialogs.Error(*reason);
+        return;
+    }
+    ctx_.dialogs.Information(
+        QStringLiteral("已保存为Excel工作簿：%1").arg(QDir::toNativeSeparators(path)));
 }
 
 void SalaryPage::Button8Click() {

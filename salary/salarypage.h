@@ -78,6 +78,8 @@ public:
     QString ImportSalarySheet(const QString& path);
     // "网银格式导出": writes the salary table as the salary upload file.
     void Button12Click();
+    // Grid menu "另存为Excel工作簿": saves the credits as an .xlsx workbook for the records.
+    void SaveGridAsExcel();
 
     // Adds one credit from the item table and updates count and total; a failure is reported
     // with its reason and changes nothing.

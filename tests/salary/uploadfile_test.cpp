@@ -1,6 +1,10 @@
+#include <QContextMenuEvent>
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QTimer>
+
+#include "platform/sheet/book.h"
 
 #include "platform/text/apperror.h"
 #include "salary/salaryfile.h"
@@ -306,4 +310,36 @@ TEST_F(Upload, EveryTypedItemIsKeptAndTheFileIsUnchanged) {
     EXPECT_EQ(Rows(), QStringList{QStringLiteral("张三|财务部|6222001|100.00|E007|奖金")});
     Export(OutPath());
     EXPECT_EQ(Out(), Gb("1|100.00|\r\n1|6222001|张三|100.00|奖金|\r\n"));
+}
+
+// The salary grid's context menu saves the credits as a workbook: titles first, the long account
+// as text, the amount as a number; the shared save dialog offers its own files again after.
+TEST_F(Upload, TheGridSavesAsAnExcelWorkbook) {
+    Add(QStringLiteral("张三"), QStringLiteral("6222021234567890123"), QStringLiteral("1200.5"));
+    const QString saved = window->dir.Path(QStringLiteral("credits.xlsx"));
+    const QString filter = form().SaveDialog1.filter;
+    dialogs().Clear();
+    dialogs().fileAnswers = {saved};
+    QTimer::singleShot(0, page(), [] {
+        QWidget* menu = QApplication::activePopupWidget();
+        ASSERT_NE(menu, nullptr);
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    DBGrid* grid = page()->DBGrid2;
+    grid->setFocus();
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(10, 10),
+                              grid->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(grid, &menuKey);
+    QTRY_COMPARE(dialogs().messages.size(), 1);
+    EXPECT_EQ(dialogs().fileDialogsShown.back().filter, QStringLiteral("EXCEL工作簿|*.xlsx"));
+    EXPECT_EQ(form().SaveDialog1.filter, filter);
+    EXPECT_TRUE(dialogs().Texts()[0].startsWith(QStringLiteral("已保存为Excel工作簿：")));
+    const std::unique_ptr<sheet::Book> book =
+        sheet::ReadXlsx(window->dir.Read(QStringLiteral("credits.xlsx")));
+    const std::unique_ptr<sheet::Grid> sheet = book->LoadWorksheet(1);
+    EXPECT_EQ(sheet->Cell(1, 3), QStringLiteral("员工账号"));
+    EXPECT_EQ(sheet->Cell(2, 1), QStringLiteral("张三"));
+    EXPECT_EQ(sheet->Cell(2, 3), QStringLiteral("6222021234567890123"));
+    EXPECT_EQ(sheet->Cell(2, 4), QStringLiteral("1200.5"));
 }
