@@ -1,0 +1,1 @@
+corppay_add_fuzz(sheetbatch LIBS batch_rules platform_sheet)
