@@ -12,3 +12,11 @@ corppay_add_test(startup_test app/startup_test.cpp)
 target_include_directories(startup_test PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_compile_definitions(startup_test PRIVATE DRIVEN="$<TARGET_FILE:corppay_driven>")
 add_dependencies(startup_test corppay_driven)
+
+# A run killed while keying, 200 times: the recovery file it leaves.
+add_executable(keyingchild app/keyingchild.cpp)
+target_link_libraries(keyingchild PRIVATE app platform_dialogs)
+corppay_target(keyingchild TESTS)
+corppay_add_test(recoverykill_test app/recoverykill_test.cpp LIBS app)
+target_compile_definitions(recoverykill_test PRIVATE KEYINGCHILD="$<TARGET_FILE:keyingchild>")
+add_dependencies(recoverykill_test keyingchild)
