@@ -2,6 +2,7 @@
 
 #include <xlsxwriter.h>
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 
 #include "controls/amountformat.h"
 #include "platform/dataset/dataset.h"
+#include "platform/dialogs/dialogs.h"
 #include "platform/sheet/book.h"
 #include "platform/text/ansi.h"
 #include "platform/text/convert.h"
@@ -131,6 +133,29 @@ std::optional<QString> Save(const QString& path, const Sheet& sheet) {
             .arg(Native(path));
     }
     return std::nullopt;
+}
+
+void SaveThroughDialog(Dialogs& dialogs, FileDialogState& dialog, const QString& folder,
+                       const QString& stem, const Sheet& sheet) {
+    const FileDialogState kept = dialog;
+    dialog.filter = QStringLiteral("EXCEL工作簿|*.xlsx");
+    dialog.filterIndex = 1;
+    dialog.defaultExt = QStringLiteral("xlsx");
+    dialog.fileName = stem + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
+                      QStringLiteral(".xlsx");
+    dialog.folder = folder;
+    const bool chosen = dialogs.Save(dialog);
+    const QString path = dialog.fileName;
+    dialog = kept;
+    if (!chosen) {
+        return;
+    }
+    if (const auto reason = Save(path, sheet)) {
+        dialogs.Error(*reason);
+        return;
+    }
+    dialogs.Information(
+        QStringLiteral("已保存为Excel工作簿：%1").arg(QDir::toNativeSeparators(path)));
 }
 
 Sheet FromTable(Dataset& table, const QString& amountField) {

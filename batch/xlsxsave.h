@@ -10,6 +10,8 @@
 #include <vector>
 
 class Dataset;
+class Dialogs;
+struct FileDialogState;
 
 namespace xlsxsave {
 
@@ -22,6 +24,12 @@ struct Sheet {
 // The rows of a table as a sheet: its fields' titles, the values as shown, the field named
 // amountField as the amount column.
 Sheet FromTable(Dataset& table, const QString& amountField);
+
+// Asks for the workbook's path through the shared save dialog, which offers workbooks this once
+// (named stem and the date, in folder) and then its own files again; saves the sheet and tells
+// the user where, or why not.
+void SaveThroughDialog(Dialogs& dialogs, FileDialogState& dialog, const QString& folder,
+                       const QString& stem, const Sheet& sheet);
 
 // Writes the workbook at path; the reason it could not be saved, or nothing when it was.
 std::optional<QString> Save(const QString& path, const Sheet& sheet);

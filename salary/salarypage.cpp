@@ -334,28 +334,8 @@ void SalaryPage::SaveGridAsExcel() {
         return;
     }
     const xlsxsave::Sheet sheet = xlsxsave::FromTable(salaries, QStringLiteral("finalincome"));
-    // The shared dialog offers workbooks this once and then the upload files again.
-    FileDialogState& dialog = ctx_.saveDialog;
-    const FileDialogState kept = dialog;
-    dialog.filter = QStringLiteral("EXCEL工作簿|*.xlsx");
-    dialog.filterIndex = 1;
-    dialog.defaultExt = QStringLiteral("xlsx");
-    dialog.fileName = QStringLiteral("工资代发") +
-                      QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
-                      QStringLiteral(".xlsx");
-    dialog.folder = uploadFolder_;
-    const bool chosen = ctx_.dialogs.Save(dialog);
-    const QString path = dialog.fileName;
-    dialog = kept;
-    if (!chosen) {
-        return;
-    }
-    if (const auto reason = xlsxsave::Save(path, sheet)) {
-        ctx_.dialogs.Error(*reason);
-        return;
-    }
-    ctx_.dialogs.Information(
-        QStringLiteral("已保存为Excel工作簿：%1").arg(QDir::toNativeSeparators(path)));
+    xlsxsave::SaveThroughDialog(ctx_.dialogs, ctx_.saveDialog, uploadFolder_,
+                                QStringLiteral("工资代发"), sheet);
 }
 
 void SalaryPage::Button8Click() {

@@ -148,9 +148,12 @@ FileState StateOf(const Entry& entry) {
     if (!file.open(QIODevice::ReadOnly)) {
         return FileState::Missing;
     }
-    const QByteArray sha =
-        QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
-    return sha == entry.sha256 ? FileState::Unchanged : FileState::Changed;
+    // Hashed as it is read, without holding the whole file.
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file)) {
+        return FileState::Missing;
+    }
+    return hash.result().toHex() == entry.sha256 ? FileState::Unchanged : FileState::Changed;
 }
 
 QList<Repeat> Repeats(const QList<Entry>& entries, const QList<Payment>& payments,
