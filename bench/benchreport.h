@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -66,6 +68,24 @@ benchmark::internal::Benchmark* Add(const std::string& name, F f) {
 
 inline const char* Verdict(bool ok) {
     return ok ? "ok" : "MISSED";
+}
+
+// A time goal of the summary: the line's label, the benchmark's name, the most it may take.
+struct Goal {
+    const char* label;
+    const char* name;
+    double goalMs;
+};
+
+// The summary: one line per goal with the median, the goal, ok or MISSED and the processor time.
+inline void PrintGoals(const Collector& c, std::initializer_list<Goal> goals,
+                       int repetitions = kRepetitions) {
+    std::printf("\nSummary (medians of %d repetitions)\n", repetitions);
+    for (const Goal& g : goals) {
+        const double v = c.Ms(g.name);
+        std::printf("  %s %8.1f ms   goal <= %.0f ms   %s   (cpu %.1f ms)\n", g.label, v, g.goalMs,
+                    Verdict(v > 0 && v <= g.goalMs), c.CpuMs(g.name));
+    }
 }
 
 }  // namespace benchreport

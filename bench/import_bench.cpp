@@ -154,22 +154,15 @@ void ResetRows(benchmark::State& state) {
 }
 
 void Summary(const benchreport::Collector& c) {
-    struct Goal {
-        const char* label;
-        const char* name;
-        double goalMs;
-    } goals[] = {
-        {"import of 1,000 lines, 1,000 new payees  ", "Import/1000", 60},
-        {"import of 10,000 lines, 10,000 new payees", "Import/10000", 500},
-        {"add with a roster of 100,000 lines       ", "AddWithRoster/100000", 30},
-        {"reset of 100,000 rows                    ", "Reset/100000", 200},
-    };
-    std::printf("\nSummary (medians of %d repetitions)\n", kRepetitions);
-    for (const Goal& g : goals) {
-        const double v = c.Ms(g.name);
-        std::printf("  %s %8.1f ms   goal <= %.0f ms   %s   (cpu %.1f ms)\n", g.label, v, g.goalMs,
-                    benchreport::Verdict(v > 0 && v <= g.goalMs), c.CpuMs(g.name));
-    }
+    benchreport::PrintGoals(
+        c,
+        {
+            {"import of 1,000 lines, 1,000 new payees  ", "Import/1000", 60},
+            {"import of 10,000 lines, 10,000 new payees", "Import/10000", 500},
+            {"add with a roster of 100,000 lines       ", "AddWithRoster/100000", 30},
+            {"reset of 100,000 rows                    ", "Reset/100000", 200},
+        },
+        kRepetitions);
 }
 
 }  // namespace

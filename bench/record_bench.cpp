@@ -98,21 +98,12 @@ void RecoveryRewrite(benchmark::State& state) {
 }
 
 void Summary(const benchreport::Collector& c) {
-    struct Goal {
-        const char* label;
-        const char* name;
-        double goalMs;
-    } goals[] = {
-        {"record check before export, 100,000 rows recorded", "RecordCheck/100000", 100},
-        {"record window opening, 100,000 rows recorded     ", "RecordWindow/100000", 100},
-        {"recovery rewrite of 1,000 salary rows            ", "RecoveryRewrite/1000", 20},
-    };
-    std::printf("\nSummary (medians of %d repetitions)\n", kRepetitions);
-    for (const Goal& g : goals) {
-        const double v = c.Ms(g.name);
-        std::printf("  %s %8.1f ms   goal <= %.0f ms   %s   (cpu %.1f ms)\n", g.label, v, g.goalMs,
-                    benchreport::Verdict(v > 0 && v <= g.goalMs), c.CpuMs(g.name));
-    }
+    benchreport::PrintGoals(
+        c, {
+               {"record check before export, 100,000 rows recorded", "RecordCheck/100000", 100},
+               {"record window opening, 100,000 rows recorded     ", "RecordWindow/100000", 100},
+               {"recovery rewrite of 1,000 salary rows            ", "RecoveryRewrite/1000", 20},
+           });
 }
 
 }  // namespace
