@@ -1,5 +1,6 @@
 #include "store/listfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -86,14 +87,27 @@ QStringList Load(const QString& path) {
 }
 
 namespace {
-// True when the file holds exactly these bytes.
+// True when the file holds exactly these bytes. Read and compared a block at a time: a roster
+// of megabytes is read back after every add, and a second copy of it in memory costs more in
+// fresh pages than the comparison itself.
 bool Holds(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() != bytes.size()) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || file.size() != bytes.size()) {
         return false;
     }
-    const QByteArray back = file.readAll();
-    return file.error() == QFileDevice::NoError && back == bytes;
+    constexpr qint64 kBlock = 64 * 1024;
+    static thread_local char block[kBlock];
+    qint64 at = 0;
+    while (at < bytes.size()) {
+        const qint64 got = file.read(block, std::min(kBlock, bytes.size() - at));
+        if (got <= 0 || std::memcmp(block, bytes.constData() + at, got) != 0) {
+            return false;
+        }
+        at += got;
+    }
+    // Nothing may follow what was compared.
+    char extra = 0;
+    return file.read(&extra, 1) == 0 && file.error() == QFileDevice::NoError;
 }
 }  // namespace
 
