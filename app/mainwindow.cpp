@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCryptographicHash>
 #include <QDate>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -114,6 +115,13 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent,
 }
 
 bool Tmform::eventFilter(QObject* watched, QEvent* event) {
+    // A window about to ask something (a message box, a file dialog, a picker) may stay open
+    // for long, or be where the session ends: changes not yet in the recovery file go there
+    // first.
+    if (event->type() == QEvent::Show && recoveryTimer_ != nullptr && recoveryTimer_->isActive() &&
+        qobject_cast<QDialog*>(watched) != nullptr) {
+        WriteRecovery();
+    }
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         auto* button = qobject_cast<QPushButton*>(watched);
@@ -426,10 +434,12 @@ void Tmform::WriteRecovery() {
     recoveryTimer_->stop();
     recovery::Snapshot snapshot{QDateTime::currentDateTime(), {}};
     if (batchPage->UnexportedRows() > 0) {
-        snapshot.tables.append(recovery::Capture(QStringLiteral("cds1"), cds1));
+        snapshot.tables.append(
+            recovery::Capture(QStringLiteral("cds1"), cds1, *batchPage->origins));
     }
     if (salaryPage->UnexportedRows() > 0) {
-        snapshot.tables.append(recovery::Capture(QStringLiteral("cds2"), cds2));
+        snapshot.tables.append(
+            recovery::Capture(QStringLiteral("cds2"), cds2, *salaryPage->origins));
     }
     if (snapshot.tables.isEmpty()) {
         QFile::remove(RecoveryPath());
@@ -471,17 +481,20 @@ void Tmform::OfferRecovery() {
     const QString question =
         QStringLiteral(
             "上次运行没有正常结束，保存于 %1 的未导出工作可以恢复：\n%2 笔批量指令、%3 "
-            "笔工资记录。\n\n是否恢复？")
+            "笔工资记录。")
             .arg(snapshot->time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
             .arg(snapshot->Rows(QStringLiteral("cds1")))
-            .arg(snapshot->Rows(QStringLiteral("cds2")));
+            .arg(snapshot->Rows(QStringLiteral("cds2"))) +
+        recovery::DescribeImports(*snapshot) + QStringLiteral("\n\n是否恢复？");
     if (dialogs_.Choice(question, {QStringLiteral("是"), QStringLiteral("否")}, 0) != 0) {
         keepAside();
         return;
     }
     try {
         for (const recovery::Table& t : snapshot->tables) {
-            recovery::Fill(t.name == u"cds1" ? cds1 : cds2, t);
+            const bool batch = t.name == u"cds1";
+            recovery::Fill(batch ? cds1 : cds2, t,
+                           batch ? *batchPage->origins : *salaryPage->origins);
         }
     } catch (const AppError& e) {
         cds1.EmptyDataSet();

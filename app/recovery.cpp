@@ -40,6 +40,31 @@ int Snapshot::Rows(const QString& name) const {
     return 0;
 }
 
+QString DescribeImports(const Snapshot& snapshot) {
+    QString text;
+    for (const Table& t : snapshot.tables) {
+        QList<int> counts(t.sources.size(), 0);
+        for (const int o : t.origins) {
+            if (o >= 0 && o < counts.size()) {
+                ++counts[o];
+            }
+        }
+        for (qsizetype i = 0; i < t.sources.size(); ++i) {
+            if (counts[i] == 0) {
+                continue;
+            }
+            text += QStringLiteral("\n%1 笔%2导入自“%3”（%4）")
+                        .arg(counts[i])
+                        .arg(t.name == u"cds1" ? QStringLiteral("批量指令")
+                                               : QStringLiteral("工资记录"),
+                             t.sources[i].name,
+                             t.sources[i].time.toLocalTime().toString(
+                                 QStringLiteral("yyyy-MM-dd HH:mm")));
+        }
+    }
+    return text.isEmpty() ? text : QStringLiteral("\n其中：") + text;
+}
+
 QByteArray Serialize(const Snapshot& snapshot) {
     QByteArray bytes = QByteArray(kMagic) + '\t' +
                        snapshot.time.toUTC().toString(Qt::ISODateWithMs).toLatin1() + '\n';
@@ -48,6 +73,18 @@ QByteArray Serialize(const Snapshot& snapshot) {
         bytes += Join("fields", t.fields);
         for (const QStringList& row : t.rows) {
             bytes += Join("row", row);
+        }
+        for (const RowOrigins::Source& s : t.sources) {
+            bytes += Join("source", {s.name, QString::fromLatin1(s.sha256),
+                                     s.time.toUTC().toString(Qt::ISODateWithMs)});
+        }
+        if (!t.sources.isEmpty()) {
+            QStringList origins;
+            origins.reserve(t.origins.size());
+            for (const int o : t.origins) {
+                origins.append(QString::number(o));
+            }
+            bytes += Join("origins", origins);
         }
     }
     bytes += "end\t" + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() + '\n';
@@ -81,7 +118,7 @@ std::optional<Snapshot> Parse(const QByteArray& bytes) {
             if (v.size() != 2) {
                 return std::nullopt;
             }
-            snapshot.tables.append({v[0], {}, {}});
+            snapshot.tables.append({v[0], {}, {}, {}, {}});
         } else if (line.startsWith("fields\t") && !snapshot.tables.isEmpty()) {
             snapshot.tables.back().fields = Split(line);
         } else if (line.startsWith("row\t") && !snapshot.tables.isEmpty() &&
@@ -91,6 +128,27 @@ std::optional<Snapshot> Parse(const QByteArray& bytes) {
                 return std::nullopt;
             }
             snapshot.tables.back().rows.append(std::move(row));
+        } else if (line.startsWith("source\t") && !snapshot.tables.isEmpty()) {
+            const QStringList v = Split(line);
+            const QDateTime time = QDateTime::fromString(v.value(2), Qt::ISODateWithMs);
+            if (v.size() != 3 || !time.isValid()) {
+                return std::nullopt;
+            }
+            snapshot.tables.back().sources.append({v[0], v[1].toLatin1(), time.toLocalTime()});
+        } else if (line.startsWith("origins\t") && !snapshot.tables.isEmpty()) {
+            Table& t = snapshot.tables.back();
+            const QStringList v = Split(line);
+            if (v.size() != t.rows.size()) {
+                return std::nullopt;
+            }
+            for (const QString& o : v) {
+                bool ok = false;
+                const int index = o.toInt(&ok);
+                if (!ok || index < -1 || index >= t.sources.size()) {
+                    return std::nullopt;
+                }
+                t.origins.append(index);
+            }
         } else {
             return std::nullopt;
         }
@@ -98,10 +156,14 @@ std::optional<Snapshot> Parse(const QByteArray& bytes) {
     return snapshot;
 }
 
-Table Capture(const QString& name, Dataset& table) {
-    Table t{name, {}, {}};
+Table Capture(const QString& name, Dataset& table, const RowOrigins& origins) {
+    Table t{name, {}, {}, {}, {}};
     if (!table.Active()) {
         return t;
+    }
+    t.sources = origins.Sources();
+    if (!t.sources.isEmpty()) {
+        t.origins = origins.Rows();
     }
     for (int f = 0; f < table.FieldCount(); ++f) {
         t.fields.append(table.Fields(f).FieldName());
@@ -143,6 +205,13 @@ void Fill(Dataset& table, const Table& rows) {
             table.Delete();
         }
         throw;
+    }
+}
+
+void Fill(Dataset& table, const Table& rows, RowOrigins& origins) {
+    Fill(table, rows);
+    if (rows.origins.size() == rows.rows.size()) {
+        origins.Restore(rows.sources, rows.origins);
     }
 }
 

@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "platform/dataset/roworigins.h"
+
 class Dataset;
 
 namespace recovery {
@@ -19,6 +21,10 @@ struct Table {
     QString name;  // "cds1" or "cds2"
     QStringList fields;
     QList<QStringList> rows;
+    // The files rows were imported from, and each row's index into them (-1 keyed in); no
+    // origins at all when every row was keyed in.
+    QList<RowOrigins::Source> sources;
+    QList<int> origins;
 };
 
 struct Snapshot {
@@ -27,14 +33,20 @@ struct Snapshot {
     int Rows(const QString& name) const;
 };
 
+// The imports the snapshot's rows came from, a line each after a line break, as the question
+// before restoring names them; empty when every row was keyed in.
+QString DescribeImports(const Snapshot& snapshot);
+
 QByteArray Serialize(const Snapshot& snapshot);
 // Nothing when the bytes are not a whole recovery file.
 std::optional<Snapshot> Parse(const QByteArray& bytes);
 
-// The rows of a table as its fields' texts.
-Table Capture(const QString& name, Dataset& table);
+// The rows of a table as its fields' texts, with where they came from.
+Table Capture(const QString& name, Dataset& table, const RowOrigins& origins);
 // Appends the rows to the table, field by field name; throws AppError when a field is unknown
 // or a row is refused, after removing what it appended.
 void Fill(Dataset& table, const Table& rows);
+// Fill, then the appended rows take their origins.
+void Fill(Dataset& table, const Table& rows, RowOrigins& origins);
 
 }  // namespace recovery

@@ -35,7 +35,10 @@
 #include "store/listfile.h"
 
 BatchPage::BatchPage(Context context, QWidget* parent)
-    : QWidget(parent), importPreview(new ImportPreview(this)), ctx_(std::move(context)) {
+    : QWidget(parent),
+      importPreview(new ImportPreview(this)),
+      origins(new RowOrigins(context.cds1, this)),
+      ctx_(std::move(context)) {
     SetUpForm();
     Wire();
 }

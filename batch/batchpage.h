@@ -10,6 +10,7 @@
 #include "batch/payees.h"
 #include "batch/uploadfile.h"
 #include "controls/addnotice.h"
+#include "platform/dataset/roworigins.h"
 #include "platform/dialogs/dialogs.h"
 #include "store/listfile.h"
 #include "ui_batchpage.h"
@@ -73,6 +74,9 @@ public:
 
     // The preview of a spreadsheet import, created once with the page.
     ImportPreview* importPreview;
+    // Which file each instruction was imported from, for the recovery file and a file
+    // imported twice.
+    RowOrigins* origins;
 
     // Rows added, changed or imported since the last upload file was written; 0 once it was.
     int UnexportedRows() const;
@@ -106,9 +110,10 @@ private:
     bool CheckImportLines(const QStringList& lines);
     void ImportLines(const QStringList& lines);
     // The spreadsheet at path through the preview; false when nothing was added.
-    bool ImportSheet(const QString& path);
-    // 追加, 替换 or 取消 when the table already holds rows; false for 取消.
-    bool MakeRoomFor(qsizetype incoming);
+    bool ImportSheet(const QString& path, const RowOrigins::Source& source);
+    // 追加, 替换 or 取消 when the table already holds rows, naming rows already imported from
+    // a file with the same bytes; false for 取消.
+    bool MakeRoomFor(qsizetype incoming, const RowOrigins::Source& source);
     // Adds checked instructions through the form, as the upload file's lines are added.
     void ImportInstructions(const std::vector<uploadfile::Instruction>& rows);
     // The add button's checks, the row limit only when asked; false after a warning.

@@ -116,10 +116,12 @@ void BatchPage::Button6Click() {
     if (ctx_.dialogs.Open(dialog)) {
         uploadFolder_ = QFileInfo(dialog.fileName).absolutePath();
         importName_ = QFileInfo(dialog.fileName).fileName();
+        const QByteArray bytes = listfile::ReadAll(dialog.fileName);
+        const RowOrigins::Source source = RowOrigins::FromBytes(dialog.fileName, bytes);
         // The content decides, whatever the file is called: a spreadsheet goes through the
         // preview with its column mapping, everything else is read as a batch upload file.
-        if (!sheetbatch::IsUploadFile(listfile::ReadAll(dialog.fileName))) {
-            if (!ImportSheet(dialog.fileName)) {
+        if (!sheetbatch::IsUploadFile(bytes)) {
+            if (!ImportSheet(dialog.fileName, source)) {
                 return;
             }
             ctx_.dialogs.Information(QStringLiteral("导入完毕！"));
@@ -135,23 +137,26 @@ void BatchPage::Button6Click() {
         // Rows already in the table: the user says whether the file adds to them, takes their
         // place, or adds nothing, once it is known to be sound and before anything changes.
         if (!MakeRoomFor(std::count_if(lines->begin(), lines->end(),
-                                       [](const QString& l) { return !l.isEmpty(); }))) {
+                                       [](const QString& l) { return !l.isEmpty(); }),
+                         source)) {
             return;
         }
+        const RowOrigins::Scope imported(*origins, source);
         ImportLines(*lines);
     }
     ctx_.dialogs.Information(QStringLiteral("导入完毕！"));
 }
 
-bool BatchPage::MakeRoomFor(qsizetype incoming) {
+bool BatchPage::MakeRoomFor(qsizetype incoming, const RowOrigins::Source& source) {
     if (ctx_.cds1.IsEmpty()) {
         return true;
     }
     const int answer = ctx_.dialogs.Choice(
         QStringLiteral("表中已有 %1 笔指令。文件中的 %2 笔指令是追加到表中，"
                        "还是替换表中的指令？")
-            .arg(ctx_.cds1.RecordCount())
-            .arg(incoming),
+                .arg(ctx_.cds1.RecordCount())
+                .arg(incoming) +
+            origins->SameFileNotice(source, QStringLiteral("指令")),
         {QStringLiteral("追加"), QStringLiteral("替换"), QStringLiteral("取消")}, 2);
     if (answer == 2) {
         return false;
@@ -162,7 +167,7 @@ bool BatchPage::MakeRoomFor(qsizetype incoming) {
     return true;
 }
 
-bool BatchPage::ImportSheet(const QString& path) {
+bool BatchPage::ImportSheet(const QString& path, const RowOrigins::Source& source) {
     const QString ini = ctx_.config.Path(QString::fromUtf16(cfg::kSalaryMap));
     const sheetbatch::Mapping mapping = sheetbatch::LoadMapping(ini);
     sheetbatch::SheetTable table;
@@ -208,9 +213,10 @@ bool BatchPage::ImportSheet(const QString& path) {
         }
     }
     const std::vector<uploadfile::Instruction> rows = importPreview->Current().rows;
-    if (!MakeRoomFor(static_cast<qsizetype>(rows.size()))) {
+    if (!MakeRoomFor(static_cast<qsizetype>(rows.size()), source)) {
         return false;
     }
+    const RowOrigins::Scope imported(*origins, source);
     ImportInstructions(rows);
     return true;
 }

@@ -12,6 +12,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -39,7 +40,7 @@ const char16_t* const kEntryFields[] = {u"name", u"acct", u"finalincome", u"memo
 }  // namespace
 
 SalaryPage::SalaryPage(Context context, QWidget* parent)
-    : QWidget(parent), ctx_(std::move(context)) {
+    : QWidget(parent), origins(new RowOrigins(context.cds2, this)), ctx_(std::move(context)) {
     SetUpForm();
     Wire();
 }
@@ -429,12 +430,17 @@ QString SalaryPage::ImportSalarySheet(const QString& path) {
     }
     // Rows already in the table: the user says whether the sheet adds to them, takes their
     // place, or adds nothing, once it is read and checked and before anything changes.
+    QFile file(path);
+    const RowOrigins::Source source =
+        RowOrigins::FromBytes(path, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    file.close();
     if (!result.rows.empty() && !salaries.IsEmpty()) {
         const int answer = ctx_.dialogs.Choice(
             QStringLiteral("表中已有 %1 笔工资记录。文件中的 %2 笔记录是追加到表中，"
                            "还是替换表中的记录？")
-                .arg(salaries.RecordCount())
-                .arg(result.rows.size()),
+                    .arg(salaries.RecordCount())
+                    .arg(result.rows.size()) +
+                origins->SameFileNotice(source, QStringLiteral("工资记录")),
             {QStringLiteral("追加"), QStringLiteral("替换"), QStringLiteral("取消")}, 2);
         if (answer == 2) {
             return QString();
@@ -445,6 +451,7 @@ QString SalaryPage::ImportSalarySheet(const QString& path) {
     }
     {
         // Every row was checked before the first is added; the grid reads the table once.
+        const RowOrigins::Scope imported(*origins, source);
         const ControlsDisabled quiet(salaries);
         for (const QStringList& row : result.rows) {
             salary::FieldValues values;

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "controls/addnotice.h"
+#include "platform/dataset/roworigins.h"
 #include "platform/dialogs/dialogs.h"
 #include "salary/salarytables.h"
 #include "store/listfile.h"
@@ -76,6 +77,9 @@ public:
     // checked first, and only a sheet without a bad row is appended. Returns what the closing
     // message tells of the rows read; empty when nothing was read.
     QString ImportSalarySheet(const QString& path);
+    // Which sheet each credit was imported from, for the recovery file and a sheet imported
+    // twice.
+    RowOrigins* origins;
     // "网银格式导出": writes the salary table as the salary upload file.
     void Button12Click();
     // Grid menu "另存为Excel工作簿": saves the credits as an .xlsx workbook for the records.

@@ -106,8 +106,10 @@ TEST_F(SheetImport, RefusesWholeOrNotAtAll) {
               QStringList({QStringLiteral("文件中没有数据！"), QStringLiteral("导入完毕！")}));
 }
 
-// The same payroll imported twice: asked before anything is added; whatever the answer, the
-// shown count and total are those of the rows in the table, as the upload file's header.
+// The same payroll imported twice: asked before anything is added, the question naming the
+// rows that already came from a file with the same bytes (whatever its name); whatever the
+// answer, the shown count and total are those of the rows in the table, as the upload file's
+// header.
 TEST_F(SheetImport, ASecondSheetAsksAndTheFiguresStayThoseOfTheRows) {
     Map("A", "B", "C", "2");
     const QByteArray sheet = Gb("姓名,账号,金额\r\n张三,6222001,1000.10\r\n李四,6222002,20.05\r\n");
@@ -117,9 +119,13 @@ TEST_F(SheetImport, ASecondSheetAsksAndTheFiguresStayThoseOfTheRows) {
     const struct {
         int answer;
         int before;
+        const char* sameAs;  // the earlier file named, nullptr: none
+        int same;
         int rows;
         const char* total;
-    } cases[] = {{2, 2, 2, "1,020.15"}, {0, 2, 4, "2,040.30"}, {1, 4, 2, "1,020.15"}};
+    } cases[] = {{2, 2, "payroll.csv", 2, 2, "1,020.15"},
+                 {0, 2, "payroll.csv", 2, 4, "2,040.30"},
+                 {1, 4, "again.csv", 4, 2, "1,020.15"}};
     for (const auto& c : cases) {
         window->dir.Write(QStringLiteral("again.csv"), sheet);
         dialogs().Clear();
@@ -128,15 +134,30 @@ TEST_F(SheetImport, ASecondSheetAsksAndTheFiguresStayThoseOfTheRows) {
         Click(page()->Button11);
         ASSERT_FALSE(dialogs().messages.isEmpty());
         EXPECT_EQ(dialogs().messages[0].kind, ScriptedDialogs::Kind::Choice);
-        EXPECT_EQ(dialogs().messages[0].text,
-                  QStringLiteral("表中已有 %1 笔工资记录。文件中的 2 笔记录是追加到表中，"
-                                 "还是替换表中的记录？")
-                      .arg(c.before));
+        const QString& text = dialogs().messages[0].text;
+        EXPECT_TRUE(
+            text.startsWith(QStringLiteral("表中已有 %1 笔工资记录。文件中的 2 笔记录是追加到"
+                                           "表中，还是替换表中的记录？\n\n")
+                                .arg(c.before)))
+            << text.toStdString();
+        EXPECT_TRUE(
+            text.contains(QStringLiteral("注意：表中已有 %1 笔工资记录来自内容相同的文件“%2”")
+                              .arg(c.same)
+                              .arg(QString::fromUtf8(c.sameAs))))
+            << text.toStdString();
         EXPECT_EQ(form().cds2.RecordCount(), c.rows) << c.answer;
         EXPECT_EQ(Total(), QString::fromUtf8(c.total)) << c.answer;
         EXPECT_EQ(page()->recordcount->text(), QString::number(c.rows));
         EXPECT_EQ(form().PanelText(1), QStringLiteral("记录笔数：%1").arg(c.rows));
     }
+    // Another sheet is asked about without the notice: none of its rows is in the table yet.
+    dialogs().Clear();
+    dialogs().choiceAnswers = {2};
+    Import(Gb("姓名,账号,金额\r\n王五,6222003,1.00\r\n"), "other.csv");
+    ASSERT_FALSE(dialogs().messages.isEmpty());
+    EXPECT_EQ(dialogs().messages[0].text,
+              QStringLiteral("表中已有 2 笔工资记录。文件中的 1 笔记录是追加到表中，"
+                             "还是替换表中的记录？"));
 }
 
 // A workbook whose first worksheet is hidden: the question names it before anything is added;

@@ -132,6 +132,65 @@ TEST_F(Recovery, AnExportIsRecordedAndAnExitOrExportEndsTheRecovery) {
     EXPECT_FALSE(QFile::exists(Config("recovery.dat")));
 }
 
+// Rows imported from a file keep their file through a killed run: the question before
+// restoring names it, and the same file imported again after the restore is still named as a
+// second payment of those rows.
+TEST_F(Recovery, ImportedRowsKeepTheirFileThroughARestart) {
+    const QByteArray file =
+        Gb("I|6230001|6222011|王五|星澜聚川银行|星澜聚川银行||1.00|工资，奖金|N|\r\n"
+           "I|6230001|6222012|赵六|星澜聚川银行|星澜聚川银行||2.00|工资，奖金|N|\r\n");
+    window->dir.Write(QStringLiteral("pay.txt"), file);
+    const QString path = window->dir.Path(QStringLiteral("pay.txt"));
+    form().PageControl1->setCurrentIndex(0);
+    dialogs().Clear();
+    dialogs().fileAnswers = {path};
+    Click(form().batchPage->Button6);
+    ASSERT_EQ(form().cds1.RecordCount(), 2) << dialogs().Texts().join(u'\n').toStdString();
+    // One row keyed in beside them, which no file is named for.
+    form().PageControl1->setCurrentIndex(1);
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(Config("recovery.dat")); }, 1000));
+    QTest::qWait(300);
+
+    ScriptedDialogs next;
+    next.choiceAnswers = {0, 2};  // 是, then 取消 for the import below
+    auto restarted = Restart(next);
+    ASSERT_EQ(next.messages.size(), 1);
+    const QString question = next.messages[0].text;
+    EXPECT_TRUE(
+        question.contains(QStringLiteral("2 笔批量指令、1 笔工资记录。\n其中：\n"
+                                         "2 笔批量指令导入自“pay.txt”（")))
+        << question.toStdString();
+    EXPECT_TRUE(question.endsWith(QStringLiteral("）\n\n是否恢复？"))) << question.toStdString();
+    ASSERT_EQ(restarted->cds1.RecordCount(), 2);
+
+    restarted->PageControl1->setCurrentIndex(0);
+    next.fileAnswers = {path};
+    Click(restarted->batchPage->Button6);
+    ASSERT_EQ(next.messages.size(), 2);
+    EXPECT_TRUE(next.messages[1].text.contains(
+        QStringLiteral("注意：表中已有 2 笔指令来自内容相同的文件“pay.txt”")))
+        << next.messages[1].text.toStdString();
+    EXPECT_EQ(restarted->cds1.RecordCount(), 2);
+}
+
+// A change that the 200 ms have not yet written goes into the recovery file as soon as a
+// window opens to ask something, before the user answers it.
+TEST_F(Recovery, AWindowThatOpensWritesThePendingChangeFirst) {
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    Add(QStringLiteral("李四"), QStringLiteral("6222002"), QStringLiteral("200"));
+    QTest::qWait(300);
+    ASSERT_TRUE(window->dir.Read(QStringLiteral("config/recovery.dat")).contains("6222002"));
+    // Deleted, and at once (no event loop in between, so no timer) the record window opens.
+    form().cds2.Last();
+    Click(page()->Button9);
+    form().NExports->trigger();
+    const QByteArray kept = window->dir.Read(QStringLiteral("config/recovery.dat"));
+    EXPECT_TRUE(kept.contains("6222001"));
+    EXPECT_FALSE(kept.contains("6222002"));
+    QTest::mouseClick(form().exportsWindow->CloseButton, Qt::LeftButton);
+}
+
 // The same account and amount exported 29 days ago is named before the file is written, with
 // the date and the file; 31 days ago is past the window. 否 writes nothing.
 TEST_F(Recovery, APaymentExportedOnAnEarlierDayIsNamedBeforeWriting) {
