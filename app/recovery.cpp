@@ -29,6 +29,11 @@ QStringList Split(const QByteArray& line) {
     return values;
 }
 
+// A table read to its end: its origins, when it has any, are one per row.
+bool Whole(const Table& t) {
+    return t.origins.isEmpty() || t.origins.size() == t.rows.size();
+}
+
 }  // namespace
 
 int Snapshot::Rows(const QString& name) const {
@@ -118,8 +123,12 @@ std::optional<Snapshot> Parse(const QByteArray& bytes) {
             if (v.size() != 2) {
                 return std::nullopt;
             }
+            if (!snapshot.tables.isEmpty() && !Whole(snapshot.tables.back())) {
+                return std::nullopt;
+            }
             snapshot.tables.append({v[0], {}, {}, {}, {}});
-        } else if (line.startsWith("fields\t") && !snapshot.tables.isEmpty()) {
+        } else if (line.startsWith("fields\t") && !snapshot.tables.isEmpty() &&
+                   snapshot.tables.back().fields.isEmpty()) {
             snapshot.tables.back().fields = Split(line);
         } else if (line.startsWith("row\t") && !snapshot.tables.isEmpty() &&
                    !snapshot.tables.back().fields.isEmpty()) {
@@ -135,7 +144,8 @@ std::optional<Snapshot> Parse(const QByteArray& bytes) {
                 return std::nullopt;
             }
             snapshot.tables.back().sources.append({v[0], v[1].toLatin1(), time.toLocalTime()});
-        } else if (line.startsWith("origins\t") && !snapshot.tables.isEmpty()) {
+        } else if (line.startsWith("origins\t") && !snapshot.tables.isEmpty() &&
+                   snapshot.tables.back().origins.isEmpty()) {
             Table& t = snapshot.tables.back();
             const QStringList v = Split(line);
             if (v.size() != t.rows.size()) {
@@ -152,6 +162,9 @@ std::optional<Snapshot> Parse(const QByteArray& bytes) {
         } else {
             return std::nullopt;
         }
+    }
+    if (!snapshot.tables.isEmpty() && !Whole(snapshot.tables.back())) {
+        return std::nullopt;
     }
     return snapshot;
 }

@@ -1,0 +1,1 @@
+corppay_add_fuzz(recovery LIBS app)
