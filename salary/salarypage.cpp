@@ -392,7 +392,12 @@ void SalaryPage::Button11Click() {
         // The program reads the newer workbooks and CSV itself, as it reads ".xls".
         if (ext == u".XLS" || ext == u".XLSX" || ext == u".CSV") {
             Label34->setText(QStringLiteral("文件名：") + QDir::toNativeSeparators(path));
-            summary = ImportSalarySheet(path);
+            try {
+                summary = ImportSalarySheet(path);
+            } catch (const AppError& e) {
+                // Nothing was added: the box says so and what to change, above the reason.
+                throw AppError(salary::RefusalText(e.Message()));
+            }
         }
     }
     ctx_.dialogs.Information(QStringLiteral("导入完毕！") +

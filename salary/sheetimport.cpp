@@ -320,4 +320,26 @@ QString RoundedWarning(const std::vector<RoundedAmount>& rounded) {
     return text;
 }
 
+QString RefusalText(const QString& error) {
+    // The part after the place ("工作表第 3 行 B 列：") says what is wrong with the cell.
+    const qsizetype colon = error.indexOf(u'：');
+    const QString what = error.startsWith(u"工作表第") && colon >= 0 ? error.mid(colon + 1) : error;
+    QString advice;
+    if (const std::optional<QString> field = EmptyFieldName(what)) {
+        advice = QStringLiteral("请在表格中填写“%1”后重新导入。").arg(*field);
+    } else if (what.endsWith(u"is not a valid floating point value")) {
+        advice = QStringLiteral(
+            "金额须是数字（如 1234.56，不带千位分隔符和货币符号），请在表格中改正后重新导入；"
+            "如这一行是标题行，请在“参数设置”中改正数据起始行。");
+    } else if (what.endsWith(u"is not a valid integer value") || what.startsWith(u"数据起始行") ||
+               what.contains(u"不是有效的列字母")) {
+        advice = QStringLiteral("请在“参数设置”的EXCEL导入配置中改正后重新导入。");
+    } else if (error.startsWith(u"工作表第")) {
+        advice = QStringLiteral("请在表格中改正这一格后重新导入。");
+    } else {
+        advice = QStringLiteral("请检查所选的文件后重新导入。");
+    }
+    return QStringLiteral("导入失败，没有导入任何记录。") + advice + u'\n' + error;
+}
+
 }  // namespace salary

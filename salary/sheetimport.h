@@ -88,4 +88,8 @@ QString ImportSummary(const SheetImport& result);
 // rows that would be imported; empty when nothing hidden is imported.
 QString HiddenQuestion(const SheetImport& result);
 
+// The error box of a refused import: first what happened and what to do next, in the
+// cashier's words, then the refusal as the import gave it (with its row and column).
+QString RefusalText(const QString& error);
+
 }  // namespace salary

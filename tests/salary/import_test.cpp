@@ -106,6 +106,38 @@ TEST_F(SheetImport, RefusesWholeOrNotAtAll) {
               QStringList({QStringLiteral("文件中没有数据！"), QStringLiteral("导入完毕！")}));
 }
 
+// A refused sheet's box says first that nothing was imported and what to change, in words a
+// cashier acts on, then the reason with its row and column.
+TEST_F(SheetImport, ARefusalSaysWhatToDoNext) {
+    const struct {
+        const char* sheet;
+        const char* start;
+        const char* text;
+    } cases[] = {
+        {"张三,,100\r\n", "1",
+         "导入失败，没有导入任何记录。请在表格中填写“员工账号”后重新导入。\n"
+         "工作表第 1 行 B 列：Field '员工账号' must have a value."},
+        {"姓名,账号,金额\r\n张三,6222001,100\r\n", "1",
+         "导入失败，没有导入任何记录。金额须是数字（如 1234.56，不带千位分隔符和货币符号），"
+         "请在表格中改正后重新导入；如这一行是标题行，请在“参数设置”中改正数据起始行。\n"
+         "工作表第 1 行 C 列：'金额' is not a valid floating point value."},
+        {"张三,6222001,100\r\n", "x",
+         "导入失败，没有导入任何记录。请在“参数设置”的EXCEL导入配置中改正后重新导入。\n"
+         "'x' is not a valid integer value."},
+        {"张三,6222 001,100\r\n", "1",
+         "导入失败，没有导入任何记录。请在表格中改正这一格后重新导入。\n"
+         "工作表第 1 行 B 列：“员工账号”只能是1到32位数字，不能带空格或横杠：“6222 001”."},
+    };
+    for (const auto& c : cases) {
+        Map("A", "B", "C", c.start);
+        Import(Gb(c.sheet));
+        ASSERT_EQ(dialogs().messages.size(), 1) << c.sheet;
+        EXPECT_EQ(dialogs().messages[0].kind, ScriptedDialogs::Kind::ProgramError);
+        EXPECT_EQ(dialogs().messages[0].text, QString::fromUtf8(c.text));
+        EXPECT_TRUE(form().cds2.IsEmpty());
+    }
+}
+
 // The same payroll imported twice: asked before anything is added, the question naming the
 // rows that already came from a file with the same bytes (whatever its name); whatever the
 // answer, the shown count and total are those of the rows in the table, as the upload file's
