@@ -126,6 +126,8 @@ void ImportPreview::ShowResult() {
     if (result_.refusedRows > 0) {
         summary += QStringLiteral("；有 %1 行不能导入，请按下列问题改正表格或调整列对应后再导入。")
                        .arg(result_.refusedRows);
+    } else if (result_.refusedSheet > 0 && !result_.rows.empty()) {
+        summary += QStringLiteral("；表格不能导入，请按下列问题改正表格或调整列对应后再导入。");
     } else if (result_.rows.empty()) {
         summary += QStringLiteral("；没有可导入的指令，请检查列对应和数据起始行。");
     } else {

@@ -97,6 +97,39 @@ const QRegularExpression& NumberForm() {
     return re;
 }
 
+// A cell that a spreadsheet shows as a date or time ("2024/1/5", "2024/1/5 8:30:05", "8:30:05"),
+// or a comma-separated file holds as one ("2024-01-05").
+bool IsDateText(const QString& text) {
+    static const QRegularExpression re(
+        QStringLiteral("^(\\d{1,4}[/-]\\d{1,2}[/-]\\d{1,2}( \\d{1,2}:\\d{2}(:\\d{2})?)?|"
+                       "\\d{1,2}:\\d{2}:\\d{2})$"));
+    return re.match(text).hasMatch();
+}
+
+bool IsBoolText(const QString& text) {
+    return text == u"TRUE" || text == u"FALSE";
+}
+
+// The error values a spreadsheet shows where a formula has no result.
+bool IsErrorText(const QString& text) {
+    static const QStringList codes = {
+        QStringLiteral("#NULL!"),   QStringLiteral("#DIV/0!"),       QStringLiteral("#VALUE!"),
+        QStringLiteral("#REF!"),    QStringLiteral("#NAME?"),        QStringLiteral("#NUM!"),
+        QStringLiteral("#N/A"),     QStringLiteral("#GETTING_DATA"), QStringLiteral("#SPILL!"),
+        QStringLiteral("#CALC!"),   QStringLiteral("#FIELD!"),       QStringLiteral("#BLOCKED!"),
+        QStringLiteral("#UNKNOWN!")};
+    return codes.contains(text, Qt::CaseInsensitive);
+}
+
+// "B2:C3".
+QString AreaText(const sheet::Area& area) {
+    return QStringLiteral("%1%2:%3%4")
+        .arg(ColumnLetters(area.left))
+        .arg(area.top)
+        .arg(ColumnLetters(area.right))
+        .arg(area.bottom);
+}
+
 QString OneOf(const QString& text,
               std::initializer_list<std::pair<const char16_t*, const char16_t*>> map) {
     for (const auto& [from, to] : map) {
@@ -184,6 +217,15 @@ QString SheetTable::Cell(int row, int column) const {
     return rows[static_cast<std::size_t>(row) - 1].value(column - 1);
 }
 
+std::optional<sheet::Area> SheetTable::MergedArea(int row, int column) const {
+    for (const sheet::Area& area : merged) {
+        if (area.Contains(row, column)) {
+            return area;
+        }
+    }
+    return std::nullopt;
+}
+
 SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
     SheetTable table;
     if (app.WorksheetHidden(1)) {
@@ -212,6 +254,16 @@ SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
         for (int column = 1; column <= columns; ++column) {
             cells.append(app.Cells(row, column));
             used = used || !cells.back().isEmpty();
+            if (app.Formula(row, column)) {
+                table.formulas.insert({row, column});
+            }
+        }
+        if (used && row > kMaxSheetRows) {
+            throw AppError(QStringLiteral("第 %1 行：工作表到这一行还有数据，超过了一次最多导入"
+                                          "的 %2 行；请把表格分成每个不超过 %2 行的几个文件，"
+                                          "分别导入")
+                               .arg(row)
+                               .arg(kMaxSheetRows));
         }
         table.rows.push_back(std::move(cells));
         if (used && app.RowHidden(row)) {
@@ -225,6 +277,30 @@ SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
         }
     }
     table.rows.resize(lastUsed);
+    if (lastUsed == 0) {
+        // Nothing in the columns read: said as empty only when nothing is anywhere near the top.
+        bool anything = false;
+        for (int row = 1; row <= kEmptyRun && !anything; ++row) {
+            for (int column = 1; column <= kScanColumns && !anything; ++column) {
+                anything = !convert::Trim(app.Cells(row, column)).isEmpty();
+            }
+        }
+        if (!anything) {
+            QString name = convert::Excerpt(app.WorksheetName(1));
+            throw AppError(
+                QStringLiteral(
+                    "第一个工作表%1是空的（前 %2 行、前 %3 列中没有任何内容）；导入只读取"
+                    "第一个工作表，请把付款数据放在第一个工作表后再导入")
+                    .arg(name.isEmpty() ? QString() : u'“' + name + u'”')
+                    .arg(kEmptyRun)
+                    .arg(kScanColumns));
+        }
+    }
+    for (const sheet::Area& area : app.MergedAreas()) {
+        if (area.top <= static_cast<int>(lastUsed) && area.left <= columns) {
+            table.merged.push_back(area);
+        }
+    }
     return table;
 }
 
@@ -241,6 +317,15 @@ std::optional<Layout> FindHeader(const SheetTable& table) {
         if (layout.columns[kRecAcct] != 0 && layout.columns[kAmt] != 0) {
             layout.headerRow = row;
             layout.firstRow = row + 1;
+            // A title merged with the cells below it makes a header of several rows.
+            for (const sheet::Area& area : table.merged) {
+                const bool title = std::any_of(
+                    layout.columns.begin(), layout.columns.end(),
+                    [&](int column) { return column != 0 && area.Contains(row, column); });
+                if (title && area.bottom >= layout.firstRow) {
+                    layout.firstRow = area.bottom + 1;
+                }
+            }
             return layout;
         }
     }
@@ -299,6 +384,24 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
         result.problems.push_back(
             {0, 0, QStringLiteral("表格中没有付款账号列，请先在录入界面选择付款账号，再导入"),
              true});
+        ++result.refusedSheet;
+    }
+    // A title merged over several columns leaves open which of them holds the field.
+    if (layout.headerRow > 0) {
+        for (int f = 0; f < kFieldCount; ++f) {
+            const int column = layout.columns[f];
+            const auto area =
+                column != 0 ? table.MergedArea(layout.headerRow, column) : std::nullopt;
+            if (area && area->left != area->right) {
+                result.problems.push_back(
+                    {layout.headerRow, column,
+                     QStringLiteral("“%1”列的标题在合并单元格 %2 中，看不出该取哪一列的数据；"
+                                    "请在表格中取消合并，使每列有自己的标题后再导入")
+                         .arg(FieldTitle(f), AreaText(*area)),
+                     true});
+                ++result.refusedSheet;
+            }
+        }
     }
     for (int row = layout.firstRow; row <= lastRow; ++row) {
         std::array<QString, kFieldCount> cell;
@@ -314,9 +417,57 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
             continue;
         }
         std::vector<Problem> problems;
+        // A field whose cell is refused for what it is is not checked further: one problem
+        // a cell.
+        std::array<bool, kFieldCount> bad{};
         auto refuse = [&](int field, const QString& text) {
+            if (field >= 0 && bad[field]) {
+                return;
+            }
             problems.push_back({row, field >= 0 ? layout.columns[field] : 0, text, true});
         };
+        // Cells without a value of their own: inside a merged area, an error value, a formula
+        // of a required field that the file saved without its result. An amount that is a
+        // formula is not paid either: the result the file saved may be older than the cells it
+        // is computed from, and only the sheet's owner can tell.
+        std::vector<std::pair<int, int>> mergedSeen;
+        for (int f = 0; f < kFieldCount; ++f) {
+            const int column = layout.columns[f];
+            if (column == 0) {
+                continue;
+            }
+            const auto area = table.MergedArea(row, column);
+            if (area && (area->top != row || area->left != column)) {
+                const std::pair<int, int> first{area->top, area->left};
+                if (std::find(mergedSeen.begin(), mergedSeen.end(), first) == mergedSeen.end()) {
+                    mergedSeen.push_back(first);
+                    refuse(f, QStringLiteral("“%1”在合并单元格 %2 中，本行没有自己的值；请在表格中"
+                                             "取消合并，每行填写完整后再导入")
+                                  .arg(FieldTitle(f), AreaText(*area)));
+                }
+                bad[f] = true;
+            } else if (IsErrorText(cell[f])) {
+                refuse(f, QStringLiteral("“%1”是错误值“%2”，公式没有算出结果；请在表格中改正后"
+                                         "再导入")
+                              .arg(FieldTitle(f), cell[f]));
+                bad[f] = true;
+            } else if (f == kAmt && table.Formula(row, column)) {
+                refuse(f, (cell[f].isEmpty()
+                               ? QStringLiteral("金额是公式，文件中没有保存它的计算结果")
+                               : QStringLiteral("金额是公式，文件中保存的计算结果是“%1”，不能确认是"
+                                                "最新的结果")
+                                     .arg(convert::Excerpt(cell[f]))) +
+                              QStringLiteral("；请在表格中把金额列复制后“选择性粘贴”为数值，保存"
+                                             "后再导入"));
+                bad[f] = true;
+            } else if (cell[f].isEmpty() && table.Formula(row, column) &&
+                       (f == kPayAcct || f == kRecAcct || f == kRecver || f == kRecBank)) {
+                refuse(f, QStringLiteral("“%1”是公式，文件中没有保存它的计算结果；请在电子表格"
+                                         "程序中打开该文件并保存，或把公式改为数值后再导入")
+                              .arg(FieldTitle(f)));
+                bad[f] = true;
+            }
+        }
         auto value = [&](int field, const QString& fallback) {
             return layout.columns[field] == 0 || cell[field].isEmpty() ? fallback : cell[field];
         };
@@ -398,6 +549,16 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
                 refuse(field, QStringLiteral("“%1”是数字格式的“%2”，超过15位的数字已丢失末位，"
                                              "请将该列设为文本格式并重新录入")
                                   .arg(convert::Excerpt(text), FieldTitle(field)));
+            } else if (IsDateText(text) || IsBoolText(text)) {
+                refuse(field, QStringLiteral("“%1”“%2”是%3，不是账号；请将该列设为文本格式并"
+                                             "重新录入后再导入")
+                                  .arg(FieldTitle(field), convert::Excerpt(text),
+                                       IsBoolText(text) ? QStringLiteral("逻辑值")
+                                                        : QStringLiteral("日期")));
+            } else if (field == kRecAcct && (text.contains(u' ') || text.contains(u'-'))) {
+                // As the entry form refuses it: the bank reads the account as digits.
+                refuse(field, QStringLiteral("收款账号“%1”含有空格或“-”；请在表格中去掉后再导入")
+                                  .arg(convert::Excerpt(text)));
             }
         }
         // The amount as stored: the cell's own decimal text rounded to cents.
@@ -412,11 +573,21 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
             }
         }
         if (!isNumber) {
-            refuse(
-                kAmt,
-                amountText.isEmpty()
-                    ? QStringLiteral("金额为空")
-                    : QStringLiteral("金额“%1”不是有效的数字").arg(convert::Excerpt(amountText)));
+            if (amountText.isEmpty()) {
+                refuse(kAmt, QStringLiteral("金额为空；请在表格中填写金额后再导入"));
+            } else if (IsDateText(amountText)) {
+                refuse(kAmt, QStringLiteral("金额“%1”是日期，不是数字；请将该格设为数字格式并填写"
+                                            "金额后再导入")
+                                 .arg(convert::Excerpt(amountText)));
+            } else if (IsBoolText(amountText)) {
+                refuse(kAmt, QStringLiteral("金额“%1”是逻辑值，不是数字；请在表格中改为金额数字后"
+                                            "再导入")
+                                 .arg(amountText));
+            } else {
+                refuse(kAmt, QStringLiteral("金额“%1”不是有效的数字；请在表格中改为数字（如 "
+                                            "1200.50）后再导入")
+                                 .arg(convert::Excerpt(amountText)));
+            }
         } else {
             in.amt = amount::FormatExtended(QStringLiteral("0.00"), amountText);
             if (convert::TextToFloat(in.amt) != amount) {
@@ -459,9 +630,14 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
     if (result.rows.empty() && result.refusedRows == 0) {
         result.problems.push_back(
             {0, 0,
-             QStringLiteral("第 %1 行起没有数据，请检查表格或参数管理中的数据起始行")
-                 .arg(layout.firstRow),
+             layout.headerRow > 0 && layout.firstRow > lastRow
+                 ? QStringLiteral("表格只有第 %1 行的列标题，下面没有付款数据；请在标题下逐行填写"
+                                  "付款后再导入")
+                       .arg(layout.headerRow)
+                 : QStringLiteral("第 %1 行起没有数据，请检查表格或参数管理中的数据起始行")
+                       .arg(layout.firstRow),
              true});
+        ++result.refusedSheet;
     }
     return result;
 }

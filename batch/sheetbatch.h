@@ -11,13 +11,12 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "batch/uploadfile.h"
-
-namespace sheet {
-class Application;
-}
+#include "platform/sheet/sheet.h"
 
 namespace sheetbatch {
 
@@ -63,6 +62,10 @@ QString ColumnLetters(int column);
 // The field a header title names, blanks and full-width forms ignored; -1 when none.
 int FieldOfTitle(const QString& title);
 
+// The last sheet row read: a payment list is far shorter, and a longer sheet would take the
+// memory and time of the preview, which checks every row again whenever a column changes.
+inline constexpr int kMaxSheetRows = 10000;
+
 // A worksheet read whole into memory as cell texts, rows and columns from 1.
 struct SheetTable {
     std::vector<QStringList> rows;  // rows[0] is sheet row 1
@@ -70,10 +73,19 @@ struct SheetTable {
     // The rows the worksheet hides, ascending; the worksheet's name when the workbook hides it.
     std::vector<int> hiddenRows;
     QString hiddenSheet;
+    // The cells (row, column) that hold formulas, and the merged areas that reach the rows and
+    // columns read.
+    std::set<std::pair<int, int>> formulas;
+    std::vector<sheet::Area> merged;
     QString Cell(int row, int column) const;
+    bool Formula(int row, int column) const { return formulas.count({row, column}) != 0; }
+    // The merged area that holds the cell; nothing when the cell is no part of one.
+    std::optional<sheet::Area> MergedArea(int row, int column) const;
 };
 // Reads the first worksheet of the workbook open in app: the columns up to the last one used
 // in the first rows or named by the mapping, the rows up to the last one holding any text.
+// Fails with a message saying what to do when the worksheet is empty or has data beyond
+// kMaxSheetRows.
 SheetTable ReadTable(sheet::Application& app, const Mapping& mapping);
 
 // Which column (0: none) feeds each field, and the first data row.
@@ -83,7 +95,8 @@ struct Layout {
     int headerRow = 0;  // 0: no header recognised, the saved mapping applies
 };
 // The layout from a header among the first rows: a row whose titles name at least the
-// recipient's account and the amount. Nothing when no row does.
+// recipient's account and the amount. Nothing when no row does. A header whose cells are merged
+// with the rows below it ends with them: the data starts after the merged cells.
 std::optional<Layout> FindHeader(const SheetTable& table);
 // The layout of the saved mapping; fails naming the value that is no column or row.
 Layout MappedLayout(const Mapping& mapping);
@@ -105,7 +118,9 @@ struct Result {
     std::vector<Problem> problems;
     int refusedRows = 0;
     std::int64_t total = 0;  // the stored amounts, in ten-thousandths
-    bool Importable() const { return refusedRows == 0 && !rows.empty(); }
+    // Refused problems of the sheet as a whole or of its header rather than of one row.
+    int refusedSheet = 0;
+    bool Importable() const { return refusedRows == 0 && refusedSheet == 0 && !rows.empty(); }
 };
 
 // Turns the data rows into instructions and checks them whole. payacct is the payer account

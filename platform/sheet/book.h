@@ -7,6 +7,9 @@
 #include <QByteArrayView>
 #include <QString>
 #include <memory>
+#include <vector>
+
+#include "platform/sheet/sheet.h"
 
 namespace sheet {
 
@@ -17,6 +20,10 @@ public:
     virtual QString Cell(int row, int column) const = 0;
     // Whether the worksheet hides the row (from 1).
     virtual bool RowHidden(int /*row*/) const { return false; }
+    // Whether the cell holds a formula (its text being the result saved with the file), and
+    // the worksheet's merged areas.
+    virtual bool Formula(int /*row*/, int /*column*/) const { return false; }
+    virtual std::vector<Area> MergedAreas() const { return {}; }
 };
 
 class Book {

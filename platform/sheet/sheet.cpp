@@ -20,13 +20,17 @@ AppError FailureError(Failure failure, const QString& path) {
     switch (failure) {
         case Failure::Empty:
             return AppError(
-                QStringLiteral("文件“%1”是空文件，没有可导入的工作表").arg(Native(path)));
+                QStringLiteral("文件“%1”是空文件，没有可导入的工作表；请选择保存了数据的"
+                               "文件")
+                    .arg(Native(path)));
         case Failure::Password:
             return AppError(
                 QStringLiteral("文件“%1”设有密码保护，请先在电子表格程序中取消密码再导入")
                     .arg(Native(path)));
         case Failure::TooLarge:
-            return AppError(QStringLiteral("文件“%1”太大，无法导入").arg(Native(path)));
+            return AppError(QStringLiteral("文件“%1”太大，无法导入；请删去不需要的工作表和行，"
+                                           "或分成几个文件后再导入")
+                                .arg(Native(path)));
         case Failure::PartTooLarge:
             return AppError(QStringLiteral("文件“%1”中有一部分解压后超过 %2 MB，远大于任何工资表，"
                                            "未导入")
@@ -40,7 +44,8 @@ AppError FailureError(Failure failure, const QString& path) {
             break;
     }
     return AppError(
-        QStringLiteral("文件“%1”不是可读取的工作簿（.xls、.xlsx 或 .csv），或者已经损坏")
+        QStringLiteral("文件“%1”不是可读取的工作簿（.xls、.xlsx 或 .csv），或者已经损坏；请在"
+                       "电子表格程序中打开并另存为 .xlsx 后再导入")
             .arg(Native(path)));
 }
 
@@ -122,6 +127,10 @@ public:
         return book_->WorksheetHidden(index);
     }
     bool RowHidden(int row) override { return active_ && active_->RowHidden(row); }
+    bool Formula(int row, int column) override { return active_ && active_->Formula(row, column); }
+    std::vector<Area> MergedAreas() override {
+        return active_ ? active_->MergedAreas() : std::vector<Area>{};
+    }
 
     void Quit() override { Close(); }
 

@@ -7,8 +7,20 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 
 namespace sheet {
+
+// A rectangle of cells, rows and columns from 1, such as cells merged into one.
+struct Area {
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    bool Contains(int row, int column) const {
+        return row >= top && row <= bottom && column >= left && column <= right;
+    }
+};
 
 class Workbooks {
 public:
@@ -43,6 +55,11 @@ public:
     virtual QString WorksheetName(int /*index*/) { return QString(); }
     virtual bool WorksheetHidden(int /*index*/) { return false; }
     virtual bool RowHidden(int /*row*/) { return false; }
+    // Whether a cell of the active worksheet holds a formula: its text is then the result the
+    // file saved, the empty text when it saved none. The merged areas of the active worksheet;
+    // only the first cell of each holds a value. An application that cannot tell says none.
+    virtual bool Formula(int /*row*/, int /*column*/) { return false; }
+    virtual std::vector<Area> MergedAreas() { return {}; }
     virtual void Quit() = 0;
 };
 

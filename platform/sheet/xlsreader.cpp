@@ -49,6 +49,7 @@ constexpr quint16 kFormat5 = 0x001E;
 constexpr quint16 kXf = 0x00E0;
 constexpr quint16 kDateMode = 0x0022;
 constexpr quint16 kRString = 0x00D6;
+constexpr quint16 kMergedCells = 0x00E5;
 constexpr int kMaxRecord = 8224;
 constexpr quint32 kMaxRows = 65536;
 constexpr quint32 kMaxColumns = 256;
@@ -247,8 +248,11 @@ struct Scan {
     quint16 codePage = 1200;
     bool date1904 = false;
     std::vector<SheetInfo> sheets;
-    // Every cell's text of each worksheet, by BOUNDSHEET position.
+    // Every cell's text of each worksheet, by BOUNDSHEET position; the cells holding formulas
+    // and the merged areas the same way.
     QHash<int, QHash<quint64, QString>> cells;
+    QHash<int, QSet<quint64>> formulas;
+    QHash<int, std::vector<Area>> merged;
 };
 
 QString DecodeBytes(QByteArrayView bytes, quint16 codePage) {
@@ -481,6 +485,23 @@ Scan WalkWorkbook(const QByteArray& stream) {
         if (type == kRow && length >= 14 && sheetIndex >= 0 && (U16(p + 12) & 0x20) != 0) {
             scan.sheets[static_cast<std::size_t>(sheetIndex)].hiddenRows.insert(U16(p) + 1);
         }
+        // Areas merged into one cell: a count, then first row, last row, first column and last
+        // column of each, from 0.
+        if (type == kMergedCells && sheetIndex >= 0) {
+            if (length < 2 || 2 + 8 * static_cast<int>(U16(p)) > length) {
+                Damaged();
+            }
+            auto& areas = scan.merged[sheetIndex];
+            for (int i = 0; i < U16(p); ++i) {
+                const char* a = p + 2 + 8 * i;
+                Area area{U16(a) + 1, U16(a + 4) + 1, U16(a + 2) + 1, U16(a + 6) + 1};
+                if (area.bottom < area.top || area.right < area.left) {
+                    Damaged();
+                }
+                areas.push_back(area);
+            }
+            continue;
+        }
         const bool cell = type == kFormula || type == kBoolErr || type == kNumber || type == kRk ||
                           type == kLabel || type == kRString || type == kLabelSst ||
                           type == kMulRk || type == kBlank || type == kMulBlank;
@@ -575,6 +596,7 @@ Scan WalkWorkbook(const QByteArray& stream) {
                 }
                 break;
             case kFormula:
+                scan.formulas[sheetIndex].insert(Key(row, column));
                 if (length >= 20) {
                     const char* result = p + 6;
                     if (static_cast<unsigned char>(result[6]) == 0xFF &&
@@ -598,7 +620,9 @@ Scan WalkWorkbook(const QByteArray& stream) {
                     } else {
                         double value = 0;
                         std::memcpy(&value, result, sizeof value);
-                        cells.insert(Key(row, column), GeneralNumber(qFromLittleEndian(value)));
+                        // A formula's number shows under the cell's format as any number does:
+                        // =TODAY() is a date, not a day count.
+                        cells.insert(Key(row, column), number(xf, qFromLittleEndian(value)));
                     }
                 }
                 break;
@@ -614,10 +638,21 @@ Scan WalkWorkbook(const QByteArray& stream) {
 
 class XlsGrid : public Grid {
 public:
-    XlsGrid(QHash<quint64, QString> cells, QSet<int> hiddenRows)
-        : cells_(std::move(cells)), hiddenRows_(std::move(hiddenRows)) {}
+    XlsGrid(QHash<quint64, QString> cells, QSet<int> hiddenRows, QSet<quint64> formulas,
+            std::vector<Area> merged)
+        : cells_(std::move(cells)),
+          hiddenRows_(std::move(hiddenRows)),
+          formulas_(std::move(formulas)),
+          merged_(std::move(merged)) {}
 
     bool RowHidden(int row) const override { return hiddenRows_.contains(row); }
+    bool Formula(int row, int column) const override {
+        return row >= 1 && column >= 1 && static_cast<quint32>(row) <= kMaxRows &&
+               static_cast<quint32>(column) <= kMaxColumns &&
+               formulas_.contains(
+                   Key(static_cast<quint32>(row - 1), static_cast<quint32>(column - 1)));
+    }
+    std::vector<Area> MergedAreas() const override { return merged_; }
 
     QString Cell(int row, int column) const override {
         if (row < 1 || column < 1 || static_cast<quint32>(row) > kMaxRows ||
@@ -630,6 +665,8 @@ public:
 private:
     QHash<quint64, QString> cells_;
     QSet<int> hiddenRows_;
+    QSet<quint64> formulas_;
+    std::vector<Area> merged_;
 };
 
 class XlsBook : public Book {
@@ -651,7 +688,8 @@ public:
         const int position = worksheets_[static_cast<std::size_t>(index - 1)];
         return std::make_unique<XlsGrid>(
             scan_.cells.value(position),
-            scan_.sheets[static_cast<std::size_t>(position)].hiddenRows);
+            scan_.sheets[static_cast<std::size_t>(position)].hiddenRows,
+            scan_.formulas.value(position), scan_.merged.value(position));
     }
 
     QString WorksheetName(int index) const override { return Sheet(index).name; }

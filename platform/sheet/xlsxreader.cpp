@@ -345,10 +345,21 @@ struct SheetCell {
     QString text;
 };
 
+// What a worksheet holds besides its cell texts: the cells that hold formulas and the areas
+// merged into one cell.
+struct SheetExtras {
+    QSet<quint64> formulas;
+    std::vector<Area> merged;
+};
+
+quint64 CellKey(int row, int column) {
+    return (static_cast<quint64>(row) << 16) | static_cast<quint64>(column);
+}
+
 class XlsxGrid : public Grid {
 public:
-    XlsxGrid(std::vector<SheetCell> cells, QSet<int> hiddenRows)
-        : cells_(std::move(cells)), hiddenRows_(std::move(hiddenRows)) {
+    XlsxGrid(std::vector<SheetCell> cells, QSet<int> hiddenRows, SheetExtras extras)
+        : cells_(std::move(cells)), hiddenRows_(std::move(hiddenRows)), extras_(std::move(extras)) {
         const auto less = [](const SheetCell& a, const SheetCell& b) {
             return a.row != b.row ? a.row < b.row : a.column < b.column;
         };
@@ -373,10 +384,15 @@ public:
     }
 
     bool RowHidden(int row) const override { return hiddenRows_.contains(row); }
+    bool Formula(int row, int column) const override {
+        return extras_.formulas.contains(CellKey(row, column));
+    }
+    std::vector<Area> MergedAreas() const override { return extras_.merged; }
 
 private:
     std::vector<SheetCell> cells_;
     QSet<int> hiddenRows_;
+    SheetExtras extras_;
 };
 
 class XlsxBook : public Book {
@@ -439,17 +455,21 @@ public:
             sharedStrings_ = ReadSharedStrings(package_, sharedStringsPart_);
         }
         QSet<int> hiddenRows;
-        std::vector<SheetCell> cells = ReadCells(worksheets_[index - 1], hiddenRows);
-        return std::make_unique<XlsxGrid>(std::move(cells), std::move(hiddenRows));
+        SheetExtras extras;
+        std::vector<SheetCell> cells = ReadCells(worksheets_[index - 1], hiddenRows, extras);
+        return std::make_unique<XlsxGrid>(std::move(cells), std::move(hiddenRows),
+                                          std::move(extras));
     }
 
 private:
-    std::vector<SheetCell> ReadCells(const QString& part, QSet<int>& hiddenRows) const {
+    std::vector<SheetCell> ReadCells(const QString& part, QSet<int>& hiddenRows,
+                                     SheetExtras& extras) const {
         std::vector<SheetCell> cells;
         int row = 0;
         int column = 0;
         // The cell being read.
         bool inCell = false;
+        bool formula = false;
         QString type;
         int style = 0;
         QString value;
@@ -494,12 +514,36 @@ private:
                         row = refRow;
                     }
                     inCell = true;
+                    formula = false;
                     type = a.value(QLatin1StringView("t")).toString();
                     style = a.value(QLatin1StringView("s")).toInt();
                     value.clear();
                     inlineText.clear();
                 } else if (inCell && name == u"v") {
                     inValue = true;
+                } else if (inCell && name == u"f") {
+                    formula = true;
+                } else if (name == u"mergeCell") {
+                    // "B2:C3"; a single reference is an area of one cell.
+                    const auto ref = xml.attributes().value(QLatin1StringView("ref"));
+                    const qsizetype colon = ref.indexOf(u':');
+                    Area area;
+                    if (!ParseReference(ref.left(colon < 0 ? ref.size() : colon), area.left,
+                                        area.top) ||
+                        !ParseReference(colon < 0 ? ref : ref.sliced(colon + 1), area.right,
+                                        area.bottom)) {
+                        Damaged();
+                    }
+                    if (area.bottom < area.top) {
+                        std::swap(area.top, area.bottom);
+                    }
+                    if (area.right < area.left) {
+                        std::swap(area.left, area.right);
+                    }
+                    if (static_cast<qint64>(extras.merged.size()) >= kMaxCells) {
+                        throw ReadFailure{Failure::TooLarge};
+                    }
+                    extras.merged.push_back(area);
                 } else if (inCell && name == u"is") {
                     inInline = true;
                 } else if (inInline && name == u"rPh") {
@@ -526,6 +570,12 @@ private:
                 } else if (name == u"c" && inCell) {
                     inCell = false;
                     QString text = CellText(type, style, value, inlineText);
+                    if (formula) {
+                        if (static_cast<qint64>(extras.formulas.size()) >= kMaxCells) {
+                            throw ReadFailure{Failure::TooLarge};
+                        }
+                        extras.formulas.insert(CellKey(row, column));
+                    }
                     if (!text.isEmpty()) {
                         if (static_cast<qint64>(cells.size()) >= kMaxCells) {
                             throw ReadFailure{Failure::TooLarge};

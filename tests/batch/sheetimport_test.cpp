@@ -4,11 +4,15 @@
 #include <xlsxwriter.h>
 
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QLabel>
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QTableWidget>
+#include <algorithm>
+#include <functional>
 #include <variant>
 
 #include "batch/bankindex.h"
@@ -262,10 +266,12 @@ TEST_F(SheetImport, ARefusedRowLeavesImportDisabledAndCancelAddsNothing) {
     Import(file, [&](ImportPreview& preview) {
         const QStringList problems = Problems(preview);
         ASSERT_EQ(problems.size(), 3) << problems.join(u'\n').toStdString();
-        EXPECT_EQ(problems[0], QStringLiteral("第 2 行 D 列：金额“1.5元”不是有效的数字"));
+        EXPECT_EQ(problems[0], QStringLiteral("第 2 行 D 列：金额“1.5元”不是有效的数字；请在表格中"
+                                              "改为数字（如 1200.50）后再导入"));
         EXPECT_TRUE(problems[1].startsWith(
             QStringLiteral("第 3 行 C 列：开户行“不存在的银行”在银行目录中没有找到")));
-        EXPECT_EQ(problems[2], QStringLiteral("第 4 行 D 列：金额“TRUE”不是有效的数字"));
+        EXPECT_EQ(problems[2], QStringLiteral("第 4 行 D 列：金额“TRUE”是逻辑值，不是数字；请在表格"
+                                              "中改为金额数字后再导入"));
         EXPECT_FALSE(preview.btnImport->isEnabled());
         Press(preview.btnCancel);
     });
@@ -433,4 +439,221 @@ TEST_F(SheetImport, AHiddenFirstWorksheetIsPointedOut) {
         EXPECT_TRUE(preview.btnImport->isEnabled());
     });
     EXPECT_TRUE(form.cds1.IsEmpty());
+}
+
+namespace {
+
+// A workbook of payments under the usual titles, written cell by cell: row 2 is a good payment,
+// `hostile` writes whatever the case needs.
+void WritePayments(const QString& path,
+                   const std::function<void(lxw_workbook*, lxw_worksheet*)>& hostile) {
+    lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, "付款");
+    const char* titles[] = {"收款方", "收款账号", "收款方开户行名称", "金额"};
+    for (lxw_col_t c = 0; c < 4; ++c) {
+        worksheet_write_string(sheet, 0, c, titles[c], nullptr);
+    }
+    worksheet_write_string(sheet, 1, 0, "甲", nullptr);
+    worksheet_write_string(sheet, 1, 1, "6222001", nullptr);
+    worksheet_write_string(sheet, 1, 2, "星澜聚川银行", nullptr);
+    worksheet_write_number(sheet, 1, 3, 10, nullptr);
+    if (hostile) {
+        hostile(book, sheet);
+    }
+    ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+}
+
+// Row 3 with `amount` written by the case in column D.
+void Row3(lxw_worksheet* sheet) {
+    worksheet_write_string(sheet, 2, 0, "乙", nullptr);
+    worksheet_write_string(sheet, 2, 1, "6222002", nullptr);
+    worksheet_write_string(sheet, 2, 2, "星澜聚川银行", nullptr);
+}
+
+lxw_format* DateFormat(lxw_workbook* book) {
+    lxw_format* date = workbook_add_format(book);
+    format_set_num_format(date, "yyyy-mm-dd");
+    return date;
+}
+
+}  // namespace
+
+// Files a company might hand over by mistake or that a program wrote oddly: each is refused
+// with what is wrong and what to do, in Chinese, with the sheet row and column where one cell
+// is at fault, and nothing is added to the table.
+TEST_F(SheetImport, HostileFilesAreRefusedSayingWhereAndWhatToDo) {
+    QFile payroll(QString::fromUtf8(CORPPAY_TEST_DATA "/sheet/payroll.xls"));
+    ASSERT_TRUE(payroll.open(QIODevice::ReadOnly));
+    const QByteArray payrollBytes = payroll.readAll();
+    const auto copy = [](const char* fixture) {
+        return [fixture](const QString& path) {
+            ASSERT_TRUE(QFile::copy(
+                QString::fromUtf8(CORPPAY_TEST_DATA "/sheet/") + QString::fromLatin1(fixture),
+                path));
+        };
+    };
+    const auto bytes = [](QByteArray content) {
+        return [content](const QString& path) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        };
+    };
+    const auto payments = [](std::function<void(lxw_workbook*, lxw_worksheet*)> hostile) {
+        return [hostile](const QString& path) { WritePayments(path, hostile); };
+    };
+    const struct {
+        const char* file;
+        std::function<void(const QString&)> write;
+        const char* place;    // "第 3 行 D 列" where one cell is at fault
+        const char* message;  // what the user reads after it
+    } cases[] = {
+        {"damaged.xlsx", bytes(QByteArray("PK\x03\x04garbage", 11)), nullptr,
+         "或者已经损坏；请在电子表格程序中打开并另存为 .xlsx 后再导入"},
+        {"half.xls", bytes(payrollBytes.left(payrollBytes.size() / 2)), nullptr,
+         "或者已经损坏；请在电子表格程序中打开并另存为 .xlsx 后再导入"},
+        {"encrypted.xlsx", copy("encrypted.xlsx"), nullptr,
+         "设有密码保护，请先在电子表格程序中取消密码再导入"},
+        {"password.xls", copy("password.xls"), nullptr,
+         "设有密码保护，请先在电子表格程序中取消密码再导入"},
+        {"huge.xlsx", payments([](lxw_workbook*, lxw_worksheet* sheet) {
+             // Rows close enough that no run of empty rows ends the sheet before the limit.
+             for (int row = sheetbatch::kMaxSheetRows + 1; row > 2; row -= 150) {
+                 worksheet_write_string(sheet, static_cast<lxw_row_t>(row - 1), 0, "丙", nullptr);
+             }
+         }),
+         "第 10001 行",
+         "工作表到这一行还有数据，超过了一次最多导入的 10000 行；请把表格分成每个不超过 10000 "
+         "行的几个文件，分别导入"},
+        {"formula.xlsx", payments([](lxw_workbook*, lxw_worksheet* sheet) {
+             Row3(sheet);
+             worksheet_write_formula_num(sheet, 2, 3, "=5*2", nullptr, 10);
+         }),
+         "第 3 行 D 列",
+         "金额是公式，文件中保存的计算结果是“10”，不能确认是最新的结果；请在表格中把金额列复制后"
+         "“选择性粘贴”为数值，保存后再导入"},
+        {"noresult.xlsx", payments([](lxw_workbook*, lxw_worksheet* sheet) {
+             Row3(sheet);
+             worksheet_write_formula_str(sheet, 2, 3, "=D9*2", nullptr, "");
+         }),
+         "第 3 行 D 列", "金额是公式，文件中没有保存它的计算结果；请在表格中把金额列复制后"},
+        {"date.xlsx", payments([](lxw_workbook* book, lxw_worksheet* sheet) {
+             Row3(sheet);
+             lxw_datetime day = {2024, 1, 5, 0, 0, 0};
+             worksheet_write_datetime(sheet, 2, 3, &day, DateFormat(book));
+         }),
+         "第 3 行 D 列", "金额“2024/1/5”是日期，不是数字；请将该格设为数字格式并填写金额后再导入"},
+        {"bool.xlsx", payments([](lxw_workbook*, lxw_worksheet* sheet) {
+             Row3(sheet);
+             worksheet_write_boolean(sheet, 2, 3, 1, nullptr);
+         }),
+         "第 3 行 D 列", "金额“TRUE”是逻辑值，不是数字；请在表格中改为金额数字后再导入"},
+        {"textamount.xlsx", payments([](lxw_workbook*, lxw_worksheet* sheet) {
+             Row3(sheet);
+             worksheet_write_string(sheet, 2, 3, "壹佰元", nullptr);
+         }),
+         "第 3 行 D 列", "金额“壹佰元”不是有效的数字；请在表格中改为数字（如 1200.50）后再导入"},
+        {"numberaccount.xlsx", payments([](lxw_workbook*, lxw_worksheet* sheet) {
+             Row3(sheet);
+             worksheet_write_number(sheet, 2, 1, 6222021234567890123.0, nullptr);
+             worksheet_write_number(sheet, 2, 3, 20, nullptr);
+         }),
+         "第 3 行 B 列",
+         "“6.22202123456789E18”是数字格式的“收款账号”，超过15位的数字已丢失末位，请将该列设为"
+         "文本格式并重新录入"},
+        {"dateaccount.xlsx", payments([](lxw_workbook* book, lxw_worksheet* sheet) {
+             Row3(sheet);
+             worksheet_write_number(sheet, 2, 1, 45296, DateFormat(book));
+             worksheet_write_number(sheet, 2, 3, 20, nullptr);
+         }),
+         "第 3 行 B 列", "“收款账号”“2024/1/5”是日期，不是账号；请将该列设为文本格式并重新录入"},
+        {"mergedrows.xlsx", payments([](lxw_workbook*, lxw_worksheet* sheet) {
+             Row3(sheet);
+             // One amount merged over both payments: row 3 has none of its own.
+             worksheet_merge_range(sheet, 1, 3, 2, 3, "", nullptr);
+             worksheet_write_number(sheet, 1, 3, 10, nullptr);
+         }),
+         "第 3 行 D 列",
+         "“金额”在合并单元格 D2:D3 中，本行没有自己的值；请在表格中取消合并，每行填写完整后再导入"},
+        {"mergedbank.xlsx", payments([](lxw_workbook*, lxw_worksheet* sheet) {
+             Row3(sheet);
+             worksheet_write_number(sheet, 2, 3, 20, nullptr);
+             // An empty bank would be taken as our own bank: a merged one must not be.
+             worksheet_merge_range(sheet, 1, 2, 2, 2, "中国银行成都分行", nullptr);
+         }),
+         "第 3 行 C 列", "“收款方开户行名称”在合并单元格 C2:C3 中，本行没有自己的值"},
+        {"mergedheader.xlsx", payments([](lxw_workbook*, lxw_worksheet* sheet) {
+             worksheet_merge_range(sheet, 0, 3, 0, 4, "金额", nullptr);
+         }),
+         "第 1 行 D 列",
+         "“金额”列的标题在合并单元格 D1:E1 中，看不出该取哪一列的数据；请在表格中取消合并，"
+         "使每列有自己的标题后再导入"},
+        {"empty.xlsx",
+         [](const QString& path) {
+             lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
+             workbook_add_worksheet(book, "付款");
+             ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+         },
+         nullptr,
+         "第一个工作表“付款”是空的（前 200 行、前 64 列中没有任何内容）；导入只读取第一个工作表，"
+         "请把付款数据放在第一个工作表后再导入"},
+        {"header.xlsx",
+         [](const QString& path) {
+             WriteXlsx(path, {{QStringLiteral("收款方"), QStringLiteral("收款账号"),
+                               QStringLiteral("金额")}});
+         },
+         nullptr, "表格只有第 1 行的列标题，下面没有付款数据；请在标题下逐行填写付款后再导入"},
+        {"na.xlsx", payments([](lxw_workbook*, lxw_worksheet* sheet) {
+             Row3(sheet);
+             worksheet_write_formula_str(sheet, 2, 1, "=VLOOKUP(A3,E:F,2,0)", nullptr, "#N/A");
+             worksheet_write_number(sheet, 2, 3, 20, nullptr);
+         }),
+         "第 3 行 B 列", "“收款账号”是错误值“#N/A”，公式没有算出结果；请在表格中改正后再导入"},
+        {"div0.xlsx", payments([](lxw_workbook*, lxw_worksheet* sheet) {
+             Row3(sheet);
+             worksheet_write_formula_str(sheet, 2, 3, "=1/0", nullptr, "#DIV/0!");
+         }),
+         "第 3 行 D 列", "“金额”是错误值“#DIV/0!”，公式没有算出结果；请在表格中改正后再导入"},
+    };
+    page->payacct->setEditText(QStringLiteral("6230001"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = Path(c.file);
+        c.write(path);
+        // What the user is shown: the message when no preview opens, else the preview's
+        // problems; "导入" is pressed wherever it is offered.
+        dialogs.Clear();
+        dialogs.fileAnswers = {path};
+        bool checked = false;
+        QStringList seen;
+        QTimer::singleShot(0, page->importPreview, [&] {
+            ImportPreview& preview = *page->importPreview;
+            checked = true;
+            if (!preview.isVisible()) {
+                return;
+            }
+            seen = Problems(preview);
+            EXPECT_FALSE(preview.btnImport->isEnabled());
+            Press(preview.btnImport);
+            if (preview.isVisible()) {
+                Press(preview.btnCancel);
+            }
+        });
+        Click(page->Button6);
+        QTRY_VERIFY(checked);
+        seen += dialogs.Texts();
+        const QString expected =
+            c.place ? QString::fromUtf8(c.place) + u'：' + QString::fromUtf8(c.message)
+                    : QString::fromUtf8(c.message);
+        const QString all = seen.join(u'\n');
+        EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [&](const QString& text) {
+            return text.contains(expected);
+        })) << all.toStdString();
+        // Chinese throughout: beyond the file's name no run of Latin letters longer than the
+        // cell values quoted.
+        static const QRegularExpression english(QStringLiteral("[A-Za-z]{5,}"));
+        EXPECT_FALSE(english.match(QString(all).remove(QDir::toNativeSeparators(path))).hasMatch())
+            << all.toStdString();
+        EXPECT_TRUE(form.cds1.IsEmpty());
+    }
 }
