@@ -539,8 +539,10 @@ bool Tmform::WriteUpload(const QString& page, const QString& path, const QByteAr
             errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QString();
         // The upload file is written and stays so; only the record is missing.
         QTimer::singleShot(0, this, [this, reason] {
-            dialogs_.Warning(QStringLiteral("上传文件已写好，但导出记录“%1”未能更新。\n%2")
-                                 .arg(QDir::toNativeSeparators(RecordPath()), reason));
+            dialogs_.Warning(
+                QStringLiteral("上传文件已写好，可以照常上传，但导出记录“%1”未能更新。\n%"
+                               "2\n请检查磁盘空间和配置文件夹的写入权限。")
+                    .arg(QDir::toNativeSeparators(RecordPath()), reason));
         });
     }
     // The page marks its rows exported once this returns; the recovery file follows then.

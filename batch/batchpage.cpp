@@ -354,7 +354,8 @@ bool BatchPage::AppendInstruction(const QString& callerName) {
 }
 
 void BatchPage::WarnRosterNotSaved(const QString& reason) {
-    ctx_.dialogs.Warning(QStringLiteral("收款人未能保存到收款人名册：") + reason);
+    ctx_.dialogs.Warning(QStringLiteral("收款人未能保存到收款人名册：") + reason +
+                         QStringLiteral("\n指令不受影响；请检查名册文件是否存在、能否写入。"));
 }
 
 payees::Payee BatchPage::FormPayee() const {

@@ -54,15 +54,20 @@ void BatchPage::Button5Click() {
         for (int i = 0; i < t.FieldCount(); ++i) {
             const QString value = t.Fields(i).AsString();
             if (value.contains(u'|') || value.contains(u'\r') || value.contains(u'\n')) {
-                ctx_.dialogs.Error(QStringLiteral("第%1笔指令的“%2”含有“|”或换行符，不能导出！")
-                                       .arg(row)
-                                       .arg(t.Fields(i).DisplayLabel()));
+                ctx_.dialogs.Error(
+                    QStringLiteral(
+                        "第%1笔指令的“%2”含有“|”或换行符，不能导出！请双击该指令改正后再导出。")
+                        .arg(row)
+                        .arg(t.Fields(i).DisplayLabel()));
                 return;
             }
         }
         const uploadfile::Instruction in = CurrentInstruction(t);
         if (const auto reason = uploadfile::CheckInstruction(in)) {
-            ctx_.dialogs.Error(QStringLiteral("第%1笔指令：%2，不能导出！").arg(row).arg(*reason));
+            ctx_.dialogs.Error(
+                QStringLiteral("第%1笔指令：%2，不能导出！请双击该指令改正后再导出。")
+                    .arg(row)
+                    .arg(*reason));
             return;
         }
         lines.append(uploadfile::FormatLine(in));
@@ -267,7 +272,8 @@ std::optional<QStringList> BatchPage::ReadImportFile(const QString& path) {
         if (const auto text = ansi::DecodeUtf8(QByteArrayView(bytes).sliced(3))) {
             return listfile::SplitLines(*text);
         }
-        ctx_.dialogs.Error(QStringLiteral("文件不是有效的UTF-8文本，未导入任何指令！"));
+        ctx_.dialogs.Error(QStringLiteral(
+            "文件不是有效的UTF-8文本，未导入任何指令！请将文件另存为ANSI（GBK）编码后重新导入。"));
         return std::nullopt;
     }
     if (ansi::LooksLikeUtf8(bytes)) {

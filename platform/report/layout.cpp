@@ -88,7 +88,8 @@ private:
 
     void StartPage() {
         if (static_cast<int>(out_.pages.size()) >= kMaxPreparedPages) {
-            throw AppError(QStringLiteral("报表超过 %1 页，无法生成").arg(kMaxPreparedPages));
+            throw AppError(
+                QStringLiteral("报表超过 %1 页，无法生成，请分批打印。").arg(kMaxPreparedPages));
         }
         PreparedPage page;
         page.width = page_.width;

@@ -329,7 +329,8 @@ void TfrxPreviewForm::PrintClick() {
     printer_.setPageLayout(report_.PageSetup());
     printer_.setFullPage(true);
     if (!printed) {
-        report_.GetDialogs().Error(QStringLiteral("无法打印：打印机不可用。"));
+        report_.GetDialogs().Error(
+            QStringLiteral("无法打印：打印机不可用。请检查打印机后重试，或导出为PDF。"));
     }
 }
 

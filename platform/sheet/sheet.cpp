@@ -68,14 +68,18 @@ public:
     void Open(const QString& path) override {
         QFile file(path);
         if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-            throw AppError(QStringLiteral("无法打开文件“%1”").arg(Native(path)));
+            throw AppError(
+                QStringLiteral("无法打开文件“%1”，请确认文件存在、未被其他程序占用后重新选择。")
+                    .arg(Native(path)));
         }
         if (file.size() > kMaxFileBytes) {
             throw FailureError(Failure::TooLarge, path);
         }
         const QByteArray bytes = file.readAll();
         if (bytes.size() != file.size()) {
-            throw AppError(QStringLiteral("无法读取文件“%1”").arg(Native(path)));
+            throw AppError(
+                QStringLiteral("无法读取文件“%1”，请确认文件完好、未被其他程序占用后重新选择。")
+                    .arg(Native(path)));
         }
         try {
             book_ = ReadBook(bytes);

@@ -113,8 +113,10 @@ TEST_F(Entry, RosterThatCannotBeWrittenStillAddsOnce) {
         dialogs.Clear();
         Add(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
         EXPECT_EQ(dialogs.Texts(),
-                  QStringList({QStringLiteral("增加成功！"),
-                               QStringLiteral("收款人未能保存到收款人名册：") + c.reason}));
+                  QStringList(
+                      {QStringLiteral("增加成功！"),
+                       QStringLiteral("收款人未能保存到收款人名册：") + c.reason +
+                           QStringLiteral("\n指令不受影响；请检查名册文件是否存在、能否写入。")}));
         EXPECT_EQ(dialogs.messages.last().kind, ScriptedDialogs::Kind::Warning);
         EXPECT_EQ(form.cds1.RecordCount(), 1);
         EXPECT_EQ(page->recver->currentText(), QString());

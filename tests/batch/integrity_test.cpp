@@ -170,8 +170,10 @@ TEST_F(Integrity, ImportReadsUtf8WithItsMarkAndRefusesItWithout) {
     EXPECT_EQ(Field("recver"), QStringLiteral("张三"));
     dialogs.Clear();
     Import("\xEF\xBB\xBF" + utf8 + "\xff");
-    EXPECT_EQ(dialogs.Texts(),
-              QStringList{QStringLiteral("文件不是有效的UTF-8文本，未导入任何指令！")});
+    EXPECT_EQ(
+        dialogs.Texts(),
+        QStringList{QStringLiteral(
+            "文件不是有效的UTF-8文本，未导入任何指令！请将文件另存为ANSI（GBK）编码后重新导入。")});
 }
 
 // A roster line holding bytes that are no character is kept byte for byte when a payee is
@@ -209,7 +211,8 @@ TEST_F(Integrity, ImportLearnsPayeesAsRowByRowAddsWould) {
               QStringList({QStringLiteral("表中已有 5 笔指令。文件中的 2 笔指令是追加到表中，"
                                           "还是替换表中的指令？"),
                            QStringLiteral("收款人未能保存到收款人名册：Cannot open file ") +
-                               config.Path(QStringLiteral("config\\recvers.ini")),
+                               config.Path(QStringLiteral("config\\recvers.ini")) +
+                               QStringLiteral("\n指令不受影响；请检查名册文件是否存在、能否写入。"),
                            QStringLiteral("导入完毕！")}));
     EXPECT_EQ(form.cds1.RecordCount(), 7);
 }
@@ -250,7 +253,8 @@ TEST_F(Integrity, EditsInPlaceAndTheExportAreChecked) {
     dialogs.Clear();
     Export();
     EXPECT_EQ(dialogs.Texts(),
-              QStringList{QStringLiteral("第1笔指令：金额“abc”不是有效的数字，不能导出！")});
+              QStringList{QStringLiteral(
+                  "第1笔指令：金额“abc”不是有效的数字，不能导出！请双击该指令改正后再导出。")});
     EXPECT_TRUE(dialogs.fileDialogsShown.isEmpty());
     EXPECT_FALSE(dir.Exists(QStringLiteral("out.txt")));
 }
@@ -528,8 +532,9 @@ TEST_F(Integrity, CrossBankInstructionsNeedTheBankNumber) {
     form.cds1.Post();
     dialogs.Clear();
     Export();
-    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("第1笔指令：") + refusal +
-                                           QStringLiteral("，不能导出！")});
+    EXPECT_EQ(dialogs.Texts(),
+              QStringList{QStringLiteral("第1笔指令：") + refusal +
+                          QStringLiteral("，不能导出！请双击该指令改正后再导出。")});
     EXPECT_FALSE(dir.Exists(QStringLiteral("out.txt")));
 }
 

@@ -99,7 +99,8 @@ TEST_F(Upload, ExportLimitsAndRefusals) {
     dialogs.Clear();
     Export();
     EXPECT_EQ(dialogs.Texts(),
-              QStringList{QStringLiteral("第1笔指令的“用途”含有“|”或换行符，不能导出！")});
+              QStringList{QStringLiteral(
+                  "第1笔指令的“用途”含有“|”或换行符，不能导出！请双击该指令改正后再导出。")});
     EXPECT_FALSE(dir.Exists(QStringLiteral("out.txt")));
 
     // 101 rows come only from an import, and cannot be exported.

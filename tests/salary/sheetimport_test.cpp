@@ -226,7 +226,9 @@ TEST(SheetImport, MissingItemFieldIsNamed) {
 TEST(SheetImport, FileThatCannotBeOpenedFailsWithTheLayersMessage) {
     TestDir dir;
     const QString missing = dir.Path(QStringLiteral("none.xls"));
-    EXPECT_EQ(ImportError(missing, Mapping("2")), QStringLiteral("无法打开文件“%1”").arg(missing));
+    EXPECT_EQ(ImportError(missing, Mapping("2")),
+              QStringLiteral("无法打开文件“%1”，请确认文件存在、未被其他程序占用后重新选择。")
+                  .arg(missing));
 }
 
 // A spreadsheet application that records the calls made to it.

@@ -245,9 +245,10 @@ TEST_F(Upload, AValueThatWouldShiftTheFieldsIsRefusedBeforeTheDialog) {
                              {QStringLiteral("memo"), QStringLiteral("m")}});
     QFile::remove(OutPath());
     Export(OutPath());
-    EXPECT_EQ(dialogs().messages,
-              QList<ScriptedDialogs::Message>({Error(
-                  QStringLiteral("第2笔工资记录的“实际入账金额”含有“|”或换行符，不能导出！"))}));
+    EXPECT_EQ(
+        dialogs().messages,
+        QList<ScriptedDialogs::Message>({Error(QStringLiteral(
+            "第2笔工资记录的“实际入账金额”含有“|”或换行符，不能导出！请在列表中改正后再导出。"))}));
     EXPECT_FALSE(window->dir.Exists(QStringLiteral("out/salary.txt")));
 }
 

@@ -129,9 +129,17 @@ TEST(Xls, TextsSpanningSeveralRecordsReadWhole) {
     EXPECT_EQ(app->Cells(1, 5), QString(12000, QChar(0x957F)));  // 长
     EXPECT_EQ(app->Cells(2, 5), QString(30000, QChar(0x884C)));  // 行
     EXPECT_EQ(app->Cells(2, 4), QString(9000, QChar(0x5907)));   // 备
-    ExpectCells(*app, {{1, 1, "张三"}, {1, 2, "6222001"}, {1, 3, "1000"}, {1, 4, "一月"},
-                       {2, 1, "李四"}, {2, 3, "20"}, {3, 1, "王五"}, {3, 3, "30.5"},
-                       {3, 4, "三月"}, {3, 5, "金"}, {4, 1, ""}});
+    ExpectCells(*app, {{1, 1, "张三"},
+                       {1, 2, "6222001"},
+                       {1, 3, "1000"},
+                       {1, 4, "一月"},
+                       {2, 1, "李四"},
+                       {2, 3, "20"},
+                       {3, 1, "王五"},
+                       {3, 3, "30.5"},
+                       {3, 4, "三月"},
+                       {3, 5, "金"},
+                       {4, 1, ""}});
 }
 
 TEST(Xlsx, CellsReadAsTheSpreadsheetShowsThem) {
@@ -267,7 +275,9 @@ TEST(Open, RefusedFilesNameTheFileInChinese) {
             << message.toStdString();
     }
     const QString missing = dir.Path(QStringLiteral("missing.xls"));
-    EXPECT_EQ(OpenError(missing), QStringLiteral("无法打开文件“%1”").arg(missing));
+    EXPECT_EQ(OpenError(missing),
+              QStringLiteral("无法打开文件“%1”，请确认文件存在、未被其他程序占用后重新选择。")
+                  .arg(missing));
 }
 
 TEST(Open, ATextFileNamedXlsReadsAsText) {
