@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QTableWidget>
+#include <QtEndian>
 #include <algorithm>
 #include <functional>
 #include <variant>
@@ -470,6 +471,149 @@ void Row3(lxw_worksheet* sheet) {
     worksheet_write_string(sheet, 2, 2, "星澜聚川银行", nullptr);
 }
 
+// An Excel 97-2003 workbook put together record by record, as the spreadsheet programs save
+// them: the usual titles in row 1, the good payment of WritePayments in row 2, and the records
+// `sheet` gives after them. Cell format 1 shows numbers as dates.
+namespace xls {
+
+QByteArray U16(int value) {
+    QByteArray bytes(2, '\0');
+    qToLittleEndian<quint16>(static_cast<quint16>(value), bytes.data());
+    return bytes;
+}
+QByteArray U32(quint32 value) {
+    QByteArray bytes(4, '\0');
+    qToLittleEndian<quint32>(value, bytes.data());
+    return bytes;
+}
+QByteArray Double(double value) {
+    QByteArray bytes(8, '\0');
+    qToLittleEndian<double>(value, bytes.data());
+    return bytes;
+}
+QByteArray Record(int type, const QByteArray& body) {
+    return U16(type) + U16(static_cast<int>(body.size())) + body;
+}
+QByteArray Cell(int row, int column, int format) {
+    return U16(row - 1) + U16(column - 1) + U16(format);
+}
+QByteArray Label(int row, int column, const QString& text) {
+    QByteArray chars(static_cast<qsizetype>(text.size()) * 2, '\0');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        qToLittleEndian<quint16>(text[i].unicode(), chars.data() + 2 * i);
+    }
+    return Record(0x0204, Cell(row, column, 0) + U16(static_cast<int>(text.size())) +
+                              QByteArray(1, '\x01') + chars);
+}
+QByteArray Number(int row, int column, double value) {
+    return Record(0x0203, Cell(row, column, 0) + Double(value));
+}
+// A formula with the number it last gave; its tokens are left out, as no reader needs them.
+QByteArray Formula(int row, int column, int format, const QByteArray& result) {
+    return Record(0x0006, Cell(row, column, format) + result + U16(0) + U32(0) + U16(0));
+}
+QByteArray NumberResult(double value) {
+    return Double(value);
+}
+// The result of a formula that gave the empty text.
+QByteArray EmptyResult() {
+    return QByteArray("\x03\0\0\0\0\0\xFF\xFF", 8);
+}
+QByteArray Error(int row, int column, int code) {
+    return Record(0x0205, Cell(row, column, 0) + QByteArray(1, static_cast<char>(code)) +
+                              QByteArray(1, '\x01'));
+}
+QByteArray Merged(int top, int left, int bottom, int right) {
+    return Record(0x00E5, U16(1) + U16(top - 1) + U16(bottom - 1) + U16(left - 1) + U16(right - 1));
+}
+
+QByteArray Workbook(const QByteArray& sheet) {
+    const QByteArray bof = U16(0x0600) + U16(0x0005) + QByteArray(12, '\0');
+    QByteArray xf(20, '\0');
+    QByteArray dateXf = xf;
+    qToLittleEndian<quint16>(14, dateXf.data() + 2);
+    const QString name = QStringLiteral("付款");
+    QByteArray nameChars;
+    for (const QChar c : name) {
+        nameChars += U16(c.unicode());
+    }
+    const auto globals = [&](quint32 sheetAt) {
+        return Record(0x0809, bof) + Record(0x0042, U16(1200)) + Record(0x00E0, xf) +
+               Record(0x00E0, dateXf) +
+               Record(0x0085, U32(sheetAt) + U16(0) +
+                                  QByteArray(1, static_cast<char>(name.size())) +
+                                  QByteArray(1, '\x01') + nameChars) +
+               Record(0x000A, {});
+    };
+    const auto sheetAt = static_cast<quint32>(globals(0).size());
+    QByteArray stream = globals(sheetAt);
+    stream += Record(0x0809, U16(0x0600) + U16(0x0010) + QByteArray(12, '\0'));
+    stream += Record(0x0200, U32(0) + U32(20) + U16(0) + U16(10) + U16(0));
+    const char* titles[] = {"收款方", "收款账号", "收款方开户行名称", "金额"};
+    for (int c = 0; c < 4; ++c) {
+        stream += Label(1, c + 1, QString::fromUtf8(titles[c]));
+    }
+    stream += Label(2, 1, QStringLiteral("甲")) + Label(2, 2, QStringLiteral("6222001")) +
+              Label(2, 3, QStringLiteral("星澜聚川银行")) + Number(2, 4, 10);
+    stream += Label(3, 1, QStringLiteral("乙")) + Label(3, 2, QStringLiteral("6222002")) +
+              Label(3, 3, QStringLiteral("星澜聚川银行"));
+    stream += sheet + Record(0x000A, {});
+    // Large enough to live in the container's own sectors rather than its small-stream area.
+    stream.append(QByteArray(std::max<qsizetype>(0, 4096 - stream.size()), '\0'));
+    stream.append(QByteArray((512 - stream.size() % 512) % 512, '\0'));
+    const auto sectors = static_cast<quint32>(stream.size() / 512);
+
+    // The container: header, one allocation sector, one directory sector, then the stream.
+    QByteArray header(512, '\0');
+    const QByteArray signature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    header.replace(0, 8, signature);
+    const auto put16 = [&](int at, int value) { header.replace(at, 2, U16(value)); };
+    const auto put32 = [&](int at, quint32 value) { header.replace(at, 4, U32(value)); };
+    put16(0x18, 0x3E);
+    put16(0x1A, 3);
+    put16(0x1C, 0xFFFE);
+    put16(0x1E, 9);
+    put16(0x20, 6);
+    put32(0x2C, 1);
+    put32(0x30, 1);
+    put32(0x38, 4096);
+    put32(0x3C, 0xFFFFFFFE);
+    put32(0x44, 0xFFFFFFFE);
+    for (int i = 0; i < 109; ++i) {
+        put32(0x4C + 4 * i, i == 0 ? 0 : 0xFFFFFFFF);
+    }
+    QByteArray fat;
+    fat += U32(0xFFFFFFFD) + U32(0xFFFFFFFE);
+    for (quint32 i = 0; i < sectors; ++i) {
+        fat += U32(i + 1 < sectors ? i + 3 : 0xFFFFFFFE);
+    }
+    while (fat.size() < 512) {
+        fat += U32(0xFFFFFFFF);
+    }
+    const auto entry = [&](const QString& entryName, int type, quint32 child, quint32 start,
+                           quint32 size) {
+        QByteArray e(128, '\0');
+        for (qsizetype i = 0; i < entryName.size(); ++i) {
+            e.replace(2 * i, 2, U16(entryName[i].unicode()));
+        }
+        e.replace(0x40, 2, U16(static_cast<int>(entryName.size() + 1) * 2));
+        e[0x42] = static_cast<char>(type);
+        e.replace(0x44, 4, U32(0xFFFFFFFF));
+        e.replace(0x48, 4, U32(0xFFFFFFFF));
+        e.replace(0x4C, 4, U32(child));
+        e.replace(0x74, 4, U32(start));
+        e.replace(0x78, 4, U32(size));
+        return e;
+    };
+    QByteArray directory =
+        entry(QStringLiteral("Root Entry"), 5, 1, 0xFFFFFFFE, 0) +
+        entry(QStringLiteral("Workbook"), 2, 0xFFFFFFFF, 2, static_cast<quint32>(stream.size()));
+    directory.append(QByteArray(512 - directory.size(), '\0'));
+    return header + fat + directory + stream;
+}
+
+}  // namespace xls
+
 lxw_format* DateFormat(lxw_workbook* book) {
     lxw_format* date = workbook_add_format(book);
     format_set_num_format(date, "yyyy-mm-dd");
@@ -614,6 +758,20 @@ TEST_F(SheetImport, HostileFilesAreRefusedSayingWhereAndWhatToDo) {
              worksheet_write_formula_str(sheet, 2, 3, "=1/0", nullptr, "#DIV/0!");
          }),
          "第 3 行 D 列", "“金额”是错误值“#DIV/0!”，公式没有算出结果；请在表格中改正后再导入"},
+        {"formula.xls", bytes(xls::Workbook(xls::Formula(3, 4, 0, xls::NumberResult(20)))),
+         "第 3 行 D 列", "金额是公式，文件中保存的计算结果是“20”，不能确认是最新的结果"},
+        // A formula's number under a date format shows as the date, as the cell shows it.
+        {"dateformula.xls", bytes(xls::Workbook(xls::Formula(3, 4, 1, xls::NumberResult(45296)))),
+         "第 3 行 D 列", "金额是公式，文件中保存的计算结果是“2024/1/5”"},
+        {"noresult.xls",
+         bytes(xls::Workbook(xls::Formula(3, 2, 0, xls::EmptyResult()) + xls::Number(3, 4, 20))),
+         "第 3 行 B 列",
+         "“收款账号”是公式，文件中没有保存它的计算结果；请在电子表格程序中打开该文件并保存，"
+         "或把公式改为数值后再导入"},
+        {"merged.xls", bytes(xls::Workbook(xls::Merged(2, 4, 3, 4))), "第 3 行 D 列",
+         "“金额”在合并单元格 D2:D3 中，本行没有自己的值；请在表格中取消合并，每行填写完整后再导入"},
+        {"na.xls", bytes(xls::Workbook(xls::Error(3, 4, 0x2A))), "第 3 行 D 列",
+         "“金额”是错误值“#N/A”，公式没有算出结果；请在表格中改正后再导入"},
     };
     page->payacct->setEditText(QStringLiteral("6230001"));
     for (const auto& c : cases) {
