@@ -217,13 +217,44 @@ QString SheetTable::Cell(int row, int column) const {
     return rows[static_cast<std::size_t>(row) - 1].value(column - 1);
 }
 
-std::optional<sheet::Area> SheetTable::MergedArea(int row, int column) const {
-    for (const sheet::Area& area : merged) {
-        if (area.Contains(row, column)) {
-            return area;
+bool SheetTable::AddMerged(const sheet::Area& area) {
+    const auto rowCount = static_cast<int>(rows.size());
+    if (mergedAt_.empty()) {
+        mergedAt_.assign(static_cast<std::size_t>(rowCount) * static_cast<std::size_t>(columnCount),
+                         -1);
+    }
+    const int bottom = std::min(area.bottom, rowCount);
+    const int right = std::min(area.right, columnCount);
+    const auto at = [&](int row, int column) {
+        return static_cast<std::size_t>(row - 1) * static_cast<std::size_t>(columnCount) +
+               static_cast<std::size_t>(column - 1);
+    };
+    // Each cell is looked at once before an overlap ends the marking, however many areas.
+    for (int row = std::max(area.top, 1); row <= bottom; ++row) {
+        for (int column = std::max(area.left, 1); column <= right; ++column) {
+            if (mergedAt_[at(row, column)] >= 0) {
+                for (int& owner : mergedAt_) {
+                    owner = owner == static_cast<int>(merged.size()) ? -1 : owner;
+                }
+                return false;
+            }
+            mergedAt_[at(row, column)] = static_cast<int>(merged.size());
         }
     }
-    return std::nullopt;
+    merged.push_back(area);
+    return true;
+}
+
+std::optional<sheet::Area> SheetTable::MergedArea(int row, int column) const {
+    if (row < 1 || column < 1 || row > static_cast<int>(rows.size()) || column > columnCount ||
+        mergedAt_.empty()) {
+        return std::nullopt;
+    }
+    const int owner =
+        mergedAt_[static_cast<std::size_t>(row - 1) * static_cast<std::size_t>(columnCount) +
+                  static_cast<std::size_t>(column - 1)];
+    return owner >= 0 ? std::optional<sheet::Area>(merged[static_cast<std::size_t>(owner)])
+                      : std::nullopt;
 }
 
 SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
@@ -297,8 +328,11 @@ SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
         }
     }
     for (const sheet::Area& area : app.MergedAreas()) {
-        if (area.top <= static_cast<int>(lastUsed) && area.left <= columns) {
-            table.merged.push_back(area);
+        if (area.top <= static_cast<int>(lastUsed) && area.left <= columns &&
+            !table.AddMerged(area)) {
+            throw AppError(QStringLiteral("工作表中的合并单元格 %1 与其他合并单元格重叠，文件可能"
+                                          "已经损坏；请在电子表格程序中打开并另存为 .xlsx 后再导入")
+                               .arg(AreaText(area)));
         }
     }
     return table;

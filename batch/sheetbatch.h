@@ -74,13 +74,20 @@ struct SheetTable {
     std::vector<int> hiddenRows;
     QString hiddenSheet;
     // The cells (row, column) that hold formulas, and the merged areas that reach the rows and
-    // columns read.
+    // columns read (added with AddMerged, after the rows).
     std::set<std::pair<int, int>> formulas;
     std::vector<sheet::Area> merged;
     QString Cell(int row, int column) const;
     bool Formula(int row, int column) const { return formulas.count({row, column}) != 0; }
+    // Adds a merged area; false, adding nothing, when it overlaps one added before, which no
+    // spreadsheet program saves.
+    bool AddMerged(const sheet::Area& area);
     // The merged area that holds the cell; nothing when the cell is no part of one.
     std::optional<sheet::Area> MergedArea(int row, int column) const;
+
+private:
+    // For each cell read, row by row, the index in `merged` of the area holding it; -1 for none.
+    std::vector<int> mergedAt_;
 };
 // Reads the first worksheet of the workbook open in app: the columns up to the last one used
 // in the first rows or named by the mapping, the rows up to the last one holding any text.

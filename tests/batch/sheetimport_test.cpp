@@ -770,6 +770,10 @@ TEST_F(SheetImport, HostileFilesAreRefusedSayingWhereAndWhatToDo) {
          "或把公式改为数值后再导入"},
         {"merged.xls", bytes(xls::Workbook(xls::Merged(2, 4, 3, 4))), "第 3 行 D 列",
          "“金额”在合并单元格 D2:D3 中，本行没有自己的值；请在表格中取消合并，每行填写完整后再导入"},
+        // Saved as comma-separated text, a long account keeps only the exponent form.
+        {"account.csv",
+         bytes(ansi::Encode(QStringLiteral("收款方,收款账号,金额\r\n甲,6.22202E+18,10\r\n"))),
+         "第 2 行 B 列", "“6.22202E+18”是数字格式的“收款账号”，超过15位的数字已丢失末位"},
         {"na.xls", bytes(xls::Workbook(xls::Error(3, 4, 0x2A))), "第 3 行 D 列",
          "“金额”是错误值“#N/A”，公式没有算出结果；请在表格中改正后再导入"},
     };
@@ -791,6 +795,9 @@ TEST_F(SheetImport, HostileFilesAreRefusedSayingWhereAndWhatToDo) {
                 return;
             }
             seen = Problems(preview);
+            // The summary above the problems says what to do as well.
+            EXPECT_TRUE(preview.lbSummary->text().contains(u'请'))
+                << preview.lbSummary->text().toStdString();
             EXPECT_FALSE(preview.btnImport->isEnabled());
             Press(preview.btnImport);
             if (preview.isVisible()) {
@@ -814,4 +821,32 @@ TEST_F(SheetImport, HostileFilesAreRefusedSayingWhereAndWhatToDo) {
             << all.toStdString();
         EXPECT_TRUE(form.cds1.IsEmpty());
     }
+}
+
+// A header of two rows, its titles merged down over the second: the data starts below them,
+// and the unit under the amount's title is no payment.
+TEST(SheetBatch, TitlesMergedOverTwoRowsStartTheDataBelowThem) {
+    sheetbatch::SheetTable sheet;
+    sheet.columnCount = 3;
+    sheet.rows = {
+        {QStringLiteral("收款方"), QStringLiteral("收款账号"), QStringLiteral("金额")},
+        {QString(), QString(), QStringLiteral("（元）")},
+        {QStringLiteral("甲"), QStringLiteral("6222001"), QStringLiteral("12.5")},
+    };
+    ASSERT_TRUE(sheet.AddMerged({1, 1, 2, 1}));
+    ASSERT_TRUE(sheet.AddMerged({1, 2, 2, 2}));
+    // Areas of one workbook never overlap; one that does is refused and leaves no trace.
+    EXPECT_FALSE(sheet.AddMerged({2, 2, 3, 3}));
+    EXPECT_FALSE(sheet.MergedArea(3, 3));
+    EXPECT_EQ(sheet.MergedArea(2, 2)->top, 1);
+    const auto layout = sheetbatch::FindHeader(sheet);
+    ASSERT_TRUE(layout);
+    EXPECT_EQ(layout->headerRow, 1);
+    EXPECT_EQ(layout->firstRow, 3);
+    const sheetbatch::Result result =
+        sheetbatch::Convert(sheet, *layout, {}, QStringLiteral("6230001"), {});
+    EXPECT_TRUE(result.problems.empty());
+    ASSERT_EQ(result.rows.size(), 1u);
+    EXPECT_EQ(result.rows[0].amt, QStringLiteral("12.50"));
+    EXPECT_TRUE(result.Importable());
 }
