@@ -527,7 +527,8 @@ QByteArray Merged(int top, int left, int bottom, int right) {
     return Record(0x00E5, U16(1) + U16(top - 1) + U16(bottom - 1) + U16(left - 1) + U16(right - 1));
 }
 
-QByteArray Workbook(const QByteArray& sheet) {
+// `rows` and `columns` are the extent the worksheet claims for its cells.
+QByteArray Workbook(const QByteArray& sheet, quint32 rows = 20, int columns = 10) {
     const QByteArray bof = U16(0x0600) + U16(0x0005) + QByteArray(12, '\0');
     QByteArray xf(20, '\0');
     QByteArray dateXf = xf;
@@ -548,7 +549,7 @@ QByteArray Workbook(const QByteArray& sheet) {
     const auto sheetAt = static_cast<quint32>(globals(0).size());
     QByteArray stream = globals(sheetAt);
     stream += Record(0x0809, U16(0x0600) + U16(0x0010) + QByteArray(12, '\0'));
-    stream += Record(0x0200, U32(0) + U32(20) + U16(0) + U16(10) + U16(0));
+    stream += Record(0x0200, U32(0) + U32(rows) + U16(0) + U16(columns) + U16(0));
     const char* titles[] = {"收款方", "收款账号", "收款方开户行名称", "金额"};
     for (int c = 0; c < 4; ++c) {
         stream += Label(1, c + 1, QString::fromUtf8(titles[c]));
@@ -774,6 +775,13 @@ TEST_F(SheetImport, HostileFilesAreRefusedSayingWhereAndWhatToDo) {
         {"account.csv",
          bytes(ansi::Encode(QStringLiteral("收款方,收款账号,金额\r\n甲,6.22202E+18,10\r\n"))),
          "第 2 行 B 列", "“6.22202E+18”是数字格式的“收款账号”，超过15位的数字已丢失末位"},
+        // A worksheet claiming every row and column of the format, and one cell more: more
+        // cells than are read from one workbook.
+        {"toolarge.xls",
+         bytes(xls::Workbook(xls::Record(0x0200, xls::U32(0) + xls::U32(1) + xls::U16(0) +
+                                                     xls::U16(1) + xls::U16(0)),
+                             65536, 256)),
+         nullptr, "太大，无法导入；请删去不需要的工作表和行，或分成几个文件后再导入"},
         {"na.xls", bytes(xls::Workbook(xls::Error(3, 4, 0x2A))), "第 3 行 D 列",
          "“金额”是错误值“#N/A”，公式没有算出结果；请在表格中改正后再导入"},
     };
