@@ -106,9 +106,9 @@ void BatchPage::SetUpForm() {
     // an edit starts from the stored text.
     DBGrid1->Model()->SetFieldFormat(QStringLiteral("amt"),
                                      {amount::GroupedText, Qt::AlignRight | Qt::AlignVCenter});
-    DBGrid1->horizontalHeader()->setMaximumSectionSize(320);
-    // Whole accounts and amounts in view; what width is left goes to the payee's name.
-    DBGrid1->SetFitColumns(3);
+    // Whole accounts and amounts in view; long names and banks are cut at 320 pixels until
+    // widened, and what width is left goes to the payee's name.
+    DBGrid1->SetFitColumns(3, 320);
     DBGrid1->Model()->SetEditCheck(
         [this](int column, const QString& text) { return CheckGridEdit(column, text); });
     QPalette pal = DBGrid1->palette();

@@ -108,8 +108,9 @@ void DBGrid::EditCell(int row, int column) {
     edit(cell);
 }
 
-void DBGrid::SetFitColumns(int stretchColumn) {
+void DBGrid::SetFitColumns(int stretchColumn, int widest) {
     stretchColumn_ = stretchColumn;
+    widest_ = widest;
     model_.SetRowNumbers(true);
     verticalHeader()->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("▶ 000000")) +
                                     8);
@@ -178,7 +179,7 @@ void DBGrid::FitColumns() {
         for (int r = std::max(kSample, rows - kSample); r < rows; ++r) {
             measure(r);
         }
-        widths[static_cast<std::size_t>(c)] = std::min(width, 640);
+        widths[static_cast<std::size_t>(c)] = std::min(width, widest_);
     }
     int used = 0;
     for (int c = 0; c < columns; ++c) {

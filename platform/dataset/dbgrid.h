@@ -41,7 +41,9 @@ public:
     // Sizes the columns to their titles and contents whenever the rows or the grid's width
     // change, the spare width going to the given column; a column the user resized keeps his
     // width. The row headers then number the rows, the current one marked.
-    void SetFitColumns(int stretchColumn);
+    // A column is at most `widest` pixels wide by its contents; the stretch column takes the
+    // spare width beyond that, and the user may widen any column further.
+    void SetFitColumns(int stretchColumn, int widest = 640);
     // Sizes the columns now (what SetFitColumns does after every change).
     void FitColumns();
     // The widths the user gave columns, as "column:width" pairs, and their restoring.
@@ -73,6 +75,7 @@ private:
     bool tabLeaves_ = false;
     void ScheduleFit();
     int stretchColumn_ = -2;  // -2: columns are not fitted
+    int widest_ = 640;
     bool fitPending_ = false;
     bool fitting_ = false;
     QSet<int> userSized_;

@@ -381,6 +381,18 @@ TEST_F(Integrity, CapitalsCountAndTotalFollowTheBatch) {
     const int recver = form.cds1.FieldByName(QStringLiteral("recver")).Index();
     EXPECT_LT(page->DBGrid1->columnWidth(recver), page->DBGrid1->columnWidth(amt));
     EXPECT_LE(page->DBGrid1->columnWidth(amt), 320);
+    // On a wide screen the form keeps its own width and the grid takes the rest, the spare
+    // width going to the payee's name, however wide that makes it: no empty strip at the end.
+    form.resize(1920, 1080);
+    QTest::qWait(50);
+    QCoreApplication::processEvents();
+    int used = 0;
+    for (int c = 0; c < form.cds1.FieldCount(); ++c) {
+        used += page->DBGrid1->columnWidth(c);
+    }
+    EXPECT_EQ(used, page->DBGrid1->viewport()->width());
+    EXPECT_GT(page->DBGrid1->columnWidth(recver), 320);
+    EXPECT_GT(page->DBGrid1->width(), page->GroupBox1->width());
     TypeIntoCell(1, "amt", QStringLiteral("1.5"));
     form.cds1.CheckBrowseMode();
     EXPECT_EQ(page->batchTotal->text(), QStringLiteral("合计：1,234,569.30"));
