@@ -464,7 +464,7 @@ void WritePayments(const QString& path,
     ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
 }
 
-// Row 3 with `amount` written by the case in column D.
+// Row 3 without its amount, which the case writes in column D as it needs.
 void Row3(lxw_worksheet* sheet) {
     worksheet_write_string(sheet, 2, 0, "乙", nullptr);
     worksheet_write_string(sheet, 2, 1, "6222002", nullptr);
@@ -472,8 +472,8 @@ void Row3(lxw_worksheet* sheet) {
 }
 
 // An Excel 97-2003 workbook put together record by record, as the spreadsheet programs save
-// them: the usual titles in row 1, the good payment of WritePayments in row 2, and the records
-// `sheet` gives after them. Cell format 1 shows numbers as dates.
+// them: the usual titles in row 1, the good payment of WritePayments in row 2, row 3 without its
+// amount, and the records `sheet` gives after them. Cell format 1 shows numbers as dates.
 namespace xls {
 
 QByteArray U16(int value) {
@@ -508,7 +508,7 @@ QByteArray Label(int row, int column, const QString& text) {
 QByteArray Number(int row, int column, double value) {
     return Record(0x0203, Cell(row, column, 0) + Double(value));
 }
-// A formula with the number it last gave; its tokens are left out, as no reader needs them.
+// A formula with the result it last gave; its tokens are left out, as no reader needs them.
 QByteArray Formula(int row, int column, int format, const QByteArray& result) {
     return Record(0x0006, Cell(row, column, format) + result + U16(0) + U32(0) + U16(0));
 }
