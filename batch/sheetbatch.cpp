@@ -494,6 +494,14 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
                               QStringLiteral("；请在表格中把金额列复制后“选择性粘贴”为数值，保存"
                                              "后再导入"));
                 bad[f] = true;
+            } else if ((f == kPayAcct || f == kRecAcct) && !cell[f].isEmpty() &&
+                       table.Formula(row, column)) {
+                // A lookup that was not recalculated names whoever the old table held there.
+                refuse(f, QStringLiteral("“%1”是公式，文件中保存的计算结果是“%2”，不能确认是"
+                                         "最新的结果；请在表格中把该列复制后“选择性粘贴”为数值，"
+                                         "保存后再导入")
+                              .arg(FieldTitle(f), convert::Excerpt(cell[f])));
+                bad[f] = true;
             } else if (cell[f].isEmpty() && table.Formula(row, column) &&
                        (f == kPayAcct || f == kRecAcct || f == kRecver || f == kRecBank)) {
                 refuse(f, QStringLiteral("“%1”是公式，文件中没有保存它的计算结果；请在电子表格"

@@ -682,6 +682,14 @@ TEST_F(SheetImport, HostileFilesAreRefusedSayingWhereAndWhatToDo) {
              worksheet_write_formula_str(sheet, 2, 3, "=D9*2", nullptr, "");
          }),
          "第 3 行 D 列", "金额是公式，文件中没有保存它的计算结果；请在表格中把金额列复制后"},
+        {"lookupaccount.xlsx", payments([](lxw_workbook*, lxw_worksheet* sheet) {
+             Row3(sheet);
+             worksheet_write_formula_str(sheet, 2, 1, "=VLOOKUP(A3,E:F,2,0)", nullptr,
+                                         "6222020200112233445");
+         }),
+         "第 3 行 B 列",
+         "“收款账号”是公式，文件中保存的计算结果是“6222020200112233445”，不能确认是最新的结果；"
+         "请在表格中把该列复制后“选择性粘贴”为数值，保存后再导入"},
         {"date.xlsx", payments([](lxw_workbook* book, lxw_worksheet* sheet) {
              Row3(sheet);
              lxw_datetime day = {2024, 1, 5, 0, 0, 0};

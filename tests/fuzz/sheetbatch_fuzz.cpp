@@ -11,6 +11,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -48,6 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         sheetfuzz::Require(result.rows.size() == result.sheetRows.size(),
                            "instructions and their sheet rows differ in number");
+        // Nothing refused is ever importable: a problem the preview lists blocks "导入".
+        sheetfuzz::Require(!result.Importable() ||
+                               std::none_of(result.problems.begin(), result.problems.end(),
+                                            [](const sheetbatch::Problem& p) { return p.refused; }),
+                           "importable with a refused problem");
     } catch (const AppError&) {
     } catch (const sheet::ReadFailure&) {
     }
