@@ -152,8 +152,10 @@ void Tmform::WireMenu() {
         {N4, &Tmform::N4Click}, {N5, &Tmform::N5Click}, {N6, &Tmform::N6Click},
         {N8, &Tmform::N8Click}, {N3, &Tmform::N3Click}, {N9, &Tmform::N9Click},
     };
-    for (const auto& [action, handler] : items) {
-        connect(action, &QAction::triggered, this,
+    // Not a structured binding: clang does not let a lambda capture one.
+    for (const auto& item : items) {
+        const auto handler = item.second;
+        connect(item.first, &QAction::triggered, this,
                 [this, handler] { Handle([&] { (this->*handler)(); }); });
     }
     for (QAction* a : N1->actions()) {
