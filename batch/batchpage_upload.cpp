@@ -293,7 +293,9 @@ bool BatchPage::CheckImportLines(const QStringList& lines) {
         }
         if (const auto reason = uploadfile::CheckLine(lines[i])) {
             ctx_.dialogs.Error(
-                QStringLiteral("第%1行：%2，未导入任何指令！").arg(i + 1).arg(*reason));
+                QStringLiteral("第%1行：%2，未导入任何指令！请改正文件中的这一行后重新导入。")
+                    .arg(i + 1)
+                    .arg(*reason));
             return false;
         }
     }

@@ -143,9 +143,12 @@ TEST_F(Integrity, ImportRefusesEveryBadLineWhole) {
             file.insert(position * good.size(), c.bad);
             dialogs.Clear();
             Import(file);
-            EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("第%1行：%2，未导入任何指令！")
-                                                       .arg(position + 1)
-                                                       .arg(QString::fromUtf8(c.reason))})
+            EXPECT_EQ(
+                dialogs.Texts(),
+                QStringList{
+                    QStringLiteral("第%1行：%2，未导入任何指令！请改正文件中的这一行后重新导入。")
+                        .arg(position + 1)
+                        .arg(QString::fromUtf8(c.reason))})
                 << c.reason;
             EXPECT_TRUE(form.cds1.IsEmpty());
         }

@@ -186,15 +186,23 @@ TEST_F(Upload, ImportChecksTheWholeFileFirst) {
         QByteArray bad;
         const char* expected;
     } cases[] = {
-        {Gb("I|1|2|n|b|b||1.00|u|N|r|extra"), "第2行：字段数为12，应为11个，未导入任何指令！"},
-        {Gb("I|1|2|n|b|b||1.00|u"), "第2行：字段数为9，应为11个，未导入任何指令！"},
-        {Gb("I|1|2|n|b|b||abc|u|N|"), "第2行：金额“abc”不是有效的数字，未导入任何指令！"},
-        {Gb("I|1|2|n|b|b||1.005|u|N|"), "第2行：金额“1.005”不是有效的数字，未导入任何指令！"},
+        {Gb("I|1|2|n|b|b||1.00|u|N|r|extra"),
+         "第2行：字段数为12，应为11个，未导入任何指令！请改正文件中的这一行后重新导入。"},
+        {Gb("I|1|2|n|b|b||1.00|u"),
+         "第2行：字段数为9，应为11个，未导入任何指令！请改正文件中的这一行后重新导入。"},
+        {Gb("I|1|2|n|b|b||abc|u|N|"),
+         "第2行：金额“abc”不是有效的数字，未导入任何指令！请改正文件中的这一行后重新导入。"},
+        {Gb("I|1|2|n|b|b||1.005|u|N|"),
+         "第2行：金额“1.005”不是有效的数字，未导入任何指令！请改正文件中的这一行后重新导入。"},
         {Gb("I|1|2|n|b|b||99999999999999999999|u|N|"),
-         "第2行：金额“99999999999999999999”超过13位整数，未导入任何指令！"},
-        {Gb("X|1|2|n|b|b||1.00|u|N|"), "第2行：收款对象代码“X”无效，未导入任何指令！"},
-        {Gb("I|1|2|n|b|b||1.00|u|Z|"), "第2行：汇款方式代码“Z”无效，未导入任何指令！"},
-        {QByteArray("\x00\x01\xff\xfe\x81", 5), "第2行：字段数为1，应为11个，未导入任何指令！"},
+         "第2行：金额“99999999999999999999”超过13位整数，未导入任何指令！请改正文件中的这一行后重新"
+         "导入。"},
+        {Gb("X|1|2|n|b|b||1.00|u|N|"),
+         "第2行：收款对象代码“X”无效，未导入任何指令！请改正文件中的这一行后重新导入。"},
+        {Gb("I|1|2|n|b|b||1.00|u|Z|"),
+         "第2行：汇款方式代码“Z”无效，未导入任何指令！请改正文件中的这一行后重新导入。"},
+        {QByteArray("\x00\x01\xff\xfe\x81", 5),
+         "第2行：字段数为1，应为11个，未导入任何指令！请改正文件中的这一行后重新导入。"},
     };
     for (const Case& c : cases) {
         dialogs.Clear();
@@ -205,10 +213,15 @@ TEST_F(Upload, ImportChecksTheWholeFileFirst) {
     // The first and the last line are checked like the others.
     const QByteArray bad = Gb("I|1|2|n|b|b||abc|u|N|");
     for (const auto& [file, expected] :
-         {std::pair{bad + "\r\n" + good + good, "第1行：金额“abc”不是有效的数字，未导入任何指令！"},
-          std::pair{good + good + bad, "第3行：金额“abc”不是有效的数字，未导入任何指令！"},
+         {std::pair{
+              bad + "\r\n" + good + good,
+              "第1行：金额“abc”不是有效的数字，未导入任何指令！请改正文件中的这一行后重新导入。"},
+          std::pair{
+              good + good + bad,
+              "第3行：金额“abc”不是有效的数字，未导入任何指令！请改正文件中的这一行后重新导入。"},
           std::pair{good + good + bad + "\r\n",
-                    "第3行：金额“abc”不是有效的数字，未导入任何指令！"}}) {
+                    "第3行：金额“abc”不是有效的数字，未导入任何指令！请改正文件中的这一行后重新导入"
+                    "。"}}) {
         dialogs.Clear();
         Import(file);
         EXPECT_EQ(dialogs.Texts(), QStringList{QString::fromUtf8(expected)});
