@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QUrl>
+#include <algorithm>
 
 #include "platform/dataset/dataset.h"
 #include "platform/text/apperror.h"
@@ -29,9 +30,12 @@ QStringList Split(const QByteArray& line) {
     return values;
 }
 
-// A table read to its end: its origins, when it has any, are one per row.
+// A table read to its end: when its rows came from files, its origins are one per row.
 bool Whole(const Table& t) {
-    return t.origins.isEmpty() || t.origins.size() == t.rows.size();
+    if (t.origins.isEmpty()) {
+        return t.sources.isEmpty() || t.rows.isEmpty();
+    }
+    return t.origins.size() == t.rows.size();
 }
 
 }  // namespace
@@ -83,7 +87,7 @@ QByteArray Serialize(const Snapshot& snapshot) {
             bytes += Join("source", {s.name, QString::fromLatin1(s.sha256),
                                      s.time.toUTC().toString(Qt::ISODateWithMs)});
         }
-        if (!t.sources.isEmpty()) {
+        if (!t.origins.isEmpty()) {
             QStringList origins;
             origins.reserve(t.origins.size());
             for (const int o : t.origins) {
@@ -120,15 +124,18 @@ std::optional<Snapshot> Parse(const QByteArray& bytes) {
         }
         if (line.startsWith("table\t")) {
             const QStringList v = Split(line);
-            if (v.size() != 2) {
+            // The two tables the window keeps, each at most once.
+            if (v.size() != 2 || (v[0] != u"cds1" && v[0] != u"cds2") ||
+                std::any_of(snapshot.tables.begin(), snapshot.tables.end(),
+                            [&](const Table& t) { return t.name == v[0]; })) {
                 return std::nullopt;
             }
             if (!snapshot.tables.isEmpty() && !Whole(snapshot.tables.back())) {
                 return std::nullopt;
             }
             snapshot.tables.append({v[0], {}, {}, {}, {}});
-        } else if (line.startsWith("fields\t") && !snapshot.tables.isEmpty() &&
-                   snapshot.tables.back().fields.isEmpty()) {
+        } else if ((line == "fields" || line.startsWith("fields\t")) &&
+                   !snapshot.tables.isEmpty() && snapshot.tables.back().fields.isEmpty()) {
             snapshot.tables.back().fields = Split(line);
         } else if (line.startsWith("row\t") && !snapshot.tables.isEmpty() &&
                    !snapshot.tables.back().fields.isEmpty()) {
