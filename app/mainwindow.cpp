@@ -476,7 +476,8 @@ void Tmform::OfferRecovery() {
     if (!snapshot) {
         keepAside();
         dialogs_.Warning(
-            QStringLiteral("恢复文件“%1”已损坏，无法恢复，已另存为“%2”。")
+            QStringLiteral("恢复文件“%1”已损坏，无法恢复，已另存为“%2”。"
+                           "请重新录入或导入上次未导出的指令和工资记录。")
                 .arg(QDir::toNativeSeparators(RecoveryPath()), QDir::toNativeSeparators(aside)));
         return;
     }
@@ -503,7 +504,9 @@ void Tmform::OfferRecovery() {
         cds2.EmptyDataSet();
         keepAside();
         dialogs_.Warning(
-            QStringLiteral("恢复文件“%1”与当前的工资项目不符，无法恢复，已另存为“%2”。\n%3")
+            QStringLiteral("恢复文件“%1”与当前的工资项目不符，无法恢复，已另存为“%2”。\n%3\n"
+                           "如需恢复，请先把工资项目改回上次的设置，"
+                           "再把该文件改名为“recovery.dat”后重新启动本程序。")
                 .arg(QDir::toNativeSeparators(RecoveryPath()), QDir::toNativeSeparators(aside),
                      e.Message()));
         return;
@@ -542,8 +545,8 @@ bool Tmform::WriteUpload(const QString& page, const QString& path, const QByteAr
         // The upload file is written and stays so; only the record is missing.
         QTimer::singleShot(0, this, [this, reason] {
             dialogs_.Warning(
-                QStringLiteral("上传文件已写好，可以照常上传，但导出记录“%1”未能更新。\n%"
-                               "2\n请检查磁盘空间和配置文件夹的写入权限。")
+                QStringLiteral("上传文件已写好，可以照常上传，但导出记录“%1”未能更新。\n"
+                               "%2\n请检查磁盘空间和配置文件夹的写入权限。")
                     .arg(QDir::toNativeSeparators(RecordPath()), reason));
         });
     }

@@ -481,8 +481,8 @@ std::optional<QString> SalaryPage::FindUnsafeValue() {
             const auto field = salaries.FindField(QString::fromUtf16(name));
             if (field && !salaryfile::IsPlainValue(salaries.Text(row, field->Index()))) {
                 return QStringLiteral(
-                           "第%1笔工资记录的“%2”含有“|"
-                           "”或换行符，不能导出！请在列表中改正后再导出。")
+                           "第%1笔工资记录的“%2”含有“|”或换行符，不能导出！"
+                           "请在列表中改正后再导出。")
                     .arg(row + 1)
                     .arg(field->DisplayLabel());
             }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "app/exportwindow.h"
 #include "store/exportrecord.h"
@@ -189,6 +190,28 @@ TEST_F(Recovery, AWindowThatOpensWritesThePendingChangeFirst) {
     EXPECT_TRUE(kept.contains("6222001"));
     EXPECT_FALSE(kept.contains("6222002"));
     QTest::mouseClick(form().exportsWindow->CloseButton, Qt::LeftButton);
+}
+
+// An export record that cannot be written does not cost the export: the upload file is
+// written and verified, and a warning names the record and what to check.
+TEST_F(Recovery, ARecordThatCannotBeWrittenKeepsTheExport) {
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    // A folder where the record should be: no append can open it, not even as root.
+    ASSERT_TRUE(QDir().mkpath(Config("exportlog.txt")));
+    const QString out = window->dir.Path(QStringLiteral("salary.txt"));
+    Export(out);
+    QTest::qWait(50);
+    ASSERT_TRUE(QFile::exists(out)) << dialogs().Texts().join(u'\n').toStdString();
+    EXPECT_TRUE(window->dir.Read(QStringLiteral("salary.txt")).startsWith("1|100.00|"));
+    const auto warning =
+        std::find_if(dialogs().messages.begin(), dialogs().messages.end(), [](const auto& m) {
+            return m.kind == ScriptedDialogs::Kind::Warning &&
+                   m.text.startsWith(QStringLiteral("上传文件已写好，可以照常上传，但导出记录"));
+        });
+    ASSERT_NE(warning, dialogs().messages.end()) << dialogs().Texts().join(u'\n').toStdString();
+    EXPECT_TRUE(warning->text.contains(QStringLiteral("exportlog.txt")));
+    EXPECT_TRUE(warning->text.endsWith(QStringLiteral("请检查磁盘空间和配置文件夹的写入权限。")));
+    EXPECT_EQ(page()->UnexportedRows(), 0);
 }
 
 // The same account and amount exported 29 days ago is named before the file is written, with
