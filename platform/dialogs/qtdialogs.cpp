@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -21,6 +22,16 @@ QWidget* Owner(QWidget* fallback) {
     return fallback;
 }
 
+// A short message makes a box so narrow that the window manager cuts its caption
+// ("Information" shown as "In…"): a spacer under the contents keeps it readable.
+void KeepCaptionReadable(QMessageBox& box) {
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + 160;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+}
+
 int Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
          QMessageBox::StandardButtons buttons, const QString& objectName,
          QCheckBox* checkBox = nullptr) {
@@ -29,6 +40,7 @@ int Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const 
         box.setCheckBox(checkBox);  // the box takes it and deletes it with itself
     }
     box.setObjectName(objectName);
+    KeepCaptionReadable(box);
     // The boxes' buttons keep their own captions; the loaded translations would show 确定/取消.
     if (QAbstractButton* ok = box.button(QMessageBox::Ok)) {
         ok->setText(QStringLiteral("OK"));
@@ -137,6 +149,7 @@ bool QtDialogs::Question(const QString& text) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton,
                     Owner(ParentWindow()));
     box.setObjectName(QStringLiteral("QuestionBox"));
+    KeepCaptionReadable(box);
     QPushButton* yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
     yes->setObjectName(QStringLiteral("QuestionYes"));
@@ -151,6 +164,7 @@ int QtDialogs::Choice(const QString& text, const QStringList& buttons, int escap
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton,
                     Owner(ParentWindow()));
     box.setObjectName(QStringLiteral("ChoiceBox"));
+    KeepCaptionReadable(box);
     QList<QPushButton*> pushed;
     for (qsizetype i = 0; i < buttons.size(); ++i) {
         QPushButton* b = box.addButton(
