@@ -16,7 +16,7 @@ namespace sheetbatch {
 namespace {
 
 // Rows searched for a header, and the columns searched in them.
-constexpr int kHeaderRows = 10;
+constexpr int kHeaderRows = kMaxSheetRows - kMaxSheetPayments;
 constexpr int kScanColumns = 64;
 // A run of empty rows that ends the data: no real payment list has one inside it.
 constexpr int kEmptyRun = 200;
@@ -294,7 +294,7 @@ SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
                                           "的 %2 行；请把表格分成每个不超过 %2 行的几个文件，"
                                           "分别导入")
                                .arg(row)
-                               .arg(kMaxSheetRows));
+                               .arg(kMaxSheetPayments));
         }
         table.rows.push_back(std::move(cells));
         if (used && app.RowHidden(row)) {

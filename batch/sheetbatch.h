@@ -62,9 +62,12 @@ QString ColumnLetters(int column);
 // The field a header title names, blanks and full-width forms ignored; -1 when none.
 int FieldOfTitle(const QString& title);
 
-// The last sheet row read: a payment list is far shorter, and a longer sheet would take the
-// memory and time of the preview, which checks every row again whenever a column changes.
-inline constexpr int kMaxSheetRows = 10000;
+// The most payment rows one sheet may hold: a payment list is far shorter, and a longer sheet
+// would take the memory and time of the preview, which checks every row again whenever a
+// column changes. The last sheet row read leaves room for the title rows above them (the
+// header is looked for in the first ten rows).
+inline constexpr int kMaxSheetPayments = 10000;
+inline constexpr int kMaxSheetRows = kMaxSheetPayments + 10;
 
 // A worksheet read whole into memory as cell texts, rows and columns from 1.
 struct SheetTable {

@@ -23,6 +23,7 @@
 #include "platform/dataset/packet.h"
 #include "platform/sheet/book.h"
 #include "platform/text/ansi.h"
+#include "platform/text/apperror.h"
 #include "store/profile.h"
 #include "tests/batch/batch_fixture.h"
 
@@ -667,7 +668,7 @@ TEST_F(SheetImport, HostileFilesAreRefusedSayingWhereAndWhatToDo) {
                  worksheet_write_string(sheet, static_cast<lxw_row_t>(row - 1), 0, "丙", nullptr);
              }
          }),
-         "第 10001 行",
+         "第 10011 行",
          "工作表到这一行还有数据，超过了一次最多导入的 10000 行；请把表格分成每个不超过 10000 "
          "行的几个文件，分别导入"},
         {"formula.xlsx", payments([](lxw_workbook*, lxw_worksheet* sheet) {
@@ -865,4 +866,35 @@ TEST(SheetBatch, TitlesMergedOverTwoRowsStartTheDataBelowThem) {
     ASSERT_EQ(result.rows.size(), 1u);
     EXPECT_EQ(result.rows[0].amt, QStringLiteral("12.50"));
     EXPECT_TRUE(result.Importable());
+}
+
+// A sheet of the most payments allowed reads whole even below a title and its header; data
+// beyond the last row read is refused, naming the row.
+TEST(SheetBatch, TheMostPaymentsAllowedReadBelowATitle) {
+    TestDir dir;
+    for (const int payments : {sheetbatch::kMaxSheetPayments, sheetbatch::kMaxSheetRows - 1}) {
+        Rows rows{{QStringLiteral("十二月付款清单")},
+                  {QStringLiteral("收款方"), QStringLiteral("收款账号"), QStringLiteral("金额")}};
+        for (int i = 0; i < payments; ++i) {
+            rows.push_back({QStringLiteral("甲"), QStringLiteral("6222001"), 1.0});
+        }
+        const QString path = dir.Path(QStringLiteral("long%1.xlsx").arg(payments));
+        WriteXlsx(path, rows);
+        const std::unique_ptr<sheet::Application> app = sheet::CreateApplication();
+        app->GetWorkbooks().Open(path);
+        app->Worksheets(1).Activate();
+        if (payments == sheetbatch::kMaxSheetPayments) {
+            const sheetbatch::SheetTable table = sheetbatch::ReadTable(*app, {});
+            EXPECT_EQ(table.rows.size(), static_cast<std::size_t>(payments + 2));
+        } else {
+            try {
+                sheetbatch::ReadTable(*app, {});
+                ADD_FAILURE() << "a sheet of " << payments << " payments was read";
+            } catch (const AppError& e) {
+                EXPECT_TRUE(e.Message().startsWith(
+                    QStringLiteral("第 %1 行：").arg(sheetbatch::kMaxSheetRows + 1)))
+                    << e.Message().toStdString();
+            }
+        }
+    }
 }
