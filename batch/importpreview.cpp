@@ -38,6 +38,8 @@ ImportPreview::ImportPreview(QWidget* parent) : QDialog(parent) {
     connect(btnImport, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     btnImport->setDefault(true);
+    // The box keeps the width of its text in a wide dialog: a click anywhere on it toggles it.
+    saveMapping->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
 }
 
 void ImportPreview::Prepare(Input input) {
@@ -117,6 +119,12 @@ void ImportPreview::ShowResult() {
     }
     // Rows are numbered as the sheet numbers them.
     rowsGrid->setVerticalHeaderLabels(rowTitles);
+    // Whole accounts and amounts: every column as wide as its title and values, long names
+    // and banks cut at 320 pixels.
+    rowsGrid->resizeColumnsToContents();
+    for (int f = 0; f < kFieldCount; ++f) {
+        rowsGrid->setColumnWidth(f, std::min(rowsGrid->columnWidth(f), 320));
+    }
     QString summary = QStringLiteral("可导入 %1 笔，合计 %2 元")
                           .arg(result_.rows.size())
                           .arg(amount::GroupedCents(result_.total));
@@ -147,6 +155,11 @@ void ImportPreview::ShowResult() {
 }
 
 bool ImportPreview::Execute() {
+    // Wide enough for the rows' accounts and amounts: most of the window it was opened from.
+    if (const QWidget* window = parentWidget() ? parentWidget()->window() : nullptr) {
+        resize(std::max(width(), window->width() * 4 / 5),
+               std::max(height(), window->height() * 4 / 5));
+    }
     return exec() == QDialog::Accepted && result_.Importable();
 }
 

@@ -183,6 +183,13 @@ TEST_F(SheetImport, HeaderSynonymsAndBankNumbersFromTheDirectory) {
         EXPECT_EQ(preview.rowsGrid->item(1, sheetbatch::kAmt)->text(), QStringLiteral("100.00"));
         EXPECT_EQ(preview.rowsGrid->item(1, sheetbatch::kRecBankCode)->text(), bank.uniqueCode);
         EXPECT_EQ(preview.rowsGrid->item(1, sheetbatch::kCpFlag)->text(), QStringLiteral("跨行"));
+        // Accounts and bank numbers show whole, not cut to "6222…".
+        for (const int f : {sheetbatch::kRecAcct, sheetbatch::kRecBankCode, sheetbatch::kAmt}) {
+            const QString text = preview.rowsGrid->item(1, f)->text();
+            EXPECT_GE(preview.rowsGrid->columnWidth(f),
+                      preview.rowsGrid->fontMetrics().horizontalAdvance(text))
+                << text.toStdString();
+        }
         EXPECT_TRUE(
             preview.lbSummary->text().startsWith(QStringLiteral("可导入 2 笔，合计 1,300.50 元")));
         EXPECT_EQ(
