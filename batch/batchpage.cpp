@@ -483,7 +483,10 @@ void BatchPage::UpDown1ChangingEx(int newPosition) {
 }
 
 void BatchPage::SaveGridAsExcel() {
+    // A value being edited in place goes into the workbook as it goes into the table.
+    DBGrid1->CommitEdit();
     Dataset& t = ctx_.cds1;
+    t.CheckBrowseMode();
     if (t.IsEmpty()) {
         ctx_.dialogs.Warning(QStringLiteral("表中没有指令，请先增加或导入指令再保存！"));
         return;

@@ -328,6 +328,8 @@ void SalaryPage::AppendSalaryEntry() {
 }
 
 void SalaryPage::SaveGridAsExcel() {
+    // A value being edited in place goes into the workbook as it goes into the table.
+    DBGrid2->CommitEdit();
     Dataset& salaries = ctx_.cds2;
     salaries.CheckBrowseMode();
     if (salaries.IsEmpty()) {

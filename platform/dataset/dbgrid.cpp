@@ -91,10 +91,14 @@ void DBGrid::CommitEdit() {
     if (state() != QAbstractItemView::EditingState) {
         return;
     }
-    QWidget* editor = QApplication::focusWidget();
-    if (editor && editor != this && viewport()->isAncestorOf(editor)) {
-        commitData(editor);
-        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    // The editor is the viewport's child the delegate opened; it need not have the focus (a
+    // context menu opened over the grid holds it while its command runs).
+    for (QWidget* editor : viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (editor->isVisible()) {
+            commitData(editor);
+            QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+            return;
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QHash>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -374,19 +375,21 @@ TEST_F(SheetImport, TheGridSavedAsExcelImportsAsTheSameRows) {
     ASSERT_EQ(before.size(), 3);
     // The grid's context menu, opened from the keyboard, and its command chosen.
     const QString saved = Path("grid.xlsx");
-    dialogs.Clear();
-    dialogs.fileAnswers = {saved};
-    QTimer::singleShot(0, page, [] {
-        QWidget* menu = QApplication::activePopupWidget();
-        ASSERT_NE(menu, nullptr);
-        QTest::keyClick(menu, Qt::Key_Down);
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
+    const auto saveFromMenu = [&](QWidget* target, QContextMenuEvent::Reason reason) {
+        dialogs.Clear();
+        dialogs.fileAnswers = {saved};
+        QTimer::singleShot(0, page, [] {
+            QWidget* menu = QApplication::activePopupWidget();
+            ASSERT_NE(menu, nullptr);
+            QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QContextMenuEvent menuEvent(reason, QPoint(10, 10), target->mapToGlobal(QPoint(10, 10)));
+        QApplication::sendEvent(target, &menuEvent);
+        QTRY_COMPARE(dialogs.messages.size(), 1);
+    };
     page->DBGrid1->setFocus();
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(10, 10),
-                              page->DBGrid1->mapToGlobal(QPoint(10, 10)));
-    QApplication::sendEvent(page->DBGrid1, &menuKey);
-    QTRY_COMPARE(dialogs.messages.size(), 1);
+    saveFromMenu(page->DBGrid1, QContextMenuEvent::Keyboard);
     EXPECT_EQ(dialogs.fileDialogsShown.back().filter, QStringLiteral("EXCEL工作簿|*.xlsx"));
     EXPECT_TRUE(dialogs.Texts()[0].startsWith(QStringLiteral("已保存为Excel工作簿：")));
     // Titles first, the long account as text, the amount as a number.
@@ -403,6 +406,20 @@ TEST_F(SheetImport, TheGridSavedAsExcelImportsAsTheSameRows) {
         Press(preview.btnImport);
     });
     EXPECT_EQ(Rows(), before);
+    // An amount being edited in place when the menu is opened with the mouse is in the
+    // workbook as typed, as it is in the table.
+    const QModelIndex amount = page->DBGrid1->model()->index(0, sheetbatch::kAmt);
+    page->DBGrid1->setFocus();
+    page->DBGrid1->setCurrentIndex(amount);
+    page->DBGrid1->edit(amount);
+    auto* editor = page->DBGrid1->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("1300.5"));
+    saveFromMenu(page->DBGrid1->viewport(), QContextMenuEvent::Mouse);
+    EXPECT_EQ(sheet::ReadXlsx(dir.Read(QStringLiteral("grid.xlsx")))->LoadWorksheet(1)->Cell(2, 8),
+              QStringLiteral("1300.5"));
+    EXPECT_EQ(form.cds1.Text(0, sheetbatch::kAmt), QStringLiteral("1300.50"));
 }
 
 TEST_F(SheetImport, TheParameterPageKeepsTheMappingAsTyped) {
