@@ -229,6 +229,7 @@ bool BatchPage::ImportSheet(const QString& path, const RowOrigins::Source& sourc
 void BatchPage::ImportInstructions(const std::vector<uploadfile::Instruction>& rows) {
     QList<payees::Payee> learned;
     bool lastPosted = false;
+    // The grid reads the table once, at the end, instead of after every row.
     const ControlsDisabled quiet(ctx_.cds1);
     for (const uploadfile::Instruction& in : rows) {
         cross->setChecked(false);
@@ -253,9 +254,12 @@ void BatchPage::ImportInstructions(const std::vector<uploadfile::Instruction>& r
             learned.append(payee);
         }
     }
+    // The form as a reset after each added row would leave it.
     if (lastPosted) {
         ResetRecipient();
     }
+    // The payees are learned as a row-by-row add would learn them, with one rewrite of the
+    // roster; a roster that cannot be written is reported once.
     try {
         LearnIntoRoster(learned);
     } catch (const AppError& e) {
@@ -303,50 +307,11 @@ bool BatchPage::CheckImportLines(const QStringList& lines) {
 }
 
 void BatchPage::ImportLines(const QStringList& lines) {
-    QList<payees::Payee> learned;
-    bool lastPosted = false;
-    // The grid reads the table once, at the end, instead of after every row.
-    const ControlsDisabled quiet(ctx_.cds1);
+    std::vector<uploadfile::Instruction> rows;
     for (const QString& text : lines) {
-        if (text.isEmpty()) {
-            continue;
-        }
-        const uploadfile::ImportLine line = uploadfile::ParseLine(text);
-        cross->setChecked(false);
-        recobject->setCurrentIndex(-1);
-        if (line.typeCode == QStringLiteral("D")) {
-            cross->setChecked(true);
-        } else {
-            recobject->setCurrentIndex(recobject->findText(line.typeCode == QStringLiteral("P")
-                                                               ? QStringLiteral("私人")
-                                                               : QStringLiteral("公司")));
-        }
-        payacct->setEditText(line.payacct);
-        recacct->setEditText(line.recacct);
-        recver->setEditText(line.recver);
-        recbank->setEditText(line.recbank);
-        recbankcode->setText(line.recbankcode);
-        amt->SetShuZhi(line.amt);
-        SelectText(use, line.use);
-        remittype->setCurrentIndex(remittype->findText(line.remitCode == QStringLiteral("H")
-                                                           ? QStringLiteral("加急")
-                                                           : QStringLiteral("普通")));
-        edremark->setText(line.remark);
-        const payees::Payee payee = FormPayee();
-        lastPosted = AppendInstruction(Button6->objectName());
-        if (lastPosted) {
-            learned.append(payee);
+        if (!text.isEmpty()) {
+            rows.push_back(uploadfile::ToInstruction(uploadfile::ParseLine(text)));
         }
     }
-    // The form as a reset after each added row would leave it.
-    if (lastPosted) {
-        ResetRecipient();
-    }
-    // The payees are learned as a row-by-row add would learn them, with one rewrite of the
-    // roster; a roster that cannot be written is reported once.
-    try {
-        LearnIntoRoster(learned);
-    } catch (const AppError& e) {
-        WarnRosterNotSaved(e.Message());
-    }
+    ImportInstructions(rows);
 }

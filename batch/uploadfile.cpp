@@ -61,7 +61,7 @@ std::optional<QString> CheckInstruction(const Instruction& in) {
         }
     }
     // A cross-bank transfer without the bank's number cannot be routed by any bank.
-    if ((in.cpflag == u"跨行" || in.cpflag == u"D") && convert::Trim(in.recbankcode).isEmpty()) {
+    if (in.cpflag == u"跨行" && convert::Trim(in.recbankcode).isEmpty()) {
         return QString::fromUtf16(kCrossBankWithoutCode);
     }
     return CheckAmount(in.amt).refusal;
@@ -83,9 +83,19 @@ std::optional<QString> CheckLine(const QString& line) {
     if (f[9] != QStringLiteral("H") && f[9] != QStringLiteral("N")) {
         return QStringLiteral("汇款方式代码“%1”无效").arg(Excerpt(f[9]));
     }
-    const ImportLine l = ParseLine(line);
-    return CheckInstruction({f[0], l.payacct, l.recacct, l.recver, l.recbankcode, l.recbank, l.amt,
-                             l.use, l.remitCode, l.remark});
+    return CheckInstruction(ToInstruction(ParseLine(line)));
+}
+
+Instruction ToInstruction(const ImportLine& l) {
+    QString cpflag = QStringLiteral("公司");
+    if (l.typeCode == u"P") {
+        cpflag = QStringLiteral("私人");
+    } else if (l.typeCode == u"D") {
+        cpflag = QStringLiteral("跨行");
+    }
+    const QString remittype = l.remitCode == u"H" ? QStringLiteral("加急") : QStringLiteral("普通");
+    return {cpflag,    l.payacct, l.recacct, l.recver,  l.recbankcode,
+            l.recbank, l.amt,     l.use,     remittype, l.remark};
 }
 
 ImportLine ParseLine(const QString& line) {

@@ -43,6 +43,9 @@ std::optional<QString> CheckInstruction(const Instruction& in);
 std::optional<QString> CheckLine(const QString& line);
 // Cuts a line that CheckLine accepted.
 ImportLine ParseLine(const QString& line);
+// The instruction a line holds, its codes as the table's texts (I 公司, P 私人, D 跨行;
+// H 加急, N 普通): what FormatLine writes back as the same line.
+Instruction ToInstruction(const ImportLine& line);
 
 // True when a value can stand in a line: no "|", no control character (CR and LF included),
 // no byte that is no character.
