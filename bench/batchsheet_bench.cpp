@@ -18,6 +18,7 @@
 #include "batch/batchpage.h"
 #include "batch/importpreview.h"
 #include "batch/sheetbatch.h"
+#include "bench/batchwindow.h"
 #include "bench/benchreport.h"
 #include "platform/dataset/dataset.h"
 #include "platform/dataset/packet.h"
@@ -108,36 +109,9 @@ void WriteFiles() {
     }
 }
 
-// The main window over a configuration folder of its own.
-struct Window {
-    Window() : config(folder.path()) {
-        QDir().mkpath(folder.filePath(QStringLiteral("config")));
-        Write(QStringLiteral("config/salary.ini"), ansi::Encode(u"1,姓名,name\r\n"));
-        Write(QStringLiteral("config/owner.ini"), ansi::Encode(u"甲公司|6230001|星澜聚川银行\r\n"));
-        Write(QStringLiteral("config/recvers.ini"), QByteArray());
-        form = std::make_unique<Tmform>(dialogs, config);
-        form->show();
-        QApplication::processEvents();
-        page = form->batchPage;
-        page->payacct->setEditText(QStringLiteral("6230001"));
-    }
-    void Write(const QString& relative, const QByteArray& bytes) const {
-        QFile f(folder.filePath(relative));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
-            std::abort();
-        }
-    }
-    void ClearTable() {
-        dialogs.questionAnswers = {true};
-        page->Button4->click();
-        dialogs.questionAnswers.clear();
-        dialogs.Clear();
-    }
-    QTemporaryDir folder;
-    ConfigDir config;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<Tmform> form;
-    BatchPage* page = nullptr;
+// The batch window with its payer account chosen, as a cashier starts an import.
+struct Window : BatchWindow {
+    Window() { page->payacct->setEditText(QStringLiteral("6230001")); }
 };
 
 void ImportIntoGrid(benchmark::State& state, int rows) {

@@ -13,6 +13,7 @@
 
 #include "app/mainwindow.h"
 #include "batch/batchpage.h"
+#include "bench/batchwindow.h"
 #include "bench/benchreport.h"
 #include "controls/numeditnew.h"
 #include "platform/dataset/dataset.h"
@@ -23,38 +24,7 @@ namespace {
 
 constexpr int kRepetitions = 5;
 
-// The main window over a configuration directory of its own.
-struct Window {
-    Window() : config(dir.path()) {
-        Write(QStringLiteral("config/salary.ini"), ansi::Encode(u"1,姓名,name\r\n"));
-        Write(QStringLiteral("config/owner.ini"), ansi::Encode(u"甲公司|6230001|星澜聚川银行\r\n"));
-        Write(QStringLiteral("config/recvers.ini"), QByteArray());
-        form = std::make_unique<Tmform>(dialogs, config);
-        form->show();
-        QApplication::processEvents();
-        page = form->batchPage;
-    }
-    QString Path(const QString& relative) const { return dir.filePath(relative); }
-    void Write(const QString& relative, const QByteArray& bytes) const {
-        QDir().mkpath(QFileInfo(Path(relative)).path());
-        QFile f(Path(relative));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
-            std::abort();
-        }
-    }
-    void ClearTable() {
-        dialogs.questionAnswers = {true};  // 复位 asks about rows not yet exported
-        page->Button4->click();
-        dialogs.questionAnswers.clear();
-        dialogs.Clear();
-    }
-
-    QTemporaryDir dir;
-    ConfigDir config;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<Tmform> form;
-    BatchPage* page = nullptr;
-};
+using Window = BatchWindow;
 
 Window& TheWindow() {
     static Window window;
