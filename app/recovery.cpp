@@ -189,11 +189,7 @@ Table Capture(const QString& name, Dataset& table, const RowOrigins& origins) {
         t.fields.append(table.Fields(f).FieldName());
     }
     for (int r = 0; r < table.RecordCount(); ++r) {
-        QStringList row;
-        for (int f = 0; f < table.FieldCount(); ++f) {
-            row.append(table.Text(r, f));
-        }
-        t.rows.append(std::move(row));
+        t.rows.append(table.RowTexts(r));
     }
     return t;
 }

@@ -165,11 +165,7 @@ Sheet FromTable(Dataset& table, const QString& amountField) {
         sheet.amountColumns.push_back(table.Fields(f).FieldName() == amountField);
     }
     for (int r = 0; r < table.RecordCount(); ++r) {
-        QStringList values;
-        for (int f = 0; f < table.FieldCount(); ++f) {
-            values.append(table.Text(r, f));
-        }
-        sheet.rows.push_back(std::move(values));
+        sheet.rows.push_back(table.RowTexts(r));
     }
     return sheet;
 }

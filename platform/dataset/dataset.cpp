@@ -502,6 +502,15 @@ QString Dataset::Text(int visibleRow, int field) const {
     return ansi::Decode(Bytes(visibleRow, field));
 }
 
+QStringList Dataset::RowTexts(int visibleRow) const {
+    QStringList texts;
+    texts.reserve(FieldCount());
+    for (int f = 0; f < FieldCount(); ++f) {
+        texts.append(Text(visibleRow, f));
+    }
+    return texts;
+}
+
 QString Dataset::DisplayLabel(int field) const {
     return fields_[static_cast<std::size_t>(field)].displayLabel;
 }

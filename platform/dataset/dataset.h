@@ -107,6 +107,8 @@ public:
 
     // Direct reads for views: visible row, field index.
     QString Text(int visibleRow, int field) const;
+    // Every field's text of a visible row, in field order.
+    QStringList RowTexts(int visibleRow) const;
     QByteArrayView Bytes(int visibleRow, int field) const;
 
     // Field metadata used by Field.
