@@ -104,8 +104,9 @@ private:
     void ResetRecipient();
     // The first form value that cannot go into an upload line, as its field title.
     std::optional<QString> FindUnsafeValue() const;
-    // The lines of an import file, or nothing after an error box (an encoding it refuses).
-    std::optional<QStringList> ReadImportFile(const QString& path);
+    // The lines of an import file's bytes (read once), or nothing after an error box (an
+    // encoding it refuses).
+    std::optional<QStringList> DecodeImportFile(const QByteArray& bytes);
     // Every line checked; false after an error box naming the first bad line.
     bool CheckImportLines(const QStringList& lines);
     void ImportLines(const QStringList& lines);

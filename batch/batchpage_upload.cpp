@@ -132,7 +132,7 @@ void BatchPage::Button6Click() {
             ctx_.dialogs.Information(QStringLiteral("导入完毕！"));
             return;
         }
-        const std::optional<QStringList> lines = ReadImportFile(dialog.fileName);
+        const std::optional<QStringList> lines = DecodeImportFile(bytes);
         if (!lines) {
             return;
         }
@@ -267,8 +267,7 @@ void BatchPage::ImportInstructions(const std::vector<uploadfile::Instruction>& r
     }
 }
 
-std::optional<QStringList> BatchPage::ReadImportFile(const QString& path) {
-    const QByteArray bytes = listfile::ReadAll(path);
+std::optional<QStringList> BatchPage::DecodeImportFile(const QByteArray& bytes) {
     // The bank's format is GB18030 (GBK). A UTF-8 file would otherwise be read as other
     // characters without a word: with its byte-order mark it is read as UTF-8, without it it
     // is refused.
