@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QHeaderView>
 #include <QLabel>
+#include <algorithm>
 
 #include "lookup/formparts.h"
 #include "platform/dataset/dataset.h"
@@ -17,9 +18,9 @@
 
 TfmBank::TfmBank(Dialogs& dialogs, QWidget* parent, const QString& resource)
     : QDialog(parent), dialogs_(dialogs), resource_(resource) {
+    // The form follows the user's font and opens centred on the window it belongs to, on
+    // that window's screen: no fixed font, no fixed place.
     setupUi(this);
-    move(234, 149);
-    formparts::UseFormFont(this);
     cds = new Dataset(this);
     cds->setObjectName(QStringLiteral("cds"));
     DataSource1 = new DataSource(this);
@@ -34,14 +35,17 @@ TfmBank::TfmBank(Dialogs& dialogs, QWidget* parent, const QString& resource)
     DBGrid1->setTabKeyNavigation(false);
     DBGrid1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 
+    // The first two panels are at least as wide as the texts they show in the user's font.
     const int widths[] = {100, 150, 0};
     const QString texts[] = {QStringLiteral("星澜聚川银行"), QStringLiteral("记录条数："),
                              QString()};
+    const QString widest[] = {texts[0], QStringLiteral("记录笔数：0000000"), QString()};
     for (int i = 0; i < 3; ++i) {
         panels_[i] = new QLabel(texts[i]);
         panels_[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
         if (widths[i] > 0) {
-            panels_[i]->setFixedWidth(widths[i]);
+            panels_[i]->setMinimumWidth(
+                std::max(widths[i], panels_[i]->fontMetrics().horizontalAdvance(widest[i]) + 8));
         }
         StatusBar1->addWidget(panels_[i], widths[i] > 0 ? 0 : 1);
     }

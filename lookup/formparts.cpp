@@ -1,19 +1,11 @@
 #include "lookup/formparts.h"
 
 #include <QFile>
-#include <QFont>
-#include <QWidget>
 
 #include "platform/text/apperror.h"
 #include "platform/text/initials.h"
 
 namespace formparts {
-
-void UseFormFont(QWidget* form) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(14);
-    form->setFont(font);
-}
 
 namespace {
 

@@ -18,10 +18,11 @@
 RosterPicker::RosterPicker(const Design& design, Dialogs& dialogs, const ConfigDir& config,
                            QWidget* parent)
     : QDialog(parent), design_(design), dialogs_(dialogs), config_(config) {
+    // The form follows the user's font and opens centred on the window it belongs to, on
+    // that window's screen: no fixed font, no fixed place.
     setupUi(this);
-    move(318, 188);
-    formparts::UseFormFont(this);
     list->setObjectName(QString::fromUtf16(design_.listName));
+    list->setAccessibleName(QString::fromUtf16(design_.listTitle));
     list->setHeaderLabels(design_.captions);
     list->header()->resizeSection(0, 100);
     list->header()->resizeSection(1, 180);
@@ -212,6 +213,7 @@ std::optional<QStringList> RosterPicker::Selection() const {
 
 TfmRecver::TfmRecver(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
     : RosterPicker({u"reverlist",
+                    u"收款人名册",
                     {QStringLiteral("收款人名称"), QStringLiteral("收款人账号"),
                      QStringLiteral("收款人开户行")},
                     cfg::kRecvers,
@@ -222,6 +224,7 @@ TfmRecver::TfmRecver(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
 
 Tfrpayer::Tfrpayer(Dialogs& dialogs, const ConfigDir& config, QWidget* parent)
     : RosterPicker({u"payerlist",
+                    u"付款人名册",
                     {QStringLiteral("付款人名称"), QStringLiteral("付款人账号"),
                      QStringLiteral("付款人开户行")},
                     cfg::kOwner,

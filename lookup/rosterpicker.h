@@ -20,6 +20,7 @@ class RosterPicker : public QDialog, public Ui::RosterPicker {
 public:
     struct Design {
         const char16_t* listName;    // "reverlist" or "payerlist"
+        const char16_t* listTitle;   // what the list holds, as a screen reader names it
         QStringList captions;        // the three column captions
         const char16_t* rosterFile;  // relative name of the roster
         bool (*accepts)(qsizetype fieldCount);
