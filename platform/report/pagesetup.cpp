@@ -33,22 +33,27 @@ TfrxPageSetupForm::TfrxPageSetupForm(const QPageLayout& layout, QWidget* parent)
         paper_->addItem(layout.pageSize().name(), QVariant::fromValue(layout.pageSize()));
     }
     paper_->setCurrentIndex(current < 0 ? paper_->count() - 1 : current);
-    form->addRow(QStringLiteral("纸张："), paper_);
+    // Each label is its box's buddy (QFormLayout makes it so) and names it for a screen reader.
+    paper_->setAccessibleName(QStringLiteral("纸张"));
+    form->addRow(QStringLiteral("纸张(&A)："), paper_);
 
-    portrait_ = new QRadioButton(QStringLiteral("纵向"), this);
+    portrait_ = new QRadioButton(QStringLiteral("纵向(&V)"), this);
     portrait_->setObjectName(QStringLiteral("portrait"));
-    landscape_ = new QRadioButton(QStringLiteral("横向"), this);
+    landscape_ = new QRadioButton(QStringLiteral("横向(&H)"), this);
     landscape_->setObjectName(QStringLiteral("landscape"));
     (layout.orientation() == QPageLayout::Landscape ? landscape_ : portrait_)->setChecked(true);
     auto* orientation = new QHBoxLayout;
     orientation->addWidget(portrait_);
     orientation->addWidget(landscape_);
-    form->addRow(QStringLiteral("方向："), orientation);
+    auto* orientationLabel = new QLabel(QStringLiteral("方向(&D)："), this);
+    orientationLabel->setBuddy(portrait_);
+    form->addRow(orientationLabel, orientation);
 
     const QMarginsF m = layout.margins(QPageLayout::Millimeter);
     const double values[] = {m.left(), m.top(), m.right(), m.bottom()};
-    const char16_t* labels[] = {u"左边距(毫米)：", u"上边距(毫米)：", u"右边距(毫米)：",
-                                u"下边距(毫米)："};
+    const char16_t* labels[] = {u"左边距(毫米)(&L)：", u"上边距(毫米)(&T)：", u"右边距(毫米)(&R)：",
+                                u"下边距(毫米)(&B)："};
+    const char16_t* titles[] = {u"左边距(毫米)", u"上边距(毫米)", u"右边距(毫米)", u"下边距(毫米)"};
     const char16_t* names[] = {u"LeftMargin", u"TopMargin", u"RightMargin", u"BottomMargin"};
     for (int i = 0; i < 4; ++i) {
         margins_[i] = new QDoubleSpinBox(this);
@@ -56,6 +61,7 @@ TfrxPageSetupForm::TfrxPageSetupForm(const QPageLayout& layout, QWidget* parent)
         margins_[i]->setRange(0, 80);
         margins_[i]->setDecimals(1);
         margins_[i]->setValue(values[i]);
+        margins_[i]->setAccessibleName(QString::fromUtf16(titles[i]));
         form->addRow(QString::fromUtf16(labels[i]), margins_[i]);
     }
 
@@ -66,8 +72,8 @@ TfrxPageSetupForm::TfrxPageSetupForm(const QPageLayout& layout, QWidget* parent)
     problem_->hide();
 
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    buttons->addButton(QStringLiteral("确定(&O)"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(QStringLiteral("取消(&C)"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* main = new QVBoxLayout(this);

@@ -1,5 +1,7 @@
 #include "platform/report/pageview.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -21,9 +23,66 @@ constexpr int kShadow = 3;
 constexpr std::size_t kCachedPages = 12;
 constexpr qsizetype kCachedBytes = qsizetype{96} << 20;
 
+// What a screen reader gets from the view: its name (the page shown) and the page's lines as
+// read-only text.
+class PageViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit PageViewAccessible(PageView* view) : QAccessibleWidget(view, QAccessible::Document) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface) {
+            return static_cast<QAccessibleTextInterface*>(this);
+        }
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.readOnly = true;
+        s.multiLine = true;
+        return s;
+    }
+
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return std::min(cursor_, characterCount()); }
+    void setCursorPosition(int position) override { cursor_ = position; }
+    QString text(int start, int end) const override {
+        return Text().mid(start, std::max(0, end - start));
+    }
+    int characterCount() const override { return static_cast<int>(Text().size()); }
+    QRect characterRect(int) const override { return QRect(); }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* start, int* end) const override {
+        *start = 0;
+        *end = characterCount();
+        return QString();
+    }
+
+private:
+    QString Text() const {
+        const auto* view = static_cast<const PageView*>(object());
+        return view->PageLines(view->CurrentPage()).join(u'\n');
+    }
+    int cursor_ = 0;
+};
+
+QAccessibleInterface* PageViewFactory(const QString& className, QObject* object) {
+    auto* view = qobject_cast<PageView*>(object);
+    if (view != nullptr && className == QLatin1StringView(PageView::staticMetaObject.className())) {
+        return new PageViewAccessible(view);
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 PageView::PageView(QWidget* parent) : QAbstractScrollArea(parent) {
+    // Installed once for the process: a second call with the same factory is ignored.
+    QAccessible::installFactory(&PageViewFactory);
     setFocusPolicy(Qt::StrongFocus);
     // The vertical bar stays, so that the width a zoom fits to never depends on whether the
     // pages at that zoom need it.
@@ -47,7 +106,68 @@ void PageView::SetReport(const PreparedReport* report) {
         SetCurrentPage(1);
     }
     viewport()->update();
+    UpdateAccessibleText();
     emit CurrentPageChanged(current_);
+}
+
+QStringList PageView::PageLines(int page) const {
+    if (page < 1 || page > PageCount()) {
+        return {};
+    }
+    const std::vector<PreparedItem>& items =
+        report_->pages[static_cast<std::size_t>(page - 1)].items;
+    std::vector<const PreparedItem*> order;
+    for (const PreparedItem& item : items) {
+        if (!item.text.trimmed().isEmpty()) {
+            order.push_back(&item);
+        }
+    }
+    std::stable_sort(order.begin(), order.end(), [](const PreparedItem* a, const PreparedItem* b) {
+        return a->rect.top() < b->rect.top() ||
+               (a->rect.top() == b->rect.top() && a->rect.left() < b->rect.left());
+    });
+    // A box whose middle lies within the height of the row's first box belongs to that row: the
+    // cells of one printed line may differ in height.
+    QStringList lines;
+    std::vector<const PreparedItem*> row;
+    const auto flush = [&] {
+        std::stable_sort(row.begin(), row.end(), [](const PreparedItem* a, const PreparedItem* b) {
+            return a->rect.left() < b->rect.left();
+        });
+        QStringList cells;
+        for (const PreparedItem* item : row) {
+            cells.append(item->text.simplified());
+        }
+        if (!cells.isEmpty()) {
+            lines.append(cells.join(u'\t'));
+        }
+        row.clear();
+    };
+    for (const PreparedItem* item : order) {
+        if (!row.empty() && (item->rect.center().y() < row.front()->rect.top() ||
+                             item->rect.center().y() > row.front()->rect.bottom())) {
+            flush();
+        }
+        row.push_back(item);
+    }
+    flush();
+    return lines;
+}
+
+void PageView::UpdateAccessibleText() {
+    setAccessibleName(
+        report_ ? QStringLiteral("打印预览：第 %1 页，共 %2 页").arg(current_).arg(PageCount())
+                : QStringLiteral("打印预览：没有页面"));
+    if (!QAccessible::isActive()) {
+        accessibleText_.clear();
+        return;
+    }
+    const QString text = PageLines(current_).join(u'\n');
+    if (text != accessibleText_) {
+        QAccessibleTextUpdateEvent event(this, 0, accessibleText_, text);
+        accessibleText_ = text;
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 int PageView::PageCount() const {
@@ -66,6 +186,7 @@ void PageView::SetCurrentPage(int page) {
     scrolling_ = false;
     viewport()->update();
     if (changed) {
+        UpdateAccessibleText();
         emit CurrentPageChanged(current_);
     }
 }
@@ -317,6 +438,7 @@ void PageView::UpdateCurrentFromScroll() {
     }
     if (best + 1 != current_) {
         current_ = best + 1;
+        UpdateAccessibleText();
         emit CurrentPageChanged(current_);
     }
 }

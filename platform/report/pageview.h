@@ -60,6 +60,11 @@ public:
     // is shown.
     int PagesPainted() const { return painted_; }
 
+    // The text of a page (1-based) as lines in reading order: its boxes row by row from the
+    // top, each row's texts from the left, separated by tabs. A screen reader reads the page
+    // shown through the view's text interface, and the view's name says which page it is.
+    QStringList PageLines(int page) const;
+
 signals:
     void CurrentPageChanged(int page);
     void ZoomChanged();
@@ -84,6 +89,8 @@ private:
     void UpdateCurrentFromScroll();
     const QImage& PageImage(int index);
     void DropCached(int index);
+    // The name and text a screen reader gets for the page in view.
+    void UpdateAccessibleText();
 
     const PreparedReport* report_ = nullptr;
     std::unique_ptr<PageRenderer> renderer_;
@@ -100,6 +107,7 @@ private:
     int highlightItem_ = -1;
     std::list<Cached> cache_;  // most recently used first
     int painted_ = 0;
+    QString accessibleText_;  // the lines of the page in view, as last told
 };
 
 }  // namespace report

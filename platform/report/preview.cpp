@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
+#include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSpinBox>
@@ -27,6 +28,28 @@ constexpr int kZoomStepCount = static_cast<int>(std::size(report::kZoomSteps));
 
 QString Percent(double factor) {
     return QStringLiteral("%1%").arg(std::lround(factor * 100));
+}
+
+// A command's text without its mnemonic: "打印(&P)" is "打印".
+QString Plain(QString text) {
+    static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)"));
+    return text.remove(mnemonic).remove(u'&');
+}
+
+// "打印（Ctrl+P）": the command and the keys that reach it, as the tooltip shows them.
+QString WithKeys(const QString& text, const QList<QKeySequence>& keys) {
+    QStringList names;
+    for (const QKeySequence& key : keys) {
+        names.append(key.toString(QKeySequence::NativeText));
+    }
+    return names.isEmpty() ? text
+                           : QStringLiteral("%1（%2）").arg(text, names.join(QStringLiteral("，")));
+}
+
+// The tool bar's button shows the mnemonic too, and the tooltip names every key of the command.
+void ShowKeys(QAction* action) {
+    action->setIconText(action->text());
+    action->setToolTip(WithKeys(Plain(action->text()), action->shortcuts()));
 }
 
 }  // namespace
@@ -91,23 +114,27 @@ QAction* TfrxPreviewForm::AddAction(const QString& name, const QString& text,
     if (!key.isEmpty()) {
         action->setShortcut(key);
     }
+    ShowKeys(action);
     connect(action, &QAction::triggered, this,
             [this, handler] { Run([&] { (this->*handler)(); }); });
     return action;
 }
 
 void TfrxPreviewForm::BuildToolBar() {
-    AddAction(QStringLiteral("actPrint"), QStringLiteral("打印"), QKeySequence::Print,
+    // Every command has a key of its own besides its mnemonic; the tool bar's buttons take no
+    // focus, so the boxes between them have keys that move the focus there.
+    AddAction(QStringLiteral("actPrint"), QStringLiteral("打印(&P)"), QKeySequence::Print,
               &TfrxPreviewForm::PrintClick);
-    AddAction(QStringLiteral("actExportPdf"), QStringLiteral("导出PDF"), QKeySequence(),
-              &TfrxPreviewForm::ExportPdfClick);
-    AddAction(QStringLiteral("actPageSetup"), QStringLiteral("页面设置"), QKeySequence(),
-              &TfrxPreviewForm::PageSetupClick);
+    AddAction(QStringLiteral("actExportPdf"), QStringLiteral("导出PDF(&E)"),
+              QKeySequence(Qt::CTRL | Qt::Key_E), &TfrxPreviewForm::ExportPdfClick);
+    AddAction(QStringLiteral("actPageSetup"), QStringLiteral("页面设置(&S)"),
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), &TfrxPreviewForm::PageSetupClick);
     toolBar_->addSeparator();
 
-    QAction* zoomOut = toolBar_->addAction(QStringLiteral("缩小"));
+    QAction* zoomOut = toolBar_->addAction(QStringLiteral("缩小(&O)"));
     zoomOut->setObjectName(QStringLiteral("actZoomOut"));
     zoomOut->setShortcut(QKeySequence::ZoomOut);
+    ShowKeys(zoomOut);
     connect(zoomOut, &QAction::triggered, view_, &report::PageView::ZoomOut);
     // The box shows the zoom in use; a percentage typed into it is applied with Enter.
     zoomBox_ = new QComboBox(toolBar_);
@@ -125,11 +152,13 @@ void TfrxPreviewForm::BuildToolBar() {
     connect(zoomBox_->lineEdit(), &QLineEdit::returnPressed, this,
             &TfrxPreviewForm::ApplyTypedZoom);
     toolBar_->addWidget(zoomBox_);
-    QAction* zoomIn = toolBar_->addAction(QStringLiteral("放大"));
+    FocusKey(zoomBox_, QStringLiteral("缩放比例"), QKeySequence(Qt::ALT | Qt::Key_Z));
+    QAction* zoomIn = toolBar_->addAction(QStringLiteral("放大(&I)"));
     zoomIn->setObjectName(QStringLiteral("actZoomIn"));
     // Ctrl++ as the platform names it, and Ctrl+= for the same key without Shift.
     zoomIn->setShortcuts(
         {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    ShowKeys(zoomIn);
     connect(zoomIn, &QAction::triggered, view_, &report::PageView::ZoomIn);
     toolBar_->addSeparator();
 
@@ -138,22 +167,24 @@ void TfrxPreviewForm::BuildToolBar() {
         QAction* action = toolBar_->addAction(text);
         action->setObjectName(name);
         action->setShortcut(key);
+        ShowKeys(action);
         connect(action, &QAction::triggered, this, [this, target] { GoToPage(target()); });
     };
-    go(QStringLiteral("actFirst"), QStringLiteral("首页"), QKeySequence(Qt::CTRL | Qt::Key_Home),
-       [] { return 1; });
-    go(QStringLiteral("actPrior"), QStringLiteral("上一页"), QKeySequence(Qt::Key_PageUp),
+    go(QStringLiteral("actFirst"), QStringLiteral("首页(&H)"),
+       QKeySequence(Qt::CTRL | Qt::Key_Home), [] { return 1; });
+    go(QStringLiteral("actPrior"), QStringLiteral("上一页(&R)"), QKeySequence(Qt::Key_PageUp),
        [this] { return CurrentPage() - 1; });
     pageBox_ = new QSpinBox(toolBar_);
     pageBox_->setObjectName(QStringLiteral("PageBox"));
     pageBox_->setKeyboardTracking(false);
     toolBar_->addWidget(pageBox_);
+    FocusKey(pageBox_, QStringLiteral("页码"), QKeySequence(Qt::CTRL | Qt::Key_G));
     pageCount_ = new QLabel(toolBar_);
     pageCount_->setObjectName(QStringLiteral("PageCountLabel"));
     toolBar_->addWidget(pageCount_);
-    go(QStringLiteral("actNext"), QStringLiteral("下一页"), QKeySequence(Qt::Key_PageDown),
+    go(QStringLiteral("actNext"), QStringLiteral("下一页(&N)"), QKeySequence(Qt::Key_PageDown),
        [this] { return CurrentPage() + 1; });
-    go(QStringLiteral("actLast"), QStringLiteral("末页"), QKeySequence(Qt::CTRL | Qt::Key_End),
+    go(QStringLiteral("actLast"), QStringLiteral("末页(&L)"), QKeySequence(Qt::CTRL | Qt::Key_End),
        [this] { return PageCount(); });
     toolBar_->addSeparator();
 
@@ -162,17 +193,17 @@ void TfrxPreviewForm::BuildToolBar() {
     findEdit_->setPlaceholderText(QStringLiteral("查找文字"));
     findEdit_->setMaximumWidth(200);
     toolBar_->addWidget(findEdit_);
-    QAction* find = AddAction(QStringLiteral("actFind"), QStringLiteral("查找下一个"),
+    FocusKey(findEdit_, QStringLiteral("查找文字"), QKeySequence(QKeySequence::Find));
+    QAction* find = AddAction(QStringLiteral("actFind"), QStringLiteral("查找下一个(&F)"),
                               QKeySequence(Qt::Key_F3), &TfrxPreviewForm::FindClick);
     connect(findEdit_, &QLineEdit::returnPressed, find, &QAction::trigger);
-    QAction* focusFind = new QAction(this);
-    focusFind->setShortcut(QKeySequence::Find);
-    connect(focusFind, &QAction::triggered, findEdit_, [this] { findEdit_->setFocus(); });
-    addAction(focusFind);
     toolBar_->addSeparator();
 
-    QAction* close = toolBar_->addAction(QStringLiteral("关闭"));
+    QAction* close = toolBar_->addAction(QStringLiteral("关闭(&C)"));
     close->setObjectName(QStringLiteral("actClose"));
+    ShowKeys(close);
+    // Escape closes the dialog itself; the tooltip names it.
+    close->setToolTip(WithKeys(Plain(close->text()), {QKeySequence(Qt::Key_Escape)}));
     connect(close, &QAction::triggered, this, &QDialog::reject);
 
     connect(pageBox_, &QSpinBox::valueChanged, this, [this](int page) {
@@ -181,6 +212,15 @@ void TfrxPreviewForm::BuildToolBar() {
         }
     });
     connect(zoomBox_, &QComboBox::activated, this, &TfrxPreviewForm::ApplyZoom);
+}
+
+void TfrxPreviewForm::FocusKey(QWidget* box, const QString& name, const QKeySequence& key) {
+    box->setAccessibleName(name);
+    box->setToolTip(WithKeys(name, {key}));
+    auto* action = new QAction(this);
+    action->setShortcut(key);
+    connect(action, &QAction::triggered, box, [box] { box->setFocus(Qt::ShortcutFocusReason); });
+    addAction(action);
 }
 
 void TfrxPreviewForm::Run(const std::function<void()>& handler) {

@@ -48,6 +48,8 @@ private:
     void BuildToolBar();
     QAction* AddAction(const QString& name, const QString& text, const QKeySequence& key,
                        void (TfrxPreviewForm::*handler)());
+    // A key that moves the focus to a box of the tool bar, named in the box's tooltip.
+    void FocusKey(QWidget* box, const QString& name, const QKeySequence& key);
     void Refresh();
     void UpdatePageControls();
     void UpdateZoomBox();
