@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
-#include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSpinBox>
@@ -30,12 +29,6 @@ QString Percent(double factor) {
     return QStringLiteral("%1%").arg(std::lround(factor * 100));
 }
 
-// A command's text without its mnemonic: "打印(&P)" is "打印".
-QString Plain(QString text) {
-    static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)"));
-    return text.remove(mnemonic).remove(u'&');
-}
-
 // "打印（Ctrl+P）": the command and the keys that reach it, as the tooltip shows them.
 QString WithKeys(const QString& text, const QList<QKeySequence>& keys) {
     QStringList names;
@@ -46,10 +39,10 @@ QString WithKeys(const QString& text, const QList<QKeySequence>& keys) {
                            : QStringLiteral("%1（%2）").arg(text, names.join(QStringLiteral("，")));
 }
 
-// The tool bar's button shows the mnemonic too, and the tooltip names every key of the command.
+// The tooltip names every key of the command. The buttons keep their short texts, so that the
+// whole tool bar fits a small or scaled screen.
 void ShowKeys(QAction* action) {
-    action->setIconText(action->text());
-    action->setToolTip(WithKeys(Plain(action->text()), action->shortcuts()));
+    action->setToolTip(WithKeys(action->text(), action->shortcuts()));
 }
 
 }  // namespace
@@ -121,17 +114,17 @@ QAction* TfrxPreviewForm::AddAction(const QString& name, const QString& text,
 }
 
 void TfrxPreviewForm::BuildToolBar() {
-    // Every command has a key of its own besides its mnemonic; the tool bar's buttons take no
-    // focus, so the boxes between them have keys that move the focus there.
-    AddAction(QStringLiteral("actPrint"), QStringLiteral("打印(&P)"), QKeySequence::Print,
+    // Every command has a key of its own; the tool bar's buttons take no focus, so the boxes
+    // between them have keys that move the focus there.
+    AddAction(QStringLiteral("actPrint"), QStringLiteral("打印"), QKeySequence::Print,
               &TfrxPreviewForm::PrintClick);
-    AddAction(QStringLiteral("actExportPdf"), QStringLiteral("导出PDF(&E)"),
+    AddAction(QStringLiteral("actExportPdf"), QStringLiteral("导出PDF"),
               QKeySequence(Qt::CTRL | Qt::Key_E), &TfrxPreviewForm::ExportPdfClick);
-    AddAction(QStringLiteral("actPageSetup"), QStringLiteral("页面设置(&S)"),
+    AddAction(QStringLiteral("actPageSetup"), QStringLiteral("页面设置"),
               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), &TfrxPreviewForm::PageSetupClick);
     toolBar_->addSeparator();
 
-    QAction* zoomOut = toolBar_->addAction(QStringLiteral("缩小(&O)"));
+    QAction* zoomOut = toolBar_->addAction(QStringLiteral("缩小"));
     zoomOut->setObjectName(QStringLiteral("actZoomOut"));
     zoomOut->setShortcut(QKeySequence::ZoomOut);
     ShowKeys(zoomOut);
@@ -153,7 +146,7 @@ void TfrxPreviewForm::BuildToolBar() {
             &TfrxPreviewForm::ApplyTypedZoom);
     toolBar_->addWidget(zoomBox_);
     FocusKey(zoomBox_, QStringLiteral("缩放比例"), QKeySequence(Qt::ALT | Qt::Key_Z));
-    QAction* zoomIn = toolBar_->addAction(QStringLiteral("放大(&I)"));
+    QAction* zoomIn = toolBar_->addAction(QStringLiteral("放大"));
     zoomIn->setObjectName(QStringLiteral("actZoomIn"));
     // Ctrl++ as the platform names it, and Ctrl+= for the same key without Shift.
     zoomIn->setShortcuts(
@@ -170,9 +163,9 @@ void TfrxPreviewForm::BuildToolBar() {
         ShowKeys(action);
         connect(action, &QAction::triggered, this, [this, target] { GoToPage(target()); });
     };
-    go(QStringLiteral("actFirst"), QStringLiteral("首页(&H)"),
-       QKeySequence(Qt::CTRL | Qt::Key_Home), [] { return 1; });
-    go(QStringLiteral("actPrior"), QStringLiteral("上一页(&R)"), QKeySequence(Qt::Key_PageUp),
+    go(QStringLiteral("actFirst"), QStringLiteral("首页"), QKeySequence(Qt::CTRL | Qt::Key_Home),
+       [] { return 1; });
+    go(QStringLiteral("actPrior"), QStringLiteral("上一页"), QKeySequence(Qt::Key_PageUp),
        [this] { return CurrentPage() - 1; });
     pageBox_ = new QSpinBox(toolBar_);
     pageBox_->setObjectName(QStringLiteral("PageBox"));
@@ -182,9 +175,9 @@ void TfrxPreviewForm::BuildToolBar() {
     pageCount_ = new QLabel(toolBar_);
     pageCount_->setObjectName(QStringLiteral("PageCountLabel"));
     toolBar_->addWidget(pageCount_);
-    go(QStringLiteral("actNext"), QStringLiteral("下一页(&N)"), QKeySequence(Qt::Key_PageDown),
+    go(QStringLiteral("actNext"), QStringLiteral("下一页"), QKeySequence(Qt::Key_PageDown),
        [this] { return CurrentPage() + 1; });
-    go(QStringLiteral("actLast"), QStringLiteral("末页(&L)"), QKeySequence(Qt::CTRL | Qt::Key_End),
+    go(QStringLiteral("actLast"), QStringLiteral("末页"), QKeySequence(Qt::CTRL | Qt::Key_End),
        [this] { return PageCount(); });
     toolBar_->addSeparator();
 
@@ -194,16 +187,16 @@ void TfrxPreviewForm::BuildToolBar() {
     findEdit_->setMaximumWidth(200);
     toolBar_->addWidget(findEdit_);
     FocusKey(findEdit_, QStringLiteral("查找文字"), QKeySequence(QKeySequence::Find));
-    QAction* find = AddAction(QStringLiteral("actFind"), QStringLiteral("查找下一个(&F)"),
+    QAction* find = AddAction(QStringLiteral("actFind"), QStringLiteral("查找下一个"),
                               QKeySequence(Qt::Key_F3), &TfrxPreviewForm::FindClick);
     connect(findEdit_, &QLineEdit::returnPressed, find, &QAction::trigger);
     toolBar_->addSeparator();
 
-    QAction* close = toolBar_->addAction(QStringLiteral("关闭(&C)"));
+    QAction* close = toolBar_->addAction(QStringLiteral("关闭"));
     close->setObjectName(QStringLiteral("actClose"));
     ShowKeys(close);
     // Escape closes the dialog itself; the tooltip names it.
-    close->setToolTip(WithKeys(Plain(close->text()), {QKeySequence(Qt::Key_Escape)}));
+    close->setToolTip(WithKeys(close->text(), {QKeySequence(Qt::Key_Escape)}));
     connect(close, &QAction::triggered, this, &QDialog::reject);
 
     connect(pageBox_, &QSpinBox::valueChanged, this, [this](int page) {

@@ -2,6 +2,8 @@
 // export to PDF, the print and page setup dialogs, and the empty report.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -15,6 +17,7 @@
 #include <QSaveFile>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include "platform/dialogs/scripteddialogs.h"
@@ -255,6 +258,142 @@ TEST_F(Preview, PageSetupRefusesMarginsWithoutAPrintingArea) {
         Click(form, "actPageSetup");
     });
     EXPECT_EQ(report.PreparedPageCount(), pages);
+}
+
+// Without a mouse: 导出PDF and 页面设置 by their shortcuts, twice each, the boxes of the
+// tool bar by the keys their tooltips name, and the page setup's fields by their labels.
+TEST_F(Preview, EveryCommandIsReachedByKeys) {
+    const QString first = dir.Path(QStringLiteral("ctrl.pdf"));
+    const QString second = dir.Path(QStringLiteral("again.pdf"));
+    dialogs.fileAnswers = {first, second};
+    QStringList setups;
+    Show([&](TfrxPreviewForm& form) {
+        QWidget* view = form.findChild<report::PageView*>();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        ASSERT_TRUE(view->hasFocus());
+        // A screen wide enough for the whole tool bar: the offscreen platform's is not.
+        form.setWindowState(Qt::WindowNoState);
+        form.resize(1400, 900);
+        struct Command {
+            const char* action;
+            QKeySequence key;
+        };
+        const Command commands[] = {
+            {"actPrint", QKeySequence::Print},
+            {"actExportPdf", QKeySequence(Qt::CTRL | Qt::Key_E)},
+            {"actPageSetup", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
+            {"actZoomOut", QKeySequence::ZoomOut},
+            {"actZoomIn", QKeySequence::ZoomIn},
+            {"actFirst", QKeySequence(Qt::CTRL | Qt::Key_Home)},
+            {"actPrior", QKeySequence(Qt::Key_PageUp)},
+            {"actNext", QKeySequence(Qt::Key_PageDown)},
+            {"actLast", QKeySequence(Qt::CTRL | Qt::Key_End)},
+            {"actFind", QKeySequence(Qt::Key_F3)},
+            {"actClose", QKeySequence(Qt::Key_Escape)}};
+        for (const Command& c : commands) {
+            QAction* a = form.findChild<QAction*>(QString::fromLatin1(c.action));
+            ASSERT_NE(a, nullptr) << c.action;
+            EXPECT_TRUE(a->toolTip().contains(c.key.toString(QKeySequence::NativeText)))
+                << c.action << " " << a->toolTip().toStdString();
+        }
+
+        QTest::keyClick(view, Qt::Key_E, Qt::ControlModifier);
+        EXPECT_EQ(form.StatusText(), QStringLiteral("已导出到 %1").arg(first));
+        QTest::keyClick(view, Qt::Key_E, Qt::ControlModifier);
+        EXPECT_EQ(form.StatusText(), QStringLiteral("已导出到 %1").arg(second));
+
+        // Acts in the dialog the preview opens next, once it is the active window.
+        const auto inDialog = [&](std::function<void(QWidget*)> act) {
+            auto* poll = new QTimer(&form);
+            QObject::connect(poll, &QTimer::timeout, [poll, &form, act] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                if (dialog != nullptr && dialog != &form && dialog->isActiveWindow()) {
+                    poll->deleteLater();
+                    poll->stop();
+                    act(dialog);
+                }
+            });
+            poll->start(10);
+        };
+        const auto setPortraitByKeys = [&](QWidget* dialog) {
+            setups.append(dialog->windowTitle());
+            QTest::keyClick(dialog, Qt::Key_D, Qt::AltModifier);
+            auto* portrait = dialog->findChild<QRadioButton*>(QStringLiteral("portrait"));
+            EXPECT_TRUE(portrait->hasFocus()) << "方向 moves to its buttons";
+            QTest::keyClick(dialog, Qt::Key_V, Qt::AltModifier);
+            QTRY_VERIFY(portrait->isChecked());
+            QTest::keyClick(dialog, Qt::Key_L, Qt::AltModifier);
+            EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("LeftMargin"));
+            QTest::keyClick(dialog, Qt::Key_Return);
+        };
+        inDialog(setPortraitByKeys);
+        QTest::keyClick(view, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        // The offscreen platform has no window manager to give the focus back to the preview.
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        inDialog([&](QWidget* dialog) {
+            setups.append(dialog->windowTitle());
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        QTest::keyClick(view, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_COMPARE(setups.size(), 2);
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+
+        // The boxes between the buttons: from the pages, each key moves the focus to its box.
+        const std::pair<const char*, QKeySequence> boxes[] = {
+            {"ZoomBox", QKeySequence(Qt::ALT | Qt::Key_Z)},
+            {"PageBox", QKeySequence(Qt::CTRL | Qt::Key_G)},
+            {"FindEdit", QKeySequence(QKeySequence::Find)}};
+        for (const auto& [name, key] : boxes) {
+            auto* box = form.findChild<QWidget*>(QString::fromLatin1(name));
+            EXPECT_TRUE(box->toolTip().contains(key.toString(QKeySequence::NativeText))) << name;
+            view->setFocus();
+            QTest::keySequence(view, key);
+            EXPECT_TRUE(box->hasFocus() || box->isAncestorOf(QApplication::focusWidget())) << name;
+        }
+    });
+    EXPECT_EQ(setups, QStringList({QStringLiteral("页面设置"), QStringLiteral("页面设置")}));
+    EXPECT_FALSE(report.PreparedPages().pages[0].landscape);
+    EXPECT_GT(reporttest::PdfPageCount(dir.Read(QStringLiteral("ctrl.pdf"))), 0);
+    EXPECT_GT(reporttest::PdfPageCount(dir.Read(QStringLiteral("again.pdf"))), 0);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+}
+
+// A screen reader hears which page is shown and reads its lines in order, row by row.
+TEST_F(Preview, PageViewTellsItsPageAndLines) {
+    const int pages = report.PreparedPageCount();
+    Show([&](TfrxPreviewForm& form) {
+        auto* view = form.findChild<report::PageView*>();
+        QAccessibleInterface* access = QAccessible::queryAccessibleInterface(view);
+        ASSERT_NE(access, nullptr);
+        ASSERT_NE(access->textInterface(), nullptr);
+        const auto lines = [&] {
+            QAccessibleTextInterface* text = access->textInterface();
+            return text->text(0, text->characterCount()).split(u'\n');
+        };
+        EXPECT_EQ(access->text(QAccessible::Name),
+                  QStringLiteral("打印预览：第 1 页，共 %1 页").arg(pages));
+        QStringList page1 = lines();
+        EXPECT_EQ(page1, view->PageLines(1));
+        ASSERT_GE(page1.size(), 3);
+        EXPECT_TRUE(page1[0].contains(QStringLiteral("星澜聚川银行批量转账明细清单")))
+            << page1[0].toStdString();
+        // A row of the list reads as one line, its cells in the order printed.
+        const auto row = std::find_if(page1.begin(), page1.end(), [](const QString& line) {
+            return line.split(u'\t').contains(QStringLiteral("员工1"));
+        });
+        ASSERT_NE(row, page1.end()) << page1.join(u'\n').toStdString();
+        const QStringList cells = row->split(u'\t');
+        EXPECT_LT(cells.indexOf(QStringLiteral("员工1")), cells.indexOf(QStringLiteral("1.00")))
+            << row->toStdString();
+
+        QTest::keyClick(view, Qt::Key_PageDown);
+        EXPECT_EQ(access->text(QAccessible::Name),
+                  QStringLiteral("打印预览：第 2 页，共 %1 页").arg(pages));
+        EXPECT_EQ(lines(), view->PageLines(2));
+        EXPECT_NE(lines(), page1);
+    });
 }
 
 TEST_F(Preview, EmptyReportShowsWithoutPages) {
