@@ -2,13 +2,16 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLayout>
 #include <QStyle>
 
 #include "corppay/version.h"
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setupUi(this);
-    setFixedSize(484, 292);
+    // The box takes the size its texts need in the user's font, a long configuration folder
+    // included, and follows the folder's text when it is set.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     // The program's own icon where the desktop's icon theme has it (an installed copy).
     const QIcon icon = QApplication::windowIcon();
     ProgramIcon->setPixmap(

@@ -17,6 +17,7 @@ TfmExports::TfmExports(QWidget* parent) : QDialog(parent) {
     resize(900, 420);
     ExportList = new QTableWidget(this);
     ExportList->setObjectName(QStringLiteral("ExportList"));
+    ExportList->setAccessibleName(QStringLiteral("导出记录"));
     ExportList->setColumnCount(6);
     ExportList->setHorizontalHeaderLabels({QStringLiteral("导出时间"), QStringLiteral("页面"),
                                            QStringLiteral("笔数"), QStringLiteral("合计"),
@@ -26,9 +27,9 @@ TfmExports::TfmExports(QWidget* parent) : QDialog(parent) {
     ExportList->setSelectionMode(QAbstractItemView::SingleSelection);
     ExportList->horizontalHeader()->setStretchLastSection(true);
     ExportList->verticalHeader()->setVisible(false);
-    OpenFolderButton = new QPushButton(QStringLiteral("打开所在文件夹"), this);
+    OpenFolderButton = new QPushButton(QStringLiteral("打开所在文件夹(&O)"), this);
     OpenFolderButton->setObjectName(QStringLiteral("OpenFolderButton"));
-    CloseButton = new QPushButton(QStringLiteral("关闭"), this);
+    CloseButton = new QPushButton(QStringLiteral("关闭(&C)"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <cerrno>
 #include <cstring>
 
@@ -165,7 +166,7 @@ void Tmform::WireMenu() {
         }
     }
     // The "增加成功！" box can be turned off in the box itself and on again here.
-    NShowAddNotice = new QAction(QStringLiteral("增加成功后弹出提示框"), this);
+    NShowAddNotice = new QAction(QStringLiteral("增加成功后弹出提示框(&N)"), this);
     NShowAddNotice->setObjectName(QStringLiteral("NShowAddNotice"));
     NShowAddNotice->setCheckable(true);
     NShowAddNotice->setChecked(!addNotice.Quiet());
@@ -173,7 +174,7 @@ void Tmform::WireMenu() {
     connect(NShowAddNotice, &QAction::toggled, this,
             [this](bool shown) { addNotice.SetQuiet(!shown); });
     addNotice.changed = [this](bool quiet) { NShowAddNotice->setChecked(!quiet); };
-    NExports = new QAction(QStringLiteral("导出记录"), this);
+    NExports = new QAction(QStringLiteral("导出记录(&E)"), this);
     NExports->setObjectName(QStringLiteral("NExports"));
     N1->insertAction(NShowAddNotice, NExports);
     connect(NExports, &QAction::triggered, this, [this] { Handle([this] { NExportsClick(); }); });
@@ -266,11 +267,33 @@ void Tmform::FormShow() {
         !geometry.isEmpty()) {
         restoreGeometry(geometry);
     }
+    FitIntoScreen();
     for (DBGrid* grid : {batchPage->DBGrid1, salaryPage->DBGrid2}) {
         grid->RestoreUserWidths(
             settings_.value(QStringLiteral("columns/") + grid->objectName()).toStringList());
     }
     OfferRecovery();
+}
+
+void Tmform::FitIntoScreen() {
+    // A size kept from a larger screen, or a window manager that opens the window at the size
+    // the form was drawn at, must not leave the window beyond the working area of the screen
+    // it is on (at 150 % a 700-pixel form is taller than many screens' working area).
+    const QRect area = screen()->availableGeometry();
+    const QMargins frame(geometry().left() - frameGeometry().left(),
+                         geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(),
+                         frameGeometry().bottom() - geometry().bottom());
+    const QRect inner = area.marginsRemoved(frame);
+    if (!isMaximized() && !isFullScreen() && !inner.contains(geometry())) {
+        const QSize size = this->size().boundedTo(inner.size()).expandedTo(minimumSizeHint());
+        QRect placed(geometry().topLeft(), size);
+        placed.moveRight(std::min(placed.right(), inner.right()));
+        placed.moveBottom(std::min(placed.bottom(), inner.bottom()));
+        placed.moveLeft(std::max(placed.left(), inner.left()));
+        placed.moveTop(std::max(placed.top(), inner.top()));
+        setGeometry(placed);
+    }
 }
 
 void Tmform::FormDestroy() {

@@ -106,6 +106,8 @@ protected:
 private:
     void WireMenu();
     void BuildStatusBar();
+    // Keeps the window within the working area of its screen.
+    void FitIntoScreen();
     void Handle(const std::function<void()>& handler);
 
     Dialogs& dialogs_;

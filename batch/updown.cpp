@@ -12,6 +12,9 @@ UpDown::UpDown(QWidget* parent)
     down_->setArrowType(Qt::DownArrow);
     up_->setObjectName(QStringLiteral("UpDown1Up"));
     down_->setObjectName(QStringLiteral("UpDown1Down"));
+    // Arrows alone say nothing to a screen reader.
+    up_->setAccessibleName(QStringLiteral("序号加一"));
+    down_->setAccessibleName(QStringLiteral("序号减一"));
     for (QToolButton* b : {up_, down_}) {
         b->setAutoRepeat(true);
         b->setFixedSize(16, 11);

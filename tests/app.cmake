@@ -20,3 +20,6 @@ corppay_target(keyingchild TESTS)
 corppay_add_test(recoverykill_test app/recoverykill_test.cpp LIBS app)
 target_compile_definitions(recoverykill_test PRIVATE KEYINGCHILD="$<TARGET_FILE:keyingchild>")
 add_dependencies(recoverykill_test keyingchild)
+
+# Every window as a screen reader and the keyboard meet it.
+corppay_add_test(access_test app/access_test.cpp LIBS app)

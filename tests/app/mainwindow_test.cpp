@@ -69,12 +69,13 @@ TEST_F(MainWindow, FrameMenuAndStatusBar) {
     EXPECT_EQ(form.menuBar()->objectName(), QStringLiteral("MainMenu1"));
     EXPECT_EQ(
         items,
-        QStringList({QStringLiteral("N1"), QStringLiteral("文件 "), QStringLiteral("N4=批量支付"),
-                     QStringLiteral("N5=工资代发"), QStringLiteral("N6=参数管理"),
-                     QStringLiteral("NExports=导出记录"),
-                     QStringLiteral("NShowAddNotice=增加成功后弹出提示框"), QStringLiteral("N7=-"),
-                     QStringLiteral("N8=退出"), QStringLiteral("N2"), QStringLiteral("帮助"),
-                     QStringLiteral("N3=关于"), QStringLiteral("N9=注册")}));
+        QStringList({QStringLiteral("N1"), QStringLiteral("文件(&F) "),
+                     QStringLiteral("N4=批量支付(&B)"), QStringLiteral("N5=工资代发(&S)"),
+                     QStringLiteral("N6=参数管理(&P)"), QStringLiteral("NExports=导出记录(&E)"),
+                     QStringLiteral("NShowAddNotice=增加成功后弹出提示框(&N)"),
+                     QStringLiteral("N7=-"), QStringLiteral("N8=退出(&X)"), QStringLiteral("N2"),
+                     QStringLiteral("帮助(&H)"), QStringLiteral("N3=关于(&A)"),
+                     QStringLiteral("N9=注册(&R)")}));
     EXPECT_EQ(form.PanelText(0), QStringLiteral("星澜聚川银行"));
     EXPECT_EQ(form.PanelText(1), QStringLiteral("记录笔数："));
     EXPECT_EQ(form.PanelText(2), QStringLiteral("系统日期：") +
