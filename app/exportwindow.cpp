@@ -47,22 +47,22 @@ TfmExports::TfmExports(QWidget* parent) : QDialog(parent) {
             [this] { OpenFolderButtonClick(); });
 }
 
-void TfmExports::Show(const QList<exportrecord::Entry>& entries) {
+void TfmExports::Show(const QList<payments::exportrecord::Entry>& entries) {
     shown_ = entries;
     std::stable_sort(shown_.begin(), shown_.end(),
                      [](const auto& a, const auto& b) { return a.time > b.time; });
     ExportList->setRowCount(static_cast<int>(shown_.size()));
     for (int r = 0; r < ExportList->rowCount(); ++r) {
-        const exportrecord::Entry& e = shown_[r];
+        const payments::exportrecord::Entry& e = shown_[r];
         QString state;
-        switch (exportrecord::StateOf(e)) {
-            case exportrecord::FileState::Unchanged:
+        switch (payments::exportrecord::StateOf(e)) {
+            case payments::exportrecord::FileState::Unchanged:
                 state = QStringLiteral("未改动");
                 break;
-            case exportrecord::FileState::Changed:
+            case payments::exportrecord::FileState::Changed:
                 state = QStringLiteral("导出后已改动");
                 break;
-            case exportrecord::FileState::Missing:
+            case payments::exportrecord::FileState::Missing:
                 state = QStringLiteral("文件不存在");
                 break;
         }

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "store/exportrecord.h"
+#include "payments/exportrecord.h"
 
 class QPushButton;
 class QTableWidget;
@@ -16,7 +16,7 @@ public:
     explicit TfmExports(QWidget* parent = nullptr);
 
     // Lists the entries of the record, newest first.
-    void Show(const QList<exportrecord::Entry>& entries);
+    void Show(const QList<payments::exportrecord::Entry>& entries);
 
     QTableWidget* ExportList = nullptr;
     // "打开所在文件夹": opens the folder of the selected file.
@@ -27,5 +27,5 @@ public:
 
 private:
     void OpenFolderButtonClick();
-    QList<exportrecord::Entry> shown_;
+    QList<payments::exportrecord::Entry> shown_;
 };

@@ -16,6 +16,7 @@
 #include "corppay/version.h"
 #include "lookup/banksearch.h"
 #include "lookup/rosterpicker.h"
+#include "platform/dialogs/guard.h"
 #include "platform/dialogs/qtdialogs.h"
 #include "platform/text/apperror.h"
 #include "store/configdir.h"
@@ -95,12 +96,13 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     SetIdentity();
     QGuiApplication::setDesktopFileName(QString::fromUtf16(kAppName));
     QApplication::setWindowIcon(QIcon::fromTheme(QString::fromUtf16(kAppName)));
     LoadQtTranslations(app);
     QtDialogs dialogs;
+    app.SetDialogs(&dialogs);
 
     QCommandLineParser parser;
     Describe(parser, options);

@@ -24,12 +24,12 @@
 #include "lookup/banksearch.h"
 #include "lookup/rosterpicker.h"
 #include "params/paramspage.h"
+#include "payments/exportrecord.h"
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/guard.h"
 #include "platform/text/apperror.h"
 #include "salary/salarypage.h"
 #include "store/configdir.h"
-#include "store/exportrecord.h"
 #include "store/listfile.h"
 #include "store/record.h"
 
@@ -56,36 +56,27 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent,
     OpenDialog1.filter =
         QStringLiteral("文本文件|*.txt|CSV文本|*.csv|EXCEL文件|*.xls;*.xlsx|所有文件|*");
     dialogs_.SetParentWindow(this);
-    // Every upload file written goes into the export record; the recovery file follows the
-    // tables, at most once per 200 ms of changes.
-    batchWriter_ = [this](const QString& path, const QByteArray& bytes) {
-        return WriteUpload(QStringLiteral("批量支付"), path, bytes);
-    };
-    salaryWriter_ = [this](const QString& path, const QByteArray& bytes) {
-        return WriteUpload(QStringLiteral("工资代发"), path, bytes);
-    };
+    // Every upload file written goes into the export record (the pages write through Write);
+    // the recovery file follows the tables, at most once per 200 ms of changes.
     recoveryTimer_ = new QTimer(this);
     recoveryTimer_->setSingleShot(true);
     recoveryTimer_->setInterval(200);
     connect(recoveryTimer_, &QTimer::timeout, this, [this] { WriteRecovery(); });
-    exportchecks::SetHistory(
-        [this](const QList<exportchecks::Row>& rows) { return EarlierExports(rows); });
-
     batchPage = new BatchPage({cds1, DataSource1, dialogs_, config_, SaveDialog1, OpenDialog1,
-                               printing, batchWriter_, addNotice},
+                               printing, *this, addNotice},
                               tabBatch);
     batchPage->DBGrid1->SetDataSource(&DataSource1);
     batchLayout->addWidget(batchPage);
-    salaryPage = new SalaryPage(
-        {cds2, cds3, DataSource2, DataSource3, ItemFieldNames, dialogs_, config_, SaveDialog1,
-         OpenDialog1, printing,
-         [this] {
-             return QStringList{paramsPage->conf_name->text(), paramsPage->conf_acct->text(),
-                                paramsPage->conf_finalincome->text(),
-                                paramsPage->conf_startrow->text()};
-         },
-         [this] { PageControl1->setCurrentIndex(2); }, salaryWriter_, addNotice},
-        tabSalary);
+    salaryPage = new SalaryPage({cds2, cds3, DataSource2, DataSource3, ItemFieldNames, dialogs_,
+                                 config_, SaveDialog1, OpenDialog1, printing,
+                                 [this] {
+                                     return QStringList{paramsPage->conf_name->text(),
+                                                        paramsPage->conf_acct->text(),
+                                                        paramsPage->conf_finalincome->text(),
+                                                        paramsPage->conf_startrow->text()};
+                                 },
+                                 [this] { PageControl1->setCurrentIndex(2); }, *this, addNotice},
+                                tabSalary);
     salaryLayout->addWidget(salaryPage);
     paramsPage = new ParamsPage({dialogs_, config_}, TabSheet1);
     paramsLayout->addWidget(paramsPage);
@@ -137,7 +128,6 @@ bool Tmform::eventFilter(QObject* watched, QEvent* event) {
 }
 
 Tmform::~Tmform() {
-    exportchecks::SetHistory({});
     FormDestroy();
 }
 
@@ -252,8 +242,8 @@ void Tmform::FormShow() {
     // A file that cannot be read is reported and leaves its page empty; the steps after it
     // still run, since the other pages need them (the default bank texts above all).
     Handle([this] { LoadSalaryItems(); });
-    batchPage->recbank->setEditText(QString::fromUtf16(instructions::kOwnBank));
-    batchPage->paybank->setEditText(QString::fromUtf16(instructions::kOwnBank));
+    batchPage->recbank->setEditText(QString::fromUtf16(payments::kOwnBank));
+    batchPage->paybank->setEditText(QString::fromUtf16(payments::kOwnBank));
     cds3.First();
     Handle([this] { LoadParameters(); });
     PageControl1->setCurrentIndex(0);
@@ -413,7 +403,7 @@ void Tmform::SpeedButton1Click() {
     // bank number the roster keeps (without one, the add asks for it); a payee of this bank is
     // not, so no number chosen for an earlier payee stays on the form.
     const QString bank = row->value(2);
-    if (bank == QString::fromUtf16(instructions::kOwnBank)) {
+    if (bank == QString::fromUtf16(payments::kOwnBank)) {
         batchPage->cross->setChecked(false);
         return;
     }
@@ -522,7 +512,7 @@ void Tmform::OfferRecovery() {
             recovery::Fill(batch ? cds1 : cds2, t,
                            batch ? *batchPage->origins : *salaryPage->origins);
         }
-    } catch (const AppError& e) {
+    } catch (const recovery::FieldsChanged& e) {
         cds1.EmptyDataSet();
         cds2.EmptyDataSet();
         keepAside();
@@ -533,11 +523,24 @@ void Tmform::OfferRecovery() {
                 .arg(QDir::toNativeSeparators(RecoveryPath()), QDir::toNativeSeparators(aside),
                      e.Message()));
         return;
+    } catch (const AppError& e) {
+        // A value the tables would refuse if it were typed is not restored either: the file
+        // was changed outside the program. Nothing of it is restored.
+        cds1.EmptyDataSet();
+        cds2.EmptyDataSet();
+        keepAside();
+        dialogs_.Warning(
+            QStringLiteral("恢复文件“%1”中有不能接受的内容，未恢复任何记录，已另存为“%2”。\n%3\n"
+                           "请重新录入或导入上次未导出的指令和工资记录。")
+                .arg(QDir::toNativeSeparators(RecoveryPath()), QDir::toNativeSeparators(aside),
+                     e.Message()));
+        return;
     }
     WriteRecovery();
 }
 
-bool Tmform::WriteUpload(const QString& page, const QString& path, const QByteArray& bytes) {
+bool Tmform::Write(const QString& page, const QString& path, const QByteArray& bytes,
+                   const QList<payments::exportrecord::Payment>& payments) {
     WriteRecovery();
     if (!writeUpload_(path, bytes)) {
         return false;
@@ -548,21 +551,10 @@ bool Tmform::WriteUpload(const QString& page, const QString& path, const QByteAr
     if (!written.open(QIODevice::ReadOnly) || written.readAll() != bytes) {
         return true;
     }
-    exportrecord::Entry entry;
-    entry.time = QDateTime::currentDateTime();
-    entry.page = page;
-    entry.path = QFileInfo(path).absoluteFilePath();
-    entry.payments = page == u"批量支付" ? exportrecord::BatchPayments(bytes)
-                                         : exportrecord::SalaryPayments(bytes);
-    entry.rows = static_cast<int>(entry.payments.size());
-    double total = 0;
-    for (const exportrecord::Payment& p : entry.payments) {
-        total += p.amount.toDouble();
-    }
-    entry.total = QString::number(total, 'f', 2);
-    entry.sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    const payments::exportrecord::Entry entry = payments::exportrecord::MakeEntry(
+        QDateTime::currentDateTime(), page, QFileInfo(path).absoluteFilePath(), bytes, payments);
     errno = 0;
-    if (!exportrecord::Append(RecordPath(), entry)) {
+    if (!payments::exportrecord::Append(RecordPath(), entry)) {
         const QString reason =
             errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QString();
         // The upload file is written and stays so; only the record is missing.
@@ -578,21 +570,21 @@ bool Tmform::WriteUpload(const QString& page, const QString& path, const QByteAr
     return true;
 }
 
-QStringList Tmform::EarlierExports(const QList<exportchecks::Row>& rows) {
-    QList<exportrecord::Payment> payments;
-    for (const exportchecks::Row& r : rows) {
-        payments.append({r.recacct, r.amt});
+QStringList Tmform::EarlierExports(const QList<payments::exportchecks::Row>& rows) {
+    QList<payments::exportrecord::Payment> payments;
+    for (const payments::exportchecks::Row& r : rows) {
+        payments.append({r.recacct, r.amount});
     }
     // Exports of this run are left out: writing a list again after correcting it is the
     // cashier's own doing; what another run wrote, on another day above all, is not.
-    QList<exportrecord::Entry> entries = exportrecord::Load(RecordPath());
-    entries.removeIf([this](const exportrecord::Entry& e) { return e.time >= started_; });
+    QList<payments::exportrecord::Entry> entries = payments::exportrecord::Load(RecordPath());
+    entries.removeIf([this](const payments::exportrecord::Entry& e) { return e.time >= started_; });
     QStringList lines;
-    for (const exportrecord::Repeat& r :
-         exportrecord::Repeats(entries, payments, QDateTime::currentDateTime())) {
+    for (const payments::exportrecord::Repeat& r :
+         payments::exportrecord::Repeats(entries, payments, QDateTime::currentDateTime())) {
         lines.append(QStringLiteral("第%1笔：账号%2，金额%3，%4 已导出到“%5”")
                          .arg(rows[r.row - 1].number)
-                         .arg(r.account, r.amount,
+                         .arg(r.account, r.amount.Plain(),
                               r.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")),
                               QDir::toNativeSeparators(r.path)));
     }
@@ -603,6 +595,6 @@ void Tmform::NExportsClick() {
     if (!exportsWindow) {
         exportsWindow = new TfmExports(this);
     }
-    exportsWindow->Show(exportrecord::Load(RecordPath()));
+    exportsWindow->Show(payments::exportrecord::Load(RecordPath()));
     exportsWindow->open();
 }

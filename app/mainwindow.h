@@ -10,7 +10,7 @@
 
 #include "app/exportwindow.h"
 #include "controls/addnotice.h"
-#include "controls/exportchecks.h"
+#include "payments/exportflow.h"
 
 #include "platform/dataset/dataset.h"
 #include "platform/dialogs/dialogs.h"
@@ -28,7 +28,7 @@ class TfmBank;
 class TfmRecver;
 class Tfrpayer;
 
-class Tmform : public QMainWindow, public Ui::Tmform {
+class Tmform : public QMainWindow, public Ui::Tmform, public payments::ExportRecorder {
     Q_OBJECT
 public:
     // Upload files are written through writeUpload and then read back.
@@ -140,14 +140,13 @@ public:
     void NExportsClick();
 
 private:
-    // Writes the upload file of a page, then appends it to the export record.
-    bool WriteUpload(const QString& page, const QString& path, const QByteArray& bytes);
+    // Writes the upload file of a page, then appends it with its payments to the export record.
+    bool Write(const QString& page, const QString& path, const QByteArray& bytes,
+               const QList<payments::exportrecord::Payment>& payments) override;
     void ScheduleRecovery();
     // The names the earlier exports of the last 30 days give the rows about to be exported.
-    QStringList EarlierExports(const QList<exportchecks::Row>& rows);
+    QStringList EarlierExports(const QList<payments::exportchecks::Row>& rows) override;
 
-    listfile::Writer batchWriter_;
-    listfile::Writer salaryWriter_;
     QTimer* recoveryTimer_ = nullptr;
     bool recoveryReady_ = false;
     // When this run began: its own exports are not warned about as earlier ones.

@@ -4,8 +4,12 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "payments/credit.h"
+#include "payments/instruction.h"
+#include "payments/values.h"
 #include "platform/dataset/dataset.h"
 #include "platform/text/apperror.h"
+#include "platform/text/convert.h"
 
 namespace recovery {
 
@@ -36,6 +40,62 @@ bool Whole(const Table& t) {
         return t.sources.isEmpty() || t.rows.isEmpty();
     }
     return t.origins.size() == t.rows.size();
+}
+
+// Checks one restored row as a typed row of its table is checked; throws AppError naming the
+// row and the item.
+void CheckRow(Dataset& table, bool instructions, const QList<Field>& fields, const QStringList& row,
+              qsizetype number) {
+    const QString what = instructions ? QStringLiteral("批量指令") : QStringLiteral("工资记录");
+    const auto refuse = [&](const QString& reason) {
+        throw AppError(QStringLiteral("第%1笔%2：%3").arg(number).arg(what, reason));
+    };
+    if (instructions) {
+        QStringList values(payments::kInstructionFieldCount);
+        for (qsizetype f = 0; f < fields.size(); ++f) {
+            const int index = payments::InstructionFieldIndex(fields[f].FieldName());
+            if (index >= 0) {
+                if (const auto refusal = payments::CheckInstructionValue(index, row[f])) {
+                    refuse(*refusal);
+                }
+                values[index] = row[f];
+            }
+        }
+        const payments::Instruction in = payments::Instruction::FromRow(values);
+        if (const auto refusal = payments::CheckInstruction(in)) {
+            refuse(*refusal);
+        }
+        // Stored as a typed amount is stored, so that the upload file writes what was checked.
+        if (payments::CheckAmount(in.amt).normal != in.amt) {
+            refuse(QStringLiteral("金额“%1”不是两位小数的金额").arg(convert::Excerpt(in.amt)));
+        }
+        return;
+    }
+    for (qsizetype f = 0; f < fields.size(); ++f) {
+        const Field& field = fields[f];
+        const QString name = field.FieldName();
+        const bool key = name.compare(u"name", Qt::CaseInsensitive) == 0 ||
+                         name.compare(u"acct", Qt::CaseInsensitive) == 0 ||
+                         name.compare(u"finalincome", Qt::CaseInsensitive) == 0;
+        // Items the upload file does not write keep "NULL" when they were left empty.
+        if (!key && row[f] == u"NULL") {
+            continue;
+        }
+        std::optional<QString> reason;
+        try {
+            const QString stored = payments::CheckCreditValue(
+                {name, table.DisplayLabel(field.Index()), field.Size()}, row[f], key);
+            if (stored != row[f]) {
+                reason = QStringLiteral("“%1”不是两位小数的金额：“%2”")
+                             .arg(table.DisplayLabel(field.Index()), convert::Excerpt(row[f]));
+            }
+        } catch (const AppError& e) {
+            reason = e.Message();
+        }
+        if (reason) {
+            refuse(*reason);
+        }
+    }
 }
 
 }  // namespace
@@ -201,10 +261,28 @@ void Fill(Dataset& table, const Table& rows) {
         for (const QString& name : rows.fields) {
             const std::optional<Field> field = table.FindField(name);
             if (!field) {
-                throw MakeError(msg::kFieldNotFound, name);
+                throw FieldsChanged(MakeError(msg::kFieldNotFound, name).Message());
             }
             fields.append(*field);
         }
+        // Every row is checked before the first is added.
+        const bool instructions = rows.name == u"cds1";
+        const QString amountName =
+            instructions ? QStringLiteral("amt") : QStringLiteral("finalincome");
+        payments::Total total;
+        for (qsizetype r = 0; r < rows.rows.size(); ++r) {
+            CheckRow(table, instructions, fields, rows.rows[r], r + 1);
+            for (qsizetype f = 0; f < fields.size(); ++f) {
+                if (fields[f].FieldName().compare(amountName, Qt::CaseInsensitive) == 0) {
+                    total.Add(payments::CheckAmount(rows.rows[r][f]).money);
+                }
+            }
+        }
+        if (total.Overflowed()) {
+            throw AppError(payments::TotalTooLargeText(instructions ? QStringLiteral("批量指令")
+                                                                    : QStringLiteral("工资记录")));
+        }
+        const ControlsDisabled quiet(table);
         for (const QStringList& row : rows.rows) {
             table.Append();
             for (qsizetype f = 0; f < fields.size(); ++f) {

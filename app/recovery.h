@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "platform/dataset/roworigins.h"
+#include "platform/text/apperror.h"
 
 class Dataset;
 
@@ -43,8 +44,17 @@ std::optional<Snapshot> Parse(const QByteArray& bytes);
 
 // The rows of a table as its fields' texts, with where they came from.
 Table Capture(const QString& name, Dataset& table, const RowOrigins& origins);
-// Appends the rows to the table, field by field name; throws AppError when a field is unknown
-// or a row is refused, after removing what it appended.
+// A recovery file whose fields are not the table's: the salary items changed since it was
+// written.
+class FieldsChanged : public AppError {
+public:
+    using AppError::AppError;
+};
+
+// Appends the rows to the table, field by field name, each row first passing the checks a
+// typed row of that table passes (an instruction of cds1, a credit of cds2). Throws
+// FieldsChanged when a field is unknown, AppError naming the row and the item when a value
+// is refused; nothing is appended then.
 void Fill(Dataset& table, const Table& rows);
 // Fill, then the appended rows take their origins.
 void Fill(Dataset& table, const Table& rows, RowOrigins& origins);

@@ -20,14 +20,13 @@
 #include "batch/instructions.h"
 #include "batch/payees.h"
 #include "batch/updown.h"
-#include "batch/uploadfile.h"
-#include "batch/xlsxsave.h"
-#include "controls/amountformat.h"
 #include "controls/capitals.h"
 #include "controls/numeditnew.h"
+#include "payments/values.h"
 #include "platform/dataset/dataset.h"
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/guard.h"
+#include "platform/sheet/xlsxsave.h"
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
 #include "printing/detaillists.h"
@@ -105,7 +104,7 @@ void BatchPage::SetUpForm() {
     // Amounts in the grid read at a glance: grouped, two decimals, right-aligned. Display only;
     // an edit starts from the stored text.
     DBGrid1->Model()->SetFieldFormat(QStringLiteral("amt"),
-                                     {amount::GroupedText, Qt::AlignRight | Qt::AlignVCenter});
+                                     {payments::GroupedText, Qt::AlignRight | Qt::AlignVCenter});
     // Whole accounts and amounts in view; long names and banks are cut at 320 pixels until
     // widened, and what width is left goes to the payee's name.
     DBGrid1->SetFitColumns(3, 320);
@@ -177,40 +176,56 @@ void BatchPage::SelectText(QComboBox* box, const QString& text) {
     }
 }
 
-void BatchPage::SetFieldsFromForm() {
-    Dataset& t = ctx_.cds1;
-    t.FieldByName(QStringLiteral("cpflag")).SetAsString(CpFlagText());
-    t.FieldByName(QStringLiteral("payacct")).SetAsString(payacct->currentText());
-    t.FieldByName(QStringLiteral("recacct")).SetAsString(recacct->currentText());
-    t.FieldByName(QStringLiteral("recver")).SetAsString(recver->currentText());
-    t.FieldByName(QStringLiteral("recbank")).SetAsString(recbank->currentText());
-    t.FieldByName(QStringLiteral("recbankcode")).SetAsString(recbankcode->text());
-    t.FieldByName(QStringLiteral("cur")).SetAsString(QStringLiteral("CNY"));
-    t.FieldByName(QStringLiteral("amt")).SetAsString(FormAmount());
-    t.FieldByName(QStringLiteral("use")).SetAsString(use->currentText());
-    t.FieldByName(QStringLiteral("remittype")).SetAsString(remittype->currentText());
-    t.FieldByName(QStringLiteral("remark")).SetAsString(edremark->text());
+payments::Instruction BatchPage::FormInstruction() const {
+    return {CpFlagText(),          payacct->currentText(), recacct->currentText(),
+            recver->currentText(), recbankcode->text(),    recbank->currentText(),
+            FormAmount(),          use->currentText(),     remittype->currentText(),
+            edremark->text()};
 }
 
-std::optional<QString> BatchPage::FindUnsafeValue() const {
+void BatchPage::SetFields(const payments::Instruction& in) {
+    Dataset& t = ctx_.cds1;
+    const QStringList row = in.Row();
+    for (int f = 0; f < payments::kInstructionFieldCount; ++f) {
+        t.FieldByName(payments::InstructionFieldName(f)).SetAsString(row[f]);
+    }
+}
+
+std::optional<QString> BatchPage::FindRefusedValue() const {
     const std::pair<int, QString> values[] = {
-        {1, payacct->currentText()}, {2, recacct->currentText()}, {3, recver->currentText()},
-        {4, recbankcode->text()},    {5, recbank->currentText()}, {8, use->currentText()},
-        {10, edremark->text()},
+        {payments::kPayAcct, payacct->currentText()}, {payments::kRecAcct, recacct->currentText()},
+        {payments::kRecver, recver->currentText()},   {payments::kRecBankCode, recbankcode->text()},
+        {payments::kRecBank, recbank->currentText()}, {payments::kUse, use->currentText()},
+        {payments::kRemark, edremark->text()},
     };
-    const QStringList titles = QString::fromUtf16(instructions::kGridTitles).split(u',');
     for (const auto& [field, value] : values) {
-        if (!uploadfile::IsPlainValue(value)) {
-            return titles[field];
+        if (const auto refusal = payments::CheckInstructionValue(field, value)) {
+            return *refusal + u'！';
         }
     }
     return std::nullopt;
 }
 
+bool BatchPage::TotalFits(payments::Money extra, int without) const {
+    Dataset& t = ctx_.cds1;
+    const auto amountField = t.Active() ? t.FindField(QStringLiteral("amt")) : std::nullopt;
+    payments::Total total;
+    total.Add(extra);
+    for (int r = 0; amountField && r < t.RecordCount(); ++r) {
+        if (r == without) {
+            continue;
+        }
+        if (const auto amount = payments::Money::Parse(t.Text(r, amountField->Index()))) {
+            total.Add(*amount);
+        }
+    }
+    return !total.Overflowed();
+}
+
 QString BatchPage::FormAmount() const {
     // The box's text may have been pasted rather than typed: it is read exactly and stored in
     // the form a typed amount has, or refused.
-    const uploadfile::AmountCheck amount = uploadfile::CheckAmount(amt->ShuZhi());
+    const payments::AmountCheck amount = payments::CheckAmount(amt->ShuZhi());
     if (amount.refusal) {
         throw AppError(QString::fromUtf16(kAmountMessage));
     }
@@ -218,7 +233,8 @@ QString BatchPage::FormAmount() const {
 }
 
 bool BatchPage::CheckForm(bool rowLimit) {
-    if (uploadfile::CheckAmount(amt->ShuZhi()).refusal) {
+    const payments::AmountCheck amount = payments::CheckAmount(amt->ShuZhi());
+    if (amount.refusal) {
         ctx_.dialogs.Warning(QString::fromUtf16(kAmountMessage));
         return false;
     }
@@ -227,16 +243,22 @@ bool BatchPage::CheckForm(bool rowLimit) {
         return false;
     }
     if (cross->isChecked() && convert::Trim(recbankcode->text()).isEmpty()) {
-        ctx_.dialogs.Warning(QString::fromUtf16(uploadfile::kCrossBankWithoutCode));
+        ctx_.dialogs.Warning(QString::fromUtf16(payments::kCrossBankWithoutCode));
         return false;
     }
     if (rowLimit && ctx_.cds1.RecordCount() >= instructions::kMaxEntryRows) {
         ctx_.dialogs.Warning(QStringLiteral("达到批量支付指令数量上限！"));
         return false;
     }
-    // A "|" or a line break would shift the fields of the upload file.
-    if (const auto title = FindUnsafeValue()) {
-        ctx_.dialogs.Warning(QStringLiteral("%1不能包含“|”或换行符！").arg(*title));
+    // A "|" or a line break would shift the fields of the upload file, and a value longer than
+    // its field would be cut: either pays someone else.
+    if (const auto refusal = FindRefusedValue()) {
+        ctx_.dialogs.Warning(*refusal);
+        return false;
+    }
+    // A new row's amount joins the total; a changed row's amount takes its old one's place.
+    if (!TotalFits(amount.money, rowLimit ? -1 : ctx_.cds1.RecNo())) {
+        ctx_.dialogs.Warning(payments::TotalTooLargeText(QStringLiteral("指令")));
         return false;
     }
     return true;
@@ -249,9 +271,12 @@ bool BatchPage::IsPlainAccount(const QString& account) {
 QString BatchPage::CheckGridEdit(int column, const QString& text) const {
     const QString name = ctx_.cds1.Fields(column).FieldName();
     if (name == u"amt") {
-        const uploadfile::AmountCheck amount = uploadfile::CheckAmount(text);
+        const payments::AmountCheck amount = payments::CheckAmount(text);
         if (amount.refusal) {
             throw AppError(QString::fromUtf16(kAmountMessage));
+        }
+        if (!TotalFits(amount.money, ctx_.cds1.RecNo())) {
+            throw AppError(payments::TotalTooLargeText(QStringLiteral("指令")));
         }
         return amount.normal;
     }
@@ -266,41 +291,39 @@ QString BatchPage::CheckGridEdit(int column, const QString& text) const {
     const QString code =
         name == u"recbankcode" ? text : t.FieldByName(QStringLiteral("recbankcode")).AsString();
     if (crossRow && convert::Trim(code).isEmpty()) {
-        throw AppError(QString::fromUtf16(uploadfile::kCrossBankWithoutCode));
+        throw AppError(QString::fromUtf16(payments::kCrossBankWithoutCode));
     }
-    if (!uploadfile::IsPlainValue(text)) {
-        throw AppError(
-            QStringLiteral("%1不能包含“|”或换行符！").arg(ctx_.cds1.Fields(column).DisplayLabel()));
+    if (const auto refusal = payments::CheckInstructionValue(column, text)) {
+        throw AppError(*refusal + u'！');
     }
     return text;
 }
 
-std::int64_t BatchPage::Total(bool* exact) const {
+payments::Money BatchPage::Total(bool* exact) const {
     Dataset& t = ctx_.cds1;
     const auto amountField = t.Active() ? t.FindField(QStringLiteral("amt")) : std::nullopt;
-    std::int64_t total = 0;
+    payments::Total total;
     const int rows = amountField ? t.RecordCount() : 0;
     for (int r = 0; r < rows; ++r) {
-        try {
-            total += convert::TextToCurrency(t.Text(r, amountField->Index()));
-        } catch (const AppError&) {
+        const auto amount = payments::Money::Parse(t.Text(r, amountField->Index()));
+        if (!amount || !total.Add(*amount)) {
             if (exact) {
                 *exact = false;
             }
         }
     }
-    return total;
+    return total.Sum();
 }
 
 void BatchPage::ShowBatchSummary() {
     Dataset& t = ctx_.cds1;
     bool exact = true;
-    const std::int64_t total = Total(&exact);
+    const payments::Money total = Total(&exact);
     const int rows = t.Active() ? t.RecordCount() : 0;
     batchCount->setText(QStringLiteral("共 %1 笔").arg(rows));
-    batchTotal->setText(QStringLiteral("合计：") + amount::GroupedCents(total) +
+    batchTotal->setText(QStringLiteral("合计：") + total.Grouped() +
                         (exact ? QString() : QStringLiteral("（含无法计算的金额）")));
-    batchTotalCapitals->setText(capitals::FromCurrency(total));
+    batchTotalCapitals->setText(capitals::FromCurrency(total.TenThousandths()));
 }
 
 int BatchPage::UnexportedRows() const {
@@ -316,11 +339,13 @@ void BatchPage::Button1Click() {
 bool BatchPage::AppendInstruction(const QString& callerName) {
     try {
         ctx_.cds1.Append();
-        SetFieldsFromForm();
+        SetFields(FormInstruction());
         ctx_.cds1.Post();
     } catch (const AppError& e) {
-        ctx_.dialogs.Information(QStringLiteral("增加记录失败：！") + e.Message());
+        // The half-made row goes before the box opens: while it is open the grid, the count
+        // and the recovery file show only whole rows.
         ctx_.cds1.Cancel();
+        ctx_.dialogs.Information(QStringLiteral("增加记录失败：！") + e.Message());
         return false;
     }
     const bool byAddButton = callerName == u"Button1";
@@ -368,7 +393,7 @@ void BatchPage::ResetRecipient() {
     recobject->setCurrentIndex(recobject->findText(QStringLiteral("公司")));
     recver->setEditText(QString());
     recacct->setEditText(QString());
-    recbank->setEditText(QString::fromUtf16(instructions::kOwnBank));
+    recbank->setEditText(QString::fromUtf16(payments::kOwnBank));
     // Clearing keeps the box's sign: a plain zero first, so the next amount is not negative.
     amt->SetShuZhi(QStringLiteral("0"));
     amt->Clear();
@@ -401,9 +426,15 @@ void BatchPage::Button2Click() {
 }
 
 void BatchPage::UpdateInstruction() {
+    const payments::Instruction in = FormInstruction();
     ctx_.cds1.Edit();
-    SetFieldsFromForm();
-    ctx_.cds1.Post();
+    try {
+        SetFields(in);
+        ctx_.cds1.Post();
+    } catch (...) {
+        ctx_.cds1.Cancel();
+        throw;
+    }
 }
 
 void BatchPage::Button3Click() {
@@ -419,7 +450,7 @@ void BatchPage::Button4Click() {
                 "表中有 %1 笔指令（合计 %2 元）尚未导出为上传文件，复位将全部删除。\n\n"
                 "确定复位吗？")
                 .arg(rows)
-                .arg(amount::GroupedCents(Total()));
+                .arg(Total().Grouped());
         if (!ctx_.dialogs.Question(question)) {
             return;
         }
@@ -471,7 +502,7 @@ void BatchPage::crossClick() {
         recobject->setEnabled(false);
     } else {
         SpeedButton3->setEnabled(false);
-        recbank->setEditText(QString::fromUtf16(instructions::kOwnBank));
+        recbank->setEditText(QString::fromUtf16(payments::kOwnBank));
         recbankcode->clear();
         recobject->setEnabled(true);
         recobject->setCurrentIndex(-1);
@@ -493,7 +524,7 @@ void BatchPage::SaveGridAsExcel() {
     }
     const xlsxsave::Sheet sheet = xlsxsave::FromTable(t, QStringLiteral("amt"));
     xlsxsave::SaveThroughDialog(ctx_.dialogs, ctx_.saveDialog, uploadFolder_,
-                                QStringLiteral("批量支付"), sheet);
+                                QStringLiteral("批量支付"), sheet, &listfile::WriteWhole);
 }
 
 void BatchPage::Button19Click() {

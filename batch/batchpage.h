@@ -8,8 +8,10 @@
 
 #include "batch/bankindex.h"
 #include "batch/payees.h"
-#include "batch/uploadfile.h"
 #include "controls/addnotice.h"
+#include "payments/exportflow.h"
+#include "payments/instruction.h"
+#include "payments/money.h"
 #include "platform/dataset/roworigins.h"
 #include "platform/dialogs/dialogs.h"
 #include "store/listfile.h"
@@ -35,8 +37,8 @@ public:
         FileDialogState& saveDialog;
         FileDialogState& openDialog;
         printing::DetailLists& printing;
-        // How the upload file is put on disk before it is read back.
-        const listfile::Writer& writeUpload;
+        // Writes and records the upload file, and names payments exported before.
+        payments::ExportRecorder& recorder;
         // The notice after a successful add.
         AddNotice& addNotice;
     };
@@ -82,9 +84,14 @@ public:
     int UnexportedRows() const;
 
     // Operations.
-    // Adds the form's content as a new row; callerName tells the add button from the import.
-    // True when the row was posted.
+    // Adds the form's content as a new row; callerName names the button that asked. True when
+    // the row was posted.
     bool AppendInstruction(const QString& callerName);
+    // Adds checked instructions as whole rows, all or none; the form is not touched. The payees
+    // are learned into the roster once, at the end.
+    void AppendRows(const std::vector<payments::Instruction>& rows);
+    // Every row of the table as an instruction, in order.
+    std::vector<payments::Instruction> Rows() const;
     void UpdateInstruction();
     void RememberPayee();
     void LearnPayees();
@@ -97,26 +104,29 @@ private:
     void Wire();
     // Runs a handler under the program-wide error box.
     void Handle(const std::function<void()>& handler);
-    void SetFieldsFromForm();
+    // The instruction the form holds, its amount in normal form; fails when the amount box
+    // holds no amount.
+    payments::Instruction FormInstruction() const;
+    // Sets the current row's fields from an instruction; a value longer than its field fails.
+    void SetFields(const payments::Instruction& in);
     QString CpFlagText() const;
     // Sets a combo box's text, selecting the list entry when there is one.
     static void SelectText(QComboBox* box, const QString& text);
     void ResetRecipient();
-    // The first form value that cannot go into an upload line, as its field title.
-    std::optional<QString> FindUnsafeValue() const;
+    // The first form value refused for its field (a "|", a line break, too long), as a message.
+    std::optional<QString> FindRefusedValue() const;
+    // Whether the batch's total stays within what can be summed with `extra` added, the row
+    // `without` (0-based; -1 for none) left out.
+    bool TotalFits(payments::Money extra, int without = -1) const;
     // The lines of an import file's bytes (read once), or nothing after an error box (an
     // encoding it refuses).
     std::optional<QStringList> DecodeImportFile(const QByteArray& bytes);
-    // Every line checked; false after an error box naming the first bad line.
-    bool CheckImportLines(const QStringList& lines);
-    void ImportLines(const QStringList& lines);
     // The spreadsheet at path through the preview; false when nothing was added.
     bool ImportSheet(const QString& path, const RowOrigins::Source& source);
-    // 追加, 替换 or 取消 when the table already holds rows, naming rows already imported from
-    // a file with the same bytes; false for 取消.
-    bool MakeRoomFor(qsizetype incoming, const RowOrigins::Source& source);
-    // Adds checked instructions through the form, as the upload file's lines are added.
-    void ImportInstructions(const std::vector<uploadfile::Instruction>& rows);
+    // Adds an import's rows from `source` once the table has room (the 追加/替换/取消 question)
+    // and their sum fits; false, adding nothing, otherwise.
+    bool AddImported(const std::vector<payments::Instruction>& rows,
+                     const RowOrigins::Source& source);
     // The add button's checks, the row limit only when asked; false after a warning.
     bool CheckForm(bool rowLimit);
     static bool IsPlainAccount(const QString& account);
@@ -130,8 +140,9 @@ private:
     void WarnRosterNotSaved(const QString& reason);
     // The count and total of the batch below the grid, the total also in capitals.
     void ShowBatchSummary();
-    // The sum of the rows' amounts in ten-thousandths; *exact turns false when one is no number.
-    std::int64_t Total(bool* exact = nullptr) const;
+    // The sum of the rows' amounts; *exact turns false when one is no number or the sum does
+    // not fit.
+    payments::Money Total(bool* exact = nullptr) const;
     // Empties the instruction table.
     void ClearRows();
 

@@ -13,9 +13,10 @@
 #include "batch/importpreview.h"
 #include "batch/instructions.h"
 #include "batch/sheetbatch.h"
-#include "batch/uploadfile.h"
-#include "controls/exportchecks.h"
 #include "controls/numeditnew.h"
+#include "payments/batchfile.h"
+#include "payments/exportflow.h"
+#include "payments/values.h"
 #include "platform/dataset/dataset.h"
 #include "platform/sheet/sheet.h"
 #include "platform/text/ansi.h"
@@ -23,15 +24,16 @@
 #include "store/configdir.h"
 #include "store/listfile.h"
 
-namespace {
-
-uploadfile::Instruction CurrentInstruction(Dataset& t) {
-    auto f = [&](const char* name) { return t.FieldByName(QString::fromLatin1(name)).AsString(); };
-    return {f("cpflag"),  f("payacct"), f("recacct"), f("recver"),    f("recbankcode"),
-            f("recbank"), f("amt"),     f("use"),     f("remittype"), f("remark")};
+std::vector<payments::Instruction> BatchPage::Rows() const {
+    Dataset& t = ctx_.cds1;
+    std::vector<payments::Instruction> rows;
+    const int count = t.Active() ? t.RecordCount() : 0;
+    rows.reserve(static_cast<std::size_t>(count));
+    for (int r = 0; r < count; ++r) {
+        rows.push_back(payments::Instruction::FromRow(t.RowTexts(r)));
+    }
+    return rows;
 }
-
-}  // namespace
 
 void BatchPage::Button5Click() {
     Dataset& t = ctx_.cds1;
@@ -43,55 +45,36 @@ void BatchPage::Button5Click() {
         ctx_.dialogs.Error(QStringLiteral("超过100笔，请分批形成文件！"));
         return;
     }
-    // Values are written as they stand: a "|" or a line break inside one would shift the
-    // fields the bank reads, and every row passes the checks an imported line passes, so
-    // that the file holds nothing the bank or the program's own import would misread.
-    int row = 0;
-    QStringList lines;
-    QList<exportchecks::Row> rows;
-    for (t.First(); !t.Eof(); t.Next()) {
-        ++row;
-        for (int i = 0; i < t.FieldCount(); ++i) {
-            const QString value = t.Fields(i).AsString();
-            if (value.contains(u'|') || value.contains(u'\r') || value.contains(u'\n')) {
-                ctx_.dialogs.Error(
-                    QStringLiteral(
-                        "第%1笔指令的“%2”含有“|”或换行符，不能导出！请双击该指令改正后再导出。")
-                        .arg(row)
-                        .arg(t.Fields(i).DisplayLabel()));
-                return;
-            }
-        }
-        const uploadfile::Instruction in = CurrentInstruction(t);
-        if (const auto reason = uploadfile::CheckInstruction(in)) {
+    // Every row passes the checks an imported line passes, whichever way it came in, so that
+    // the file holds nothing the bank or the program's own import would misread.
+    const std::vector<payments::Instruction> rows = Rows();
+    payments::UploadExport file;
+    file.page = QStringLiteral("批量支付");
+    file.what = QStringLiteral("指令");
+    file.defaultName = payments::batchfile::DefaultFileName(
+        QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const payments::Instruction& in = rows[i];
+        const int number = static_cast<int>(i) + 1;
+        if (const auto reason = payments::CheckInstruction(in)) {
             ctx_.dialogs.Error(
                 QStringLiteral("第%1笔指令：%2，不能导出！请双击该指令改正后再导出。")
-                    .arg(row)
+                    .arg(number)
                     .arg(*reason));
             return;
         }
-        lines.append(uploadfile::FormatLine(in));
-        rows.append({row, in.cpflag, in.recacct, in.amt});
+        file.rows.append({number, in.cpflag, in.recacct, payments::CheckAmount(in.amt).money});
     }
-    // A mistyped card number or a payment entered twice goes out only when the user says so;
-    // 否 ends the export as a cancelled dialog does.
-    const QString question = exportchecks::Question(rows);
-    if (!question.isEmpty() && !ctx_.dialogs.Question(question)) {
-        LearnPayees();
+    file.lines = payments::batchfile::Lines(rows);
+    const payments::ExportResult result = payments::WriteUploadFile(
+        ctx_.dialogs, ctx_.saveDialog, uploadFolder_, ctx_.recorder, file);
+    if (result == payments::ExportResult::Failed) {
         return;
     }
-    FileDialogState& dialog = ctx_.saveDialog;
-    dialog.fileName =
-        uploadfile::DefaultFileName(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
-    dialog.folder = uploadFolder_;
-    if (ctx_.dialogs.Save(dialog)) {
-        uploadFolder_ = QFileInfo(dialog.fileName).absolutePath();
-        if (const auto bad = listfile::SaveVerified(dialog.fileName, lines, ctx_.writeUpload)) {
-            ctx_.dialogs.Error(*bad);
-            return;
-        }
+    if (result == payments::ExportResult::Written) {
         unexported_ = false;
     }
+    // The payees are learned whether or not the file was written, as after a cancelled dialog.
     LearnPayees();
 }
 
@@ -136,39 +119,52 @@ void BatchPage::Button6Click() {
         if (!lines) {
             return;
         }
-        if (!CheckImportLines(*lines)) {
+        // The whole file is checked before anything is added, so that a bad line never leaves
+        // half a batch in the table.
+        const auto parsed = payments::batchfile::Parse(*lines);
+        if (const auto* refusal = std::get_if<payments::batchfile::Refusal>(&parsed)) {
+            ctx_.dialogs.Error(
+                QStringLiteral("第%1行：%2，未导入任何指令！请改正文件中的这一行后重新导入。")
+                    .arg(refusal->line)
+                    .arg(refusal->reason));
             return;
         }
-        // Rows already in the table: the user says whether the file adds to them, takes their
-        // place, or adds nothing, once it is known to be sound and before anything changes.
-        if (!MakeRoomFor(std::count_if(lines->begin(), lines->end(),
-                                       [](const QString& l) { return !l.isEmpty(); }),
-                         source)) {
+        if (!AddImported(std::get<std::vector<payments::Instruction>>(parsed), source)) {
             return;
         }
-        const RowOrigins::Scope imported(*origins, source);
-        ImportLines(*lines);
     }
     ctx_.dialogs.Information(QStringLiteral("导入完毕！"));
 }
 
-bool BatchPage::MakeRoomFor(qsizetype incoming, const RowOrigins::Source& source) {
-    if (ctx_.cds1.IsEmpty()) {
-        return true;
+bool BatchPage::AddImported(const std::vector<payments::Instruction>& rows,
+                            const RowOrigins::Source& source) {
+    payments::Total incoming;
+    for (const payments::Instruction& in : rows) {
+        incoming.Add(payments::CheckAmount(in.amt).money);
     }
-    const int answer = ctx_.dialogs.Choice(
-        QStringLiteral("表中已有 %1 笔指令。文件中的 %2 笔指令是追加到表中，"
-                       "还是替换表中的指令？")
-                .arg(ctx_.cds1.RecordCount())
-                .arg(incoming) +
-            origins->SameFileNotice(source, QStringLiteral("指令")),
-        {QStringLiteral("追加"), QStringLiteral("替换"), QStringLiteral("取消")}, 2);
-    if (answer == 2) {
+    const QString tooLarge = payments::TotalTooLargeText(QStringLiteral("指令"));
+    if (incoming.Overflowed()) {
+        ctx_.dialogs.Error(tooLarge + QStringLiteral("未导入任何指令。"));
         return false;
     }
-    if (answer == 1) {
+    // Rows already in the table: the user says whether the file adds to them, takes their
+    // place, or adds nothing, once it is known to be sound and before anything changes.
+    const payments::Room room = payments::AskRoom(
+        ctx_.dialogs, ctx_.cds1.RecordCount(), static_cast<qsizetype>(rows.size()),
+        QStringLiteral("指令"), QStringLiteral("指令"),
+        origins->SameFileNotice(source, QStringLiteral("指令")));
+    if (room == payments::Room::Cancel) {
+        return false;
+    }
+    if (room == payments::Room::Append && !TotalFits(incoming.Sum())) {
+        ctx_.dialogs.Error(tooLarge + QStringLiteral("未导入任何指令。"));
+        return false;
+    }
+    if (room == payments::Room::Replace) {
         ClearRows();
     }
+    const RowOrigins::Scope imported(*origins, source);
+    AppendRows(rows);
     return true;
 }
 
@@ -217,47 +213,37 @@ bool BatchPage::ImportSheet(const QString& path, const RowOrigins::Source& sourc
                                      .arg(e.Message()));
         }
     }
-    const std::vector<uploadfile::Instruction> rows = importPreview->Current().rows;
-    if (!MakeRoomFor(static_cast<qsizetype>(rows.size()), source)) {
-        return false;
-    }
-    const RowOrigins::Scope imported(*origins, source);
-    ImportInstructions(rows);
-    return true;
+    return AddImported(importPreview->Current().rows, source);
 }
 
-void BatchPage::ImportInstructions(const std::vector<uploadfile::Instruction>& rows) {
+void BatchPage::AppendRows(const std::vector<payments::Instruction>& rows) {
+    Dataset& t = ctx_.cds1;
+    t.CheckBrowseMode();
+    const int before = t.RecordCount();
     QList<payees::Payee> learned;
-    bool lastPosted = false;
-    // The grid reads the table once, at the end, instead of after every row.
-    const ControlsDisabled quiet(ctx_.cds1);
-    for (const uploadfile::Instruction& in : rows) {
-        cross->setChecked(false);
-        recobject->setCurrentIndex(-1);
-        if (in.cpflag == QStringLiteral("跨行")) {
-            cross->setChecked(true);
-        } else {
-            recobject->setCurrentIndex(recobject->findText(in.cpflag));
-        }
-        payacct->setEditText(in.payacct);
-        recacct->setEditText(in.recacct);
-        recver->setEditText(in.recver);
-        recbank->setEditText(in.recbank);
-        recbankcode->setText(in.recbankcode);
-        amt->SetShuZhi(in.amt);
-        SelectText(use, in.use);
-        remittype->setCurrentIndex(remittype->findText(in.remittype));
-        edremark->setText(in.remark);
-        const payees::Payee payee = FormPayee();
-        lastPosted = AppendInstruction(Button6->objectName());
-        if (lastPosted) {
-            learned.append(payee);
+    {
+        // The grid reads the table once, at the end, instead of after every row.
+        const ControlsDisabled quiet(t);
+        try {
+            for (const payments::Instruction& in : rows) {
+                t.Append();
+                SetFields(in);
+                t.Post();
+                learned.append({in.recver, in.recacct, in.recbank, in.recbankcode});
+            }
+        } catch (...) {
+            // All or none: a row the table refuses takes the rows added before it along.
+            if (t.GetState() != Dataset::State::Browse) {
+                t.Cancel();
+            }
+            while (t.RecordCount() > before) {
+                t.Last();
+                t.Delete();
+            }
+            throw;
         }
     }
-    // The form as a reset after each added row would leave it.
-    if (lastPosted) {
-        ResetRecipient();
-    }
+    SetGridTitles();
     // The payees are learned as a row-by-row add would learn them, with one rewrite of the
     // roster; a roster that cannot be written is reported once.
     try {
@@ -285,32 +271,4 @@ std::optional<QStringList> BatchPage::DecodeImportFile(const QByteArray& bytes) 
         return std::nullopt;
     }
     return listfile::SplitLines(ansi::Decode(bytes));
-}
-
-bool BatchPage::CheckImportLines(const QStringList& lines) {
-    // The whole file is checked before anything is added, so that a bad line never leaves half
-    // a batch in the table.
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i].isEmpty()) {
-            continue;
-        }
-        if (const auto reason = uploadfile::CheckLine(lines[i])) {
-            ctx_.dialogs.Error(
-                QStringLiteral("第%1行：%2，未导入任何指令！请改正文件中的这一行后重新导入。")
-                    .arg(i + 1)
-                    .arg(*reason));
-            return false;
-        }
-    }
-    return true;
-}
-
-void BatchPage::ImportLines(const QStringList& lines) {
-    std::vector<uploadfile::Instruction> rows;
-    for (const QString& text : lines) {
-        if (!text.isEmpty()) {
-            rows.push_back(uploadfile::ToInstruction(uploadfile::ParseLine(text)));
-        }
-    }
-    ImportInstructions(rows);
 }

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 
-#include "controls/amountformat.h"
 #include "platform/text/convert.h"
 
 using namespace sheetbatch;
@@ -96,7 +95,7 @@ void ImportPreview::ShowResult() {
     rowsGrid->setRowCount(shown);
     QStringList rowTitles;
     for (int r = 0; r < shown; ++r) {
-        const uploadfile::Instruction& in = result_.rows[static_cast<std::size_t>(r)];
+        const payments::Instruction& in = result_.rows[static_cast<std::size_t>(r)];
         const QString values[kFieldCount] = {in.cpflag,
                                              in.payacct,
                                              in.recacct,
@@ -127,7 +126,7 @@ void ImportPreview::ShowResult() {
     }
     QString summary = QStringLiteral("可导入 %1 笔，合计 %2 元")
                           .arg(result_.rows.size())
-                          .arg(amount::GroupedCents(result_.total));
+                          .arg(result_.total.Grouped());
     if (result_.rows.size() > static_cast<std::size_t>(shown)) {
         summary += QStringLiteral("（上表列出前 %1 笔）").arg(shown);
     }

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "batch/instructions.h"
 #include "controls/amountformat.h"
+#include "payments/values.h"
 #include "platform/sheet/sheet.h"
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
@@ -143,7 +143,9 @@ QString OneOf(const QString& text,
 }  // namespace
 
 QString FieldTitle(int field) {
-    return QString::fromUtf16(instructions::kGridTitles).split(u',').value(field);
+    return field >= 0 && field < payments::kInstructionFieldCount
+               ? payments::InstructionFieldTitle(field)
+               : QString();
 }
 
 QString ColumnKey(int field) {
@@ -401,7 +403,8 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
                const QString& payacct, const BankLookup& banks) {
     Result result;
     result.layout = layout;
-    const QString ownBank = QString::fromUtf16(instructions::kOwnBank);
+    payments::Total total;
+    const QString ownBank = QString::fromUtf16(payments::kOwnBank);
     const int lastRow = static_cast<int>(table.rows.size());
     // What is hidden in the workbook is imported as well: pointed out, so that nobody pays a
     // row they never saw.
@@ -520,7 +523,7 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
             problems.push_back(
                 {row, 0, QStringLiteral("该行在工作表中是隐藏的，也将导入，请核对"), false});
         }
-        uploadfile::Instruction in;
+        payments::Instruction in;
         in.payacct = layout.columns[kPayAcct] == 0 ? payacct : cell[kPayAcct];
         in.recacct = cell[kRecAcct];
         in.recver = cell[kRecver];
@@ -645,9 +648,9 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
                                [](const Problem& p) { return p.refused; });
         };
         if (!anyRefused()) {
-            if (const auto reason = uploadfile::CheckInstruction(in)) {
+            if (const auto reason = payments::CheckInstruction(in)) {
                 int field = kAmt;
-                if (*reason == QString::fromUtf16(uploadfile::kCrossBankWithoutCode)) {
+                if (*reason == QString::fromUtf16(payments::kCrossBankWithoutCode)) {
                     field = kRecBankCode;
                 }
                 for (int f = 0; f < kFieldCount; ++f) {
@@ -665,7 +668,14 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
             ++result.refusedRows;
             continue;
         }
-        result.total += convert::TextToCurrency(in.amt);
+        // A sum that does not fit refuses the sheet once, instead of showing a wrapped total.
+        const bool overflowedBefore = total.Overflowed();
+        if (!total.Add(payments::CheckAmount(in.amt).money) && !overflowedBefore) {
+            result.problems.push_back(
+                {0, 0, payments::TotalTooLargeText(QStringLiteral("指令")), true});
+            ++result.refusedSheet;
+        }
+        result.total = total.Sum();
         result.rows.push_back(std::move(in));
         result.sheetRows.push_back(row);
     }

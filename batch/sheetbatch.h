@@ -15,7 +15,8 @@
 #include <utility>
 #include <vector>
 
-#include "batch/uploadfile.h"
+#include "payments/instruction.h"
+#include "payments/money.h"
 #include "platform/sheet/sheet.h"
 
 namespace sheetbatch {
@@ -123,11 +124,11 @@ struct Problem {
 
 struct Result {
     Layout layout;
-    std::vector<uploadfile::Instruction> rows;
+    std::vector<payments::Instruction> rows;
     std::vector<int> sheetRows;  // the sheet row of each instruction
     std::vector<Problem> problems;
     int refusedRows = 0;
-    std::int64_t total = 0;  // the stored amounts, in ten-thousandths
+    payments::Money total;  // the sum of the stored amounts
     // Refused problems of the sheet as a whole or of its header rather than of one row.
     int refusedSheet = 0;
     bool Importable() const { return refusedRows == 0 && refusedSheet == 0 && !rows.empty(); }

@@ -8,8 +8,8 @@
 #include "app/exportwindow.h"
 #include "app/recovery.h"
 #include "bench/benchreport.h"
+#include "payments/exportrecord.h"
 #include "platform/dataset/dataset.h"
-#include "store/exportrecord.h"
 #include "store/listfile.h"
 
 namespace {
@@ -28,7 +28,7 @@ QString Record() {
         const QDateTime now = QDateTime::currentDateTime();
         QByteArray bytes;
         for (int e = 0; e < 1000; ++e) {
-            exportrecord::Entry entry;
+            payments::exportrecord::Entry entry;
             entry.time = now.addSecs(-static_cast<qint64>(e) * 5184);
             entry.page = QStringLiteral("工资代发");
             entry.path = Dir().filePath(QStringLiteral("salary%1.txt").arg(e));
@@ -38,9 +38,9 @@ QString Record() {
             for (int r = 0; r < 100; ++r) {
                 entry.payments.append(
                     {QStringLiteral("62220202%1").arg(e * 100 + r, 11, 10, QChar(u'0')),
-                     QStringLiteral("%1.00").arg(100 + r)});
+                     payments::Money::FromTenThousandths((100 + r) * 10000LL)});
             }
-            bytes += exportrecord::EntryLine(entry) + '\n';
+            bytes += payments::exportrecord::EntryLine(entry) + '\n';
         }
         listfile::Replace(p, bytes);
         return p;
@@ -50,14 +50,14 @@ QString Record() {
 
 void CheckBeforeExport(benchmark::State& state) {
     const QString path = Record();
-    QList<exportrecord::Payment> batch;
+    QList<payments::exportrecord::Payment> batch;
     for (int r = 0; r < 100; ++r) {
         batch.append({QStringLiteral("62220202%1").arg(r * 37, 11, 10, QChar(u'0')),
-                      QStringLiteral("%1.00").arg(100 + r % 100)});
+                      payments::Money::FromTenThousandths((100 + r % 100) * 10000LL)});
     }
     for (auto _ : state) {
-        const auto repeats =
-            exportrecord::Repeats(exportrecord::Load(path), batch, QDateTime::currentDateTime());
+        const auto repeats = payments::exportrecord::Repeats(payments::exportrecord::Load(path),
+                                                             batch, QDateTime::currentDateTime());
         benchmark::DoNotOptimize(repeats);
     }
 }
@@ -66,7 +66,7 @@ void OpenWindow(benchmark::State& state) {
     const QString path = Record();
     TfmExports window;
     for (auto _ : state) {
-        window.Show(exportrecord::Load(path));
+        window.Show(payments::exportrecord::Load(path));
         benchmark::DoNotOptimize(window.ExportList->rowCount());
     }
 }

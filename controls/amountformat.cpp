@@ -1,7 +1,5 @@
 #include "controls/amountformat.h"
 
-#include <QRegularExpression>
-
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
 
@@ -198,61 +196,6 @@ QString RoundedText(int d, double v) {
     scaled.digits = std::to_string(magnitude);
     scaled.exponent = -d;
     return Format(scaled, d, DisplayPattern(d).contains(u','));
-}
-
-QString GroupedCents(std::int64_t tenThousandths) {
-    const bool negative = tenThousandths < 0;
-    const std::uint64_t magnitude = negative ? 0ULL - static_cast<std::uint64_t>(tenThousandths)
-                                             : static_cast<std::uint64_t>(tenThousandths);
-    const std::uint64_t cents = magnitude / 100 + (magnitude % 100 >= 50 ? 1 : 0);
-    QString whole = QString::number(cents / 100);
-    for (qsizetype at = whole.size() - 3; at > 0; at -= 3) {
-        whole.insert(at, u',');
-    }
-    return (negative && cents != 0 ? QStringLiteral("-") : QString()) + whole + u'.' +
-           QStringLiteral("%1").arg(cents % 100, 2, 10, QChar(u'0'));
-}
-
-QString GroupedText(const QString& amount) {
-    try {
-        return GroupedCents(convert::TextToCurrency(amount));
-    } catch (const AppError&) {
-        return amount;
-    }
-}
-
-AmountCheck CheckAmount(const QString& text) {
-    std::int64_t value = 0;
-    try {
-        value = convert::TextToCurrency(text);
-    } catch (const AppError&) {
-        // A plain decimal fails only by its size.
-        static const QRegularExpression plain(QStringLiteral("^\\d+(\\.\\d*)?$"));
-        if (plain.match(text).hasMatch()) {
-            return {QString(), QStringLiteral("金额“%1”超过%2位整数")
-                                   .arg(convert::Excerpt(text))
-                                   .arg(kMaxAmountDigits)};
-        }
-        return {QString(), QStringLiteral("金额“%1”不是有效的数字").arg(convert::Excerpt(text))};
-    }
-    if (value % 100 != 0) {
-        return {QString(), QStringLiteral("金额“%1”超过两位小数").arg(convert::Excerpt(text))};
-    }
-    if (value <= 0) {
-        return {QString(), QStringLiteral("金额“%1”必须大于0").arg(convert::Excerpt(text))};
-    }
-    std::int64_t limit = 10000;
-    for (int i = 0; i < kMaxAmountDigits; ++i) {
-        limit *= 10;
-    }
-    if (value >= limit) {
-        return {QString(), QStringLiteral("金额“%1”超过%2位整数")
-                               .arg(convert::Excerpt(text))
-                               .arg(kMaxAmountDigits)};
-    }
-    const std::int64_t cents = value / 100;
-    return {QStringLiteral("%1.%2").arg(cents / 100).arg(cents % 100, 2, 10, QChar(u'0')),
-            std::nullopt};
 }
 
 }  // namespace amount

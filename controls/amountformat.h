@@ -3,8 +3,6 @@
 #pragma once
 
 #include <QString>
-#include <cstdint>
-#include <optional>
 
 namespace amount {
 
@@ -38,23 +36,5 @@ QString FormatNumber(double v, int decimals);
 // d = 0 formats like FormatFloat. Where v * 10^d does not fit a 64-bit integer (or is not
 // finite) the value is formatted like FormatNumber instead.
 QString RoundedText(int d, double v);
-
-// Ten-thousandths shown grouped by "," with two decimals, rounded half away from zero; exact.
-QString GroupedCents(std::int64_t tenThousandths);
-// A stored amount text shown that way; a text that holds no number is shown as it is.
-QString GroupedText(const QString& amount);
-
-// The largest number of integer digits an amount to be paid may have: with two decimals that is
-// fifteen significant digits, which the amount box carries exactly.
-inline constexpr int kMaxAmountDigits = 13;
-
-// An amount to be paid, read exactly: its normal form (digits, "." and two decimals) or the
-// reason it is refused: no number, a third decimal, not above 0, or more integer digits than
-// the box holds.
-struct AmountCheck {
-    QString normal;
-    std::optional<QString> refusal;
-};
-AmountCheck CheckAmount(const QString& text);
 
 }  // namespace amount

@@ -1,7 +1,7 @@
 #include "printing/detaillists.h"
 
-#include "controls/amountformat.h"
 #include "controls/capitals.h"
+#include "payments/money.h"
 #include "platform/dataset/dataset.h"
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
@@ -25,6 +25,7 @@ QString NullToBlank(const QString& text) {
 ListTotals FillCross(TfrxCrossView& cross, Dataset& table, bool nullToBlank,
                      const QString& amountField) {
     ListTotals totals;
+    payments::Total sum;
     int amount = -1;
     for (int i = 0; !amountField.isEmpty() && i < table.FieldCount(); ++i) {
         if (table.Fields(i).FieldName().compare(amountField, Qt::CaseInsensitive) == 0) {
@@ -38,17 +39,11 @@ ListTotals FillCross(TfrxCrossView& cross, Dataset& table, bool nullToBlank,
             const Field field = table.Fields(i);
             QString text = field.AsString();
             if (i == amount) {
-                try {
-                    const std::int64_t value = convert::TextToCurrency(text);
-                    text = amount::GroupedCents(value);
-                    // Past the 64-bit range no total is right: the sum stays as it was.
-                    std::int64_t sum = 0;
-                    if (!__builtin_add_overflow(totals.total, value, &sum)) {
-                        totals.total = sum;
-                    }
-                } catch (const AppError&) {
-                    // An amount that is no number prints as it is and is not summed; the pages
-                    // refuse such amounts before any export.
+                // An amount that is no number prints as it is and is not summed; the pages
+                // refuse such amounts before any export.
+                if (const auto value = payments::Money::Parse(text)) {
+                    text = value->Grouped();
+                    sum.Add(*value);
                 }
             }
             cross.AddValue({row}, {field.DisplayLabel()}, {nullToBlank ? NullToBlank(text) : text});
@@ -57,6 +52,11 @@ ListTotals FillCross(TfrxCrossView& cross, Dataset& table, bool nullToBlank,
         ++row;
     }
     totals.count = row;
+    // The pages refuse a sum that does not fit; a list never prints a wrapped total.
+    if (sum.Overflowed()) {
+        throw AppError(payments::TotalTooLargeText(QStringLiteral("明细")));
+    }
+    totals.total = sum.Sum().TenThousandths();
     return totals;
 }
 
@@ -97,7 +97,8 @@ void DetailLists::frxReport1BeforePrint(TfrxReportComponent* component) {
     const ListTotals totals = salaries ? FillCross(*cross, tables_.cds2, true, kSalaryAmount)
                                        : FillCross(*cross, tables_.cds1, false, kInstructionAmount);
     frxReport1.Variables.insert(QStringLiteral("Count"), QString::number(totals.count));
-    frxReport1.Variables.insert(QStringLiteral("Total"), amount::GroupedCents(totals.total));
+    frxReport1.Variables.insert(QStringLiteral("Total"),
+                                payments::Money::FromTenThousandths(totals.total).Grouped());
     frxReport1.Variables.insert(QStringLiteral("TotalCapitals"),
                                 capitals::FromCurrency(totals.total));
 }

@@ -4,7 +4,6 @@
 #include <QShortcut>
 #include <QTimer>
 
-#include "batch/xlsxsave.h"
 #include "printing/detaillists.h"
 #include "salary/sheetimport.h"
 
@@ -18,16 +17,18 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "controls/amountformat.h"
 #include "controls/capitals.h"
-#include "controls/exportchecks.h"
 #include "controls/numeditnew.h"
+#include "payments/exportflow.h"
+#include "payments/salaryfile.h"
+#include "payments/values.h"
 #include "platform/dataset/dataset.h"
 #include "platform/dataset/dbgrid.h"
 #include "platform/dialogs/guard.h"
+#include "platform/sheet/xlsxsave.h"
+#include "platform/text/ansi.h"
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
-#include "salary/salaryfile.h"
 #include "store/configdir.h"
 #include "store/listfile.h"
 #include "store/record.h"
@@ -77,15 +78,26 @@ void SalaryPage::SetUpForm() {
     // Values edited in place in the salary grid meet the rules of a credit as they enter: refused
     // with the item named, never cut. Values typed into the item grid are checked by the add.
     DBGrid2->Model()->SetEditCheck([this](int column, const QString& text) {
-        const salary::FieldRule rule = Rule(column);
-        return salary::CheckValue(rule, text, IsKeyField(rule.name));
+        const payments::FieldRule rule = Rule(column);
+        QString value = payments::CheckCreditValue(rule, text, IsKeyField(rule.name));
+        if (rule.name.compare(u"finalincome", Qt::CaseInsensitive) == 0) {
+            // The new amount takes the old one's place in the total.
+            const payments::Money old = payments::Money::Parse(ctx_.cds2.Fields(column).AsString())
+                                            .value_or(payments::Money());
+            const auto total = TotalWith(payments::CheckAmount(value).money);
+            if (!total ||
+                !total->Plus(payments::Money::FromTenThousandths(-old.TenThousandths()))) {
+                throw AppError(payments::TotalTooLargeText(QStringLiteral("工资记录")));
+            }
+        }
+        return value;
     });
     DBGrid3->horizontalHeader()->setStretchLastSection(true);
     // Whole accounts and amounts in view; what width is left goes to the name.
     DBGrid2->SetFitColumns(0);
     // The credited amount read at a glance: grouped, two decimals, right-aligned (display only).
     DBGrid2->Model()->SetFieldFormat(QStringLiteral("finalincome"),
-                                     {amount::GroupedText, Qt::AlignRight | Qt::AlignVCenter});
+                                     {payments::GroupedText, Qt::AlignRight | Qt::AlignVCenter});
     QPalette items = DBGrid3->palette();
     items.setColor(QPalette::Base, items.color(QPalette::Button));
     DBGrid3->setPalette(items);
@@ -168,8 +180,13 @@ void SalaryPage::LoadSalaryItems() {
                 continue;
             }
             items.Append();
-            items.FieldByName(QStringLiteral("seq")).SetAsString(fields[0]);
-            items.FieldByName(QStringLiteral("subject")).SetAsString(fields[1]);
+            // The item grid shows the number and caption in the width their fields have; the
+            // salary grid's column title keeps the caption whole.
+            for (const auto& [name, text] : {std::pair{QStringLiteral("seq"), fields[0]},
+                                             std::pair{QStringLiteral("subject"), fields[1]}}) {
+                Field field = items.FieldByName(name);
+                field.SetAsString(ansi::Decode(ansi::CutBytes(ansi::Encode(text), field.Size())));
+            }
             captions.append(fields[1]);
             ctx_.itemFieldNames->append(fields[2]);
             items.Post();
@@ -219,7 +236,24 @@ bool SalaryPage::IsKeyField(const QString& name) {
     return false;
 }
 
-salary::FieldRule SalaryPage::Rule(int field) const {
+std::optional<payments::Money> SalaryPage::TotalWith(payments::Money extra) const {
+    Dataset& salaries = ctx_.cds2;
+    const auto amountField =
+        salaries.Active() ? salaries.FindField(QStringLiteral("finalincome")) : std::nullopt;
+    payments::Total total;
+    total.Add(extra);
+    for (int r = 0; amountField && r < salaries.RecordCount(); ++r) {
+        if (const auto amount = payments::Money::Parse(salaries.Text(r, amountField->Index()))) {
+            total.Add(*amount);
+        }
+    }
+    if (total.Overflowed()) {
+        return std::nullopt;
+    }
+    return total.Sum();
+}
+
+payments::FieldRule SalaryPage::Rule(int field) const {
     const Field f = ctx_.cds2.Fields(field);
     return {f.FieldName(), f.DisplayLabel(), f.Size()};
 }
@@ -229,23 +263,19 @@ void SalaryPage::ShowSummary() {
     const auto amountField =
         salaries.Active() ? salaries.FindField(QStringLiteral("finalincome")) : std::nullopt;
     const int rows = salaries.Active() ? salaries.RecordCount() : 0;
-    std::int64_t total = 0;
+    // An amount that is no number is refused at export; the total shows the others. Adds and
+    // imports refuse a sum that does not fit, so the total always does.
+    payments::Total total;
     for (int r = 0; amountField && r < rows; ++r) {
-        try {
-            std::int64_t amount = convert::TextToCurrency(salaries.Text(r, amountField->Index()));
-            if (__builtin_add_overflow(total, amount, &total)) {
-                total = 0;
-                break;
-            }
-        } catch (const AppError&) {
-            // An amount that is no number is refused at export; the total shows the others.
+        if (const auto amount = payments::Money::Parse(salaries.Text(r, amountField->Index()))) {
+            total.Add(*amount);
         }
     }
     // The count box stays empty until the table first holds a row.
     if (rows > 0 || !recordcount->text().isEmpty()) {
         recordcount->setText(QString::number(rows));
     }
-    ne_sumamt->SetShuZhi(salaryfile::FormatTotal(total));
+    ne_sumamt->SetShuZhi(total.Sum().Plain());
 }
 
 void SalaryPage::Button7Click() {
@@ -289,7 +319,7 @@ void SalaryPage::AppendSalaryEntry() {
             const QString field = QString::fromUtf16(name);
             QString value = SalaryItemValue(field);
             if (const auto f = salaries.FindField(field)) {
-                value = salary::CheckValue(Rule(f->Index()), value);
+                value = payments::CheckCreditValue(Rule(f->Index()), value);
             }
             values.append({field, value});
         }
@@ -302,6 +332,13 @@ void SalaryPage::AppendSalaryEntry() {
             const QString value = SalaryItemValue(field);
             if (!entry && !value.isEmpty()) {
                 values.append({field, value});
+            }
+        }
+        // A credit whose amount would take the total past what can be summed is not added.
+        for (const auto& [field, value] : values) {
+            if (field.compare(u"finalincome", Qt::CaseInsensitive) == 0 &&
+                !TotalWith(payments::CheckAmount(value).money)) {
+                throw AppError(payments::TotalTooLargeText(QStringLiteral("工资记录")));
             }
         }
         AppendSalaryRow(values);
@@ -338,7 +375,7 @@ void SalaryPage::SaveGridAsExcel() {
     }
     const xlsxsave::Sheet sheet = xlsxsave::FromTable(salaries, QStringLiteral("finalincome"));
     xlsxsave::SaveThroughDialog(ctx_.dialogs, ctx_.saveDialog, uploadFolder_,
-                                QStringLiteral("工资代发"), sheet);
+                                QStringLiteral("工资代发"), sheet, &listfile::WriteWhole);
 }
 
 void SalaryPage::Button8Click() {
@@ -441,18 +478,19 @@ QString SalaryPage::ImportSalarySheet(const QString& path) {
     const RowOrigins::Source source =
         RowOrigins::FromBytes(path, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     file.close();
-    if (!result.rows.empty() && !salaries.IsEmpty()) {
-        const int answer = ctx_.dialogs.Choice(
-            QStringLiteral("表中已有 %1 笔工资记录。文件中的 %2 笔记录是追加到表中，"
-                           "还是替换表中的记录？")
-                    .arg(salaries.RecordCount())
-                    .arg(result.rows.size()) +
-                origins->SameFileNotice(source, QStringLiteral("工资记录")),
-            {QStringLiteral("追加"), QStringLiteral("替换"), QStringLiteral("取消")}, 2);
-        if (answer == 2) {
+    if (!result.rows.empty()) {
+        const payments::Room room = payments::AskRoom(
+            ctx_.dialogs, salaries.RecordCount(), static_cast<qsizetype>(result.rows.size()),
+            QStringLiteral("工资记录"), QStringLiteral("记录"),
+            origins->SameFileNotice(source, QStringLiteral("工资记录")));
+        if (room == payments::Room::Cancel) {
             return QString();
         }
-        if (answer == 1) {
+        // The sheet's own sum was checked as it was read; added to the table's it must fit too.
+        if (room == payments::Room::Append && !TotalWith(result.total)) {
+            throw AppError(payments::TotalTooLargeText(QStringLiteral("工资记录")));
+        }
+        if (room == payments::Room::Replace) {
             ClearRows();
         }
     }
@@ -475,24 +513,6 @@ QString SalaryPage::ImportSalarySheet(const QString& path) {
     return salary::ImportSummary(result);
 }
 
-std::optional<QString> SalaryPage::FindUnsafeValue() {
-    Dataset& salaries = ctx_.cds2;
-    salaries.CheckBrowseMode();
-    for (int row = 0; row < salaries.RecordCount(); ++row) {
-        for (const char16_t* name : kEntryFields) {
-            const auto field = salaries.FindField(QString::fromUtf16(name));
-            if (field && !salaryfile::IsPlainValue(salaries.Text(row, field->Index()))) {
-                return QStringLiteral(
-                           "第%1笔工资记录的“%2”含有“|”或换行符，不能导出！"
-                           "请在列表中改正后再导出。")
-                    .arg(row + 1)
-                    .arg(field->DisplayLabel());
-            }
-        }
-    }
-    return std::nullopt;
-}
-
 void SalaryPage::Button12Click() {
     Dataset& salaries = ctx_.cds2;
     if (salaries.IsEmpty()) {
@@ -503,65 +523,51 @@ void SalaryPage::Button12Click() {
         ctx_.dialogs.Error(QStringLiteral("超过1000笔，请分批形成文件！"));
         return;
     }
-    // Values are written as they stand: a "|" or a line break inside one would shift the
-    // fields the bank reads, so such a list is refused before anything is chosen or written.
-    if (const auto message = FindUnsafeValue()) {
-        ctx_.dialogs.Error(*message);
-        return;
+    salaries.CheckBrowseMode();
+    // The file writes these four items: an item list without one of them cannot make the file.
+    for (const char16_t* name : kEntryFields) {
+        salaries.FieldByName(QString::fromUtf16(name));
     }
-    // Every credit is checked again as it will be written, whatever way it came in.
-    QList<exportchecks::Row> checked;
+    // Every credit is checked again as it will be written, whatever way it came in: a "|" or
+    // a line break inside a value would shift the fields the bank reads, so such a list is
+    // refused before anything is chosen or written.
+    payments::UploadExport file;
+    file.page = QStringLiteral("工资代发");
+    file.what = QStringLiteral("工资记录");
+    file.defaultName = payments::salaryfile::DefaultFileName(
+        QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    QList<payments::Credit> credits;
     for (int row = 0; row < salaries.RecordCount(); ++row) {
-        QString acct, amount;
-        for (const char16_t* name : kEntryFields) {
-            const auto field = salaries.FindField(QString::fromUtf16(name));
+        payments::Credit credit;
+        // Written as stored, in kEntryFields' order.
+        QString* const values[] = {&credit.name, &credit.acct, &credit.finalincome, &credit.memo};
+        for (std::size_t i = 0; i < std::size(kEntryFields); ++i) {
+            const auto field = salaries.FindField(QString::fromUtf16(kEntryFields[i]));
             if (!field) {
                 continue;
             }
-            const salary::FieldRule rule = Rule(field->Index());
+            const payments::FieldRule rule = Rule(field->Index());
+            const QString text = salaries.Text(row, field->Index());
             try {
-                const QString value = salary::CheckValue(rule, salaries.Text(row, field->Index()),
-                                                         IsKeyField(rule.name));
-                if (rule.name.compare(u"acct", Qt::CaseInsensitive) == 0) {
-                    acct = value;
-                } else if (rule.name.compare(u"finalincome", Qt::CaseInsensitive) == 0) {
-                    amount = value;
-                }
+                payments::CheckCreditValue(rule, text, IsKeyField(rule.name));
             } catch (const AppError& e) {
                 ctx_.dialogs.Error(
                     QStringLiteral("第%1笔工资记录不能导出：%2").arg(row + 1).arg(e.Message()));
                 return;
             }
+            *values[i] = text;
         }
-        checked.append({row + 1, QStringLiteral("私人"), acct, amount});
+        credits.append(credit);
+        file.rows.append({row + 1, QStringLiteral("私人"), credit.acct,
+                          payments::CheckAmount(credit.finalincome).money});
     }
-    // A mistyped card number or a credit entered twice goes out only when the user says so.
-    const QString question = exportchecks::Question(checked, QStringLiteral("工资记录"));
-    if (!question.isEmpty() && !ctx_.dialogs.Question(question)) {
-        return;
-    }
-    FileDialogState& dialog = ctx_.saveDialog;
-    dialog.fileName =
-        salaryfile::DefaultFileName(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
-    dialog.folder = uploadFolder_;
-    if (!ctx_.dialogs.Save(dialog)) {
-        return;
-    }
-    uploadFolder_ = QFileInfo(dialog.fileName).absolutePath();
-    auto text = [&](const char* name) {
-        return salaries.FieldByName(QString::fromLatin1(name)).AsString();
-    };
-    QList<salaryfile::Row> rows;
-    for (salaries.First(); !salaries.Eof(); salaries.Next()) {
-        rows.append({text("acct"), text("name"), text("finalincome"), text("memo")});
-    }
-    if (const auto bad = listfile::SaveVerified(dialog.fileName, salaryfile::BuildLines(rows),
-                                                ctx_.writeUpload)) {
-        ctx_.dialogs.Error(*bad);
+    file.lines = payments::salaryfile::BuildLines(credits);
+    if (payments::WriteUploadFile(ctx_.dialogs, ctx_.saveDialog, uploadFolder_, ctx_.recorder,
+                                  file) != payments::ExportResult::Written) {
         return;
     }
     unexported_ = false;
     ctx_.dialogs.Information(
         QStringLiteral("文件存放于：") +
-        QDir::toNativeSeparators(QFileInfo(dialog.fileName).absoluteFilePath()));
+        QDir::toNativeSeparators(QFileInfo(ctx_.saveDialog.fileName).absoluteFilePath()));
 }

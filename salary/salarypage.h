@@ -8,6 +8,8 @@
 #include <optional>
 
 #include "controls/addnotice.h"
+#include "payments/exportflow.h"
+#include "payments/money.h"
 #include "platform/dataset/roworigins.h"
 #include "platform/dialogs/dialogs.h"
 #include "salary/salarytables.h"
@@ -42,8 +44,8 @@ public:
         std::function<QStringList()> sheetMapping;
         // Shows the parameter page, where the mapping is entered.
         std::function<void()> showParameters;
-        // How the upload file is put on disk before it is read back.
-        const listfile::Writer& writeUpload;
+        // Writes and records the upload file, and names payments exported before.
+        payments::ExportRecorder& recorder;
         // The notice after a successful add.
         AddNotice& addNotice;
     };
@@ -103,11 +105,11 @@ private:
     void ClearItems();
     // Empties the salary table.
     void ClearRows();
-    // The first value of a credit that cannot stand in an upload line, as a message.
-    std::optional<QString> FindUnsafeValue();
     // The rules of the salary field at that position; whether a field is one every credit must
     // fill (name, account, amount).
-    salary::FieldRule Rule(int field) const;
+    payments::FieldRule Rule(int field) const;
+    // The sum of the credits' amounts with `extra` added; nothing when it does not fit.
+    std::optional<payments::Money> TotalWith(payments::Money extra) const;
     static bool IsKeyField(const QString& name);
     // The count and total boxes: the rows in the table and their amounts' sum.
     void ShowSummary();

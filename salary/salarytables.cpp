@@ -1,7 +1,6 @@
 #include "salary/salarytables.h"
 
 #include "platform/dataset/dataset.h"
-#include "platform/text/ansi.h"
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
 
@@ -25,7 +24,7 @@ int FieldSize(qsizetype i, const QString& name) {
     if (i == 0) {
         return kNameSize;
     }
-    return name.compare(u"acct", Qt::CaseInsensitive) == 0 ? kMaxAccountDigits : 20;
+    return name.compare(u"acct", Qt::CaseInsensitive) == 0 ? payments::kMaxAccountDigits : 20;
 }
 
 std::optional<qsizetype> ItemIndex(const QStringList& itemFieldNames, const QString& name) {
@@ -49,15 +48,7 @@ void AppendRow(Dataset& cds2, const FieldValues& values) {
             cds2.Fields(i).SetAsString(QStringLiteral("NULL"));
         }
         for (const auto& [name, value] : values) {
-            Field field = cds2.FieldByName(name);
-            // A value is stored whole or refused: a shortened name or account pays someone else.
-            if (ansi::Size(value) > field.Size()) {
-                throw AppError(QStringLiteral("“%1”超过%2字节，不能截断：“%3”")
-                                   .arg(field.DisplayLabel())
-                                   .arg(field.Size())
-                                   .arg(convert::Excerpt(value)));
-            }
-            field.SetAsString(value);
+            cds2.FieldByName(name).SetAsString(value);
         }
         cds2.Post();
     } catch (...) {

@@ -10,7 +10,7 @@
 #include <optional>
 #include <utility>
 
-#include "salary/entrychecks.h"
+#include "payments/credit.h"
 
 class Dataset;
 
@@ -45,8 +45,8 @@ std::int64_t RowAmount(Dataset& cds2);
 using FieldValues = QList<std::pair<QString, QString>>;
 
 // Appends one credit: every field holds "NULL", then each named field its value, and the row
-// is posted. A value longer than its field is refused, never cut. On any failure the new row is
-// dropped and the error passes on; the table is then as before.
+// is posted. A value longer than its field is refused by the table, never cut. On any failure the
+// new row is dropped and the error passes on; the table is then as before.
 void AppendRow(Dataset& cds2, const FieldValues& values);
 
 }  // namespace salary

@@ -10,7 +10,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "salary/entrychecks.h"
+#include "payments/credit.h"
+#include "payments/values.h"
 
 namespace salary {
 
@@ -178,11 +179,12 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
         // Rounded from the cell's own decimal text, as a value of extended precision is: the
         // double nearest "2.675" lies below it and would give 2.67 instead of 2.68.
         const QString stored = amount::FormatExtended(QStringLiteral("0.00"), amountText);
-        if (amount::CheckAmount(stored).refusal) {
+        const payments::AmountCheck checked = payments::CheckAmount(stored);
+        if (checked.refusal) {
             throw CellError(row, mapping.finalincome,
                             QStringLiteral("金额“%1”超过%2位整数")
                                 .arg(convert::Excerpt(amountText))
-                                .arg(amount::kMaxAmountDigits));
+                                .arg(payments::kMaxAmountDigits));
         }
         QStringList values(static_cast<qsizetype>(fields.size()), QStringLiteral("NULL"));
         values[*nameField] = name;
@@ -212,13 +214,18 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
                                     .arg(convert::Excerpt(value), field.label));
             }
             try {
-                CheckValue({field.name, field.label, field.size}, value, true);
+                payments::CheckCreditValue({field.name, field.label, field.size}, value, true);
             } catch (const AppError& e) {
                 throw CellError(row, cell.column, e.Message());
             }
         }
-        const std::int64_t cents = convert::TextToCurrency(stored);
-        result.total += cents;
+        // A sheet whose sum does not fit is refused, at the row that takes it past.
+        const auto total = result.total.Plus(checked.money);
+        if (!total) {
+            throw CellError(row, mapping.finalincome,
+                            payments::TotalTooLargeText(QStringLiteral("工资记录")));
+        }
+        result.total = *total;
         if (convert::TextToFloat(stored) != amount) {
             result.rounded.push_back({row, amountText, stored});
         }

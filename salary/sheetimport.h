@@ -7,9 +7,11 @@
 #include "platform/sheet/sheet.h"
 
 #include <QString>
+
 #include <QStringList>
 #include <cstdint>
 #include <vector>
+#include "payments/money.h"
 
 namespace salary {
 
@@ -46,7 +48,7 @@ struct SheetImport {
     // The rows to append, one value per salary field in field order.
     std::vector<QStringList> rows;
     // The sum of the stored amounts, in ten-thousandths.
-    std::int64_t total = 0;
+    payments::Money total;
     std::vector<RoundedAmount> rounded;
     // Sheet rows skipped because their amount is 0.009 or less.
     std::vector<int> skippedRows;

@@ -556,8 +556,15 @@ void Dataset::SetCurrentText(int field, const QString& text) {
         throw MakeError(msg::kFieldReadOnly, info.displayLabel);
     }
     const QByteArray bytes = ansi::Encode(text);
-    columns_[static_cast<std::size_t>(field)].Set(Physical(cursor_),
-                                                  ansi::CutBytes(bytes, info.def.size));
+    // A value is stored whole or refused: a cut name or account pays someone else, so a check
+    // missed before the table can never turn into a silent cut here.
+    if (info.def.size > 0 && bytes.size() > info.def.size) {
+        throw AppError(QString::fromUtf16(msg::kValueTooLong)
+                           .arg(info.displayLabel.isEmpty() ? info.def.name : info.displayLabel)
+                           .arg(info.def.size)
+                           .arg(convert::Excerpt(text)));
+    }
+    columns_[static_cast<std::size_t>(field)].Set(Physical(cursor_), bytes);
     ValuesChanged();
     if (controlsDisabled_ == 0) {
         emit RowChanged(cursor_);

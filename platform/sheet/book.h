@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/sheet/sheet.h"
+#include "platform/text/apperror.h"
 
 namespace sheet {
 
@@ -46,7 +47,11 @@ enum class Failure {
     PartTooLarge,  // a part of an .xlsx that would inflate beyond kMaxPartBytes
 };
 
-struct ReadFailure {
+// Every reader's failure is an AppError like any other, so that one that escapes its caller
+// still reaches the program-wide error box with words; the application replaces it with a
+// message naming the file.
+struct ReadFailure : AppError {
+    explicit ReadFailure(Failure f);
     Failure failure;
 };
 

@@ -16,37 +16,43 @@ QString Native(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
-AppError FailureError(Failure failure, const QString& path) {
+QString FailureText(Failure failure, const QString& shown) {
     switch (failure) {
         case Failure::Empty:
-            return AppError(
-                QStringLiteral("文件“%1”是空文件，没有可导入的工作表；请选择保存了数据的"
-                               "文件")
-                    .arg(Native(path)));
+            return QStringLiteral(
+                       "文件“%1”是空文件，没有可导入的工作表；请选择保存了数据的"
+                       "文件")
+                .arg(shown);
         case Failure::Password:
-            return AppError(
-                QStringLiteral("文件“%1”设有密码保护，请先在电子表格程序中取消密码再导入")
-                    .arg(Native(path)));
+            return QStringLiteral("文件“%1”设有密码保护，请先在电子表格程序中取消密码再导入")
+                .arg(shown);
         case Failure::TooLarge:
-            return AppError(QStringLiteral("文件“%1”太大，无法导入；请删去不需要的工作表和行，"
-                                           "或分成几个文件后再导入")
-                                .arg(Native(path)));
+            return QStringLiteral(
+                       "文件“%1”太大，无法导入；请删去不需要的工作表和行，"
+                       "或分成几个文件后再导入")
+                .arg(shown);
         case Failure::PartTooLarge:
-            return AppError(QStringLiteral("文件“%1”中有一部分解压后超过 %2 MB，远大于任何工资表，"
-                                           "未导入")
-                                .arg(Native(path))
-                                .arg(kMaxPartMegabytes));
+            return QStringLiteral(
+                       "文件“%1”中有一部分解压后超过 %2 MB，远大于任何工资表，"
+                       "未导入")
+                .arg(shown)
+                .arg(kMaxPartMegabytes);
         case Failure::Encoding:
-            return AppError(QStringLiteral("文件“%1”的文字既不是GB18030（GBK）编码，也不是UTF-8"
-                                           "编码，无法导入；请另存为以上编码之一后再导入")
-                                .arg(Native(path)));
+            return QStringLiteral(
+                       "文件“%1”的文字既不是GB18030（GBK）编码，也不是UTF-8"
+                       "编码，无法导入；请另存为以上编码之一后再导入")
+                .arg(shown);
         case Failure::NotWorkbook:
             break;
     }
-    return AppError(
-        QStringLiteral("文件“%1”不是可读取的工作簿（.xls、.xlsx 或 .csv），或者已经损坏；请在"
-                       "电子表格程序中打开并另存为 .xlsx 后再导入")
-            .arg(Native(path)));
+    return QStringLiteral(
+               "文件“%1”不是可读取的工作簿（.xls、.xlsx 或 .csv），或者已经损坏；请在"
+               "电子表格程序中打开并另存为 .xlsx 后再导入")
+        .arg(shown);
+}
+
+AppError FailureError(Failure failure, const QString& path) {
+    return AppError(FailureText(failure, Native(path)));
 }
 
 class FileApplication;
@@ -156,6 +162,8 @@ void FileWorksheet::Activate() {
 }
 
 }  // namespace
+
+ReadFailure::ReadFailure(Failure f) : AppError(FailureText(f, QString())), failure(f) {}
 
 std::unique_ptr<Book> ReadBook(const QByteArray& bytes) {
     if (bytes.isEmpty()) {

@@ -31,6 +31,9 @@ inline constexpr char16_t kListIndexOutOfBounds[] = u"List index out of bounds (
 inline constexpr char16_t kDatasetNotOpen[] = u"Cannot perform this operation on a closed dataset";
 inline constexpr char16_t kNotEditing[] = u"Dataset not in edit or insert mode";
 inline constexpr char16_t kFieldReadOnly[] = u"Field '%1' cannot be modified";
+// A value longer than its field is refused, never cut: the item, its size in bytes and the
+// start of the value.
+inline constexpr char16_t kValueTooLong[] = u"“%1”超过%2字节，不能截断：“%3”";
 }  // namespace msg
 
 // Builds an AppError from one of the texts above.

@@ -14,7 +14,7 @@ TEST_F(Entry, AddChecksInOrderAndAddsNothingOnRefusal) {
         {"6222 0001", "0", "王五", "转账金额不能为0！"},
         {"6222 0001", "0.01", "王五", "账号不能带空格或横杠！"},
         {"6222-0001", "5", "王五", "账号不能带空格或横杠！"},
-        {"62220001", "5", "王|五", "收款方不能包含“|”或换行符！"},
+        {"62220001", "5", "王|五", "“收款方”不能包含“|”或换行符！"},
     };
     for (const Case& c : cases) {
         dialogs.Clear();
@@ -37,7 +37,7 @@ TEST_F(Entry, AddChecksInOrderAndAddsNothingOnRefusal) {
 TEST_F(Entry, AddStoresTheFormResetsTheRecipientAndRemembersThePayeeOnce) {
     page->payer->setEditText(QStringLiteral("甲公司"));
     Fill(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1234.5"),
-         QStringLiteral("证券交易结算资金和期货交易保证金"), QStringLiteral("加急"));
+         QStringLiteral("证券交易结算资金和期货交易保证"), QStringLiteral("加急"));
     page->edremark->setText(QStringLiteral("备注一"));
     Click(page->Button1);
     EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("增加成功！")});
@@ -51,7 +51,7 @@ TEST_F(Entry, AddStoresTheFormResetsTheRecipientAndRemembersThePayeeOnce) {
     EXPECT_EQ(page->recobject->currentText(), QStringLiteral("公司"));
     EXPECT_EQ(page->recbank->currentText(), QStringLiteral("星澜聚川银行"));
     EXPECT_EQ(page->remittype->currentText(), QStringLiteral("加急"));
-    EXPECT_EQ(page->use->currentText(), QStringLiteral("证券交易结算资金和期货交易保证金"));
+    EXPECT_EQ(page->use->currentText(), QStringLiteral("证券交易结算资金和期货交易保证"));
     EXPECT_EQ(page->amt->ShuZhi(), QStringLiteral("0"));
     EXPECT_EQ(page->edremark->text(), QString());
     EXPECT_EQ(page->payer->currentText(), QStringLiteral("甲公司"));

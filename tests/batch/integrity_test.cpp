@@ -7,8 +7,8 @@
 #include <QTreeWidget>
 
 #include "batch/payees.h"
-#include "batch/uploadfile.h"
-#include "controls/exportchecks.h"
+#include "payments/batchfile.h"
+#include "payments/exportchecks.h"
 #include "platform/dialogs/qtdialogs.h"
 #include "platform/text/ansi.h"
 #include "salary/salarypage.h"
@@ -124,9 +124,10 @@ TEST_F(Integrity, ImportRefusesEveryBadLineWhole) {
         {Line("99999999999999999999.99"), "金额“99999999999999999999.99”超过13位整数"},
         {Line("1.00", "6222", ""), "“用途”为空"},
         {Line("1.00", "6222", "u", ""), "“收款方”为空"},
-        {Line("1.00", "123456789012345678901234567890"), "“收款账号”超过20字节"},
+        {Line("1.00", "123456789012345678901234567890"),
+         "“收款账号”超过20字节，不能截断：“123456789012345678901234…”"},
         {Gb("I|6230001|6222|n|b|b|123456789012345678901|1.00|u|N|\r\n"),
-         "“收款方开户行编号”超过20字节"},
+         "“收款方开户行编号”超过20字节，不能截断：“123456789012345678901”"},
         {Gb("I|") + QByteArray("62\x81\x20", 4) + Gb("|6222|n|b|b||1.00|u|N|\r\n"),
          "“付款账号”含有无法识别的字节"},
         {QByteArray("I|6230001|6222|n\xff|b|b||1.00|u|N|\r\n"), "“收款方”含有无法识别的字节"},
@@ -235,7 +236,7 @@ TEST_F(Integrity, EditsInPlaceAndTheExportAreChecked) {
         {"amt", "1234.5", "1234.50", nullptr},
         {"recacct", "6222 003", "6222003", "账号不能带空格或横杠！"},
         {"recacct", "6222-003", "6222003", "账号不能带空格或横杠！"},
-        {"recver", "a|b", "王五", "收款方不能包含“|”或换行符！"},
+        {"recver", "a|b", "王五", "“收款方”不能包含“|”或换行符！"},
         {"use", "劳务费", "劳务费", nullptr},
     };
     for (const Case& c : cases) {
@@ -315,12 +316,13 @@ TEST(ExportChecks, LuhnAndCardShape) {
         {"79927398713", true},         {"7992739871x", false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(exportchecks::LuhnValid(QString::fromLatin1(c.number)), c.valid) << c.number;
+        EXPECT_EQ(payments::exportchecks::LuhnValid(QString::fromLatin1(c.number)), c.valid)
+            << c.number;
     }
-    EXPECT_TRUE(exportchecks::LooksLikeCard(QStringLiteral("6222020200112230")));
-    EXPECT_FALSE(exportchecks::LooksLikeCard(QStringLiteral("622202020011223")));
-    EXPECT_FALSE(exportchecks::LooksLikeCard(QStringLiteral("62220202001122334455")));
-    EXPECT_FALSE(exportchecks::LooksLikeCard(QStringLiteral("6122020200112233")));
+    EXPECT_TRUE(payments::exportchecks::LooksLikeCard(QStringLiteral("6222020200112230")));
+    EXPECT_FALSE(payments::exportchecks::LooksLikeCard(QStringLiteral("622202020011223")));
+    EXPECT_FALSE(payments::exportchecks::LooksLikeCard(QStringLiteral("62220202001122334455")));
+    EXPECT_FALSE(payments::exportchecks::LooksLikeCard(QStringLiteral("6122020200112233")));
 }
 
 // Before the save dialog, a question names a private card number that fails its check digit

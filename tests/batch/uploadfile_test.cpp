@@ -1,6 +1,6 @@
 #include <QDate>
 
-#include "batch/uploadfile.h"
+#include "payments/batchfile.h"
 #include "platform/text/ansi.h"
 #include "tests/batch/batch_fixture.h"
 #include "tests/common/faultydisk.h"
@@ -100,7 +100,7 @@ TEST_F(Upload, ExportLimitsAndRefusals) {
     Export();
     EXPECT_EQ(dialogs.Texts(),
               QStringList{QStringLiteral(
-                  "第1笔指令的“用途”含有“|”或换行符，不能导出！请双击该指令改正后再导出。")});
+                  "第1笔指令：“用途”不能包含“|”或换行符，不能导出！请双击该指令改正后再导出。")});
     EXPECT_FALSE(dir.Exists(QStringLiteral("out.txt")));
 
     // 101 rows come only from an import, and cannot be exported.
@@ -241,29 +241,21 @@ TEST_F(Upload, ImportChecksTheWholeFileFirst) {
     EXPECT_EQ(dialogs.fileDialogsShown[0].filterIndex, 1);
 }
 
-TEST_F(Upload, OverlongValuesAreCutToTheirFields) {
-    const QString longName = QString(40, QChar(u'张'));
-    Import(Gb("I|1|2|") + ansi::Encode(longName) +
-           Gb("|星澜聚川银行|星澜聚川银行||1.00|证券交易结算资金和期货交易保证金|N|\r\n"));
-    EXPECT_EQ(Field("recver"), QString(32, QChar(u'张')));
-    EXPECT_EQ(Field("use"), QStringLiteral("证券交易结算资金和期货交易保证"));
-}
-
 TEST(UploadLine, FormatAndCheck) {
-    uploadfile::Instruction in{QStringLiteral("其他"),
-                               QStringLiteral("p"),
-                               QStringLiteral("r"),
-                               QStringLiteral("n"),
-                               QString(),
-                               QStringLiteral("b"),
-                               QStringLiteral("1.00"),
-                               QStringLiteral("u"),
-                               QStringLiteral("x"),
-                               QString()};
-    EXPECT_EQ(uploadfile::FormatLine(in), QStringLiteral("P|p|r|n|b|b||1.00|u|N|"));
+    payments::Instruction in{QStringLiteral("其他"),
+                             QStringLiteral("p"),
+                             QStringLiteral("r"),
+                             QStringLiteral("n"),
+                             QString(),
+                             QStringLiteral("b"),
+                             QStringLiteral("1.00"),
+                             QStringLiteral("u"),
+                             QStringLiteral("x"),
+                             QString()};
+    EXPECT_EQ(payments::batchfile::FormatLine(in), QStringLiteral("P|p|r|n|b|b||1.00|u|N|"));
     for (const char* amount :
          {"1", "1.5", "0.01", "12.", ".5", "9999999999999.99", "00000000000000001.5"}) {
-        EXPECT_FALSE(uploadfile::CheckLine(
+        EXPECT_FALSE(payments::batchfile::CheckLine(
             QStringLiteral("I|1|2|n|b|b||%1|u|N|").arg(QString::fromUtf8(amount))))
             << amount;
     }
@@ -271,7 +263,7 @@ TEST(UploadLine, FormatAndCheck) {
     // above 0.
     for (const char* amount : {"", "1e5", "1,000.00", "--1", "1.2.3", " 1", "-1.5", "0",
                                "10000000000000", "99999999999999999999"}) {
-        EXPECT_TRUE(uploadfile::CheckLine(
+        EXPECT_TRUE(payments::batchfile::CheckLine(
             QStringLiteral("I|1|2|n|b|b||%1|u|N|").arg(QString::fromUtf8(amount))))
             << amount;
     }

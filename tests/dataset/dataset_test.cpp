@@ -81,15 +81,22 @@ TEST_F(Table, PostNamesTheFirstEmptyRequiredFieldByItsLabel) {
     EXPECT_EQ(ds.GetState(), Dataset::State::Browse);
 }
 
-TEST_F(Table, SizesCutInBytesAtCharacterBoundaries) {
-    Add("公司私人", "证券交易结算资金和期货交易保证金", "abcdefghijklmnopqrstuvwxyz");
-    EXPECT_EQ(ds.Fields(0).AsString(), QString::fromUtf8("公司私"));
+// A value longer than its field is refused, never cut, naming the field; a value that fills
+// it to the last byte is kept whole. Sizes count bytes: a Chinese character takes two.
+TEST_F(Table, ValuesLongerThanTheirFieldAreRefusedNeverCut) {
+    Add("公司", "证券交易结算资金和期货交易保证", "abcdefghijklmnopqrst");
     EXPECT_EQ(ds.Fields(1).AsString(), QString::fromUtf8("证券交易结算资金和期货交易保证"));
     EXPECT_EQ(ds.Fields(2).AsString(), QStringLiteral("abcdefghijklmnopqrst"));
     ds.Edit();
-    ds.Fields(2).SetAsString(QString::fromUtf8("a一二三四五六七八九十"));  // 21 bytes
+    EXPECT_EQ(
+        Message([&] { ds.Fields(2).SetAsString(QString::fromUtf8("a一二三四五六七八九十")); }),
+        QString::fromUtf8("“") + ds.Fields(2).DisplayLabel() +
+            QString::fromUtf8("”超过20字节，不能截断：“a一二三四五六七八九十”"));
+    EXPECT_EQ(Message([&] { ds.Fields(0).SetAsString(QString::fromUtf8("公司私人")); }).left(13),
+              QString::fromUtf8("“cpflag”超过6字节"));
     ds.Post();
-    EXPECT_EQ(ds.Fields(2).AsString(), QString::fromUtf8("a一二三四五六七八九"));
+    EXPECT_EQ(ds.Fields(0).AsString(), QString::fromUtf8("公司"));
+    EXPECT_EQ(ds.Fields(2).AsString(), QStringLiteral("abcdefghijklmnopqrst"));
 }
 
 TEST_F(Table, ImplicitPostOnAppendMoveAndDelete) {

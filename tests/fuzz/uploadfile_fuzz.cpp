@@ -5,8 +5,8 @@
 // line. Checked for an accepted line: it has 10 or 11 fields, a known type and remittance code,
 // and an amount that the amount box takes and gives back unchanged (as an exact decimal), since
 // the import stores the box's plain text; a refused line has a reason to show.
-#include "batch/uploadfile.h"
 #include "controls/numeditnew.h"
+#include "payments/batchfile.h"
 #include "platform/text/ansi.h"
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
@@ -49,17 +49,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes = fuzz::Bytes(data + 1, size - 1);
     const QString line = (data[0] & 1) != 0 ? fuzz::Utf16(bytes) : ansi::Decode(bytes);
 
-    if (const auto reason = uploadfile::CheckLine(line)) {
+    if (const auto reason = payments::batchfile::CheckLine(line)) {
         FUZZ_CHECK(!reason->isEmpty(), "a refusal without a reason: " + fuzz::Show(line));
         return 0;
     }
     const qsizetype fields = line.split(u'|').size();
     FUZZ_CHECK(fields == 10 || fields == 11, "accepted with another field count");
-    const uploadfile::ImportLine l = uploadfile::ParseLine(line);
-    FUZZ_CHECK(l.typeCode == u"I" || l.typeCode == u"P" || l.typeCode == u"D",
-               "accepted type code " + fuzz::Show(l.typeCode));
-    FUZZ_CHECK(l.remitCode == u"H" || l.remitCode == u"N",
-               "accepted remittance code " + fuzz::Show(l.remitCode));
+    const payments::Instruction l = payments::batchfile::ParseLine(line);
+    FUZZ_CHECK(l.cpflag == u"公司" || l.cpflag == u"私人" || l.cpflag == u"跨行",
+               "accepted type " + fuzz::Show(l.cpflag));
+    FUZZ_CHECK(l.remittype == u"加急" || l.remittype == u"普通",
+               "accepted remittance " + fuzz::Show(l.remittype));
+    // What is accepted is written back as the same instruction.
+    FUZZ_CHECK(payments::batchfile::ParseLine(payments::batchfile::FormatLine(l)) == l,
+               "an accepted line does not read back: " + fuzz::Show(line));
 
     TNumEditNew& box = AmountBox();
     try {

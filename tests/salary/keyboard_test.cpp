@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScreen>
 
 namespace {
 
@@ -159,7 +160,11 @@ TEST_F(Keyboard, GridsShowWholeValuesAndTheWindowIsRemembered) {
         form().grab().save(qEnvironmentVariable("CORPPAY_SCREENSHOT"));
     }
 
-    form().setGeometry(40, 50, 1100, 700);
+    // A size the screen holds: a larger one is fitted to the screen when the window opens.
+    const QRect area = form().screen()->availableGeometry();
+    form().setGeometry(
+        QRect(area.topLeft(),
+              QSize(1100, 700).boundedTo(area.size()).expandedTo(form().minimumSizeHint())));
     QCoreApplication::processEvents();
     // The user narrows the account column by dragging its border.
     QHeaderView* header = grid->horizontalHeader();

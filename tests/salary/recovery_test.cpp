@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "app/exportwindow.h"
-#include "store/exportrecord.h"
+#include "payments/exportrecord.h"
 #include "tests/salary/salary_fixture.h"
 
 namespace {
@@ -94,7 +94,8 @@ TEST_F(Recovery, AnExportIsRecordedAndAnExitOrExportEndsTheRecovery) {
     QTest::qWait(300);
     EXPECT_FALSE(QFile::exists(Config("recovery.dat"))) << "every row is in an upload file";
 
-    const QList<exportrecord::Entry> entries = exportrecord::Load(Config("exportlog.txt"));
+    const QList<payments::exportrecord::Entry> entries =
+        payments::exportrecord::Load(Config("exportlog.txt"));
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries[0].page, QStringLiteral("工资代发"));
     EXPECT_EQ(entries[0].path, out);
@@ -219,15 +220,16 @@ TEST_F(Recovery, ARecordThatCannotBeWrittenKeepsTheExport) {
 TEST_F(Recovery, APaymentExportedOnAnEarlierDayIsNamedBeforeWriting) {
     const QDateTime now = QDateTime::currentDateTime();
     const auto earlier = [&](int days, const char* file, const char* amount) {
-        exportrecord::Entry e;
+        payments::exportrecord::Entry e;
         e.time = now.addDays(-days);
         e.page = QStringLiteral("工资代发");
         e.path = window->dir.Path(QString::fromLatin1(file));
         e.rows = 1;
         e.total = QString::fromLatin1(amount);
         e.sha256 = "00";
-        e.payments = {{QStringLiteral("6222001"), QString::fromLatin1(amount)}};
-        ASSERT_TRUE(exportrecord::Append(Config("exportlog.txt"), e));
+        e.payments = {
+            {QStringLiteral("6222001"), *payments::Money::Parse(QString::fromLatin1(amount))}};
+        ASSERT_TRUE(payments::exportrecord::Append(Config("exportlog.txt"), e));
     };
     earlier(29, "old29.txt", "100.00");
     earlier(31, "old31.txt", "200.00");
@@ -252,19 +254,19 @@ TEST_F(Recovery, APaymentExportedOnAnEarlierDayIsNamedBeforeWriting) {
 TEST(ExportRecord, ACutEntryIsSkipped) {
     TestDir dir;
     const QString path = dir.Path(QStringLiteral("exportlog.txt"));
-    exportrecord::Entry e;
+    payments::exportrecord::Entry e;
     e.time = QDateTime::currentDateTime();
     e.page = QStringLiteral("批量支付");
     e.path = QStringLiteral("/tmp/a|b\tc.txt");
     e.rows = 2;
     e.total = QStringLiteral("3.00");
     e.sha256 = "ab";
-    e.payments = {{QStringLiteral("1"), QStringLiteral("1.00")},
-                  {QStringLiteral("2"), QStringLiteral("2.00")}};
-    const QByteArray line = exportrecord::EntryLine(e);
+    e.payments = {{QStringLiteral("1"), payments::Money::FromTenThousandths(10000)},
+                  {QStringLiteral("2"), payments::Money::FromTenThousandths(20000)}};
+    const QByteArray line = payments::exportrecord::EntryLine(e);
     dir.Write(QStringLiteral("exportlog.txt"), line + '\n' + line.left(line.size() / 2));
-    ASSERT_TRUE(exportrecord::Append(path, e));
-    const QList<exportrecord::Entry> entries = exportrecord::Load(path);
+    ASSERT_TRUE(payments::exportrecord::Append(path, e));
+    const QList<payments::exportrecord::Entry> entries = payments::exportrecord::Load(path);
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries[1].path, e.path);
     EXPECT_EQ(entries[1].payments.size(), 2);

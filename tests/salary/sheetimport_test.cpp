@@ -124,7 +124,8 @@ TEST(SheetImport, RowsUpToTheFirstEmptyNameInEveryFormat) {
             Row(" 赵六 ", "102", "100.00"),
         };
         EXPECT_EQ(result.rows, expected) << format.name;
-        EXPECT_EQ(result.total, 13345800) << format.name;  // 1334.58, the stored amounts
+        EXPECT_EQ(result.total.TenThousandths(), 13345800)
+            << format.name;  // 1334.58, the stored amounts
         ASSERT_EQ(result.rounded.size(), 2u) << format.name;
         EXPECT_EQ(result.rounded[0].sheetRow, 2);
         EXPECT_EQ(result.rounded[0].cellText, u"1234.5678");
@@ -194,7 +195,7 @@ TEST(SheetImport, TextAmountsConvertLikeTypedOnes) {
               (std::vector<QStringList>{Row("张三", "1", "12.50"), Row("李四", "2", "100.00"),
                                         Row("王五", "3", "0.01"), Row("赵六", "4", "2.68"),
                                         Row("孙七", "5", "1.01")}));
-    EXPECT_EQ(result.total, 1162000);
+    EXPECT_EQ(result.total.TenThousandths(), 1162000);
 }
 
 TEST(SheetImport, ValuesThatWouldBeCutAreRefused) {

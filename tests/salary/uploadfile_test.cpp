@@ -7,7 +7,6 @@
 #include "platform/sheet/book.h"
 
 #include "platform/text/apperror.h"
-#include "salary/salaryfile.h"
 #include "tests/common/faultydisk.h"
 #include "tests/salary/salary_fixture.h"
 
@@ -115,59 +114,6 @@ TEST_F(Upload, AFileThatDoesNotReadBackIsRemovedAndNoSuccessIsShown) {
     EXPECT_EQ(form().salaryPage->UnexportedRows(), 0);
 }
 
-TEST(SalaryFile, MemoTotalAndLines) {
-    const std::pair<const char*, const char*> memos[] = {
-        {"", "网银代发"},   {"NULL", "网银代发"},    {" NULL \t", "网银代发"}, {"null", "null"},
-        {" 奖金 ", "奖金"}, {"\x01 a b\x1f", "a b"}, {"\x7f", "\x7f"},
-    };
-    for (const auto& [memo, written] : memos) {
-        EXPECT_EQ(salaryfile::MemoText(QString::fromUtf8(memo)), QString::fromUtf8(written))
-            << memo;
-    }
-    const std::pair<std::int64_t, const char*> totals[] = {
-        {0, "0.00"},
-        {50, "0.01"},
-        {49, "0.00"},
-        {-50, "-0.01"},
-        {-49, "0.00"},
-        {15005000, "1500.50"},
-        {-12345, "-1.23"},
-        {-12350, "-1.24"},
-        {INT64_MAX, "922337203685477.58"},
-        {INT64_MIN, "-922337203685477.58"},
-    };
-    for (const auto& [value, text] : totals) {
-        EXPECT_EQ(salaryfile::FormatTotal(value), QString::fromLatin1(text)) << value;
-    }
-    // As stored: blanks kept, an empty account an empty field, amounts not reformatted.
-    EXPECT_EQ(salaryfile::BuildLines({{QString(), QStringLiteral(" 张三 "), QStringLiteral("100"),
-                                       QStringLiteral("NULL")},
-                                      {QStringLiteral("2"), QStringLiteral("李四"),
-                                       QStringLiteral("-100.5"), QStringLiteral("m")}}),
-              QStringList({QStringLiteral("2|-0.50|"), QStringLiteral("1|| 张三 |100|网银代发|"),
-                           QStringLiteral("2|2|李四|-100.5|m|")}));
-    // Each amount is rounded to ten-thousandths (ties to even), the total to hundredths
-    // (halves away from zero).
-    const std::pair<const char*, const char*> sums[] = {
-        {"0.00485", "1|0.00|"}, {"0.00495", "1|0.01|"}, {"-0.00495", "1|-0.01|"}};
-    for (const auto& [amount, header] : sums) {
-        EXPECT_EQ(salaryfile::BuildLines({{QStringLiteral("1"), QStringLiteral("a"),
-                                           QString::fromLatin1(amount), QString()}})[0],
-                  QString::fromLatin1(header))
-            << amount;
-    }
-    // A total beyond 64 bits is refused rather than wrapped.
-    try {
-        salaryfile::BuildLines({{QStringLiteral("1"), QStringLiteral("a"),
-                                 QStringLiteral("900000000000000"), QString()},
-                                {QStringLiteral("2"), QStringLiteral("b"),
-                                 QStringLiteral("900000000000000"), QString()}});
-        ADD_FAILURE() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Invalid floating point operation"));
-    }
-}
-
 TEST_F(Upload, OneThousandRowsGoIntoOneFileAndNoMore) {
     Export(OutPath());
     EXPECT_EQ(dialogs().messages,
@@ -245,10 +191,9 @@ TEST_F(Upload, AValueThatWouldShiftTheFieldsIsRefusedBeforeTheDialog) {
                              {QStringLiteral("memo"), QStringLiteral("m")}});
     QFile::remove(OutPath());
     Export(OutPath());
-    EXPECT_EQ(
-        dialogs().messages,
-        QList<ScriptedDialogs::Message>({Error(QStringLiteral(
-            "第2笔工资记录的“实际入账金额”含有“|”或换行符，不能导出！请在列表中改正后再导出。"))}));
+    EXPECT_EQ(dialogs().messages,
+              QList<ScriptedDialogs::Message>({Error(
+                  QStringLiteral("第2笔工资记录不能导出：“实际入账金额”不能包含“|”或换行符！"))}));
     EXPECT_FALSE(window->dir.Exists(QStringLiteral("out/salary.txt")));
 }
 

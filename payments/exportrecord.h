@@ -9,12 +9,14 @@
 #include <QList>
 #include <QString>
 
-namespace exportrecord {
+#include "payments/money.h"
 
-// One payment of an upload file: the payee account and the amount as written.
+namespace payments::exportrecord {
+
+// One payment of an upload file: the payee account and the amount, exact.
 struct Payment {
     QString account;
-    QString amount;
+    Money amount;
 };
 
 struct Entry {
@@ -22,15 +24,15 @@ struct Entry {
     QString page;  // "批量支付" or "工资代发"
     QString path;
     int rows = 0;
-    QString total;
+    QString total;      // the payments' sum, two decimals
     QByteArray sha256;  // of the file's bytes as read back, hex
     QList<Payment> payments;
 };
 
-// The payments of a batch upload file (account and amount of each line) and of a salary upload
-// file (each credit after the header line), from the file's bytes.
-QList<Payment> BatchPayments(const QByteArray& bytes);
-QList<Payment> SalaryPayments(const QByteArray& bytes);
+// The entry of a file just written: its payments as the export gave them, their count and
+// exact sum, the SHA-256 of its bytes.
+Entry MakeEntry(const QDateTime& time, const QString& page, const QString& path,
+                const QByteArray& bytes, const QList<Payment>& payments);
 
 // The entry line as stored: tab-separated fields ending in a check of the line itself, so that
 // a line cut short by a crash is told from a whole one.
@@ -50,11 +52,11 @@ FileState StateOf(const Entry& entry);
 struct Repeat {
     int row = 0;
     QString account;
-    QString amount;
+    Money amount;
     QDateTime time;
     QString path;
 };
 QList<Repeat> Repeats(const QList<Entry>& entries, const QList<Payment>& payments,
                       const QDateTime& now, int days = 30);
 
-}  // namespace exportrecord
+}  // namespace payments::exportrecord

@@ -1,20 +1,13 @@
-#include "controls/exportchecks.h"
+#include "payments/exportchecks.h"
 
 #include <QHash>
 
-namespace exportchecks {
+#include "payments/values.h"
+
+namespace payments::exportchecks {
 
 namespace {
 constexpr int kListed = 10;  // rows named in the question; more are counted
-
-bool AllDigits(const QString& text) {
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9') {
-            return false;
-        }
-    }
-    return !text.isEmpty();
-}
 
 void AppendListed(QStringList& lines, const QStringList& items) {
     for (qsizetype i = 0; i < items.size() && i < kListed; ++i) {
@@ -24,16 +17,7 @@ void AppendListed(QStringList& lines, const QStringList& items) {
         lines.append(QStringLiteral("……等共%1处").arg(items.size()));
     }
 }
-History& CurrentHistory() {
-    static History history;
-    return history;
-}
-
 }  // namespace
-
-void SetHistory(History history) {
-    CurrentHistory() = std::move(history);
-}
 
 bool LuhnValid(const QString& digits) {
     if (!AllDigits(digits)) {
@@ -60,17 +44,20 @@ bool LooksLikeCard(const QString& account) {
            AllDigits(account);
 }
 
-QString Question(const QList<Row>& rows, const QString& what) {
+QString Question(const QList<Row>& rows, const QString& what, const QStringList& repeats) {
     QStringList cards;
+    // Rows by account and amount in cents; the first row of each pair names it.
     QHash<QString, QList<int>> payments;
+    QHash<QString, QString> shown;
     QStringList order;
     for (const Row& r : rows) {
         if (r.cpflag == u"私人" && LooksLikeCard(r.recacct) && !LuhnValid(r.recacct)) {
             cards.append(QStringLiteral("第%1笔：%2").arg(r.number).arg(r.recacct));
         }
-        const QString key = r.recacct + u'|' + r.amt;
+        const QString key = r.recacct + u'|' + QString::number(r.amount.Cents());
         if (!payments.contains(key)) {
             order.append(key);
+            shown.insert(key, QStringLiteral("账号%1，金额%2").arg(r.recacct, r.amount.Plain()));
         }
         payments[key].append(r.number);
     }
@@ -84,11 +71,8 @@ QString Question(const QList<Row>& rows, const QString& what) {
         for (int n : numbers) {
             named.append(QStringLiteral("第%1笔").arg(n));
         }
-        const qsizetype bar = key.indexOf(u'|');
-        doubles.append(QStringLiteral("%1：账号%2，金额%3")
-                           .arg(named.join(u'、'), key.left(bar), key.mid(bar + 1)));
+        doubles.append(named.join(u'、') + u'：' + shown.value(key));
     }
-    const QStringList repeats = CurrentHistory() ? CurrentHistory()(rows) : QStringList();
     if (cards.isEmpty() && doubles.isEmpty() && repeats.isEmpty()) {
         return QString();
     }
@@ -117,4 +101,4 @@ QString Question(const QList<Row>& rows, const QString& what) {
     return lines.join(u'\n');
 }
 
-}  // namespace exportchecks
+}  // namespace payments::exportchecks

@@ -1,51 +1,19 @@
-#include "store/exportrecord.h"
+#include "payments/exportrecord.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QHash>
-#include <QStringDecoder>
 #include <QUrl>
-#include <cmath>
 
 #if defined(Q_OS_UNIX)
 #include <unistd.h>
 #endif
 
-namespace exportrecord {
+namespace payments::exportrecord {
 
 namespace {
 
 constexpr char kVersion[] = "1";
-
-QString DecodeUpload(const QByteArray& bytes) {
-    QStringDecoder decoder("GB18030");
-    return decoder.decode(bytes);
-}
-
-QList<Payment> Payments(const QByteArray& bytes, int skipLines, int accountField, int amountField) {
-    QList<Payment> payments;
-    const QStringList lines = DecodeUpload(bytes).split(QStringLiteral("\r\n"));
-    for (qsizetype i = skipLines; i < lines.size(); ++i) {
-        if (lines[i].isEmpty()) {
-            continue;
-        }
-        const QStringList fields = lines[i].split(u'|');
-        if (fields.size() > std::max(accountField, amountField)) {
-            payments.append({fields[accountField], fields[amountField]});
-        }
-    }
-    return payments;
-}
-
-// An amount in cents for comparing: "100", "100.0" and "100.00" are one payment.
-QString Cents(const QString& amount) {
-    bool ok = false;
-    const double value = amount.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
-        return amount.trimmed();
-    }
-    return QString::number(std::llround(value * 100));
-}
 
 // Percent-decoding, with the common case of nothing encoded (accounts, amounts) taken fast.
 QString Decode(const QByteArray& bytes) {
@@ -58,12 +26,23 @@ QByteArray Check(const QByteArray& body) {
 
 }  // namespace
 
-QList<Payment> BatchPayments(const QByteArray& bytes) {
-    return Payments(bytes, 0, 2, 7);
-}
-
-QList<Payment> SalaryPayments(const QByteArray& bytes) {
-    return Payments(bytes, 1, 1, 3);
+Entry MakeEntry(const QDateTime& time, const QString& page, const QString& path,
+                const QByteArray& bytes, const QList<Payment>& payments) {
+    Entry entry;
+    entry.time = time;
+    entry.page = page;
+    entry.path = path;
+    entry.payments = payments;
+    entry.rows = static_cast<int>(payments.size());
+    Total total;
+    for (const Payment& p : payments) {
+        total.Add(p.amount);
+    }
+    // An export whose sum does not fit is refused before it is written; the record never
+    // holds a wrapped figure.
+    entry.total = total.Overflowed() ? QString() : total.Sum().Plain();
+    entry.sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    return entry;
 }
 
 QByteArray EntryLine(const Entry& entry) {
@@ -72,7 +51,7 @@ QByteArray EntryLine(const Entry& entry) {
         if (!payments.isEmpty()) {
             payments += ',';
         }
-        payments += QUrl::toPercentEncoding(p.account) + ':' + QUrl::toPercentEncoding(p.amount);
+        payments += QUrl::toPercentEncoding(p.account) + ':' + p.amount.Plain().toLatin1();
     }
     const QByteArray body =
         QByteArray(kVersion) + '\t' + entry.time.toUTC().toString(Qt::ISODateWithMs).toLatin1() +
@@ -127,7 +106,10 @@ QList<Entry> Parse(const QByteArray& bytes) {
         if (!fields[7].isEmpty()) {
             for (const QByteArray& p : fields[7].split(',')) {
                 const qsizetype colon = p.indexOf(':');
-                e.payments.append({Decode(p.left(colon)), Decode(p.mid(colon + 1))});
+                // An amount that reads as no number can match no payment.
+                if (const auto amount = Money::Parse(Decode(p.mid(colon + 1)))) {
+                    e.payments.append({Decode(p.left(colon)), *amount});
+                }
             }
         }
         entries.append(std::move(e));
@@ -161,10 +143,8 @@ QList<Repeat> Repeats(const QList<Entry>& entries, const QList<Payment>& payment
     // The payments about to be exported, by account; the record is read against them, so that
     // a long record costs one lookup per recorded payment.
     QHash<QString, QList<qsizetype>> byAccount;
-    QList<QString> cents;
     for (qsizetype i = 0; i < payments.size(); ++i) {
         byAccount[payments[i].account].append(i);
-        cents.append(Cents(payments[i].amount));
     }
     // The latest earlier export of each payment within the window.
     const QDateTime since = now.addDays(-days);
@@ -178,9 +158,10 @@ QList<Repeat> Repeats(const QList<Entry>& entries, const QList<Payment>& payment
             if (it == byAccount.constEnd()) {
                 continue;
             }
-            const QString amount = Cents(p.amount);
             for (const qsizetype i : *it) {
-                if (cents[i] == amount && (!latest[i] || latest[i]->time < e.time)) {
+                // The same payment to the cent: "100", "100.0" and "100.00" are one.
+                if (payments[i].amount.Cents() == p.amount.Cents() &&
+                    (!latest[i] || latest[i]->time < e.time)) {
                     latest[i] = &e;
                 }
             }
@@ -196,4 +177,4 @@ QList<Repeat> Repeats(const QList<Entry>& entries, const QList<Payment>& payment
     return repeats;
 }
 
-}  // namespace exportrecord
+}  // namespace payments::exportrecord

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -14,6 +15,9 @@ class Dialogs;
 struct FileDialogState;
 
 namespace xlsxsave {
+
+// Puts a file's bytes on disk whole and reads them back; false when it could not.
+using Writer = std::function<bool(const QString& path, const QByteArray& bytes)>;
 
 struct Sheet {
     QStringList titles;
@@ -29,9 +33,9 @@ Sheet FromTable(Dataset& table, const QString& amountField);
 // (named stem and the date, in folder) and then its own files again; saves the sheet and tells
 // the user where, or why not.
 void SaveThroughDialog(Dialogs& dialogs, FileDialogState& dialog, const QString& folder,
-                       const QString& stem, const Sheet& sheet);
+                       const QString& stem, const Sheet& sheet, const Writer& writeWhole);
 
 // Writes the workbook at path; the reason it could not be saved, or nothing when it was.
-std::optional<QString> Save(const QString& path, const Sheet& sheet);
+std::optional<QString> Save(const QString& path, const Sheet& sheet, const Writer& writeWhole);
 
 }  // namespace xlsxsave

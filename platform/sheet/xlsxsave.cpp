@@ -1,4 +1,4 @@
-#include "batch/xlsxsave.h"
+#include "platform/sheet/xlsxsave.h"
 
 #include <xlsxwriter.h>
 
@@ -10,13 +10,11 @@
 
 #include <algorithm>
 
-#include "controls/amountformat.h"
 #include "platform/dataset/dataset.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/sheet/book.h"
 #include "platform/text/ansi.h"
 #include "platform/text/convert.h"
-#include "store/listfile.h"
 
 namespace xlsxsave {
 
@@ -24,6 +22,14 @@ namespace {
 
 QString Native(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+// The width of an amount shown grouped with two decimals: its integer digits, a "," per three
+// of them, the point and two decimals.
+qsizetype GroupedWidth(const QString& amount) {
+    const QString whole = amount.section(u'.', 0, 0).remove(u'-');
+    const qsizetype digits = std::max<qsizetype>(whole.size(), 1);
+    return digits + (digits - 1) / 3 + 3 + (amount.startsWith(u'-') ? 1 : 0);
 }
 
 // The workbook's bytes, written by the library into a folder of our own.
@@ -68,7 +74,7 @@ std::optional<QByteArray> Workbook(const Sheet& sheet) {
                     continue;
                 }
                 worksheet_write_number(ws, row, col, number, money);
-                w = std::max(w, amount::GroupedText(value).size());
+                w = std::max(w, GroupedWidth(value));
             } else if (!value.isEmpty()) {
                 worksheet_write_string(ws, row, col, value.toUtf8().constData(), text);
                 w = std::max(w, ansi::Size(value));
@@ -120,13 +126,13 @@ bool ReadsBack(const QByteArray& bytes, const Sheet& sheet) {
 
 }  // namespace
 
-std::optional<QString> Save(const QString& path, const Sheet& sheet) {
+std::optional<QString> Save(const QString& path, const Sheet& sheet, const Writer& writeWhole) {
     const std::optional<QByteArray> bytes = Workbook(sheet);
     if (!bytes || !ReadsBack(*bytes, sheet)) {
         return QStringLiteral("无法生成Excel工作簿“%1”，请换一个文件夹或文件名后再保存")
             .arg(Native(path));
     }
-    if (!listfile::WriteWhole(path, *bytes)) {
+    if (!writeWhole(path, *bytes)) {
         return QStringLiteral(
                    "无法保存文件“%1”，请检查文件夹是否可写、磁盘是否已满，或文件是否已在"
                    "电子表格程序中打开")
@@ -136,7 +142,7 @@ std::optional<QString> Save(const QString& path, const Sheet& sheet) {
 }
 
 void SaveThroughDialog(Dialogs& dialogs, FileDialogState& dialog, const QString& folder,
-                       const QString& stem, const Sheet& sheet) {
+                       const QString& stem, const Sheet& sheet, const Writer& writeWhole) {
     const FileDialogState kept = dialog;
     dialog.filter = QStringLiteral("EXCEL工作簿|*.xlsx");
     dialog.filterIndex = 1;
@@ -150,7 +156,7 @@ void SaveThroughDialog(Dialogs& dialogs, FileDialogState& dialog, const QString&
     if (!chosen) {
         return;
     }
-    if (const auto reason = Save(path, sheet)) {
+    if (const auto reason = Save(path, sheet, writeWhole)) {
         dialogs.Error(*reason);
         return;
     }

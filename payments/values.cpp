@@ -1,0 +1,98 @@
+#include "payments/values.h"
+
+#include <QRegularExpression>
+
+#include "platform/text/ansi.h"
+#include "platform/text/apperror.h"
+#include "platform/text/convert.h"
+
+namespace payments {
+
+AmountCheck CheckAmount(const QString& text) {
+    const std::optional<Money> value = Money::Parse(text);
+    if (!value) {
+        // A plain decimal fails only by its size.
+        static const QRegularExpression plain(QStringLiteral("^\\d+(\\.\\d*)?$"));
+        if (plain.match(text).hasMatch()) {
+            return {QString(), Money(),
+                    QStringLiteral("金额“%1”超过%2位整数")
+                        .arg(convert::Excerpt(text))
+                        .arg(kMaxAmountDigits)};
+        }
+        return {QString(), Money(),
+                QStringLiteral("金额“%1”不是有效的数字").arg(convert::Excerpt(text))};
+    }
+    const std::int64_t v = value->TenThousandths();
+    if (v % 100 != 0) {
+        return {QString(), Money(),
+                QStringLiteral("金额“%1”超过两位小数").arg(convert::Excerpt(text))};
+    }
+    if (v <= 0) {
+        return {QString(), Money(),
+                QStringLiteral("金额“%1”必须大于0").arg(convert::Excerpt(text))};
+    }
+    std::int64_t limit = 10000;
+    for (int i = 0; i < kMaxAmountDigits; ++i) {
+        limit *= 10;
+    }
+    if (v >= limit) {
+        return {QString(), Money(),
+                QStringLiteral("金额“%1”超过%2位整数")
+                    .arg(convert::Excerpt(text))
+                    .arg(kMaxAmountDigits)};
+    }
+    return {value->Plain(), *value, std::nullopt};
+}
+
+Flaw FindFlaw(QStringView value) {
+    if (value.contains(u'|') || value.contains(u'\r') || value.contains(u'\n')) {
+        return Flaw::PipeOrLineBreak;
+    }
+    if (ansi::FindControl(value) >= 0) {
+        return Flaw::Control;
+    }
+    if (ansi::HasUndecodable(value)) {
+        return Flaw::Undecodable;
+    }
+    return Flaw::None;
+}
+
+QString FlawText(const QString& label, Flaw flaw) {
+    switch (flaw) {
+        case Flaw::PipeOrLineBreak:
+            return QStringLiteral("“%1”不能包含“|”或换行符").arg(label);
+        case Flaw::Control:
+            return QStringLiteral("“%1”含有控制字符").arg(label);
+        case Flaw::Undecodable:
+            return QStringLiteral("“%1”含有无法识别的字节").arg(label);
+        case Flaw::None:
+            break;
+    }
+    return QString();
+}
+
+std::optional<QString> SizeRefusal(const QString& label, const QString& value, int maxBytes) {
+    if (maxBytes <= 0 || ansi::Size(value) <= maxBytes) {
+        return std::nullopt;
+    }
+    return QString::fromUtf16(msg::kValueTooLong)
+        .arg(label)
+        .arg(maxBytes)
+        .arg(convert::Excerpt(value));
+}
+
+bool AllDigits(QStringView text) {
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9') {
+            return false;
+        }
+    }
+    return !text.isEmpty();
+}
+
+QString GroupedText(const QString& amount) {
+    const std::optional<Money> value = Money::Parse(amount);
+    return value ? value->Grouped() : amount;
+}
+
+}  // namespace payments
