@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -52,6 +53,37 @@ protected:
         page->remittype->setCurrentIndex(page->remittype->findText(mode));
     }
     void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Types a text into a cell of the instruction grid and presses Enter, as a user edits in
+    // place; a warning it causes is shown once the editor has closed.
+    void TypeIntoCell(int row, const char* field, const QString& text) {
+        DBGrid* grid = page->DBGrid1;
+        const int column = form.cds1.FieldByName(QString::fromLatin1(field)).Index();
+        const QModelIndex index = grid->model()->index(row, column);
+        grid->scrollTo(index);
+        // A click on the current row opens the editor once the double-click time has passed.
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        if (grid->viewport()->findChild<QLineEdit*>() == nullptr) {
+            QTest::keyClick(grid, Qt::Key_F2);
+        }
+        auto* editor = grid->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        // Chinese text comes from an input method, as a commit of the whole text.
+        if (text.toLatin1() == text.toUtf8()) {
+            QTest::keyClicks(editor, text);
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(text);
+            QApplication::sendEvent(editor, &commit);
+        }
+        QTest::keyClick(editor, Qt::Key_Return);
+        // Enter commits through a queued call, and the warning follows it.
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::processEvents();
+        }
+    }
+
     // 复位, answering 是 when it asks about rows not yet exported.
     void Reset() {
         dialogs.questionAnswers = {true};

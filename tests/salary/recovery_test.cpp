@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app/exportwindow.h"
+#include "app/recovery.h"
 #include "payments/exportrecord.h"
 #include "tests/salary/salary_fixture.h"
 
@@ -270,4 +271,57 @@ TEST(ExportRecord, ACutEntryIsSkipped) {
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries[1].path, e.path);
     EXPECT_EQ(entries[1].payments.size(), 2);
+}
+
+// A recovery file is not taken on trust: its checksum only tells that it is whole. A value the
+// table would refuse if it were typed (too long for its field, no amount, an unknown code)
+// refuses the whole file with the row and the item named, keeps it aside and restores nothing.
+TEST_F(Recovery, ARestoredValueIsCheckedAsATypedOne) {
+    const QStringList fields = {
+        QStringLiteral("cpflag"),    QStringLiteral("payacct"),     QStringLiteral("recacct"),
+        QStringLiteral("recver"),    QStringLiteral("recbankcode"), QStringLiteral("recbank"),
+        QStringLiteral("cur"),       QStringLiteral("amt"),         QStringLiteral("use"),
+        QStringLiteral("remittype"), QStringLiteral("remark")};
+    const QStringList sound = {QStringLiteral("公司"),
+                               QStringLiteral("6230001"),
+                               QStringLiteral("6222001"),
+                               QStringLiteral("王五"),
+                               QString(),
+                               QStringLiteral("星澜聚川银行"),
+                               QStringLiteral("CNY"),
+                               QStringLiteral("1.00"),
+                               QStringLiteral("货款"),
+                               QStringLiteral("普通"),
+                               QString()};
+    const struct {
+        int field;
+        QString value;
+        const char* reason;
+    } cases[] = {
+        {3, QString(33, u'王'), "第2笔批量指令：“收款方”超过64字节，不能截断："},
+        {10, QString(11, u'备'), "第2笔批量指令：“备注”超过20字节，不能截断："},
+        {7, QStringLiteral("abc"), "第2笔批量指令：金额“abc”不是有效的数字"},
+        {7, QStringLiteral("1e5"), "第2笔批量指令：金额“1e5”不是两位小数的金额"},
+        {0, QStringLiteral("XX"), "第2笔批量指令：“公私标志”只能是"},
+        {2, QStringLiteral("62|22"), "第2笔批量指令：“收款账号”不能包含“|”或换行符"},
+    };
+    for (const auto& c : cases) {
+        QStringList bad = sound;
+        bad[c.field] = c.value;
+        recovery::Snapshot snapshot{QDateTime::currentDateTime(),
+                                    {{QStringLiteral("cds1"), fields, {sound, bad}, {}, {}}}};
+        window->dir.Write(QStringLiteral("config/recovery.dat"), recovery::Serialize(snapshot));
+        ScriptedDialogs next;
+        next.choiceAnswers = {0};
+        auto form = Restart(next);
+        ASSERT_EQ(next.messages.size(), 2) << c.reason;
+        EXPECT_EQ(next.messages[1].kind, ScriptedDialogs::Kind::Warning);
+        EXPECT_TRUE(next.messages[1].text.contains(QString::fromUtf8(c.reason)))
+            << next.messages[1].text.toStdString();
+        EXPECT_FALSE(next.messages[1].text.contains(QStringLiteral("工资项目")))
+            << "the items never changed";
+        EXPECT_EQ(form->cds1.RecordCount(), 0) << c.reason;
+        EXPECT_FALSE(QFile::exists(Config("recovery.dat")));
+    }
+    EXPECT_EQ(Files(QStringLiteral("recovery-*.dat")).size(), std::size(cases));
 }
