@@ -9,7 +9,6 @@
 #include "platform/sheet/sheet.h"
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
-#include "store/profile.h"
 
 namespace sheetbatch {
 
@@ -20,10 +19,6 @@ constexpr int kHeaderRows = kMaxSheetRows - kMaxSheetPayments;
 constexpr int kScanColumns = 64;
 // A run of empty rows that ends the data: no real payment list has one inside it.
 constexpr int kEmptyRun = 200;
-
-const char16_t* const kKeys[kFieldCount] = {u"cpflag",      u"payacct",   u"recacct", u"recver",
-                                            u"recbankcode", u"recbank",   u"cur",     u"amt",
-                                            u"use",         u"remittype", u"remark"};
 
 // The usual other names of each field's title, after Normalize.
 const std::vector<std::pair<int, const char16_t*>>& Synonyms() {
@@ -146,35 +141,6 @@ QString FieldTitle(int field) {
     return field >= 0 && field < payments::kInstructionFieldCount
                ? payments::InstructionFieldTitle(field)
                : QString();
-}
-
-QString ColumnKey(int field) {
-    return QString::fromUtf16(kKeys[field]);
-}
-
-Mapping LoadMapping(const QString& iniPath) {
-    const QString section = QString::fromUtf16(kSection);
-    Mapping m;
-    for (int f = 0; f < kFieldCount; ++f) {
-        m.columns[f] = profile::ReadString(iniPath, section, ColumnKey(f), QString());
-    }
-    m.startRow = profile::ReadString(iniPath, section, QStringLiteral("startrow"), m.startRow);
-    m.cpflag = profile::ReadString(iniPath, section, QStringLiteral("defcpflag"), m.cpflag);
-    m.remittype =
-        profile::ReadString(iniPath, section, QStringLiteral("defremittype"), m.remittype);
-    m.use = profile::ReadString(iniPath, section, QStringLiteral("defuse"), m.use);
-    return m;
-}
-
-void SaveMapping(const QString& iniPath, const Mapping& m) {
-    const QString section = QString::fromUtf16(kSection);
-    for (int f = 0; f < kFieldCount; ++f) {
-        profile::WriteString(iniPath, section, ColumnKey(f), m.columns[f]);
-    }
-    profile::WriteString(iniPath, section, QStringLiteral("startrow"), m.startRow);
-    profile::WriteString(iniPath, section, QStringLiteral("defcpflag"), m.cpflag);
-    profile::WriteString(iniPath, section, QStringLiteral("defremittype"), m.remittype);
-    profile::WriteString(iniPath, section, QStringLiteral("defuse"), m.use);
 }
 
 int ColumnIndex(const QString& letters) {

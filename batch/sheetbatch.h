@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "payments/batchmapping.h"
 #include "payments/instruction.h"
 #include "payments/money.h"
 #include "platform/sheet/sheet.h"
@@ -40,21 +41,11 @@ enum Field {
 // The grid title of a field.
 QString FieldTitle(int field);
 
-// The mapping kept in the configuration ("config\salarymap.ini", section "batchmap"): a column
-// letter per field (empty where sheets lack the field), the first data row, and the values of
-// the fields a sheet lacks.
-struct Mapping {
-    std::array<QString, kFieldCount> columns;
-    QString startRow = QStringLiteral("2");
-    QString cpflag = QStringLiteral("公司");
-    QString remittype = QStringLiteral("普通");
-    QString use = QStringLiteral("其他合法款项");
-};
-inline constexpr char16_t kSection[] = u"batchmap";
-// The key of each field's column letter in the section.
-QString ColumnKey(int field);
-Mapping LoadMapping(const QString& iniPath);
-void SaveMapping(const QString& iniPath, const Mapping& mapping);
+// The saved column mapping (payments/batchmapping.h).
+using payments::batchmap::ColumnKey;
+using payments::batchmap::LoadMapping;
+using payments::batchmap::Mapping;
+using payments::batchmap::SaveMapping;
 
 // Column letters: "A" 1 ... "Z" 26, "AA" 27 ... "ZZ" 702; 0 for any other text.
 int ColumnIndex(const QString& letters);

@@ -7,7 +7,7 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 
-#include "batch/sheetbatch.h"
+#include "payments/batchmapping.h"
 #include "platform/dialogs/guard.h"
 #include "platform/text/convert.h"
 #include "store/configdir.h"
@@ -68,7 +68,7 @@ void ParamsPage::SetUpForm() {
     }
     // The column letters of the batch mapping: capitals only, two at most, as the sheet names
     // its columns.
-    for (int f = 0; f < sheetbatch::kFieldCount; ++f) {
+    for (int f = 0; f < payments::kInstructionFieldCount; ++f) {
         LimitTyping(BatchEdit(f), 2);
         BatchEdit(f)->setValidator(new QRegularExpressionValidator(
             QRegularExpression(QStringLiteral("[A-Z]{0,2}")), this));
@@ -232,12 +232,13 @@ void ParamsPage::LoadParameters() {
 }
 
 QLineEdit* ParamsPage::BatchEdit(int field) const {
-    return findChild<QLineEdit*>(QStringLiteral("conf_batch_") + sheetbatch::ColumnKey(field));
+    return findChild<QLineEdit*>(QStringLiteral("conf_batch_") +
+                                 payments::batchmap::ColumnKey(field));
 }
 
 void ParamsPage::ShowBatchMapping() {
-    const sheetbatch::Mapping m = sheetbatch::LoadMapping(Path(cfg::kSalaryMap));
-    for (int f = 0; f < sheetbatch::kFieldCount; ++f) {
+    const payments::batchmap::Mapping m = payments::batchmap::LoadMapping(Path(cfg::kSalaryMap));
+    for (int f = 0; f < payments::kInstructionFieldCount; ++f) {
         BatchEdit(f)->setText(m.columns[static_cast<std::size_t>(f)]);
     }
     conf_batch_startrow->setText(m.startRow);
@@ -248,8 +249,8 @@ void ParamsPage::ShowBatchMapping() {
 }
 
 void ParamsPage::Button20Click() {
-    sheetbatch::Mapping m;
-    for (int f = 0; f < sheetbatch::kFieldCount; ++f) {
+    payments::batchmap::Mapping m;
+    for (int f = 0; f < payments::kInstructionFieldCount; ++f) {
         m.columns[static_cast<std::size_t>(f)] = BatchEdit(f)->text();
     }
     m.startRow = conf_batch_startrow->text();
@@ -260,7 +261,7 @@ void ParamsPage::Button20Click() {
         ctx_.dialogs.Warning(QStringLiteral("请填写数据起始行和默认用途后再设定！"));
         return;
     }
-    sheetbatch::SaveMapping(Path(cfg::kSalaryMap), m);
+    payments::batchmap::SaveMapping(Path(cfg::kSalaryMap), m);
     ctx_.dialogs.Information(QStringLiteral("批量支付导入对应关系已保存！"));
 }
 

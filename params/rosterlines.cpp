@@ -1,5 +1,7 @@
 #include "params/rosterlines.h"
 
+#include "payments/values.h"
+
 #include "store/record.h"
 
 namespace params {
@@ -42,7 +44,7 @@ bool IsBlank(const QString& text) {
 std::optional<qsizetype> FirstUnwritable(const QStringList& values) {
     for (qsizetype i = 0; i < values.size(); ++i) {
         const QString& v = values[i];
-        if (v.contains(u'|') || v.contains(u'\r') || v.contains(u'\n')) {
+        if (payments::FindFlaw(v) == payments::Flaw::PipeOrLineBreak) {
             return i;
         }
     }
