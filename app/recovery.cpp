@@ -291,13 +291,7 @@ void Fill(Dataset& table, const Table& rows) {
             table.Post();
         }
     } catch (const AppError&) {
-        if (table.GetState() != Dataset::State::Browse) {
-            table.Cancel();
-        }
-        while (table.RecordCount() > before) {
-            table.Last();
-            table.Delete();
-        }
+        table.DropRowsAfter(before);
         throw;
     }
 }

@@ -233,13 +233,7 @@ void BatchPage::AppendRows(const std::vector<payments::Instruction>& rows) {
             }
         } catch (...) {
             // All or none: a row the table refuses takes the rows added before it along.
-            if (t.GetState() != Dataset::State::Browse) {
-                t.Cancel();
-            }
-            while (t.RecordCount() > before) {
-                t.Last();
-                t.Delete();
-            }
+            t.DropRowsAfter(before);
             throw;
         }
     }

@@ -23,20 +23,18 @@
 namespace sheetbatch {
 
 // The instruction fields a sheet column can feed, in the grid's order.
-enum Field {
-    kCpFlag,
-    kPayAcct,
-    kRecAcct,
-    kRecver,
-    kRecBankCode,
-    kRecBank,
-    kCur,
-    kAmt,
-    kUse,
-    kRemitType,
-    kRemark,
-    kFieldCount
-};
+using payments::kAmt;
+using payments::kCpFlag;
+using payments::kCur;
+using payments::kPayAcct;
+using payments::kRecAcct;
+using payments::kRecBank;
+using payments::kRecBankCode;
+using payments::kRecver;
+using payments::kRemark;
+using payments::kRemitType;
+using payments::kUse;
+inline constexpr int kFieldCount = payments::kInstructionFieldCount;
 
 // The grid title of a field.
 QString FieldTitle(int field);

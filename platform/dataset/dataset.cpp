@@ -405,6 +405,16 @@ void Dataset::RemoveCurrentRow() {
     SetCursor(std::min(row, count - 1));
 }
 
+void Dataset::DropRowsAfter(int count) {
+    if (state_ == State::Edit || state_ == State::Insert) {
+        Cancel();
+    }
+    while (RecordCount() > count) {
+        Last();
+        Delete();
+    }
+}
+
 void Dataset::CheckBrowseMode() {
     if (state_ == State::Edit || state_ == State::Insert) {
         Post();

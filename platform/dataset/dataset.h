@@ -79,6 +79,9 @@ public:
     void EmptyDataSet();
     // Posts a pending edit or append, if there is one.
     void CheckBrowseMode();
+    // Cancels a pending edit or append and removes the rows beyond the first `count`: undoes
+    // a run of appends that is all or nothing.
+    void DropRowsAfter(int count);
 
     // While disabled (calls nest), the views are not told of row and cursor changes one by
     // one; enabling them again has them read the table anew. For long runs of changes such as
