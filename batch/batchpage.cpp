@@ -416,6 +416,19 @@ void BatchPage::Button2Click() {
     if (recver->currentText().isEmpty() || recacct->currentText().isEmpty()) {
         return;
     }
+    // The row changed is the one loaded into the form, wherever the cursor stands now: a row
+    // clicked only to look at it is never overwritten.
+    const QPersistentModelIndex loaded = DBGrid1->Model()->MarkedRow();
+    if (!loaded.isValid()) {
+        ctx_.dialogs.Warning(loadedOnce_
+                                 ? QStringLiteral("调入录入区的那笔指令已不在表中，或表已重新载入，"
+                                                  "不能修改！请重新双击要修改的指令后再修改。")
+                                 : QStringLiteral("请先双击要修改的指令，把它调入录入区"
+                                                  "后再修改。"));
+        return;
+    }
+    ctx_.cds1.CheckBrowseMode();
+    ctx_.cds1.MoveTo(loaded.row());
     // A changed row passes the checks of a new one (but the row limit), so that nothing the
     // export would refuse gets in this way.
     if (!CheckForm(false)) {
@@ -472,6 +485,10 @@ void BatchPage::DBGrid1DblClick() {
     auto field = [&](const char16_t* name) {
         return t.FieldByName(QString::fromUtf16(name)).AsString();
     };
+    // The row stays marked while the form holds it: 修改指令 writes over this row only.
+    DBGrid1->Model()->SetMarkedRow(DBGrid1->Model()->index(t.RecNo(), 0),
+                                   QStringLiteral("已调入录入区：“修改指令”将改写这一笔"));
+    loadedOnce_ = true;
     cross->setChecked(false);
     recobject->setCurrentIndex(-1);
     const QString flag = field(u"cpflag");
@@ -498,6 +515,10 @@ void BatchPage::DBGrid1DblClick() {
 void BatchPage::crossClick() {
     if (cross->isChecked()) {
         SpeedButton3->setEnabled(true);
+        // What 收款对象 showed comes back when 跨行 is unticked again.
+        if (recobject->currentIndex() >= 0) {
+            recobjectBeforeCross_ = recobject->currentIndex();
+        }
         recobject->setCurrentIndex(-1);
         recobject->setEnabled(false);
     } else {
@@ -505,7 +526,11 @@ void BatchPage::crossClick() {
         recbank->setEditText(QString::fromUtf16(payments::kOwnBank));
         recbankcode->clear();
         recobject->setEnabled(true);
-        recobject->setCurrentIndex(-1);
+        // An empty 收款对象 would fail the next add with a message about a field the user
+        // never emptied.
+        recobject->setCurrentIndex(recobjectBeforeCross_ >= 0
+                                       ? recobjectBeforeCross_
+                                       : recobject->findText(QStringLiteral("公司")));
     }
 }
 

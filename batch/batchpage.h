@@ -147,6 +147,10 @@ private:
     void ClearRows();
 
     bool unexported_ = false;
+    // The 收款对象 entry shown before 跨行 was ticked; -1 for none.
+    int recobjectBeforeCross_ = -1;
+    // Whether a row was ever loaded into the form for changing.
+    bool loadedOnce_ = false;
     // The folder of the last batch upload file written or read in this run.
     // The name of the last batch file imported.
     QString importName_;

@@ -1,5 +1,7 @@
 #include "platform/dataset/datasetmodel.h"
 
+#include <QColor>
+
 #include "platform/text/apperror.h"
 
 #include "platform/dialogs/guard.h"
@@ -84,7 +86,26 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
             return QVariant::fromValue(format->alignment);
         }
     }
+    if (marked_.isValid() && index.row() == marked_.row()) {
+        if (role == Qt::BackgroundRole) {
+            return QColor(255, 236, 179);
+        }
+        if (role == Qt::ToolTipRole) {
+            return markedTip_;
+        }
+    }
     return {};
+}
+
+void DatasetModel::SetMarkedRow(const QPersistentModelIndex& row, const QString& tooltip) {
+    const int before = marked_.isValid() ? marked_.row() : -1;
+    marked_ = row;
+    markedTip_ = tooltip;
+    for (const int r : {before, marked_.isValid() ? marked_.row() : -1}) {
+        if (r >= 0 && columns_ > 0) {
+            emit dataChanged(index(r, 0), index(r, columns_ - 1));
+        }
+    }
 }
 
 void DatasetModel::SetFieldFormat(const QString& fieldName, FieldFormat format) {

@@ -5,6 +5,7 @@
 #include "platform/dataset/dataset.h"
 
 #include <QAbstractTableModel>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <functional>
 
@@ -33,6 +34,11 @@ public:
     void SetFieldFormat(const QString& fieldName, FieldFormat format);
     // Whether the row headers show the row numbers (from 1) beside the current-row mark.
     void SetRowNumbers(bool numbers) { rowNumbers_ = numbers; }
+    // A row marked apart from the others (its background and tooltip), such as the row an entry
+    // form holds for changing; it follows the row as rows above it come and go, and is gone
+    // with the row. An invalid index marks none.
+    void SetMarkedRow(const QPersistentModelIndex& row, const QString& tooltip);
+    const QPersistentModelIndex& MarkedRow() const { return marked_; }
     // The whole grid read-only (fields may still be read-only each).
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
 
@@ -54,6 +60,8 @@ private:
     EditCheck editCheck_;
     QList<std::pair<QString, FieldFormat>> formats_;
     const FieldFormat* FormatOf(int column) const;
+    QPersistentModelIndex marked_;
+    QString markedTip_;
     bool readOnly_ = false;
     bool rowNumbers_ = false;
     int columns_ = 0;

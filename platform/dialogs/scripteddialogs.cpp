@@ -1,45 +1,52 @@
 #include "platform/dialogs/scripteddialogs.h"
 
+void ScriptedDialogs::Record(Message message) {
+    messages.append(std::move(message));
+    if (whileShown) {
+        whileShown(messages.last());
+    }
+}
+
 void ScriptedDialogs::Warning(const QString& text) {
-    messages.append({Kind::Warning, QStringLiteral("Warning"), text});
+    Record({Kind::Warning, QStringLiteral("Warning"), text});
 }
 
 bool ScriptedDialogs::InformationOptOut(const QString& text, const QString& optOut) {
-    messages.append({Kind::Information, QStringLiteral("Information"), text});
+    Record({Kind::Information, QStringLiteral("Information"), text});
     optOutsShown.append(optOut);
     return optOutAnswers.isEmpty() ? false : optOutAnswers.takeFirst();
 }
 
 void ScriptedDialogs::Information(const QString& text) {
-    messages.append({Kind::Information, QStringLiteral("Information"), text});
+    Record({Kind::Information, QStringLiteral("Information"), text});
 }
 
 void ScriptedDialogs::Error(const QString& text) {
-    messages.append({Kind::Error, QStringLiteral("Error"), text});
+    Record({Kind::Error, QStringLiteral("Error"), text});
 }
 
 void ScriptedDialogs::Plain(const QString& text) {
-    messages.append({Kind::Plain, ApplicationTitle(), text});
+    Record({Kind::Plain, ApplicationTitle(), text});
 }
 
 bool ScriptedDialogs::OkCancel(const QString& caption, const QString& text) {
-    messages.append({Kind::OkCancel, caption, text});
+    Record({Kind::OkCancel, caption, text});
     return okCancelAnswers.isEmpty() ? true : okCancelAnswers.takeFirst();
 }
 
 bool ScriptedDialogs::Question(const QString& text) {
-    messages.append({Kind::Question, QStringLiteral("Confirm"), text});
+    Record({Kind::Question, QStringLiteral("Confirm"), text});
     return questionAnswers.isEmpty() ? false : questionAnswers.takeFirst();
 }
 
 int ScriptedDialogs::Choice(const QString& text, const QStringList& buttons, int escape) {
-    messages.append({Kind::Choice, QStringLiteral("Confirm"), text});
+    Record({Kind::Choice, QStringLiteral("Confirm"), text});
     lastChoiceButtons = buttons;
     return choiceAnswers.isEmpty() ? escape : choiceAnswers.takeFirst();
 }
 
 void ScriptedDialogs::ProgramError(const QString& text) {
-    messages.append({Kind::ProgramError, ApplicationTitle(), ErrorBoxText(text)});
+    Record({Kind::ProgramError, ApplicationTitle(), ErrorBoxText(text)});
 }
 
 bool ScriptedDialogs::Save(FileDialogState& state) {

@@ -2,6 +2,8 @@
 // dialog from a script, so that handlers run without a window ever blocking.
 #pragma once
 
+#include <functional>
+
 #include "platform/dialogs/dialogs.h"
 
 #include <QList>
@@ -57,6 +59,9 @@ public:
     QStringList fileAnswers;
 
     QList<Message> messages;
+    // Runs while each box is shown (after it is recorded, before it is answered): what a user
+    // would see behind the box.
+    std::function<void(const Message&)> whileShown;
     QList<FileDialogState> fileDialogsShown;  // the state as each dialog was shown
     int beeps = 0;
 
@@ -66,4 +71,5 @@ public:
 
 private:
     bool AnswerFile(FileDialogState& state);
+    void Record(Message message);
 };

@@ -147,6 +147,7 @@ TEST_F(Entry, ModifyDeleteResetAndLoadBack) {
     Click(page->Button2);
     EXPECT_TRUE(dialogs.messages.isEmpty());
     Add(QStringLiteral("王五"), QStringLiteral("62220003"), QStringLiteral("1"));
+    emit page->DBGrid1->DblClick();
     page->cross->setChecked(true);
     page->recbankcode->setText(QStringLiteral("104651000001"));
     Fill(QStringLiteral("赵六"), QStringLiteral("62220004"), QStringLiteral("2"));
@@ -292,4 +293,83 @@ TEST_F(Entry, CtrlEnterAddsAndEnterPressesAFocusedButton) {
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
     EXPECT_EQ(form.noticePanel->text(), QStringLiteral("增加成功！共 2 笔"));
     form.addNotice.SetQuiet(false);
+}
+
+// 修改指令 writes over the row that was loaded into the form, never the row the cursor was moved
+// to afterwards to look at another payment; a loaded row that is gone is refused.
+TEST_F(Entry, ModifyChangesTheLoadedRowWhereverTheCursorIs) {
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    page->cross->setChecked(true);
+    page->recbankcode->setText(QStringLiteral("104651000001"));
+    Fill(QStringLiteral("李四"), QStringLiteral("6222002"), QStringLiteral("200"));
+    Click(page->Button1);
+    ASSERT_EQ(form.cds1.RecordCount(), 2);
+    DBGrid* grid = page->DBGrid1;
+    const auto cell = [&](int row) {
+        return grid->visualRect(grid->model()->index(row, 3)).center();
+    };
+    // Load row 1, then click row 2 to look at it.
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell(0));
+    ASSERT_EQ(page->recver->currentText(), QStringLiteral("张三"));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell(1));
+    ASSERT_EQ(form.cds1.RecNo(), 1);
+    EXPECT_TRUE(grid->model()->index(0, 0).data(Qt::BackgroundRole).isValid())
+        << "the loaded row is marked";
+    EXPECT_FALSE(grid->model()->index(1, 0).data(Qt::BackgroundRole).isValid());
+    page->amt->setFocus();
+    page->amt->selectAll();
+    QTest::keyClicks(page->amt, QStringLiteral("999"));
+    dialogs.Clear();
+    Click(page->Button2);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("修改成功！")});
+    EXPECT_EQ(form.cds1.Text(0, 3), QStringLiteral("张三"));
+    EXPECT_EQ(form.cds1.Text(0, 7), QStringLiteral("999.00"));
+    EXPECT_EQ(form.cds1.Text(1, 3), QStringLiteral("李四")) << "the row looked at is untouched";
+    EXPECT_EQ(form.cds1.Text(1, 7), QStringLiteral("200.00"));
+    // The loaded row deleted: 修改 changes nothing and says why.
+    form.cds1.MoveTo(0);
+    dialogs.Clear();
+    Click(page->Button3);
+    ASSERT_EQ(form.cds1.RecordCount(), 1);
+    dialogs.Clear();
+    Click(page->Button2);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::Warning);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("不能修改")));
+    EXPECT_EQ(form.cds1.Text(0, 3), QStringLiteral("李四"));
+    EXPECT_EQ(form.cds1.Text(0, 7), QStringLiteral("200.00"));
+}
+
+// A refused add leaves no half row behind, not even while its box is open; unticking 跨行 gives
+// 收款对象 its choice back, so the next add is not refused for a field nobody emptied.
+TEST_F(Entry, AFailedAddLeavesNoHalfRow) {
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    int rowsWhileShown = -1;
+    dialogs.whileShown = [&](const ScriptedDialogs::Message&) {
+        rowsWhileShown = form.cds1.RecordCount();
+    };
+    dialogs.Clear();
+    Fill(QString(), QStringLiteral("6222002"), QStringLiteral("1"));
+    Click(page->Button1);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("增加记录失败：！")));
+    EXPECT_EQ(rowsWhileShown, 1) << "the half row was gone before the box opened";
+    EXPECT_EQ(form.cds1.RecordCount(), 1);
+    EXPECT_EQ(page->batchCount->text(), QStringLiteral("共 1 笔"));
+
+    // 私人, 跨行 ticked and unticked: 私人 again, and the add goes through.
+    dialogs.whileShown = nullptr;
+    page->recobject->setCurrentIndex(page->recobject->findText(QStringLiteral("私人")));
+    QTest::mouseClick(page->cross, Qt::LeftButton, {}, QPoint(5, page->cross->height() / 2));
+    ASSERT_TRUE(page->cross->isChecked());
+    EXPECT_EQ(page->recobject->currentText(), QString());
+    QTest::mouseClick(page->cross, Qt::LeftButton, {}, QPoint(5, page->cross->height() / 2));
+    ASSERT_FALSE(page->cross->isChecked());
+    EXPECT_EQ(page->recobject->currentText(), QStringLiteral("私人"));
+    dialogs.Clear();
+    Fill(QStringLiteral("李四"), QStringLiteral("6222002"), QStringLiteral("1"));
+    Click(page->Button1);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("增加成功！")});
+    EXPECT_EQ(Field("cpflag"), QStringLiteral("私人"));
 }

@@ -70,6 +70,7 @@ TEST_F(Integrity, PastedAmountIsStoredInPlainFormOrRefused) {
         ASSERT_EQ(form.cds1.RecordCount(), 1) << c.pasted;
         EXPECT_EQ(Field("amt"), QString::fromUtf8(c.stored));
         // The modify path normalises the same way.
+        emit page->DBGrid1->DblClick();
         Fill(QStringLiteral("王五"), QStringLiteral("6222003"), QStringLiteral("1"));
         PasteAmount(QString::fromUtf8(c.pasted));
         Click(page->Button2);
