@@ -449,12 +449,12 @@ void Tmform::WriteRecovery() {
     recoveryTimer_->stop();
     recovery::Snapshot snapshot{QDateTime::currentDateTime(), {}};
     if (batchPage->UnexportedRows() > 0) {
-        snapshot.tables.append(
-            recovery::Capture(QStringLiteral("cds1"), cds1, *batchPage->origins));
+        snapshot.tables.append(recovery::Capture(QStringLiteral("cds1"), cds1, *batchPage->origins,
+                                                 *batchPage->exported));
     }
     if (salaryPage->UnexportedRows() > 0) {
-        snapshot.tables.append(
-            recovery::Capture(QStringLiteral("cds2"), cds2, *salaryPage->origins));
+        snapshot.tables.append(recovery::Capture(QStringLiteral("cds2"), cds2, *salaryPage->origins,
+                                                 *salaryPage->exported));
     }
     if (snapshot.tables.isEmpty()) {
         QFile::remove(RecoveryPath());
@@ -463,6 +463,25 @@ void Tmform::WriteRecovery() {
     // A failed rewrite leaves the previous one whole; the work itself is still in the window.
     (void)listfile::Replace(RecoveryPath(), recovery::Serialize(snapshot));
 }
+
+namespace {
+
+// The rows a recovery file holds that were already in an upload file: restored with the
+// others, so that the table is as it was, but not counted as work to recover.
+QString ExportedNote(const recovery::Snapshot& snapshot) {
+    const int batch =
+        snapshot.Rows(QStringLiteral("cds1")) - snapshot.Unexported(QStringLiteral("cds1"));
+    const int salaries =
+        snapshot.Rows(QStringLiteral("cds2")) - snapshot.Unexported(QStringLiteral("cds2"));
+    if (batch == 0 && salaries == 0) {
+        return QString();
+    }
+    return QStringLiteral("\n另有已导出的 %1 笔批量指令、%2 笔工资记录一并恢复，仍记为已导出。")
+        .arg(batch)
+        .arg(salaries);
+}
+
+}  // namespace
 
 void Tmform::OfferRecovery() {
     // From here on changes are kept; the tables filled at start are not work to recover.
@@ -496,12 +515,14 @@ void Tmform::OfferRecovery() {
     }
     const QString question =
         QStringLiteral(
-            "上次运行没有正常结束，保存于 %1 的未导出工作可以恢复：\n%2 笔批量指令、%3 "
-            "笔工资记录。")
+            "上次运行没有正常结束，恢复文件“%4”中保存于 %1 的未导出工作可以恢复：\n%2 "
+            "笔批量指令、%3 笔工资记录。")
             .arg(snapshot->time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-            .arg(snapshot->Rows(QStringLiteral("cds1")))
-            .arg(snapshot->Rows(QStringLiteral("cds2"))) +
-        recovery::DescribeImports(*snapshot) + QStringLiteral("\n\n是否恢复？");
+            .arg(snapshot->Unexported(QStringLiteral("cds1")))
+            .arg(snapshot->Unexported(QStringLiteral("cds2")))
+            .arg(QDir::toNativeSeparators(RecoveryPath())) +
+        ExportedNote(*snapshot) + recovery::DescribeImports(*snapshot) +
+        QStringLiteral("\n\n是否恢复？");
     if (dialogs_.Choice(question, {QStringLiteral("是"), QStringLiteral("否")}, 0) != 0) {
         keepAside();
         return;
@@ -510,7 +531,8 @@ void Tmform::OfferRecovery() {
         for (const recovery::Table& t : snapshot->tables) {
             const bool batch = t.name == u"cds1";
             recovery::Fill(batch ? cds1 : cds2, t,
-                           batch ? *batchPage->origins : *salaryPage->origins);
+                           batch ? *batchPage->origins : *salaryPage->origins,
+                           batch ? *batchPage->exported : *salaryPage->exported);
         }
     } catch (const recovery::FieldsChanged& e) {
         cds1.EmptyDataSet();

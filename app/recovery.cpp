@@ -100,6 +100,19 @@ void CheckRow(Dataset& table, bool instructions, const QList<Field>& fields, con
 
 }  // namespace
 
+int Table::Unexported() const {
+    return static_cast<int>(rows.size() - std::count(exported.begin(), exported.end(), true));
+}
+
+int Snapshot::Unexported(const QString& name) const {
+    for (const Table& t : tables) {
+        if (t.name == name) {
+            return t.Unexported();
+        }
+    }
+    return 0;
+}
+
 int Snapshot::Rows(const QString& name) const {
     for (const Table& t : tables) {
         if (t.name == name) {
@@ -155,6 +168,14 @@ QByteArray Serialize(const Snapshot& snapshot) {
             }
             bytes += Join("origins", origins);
         }
+        if (t.exported.contains(true)) {
+            QStringList marks;
+            marks.reserve(t.exported.size());
+            for (const bool e : t.exported) {
+                marks.append(e ? QStringLiteral("1") : QStringLiteral("0"));
+            }
+            bytes += Join("exported", marks);
+        }
     }
     bytes += "end\t" + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() + '\n';
     return bytes;
@@ -193,7 +214,7 @@ std::optional<Snapshot> Parse(const QByteArray& bytes) {
             if (!snapshot.tables.isEmpty() && !Whole(snapshot.tables.back())) {
                 return std::nullopt;
             }
-            snapshot.tables.append({v[0], {}, {}, {}, {}});
+            snapshot.tables.append({v[0], {}, {}, {}, {}, {}});
         } else if ((line == "fields" || line.startsWith("fields\t")) &&
                    !snapshot.tables.isEmpty() && snapshot.tables.back().fields.isEmpty()) {
             snapshot.tables.back().fields = Split(line);
@@ -226,6 +247,19 @@ std::optional<Snapshot> Parse(const QByteArray& bytes) {
                 }
                 t.origins.append(index);
             }
+        } else if (line.startsWith("exported\t") && !snapshot.tables.isEmpty() &&
+                   snapshot.tables.back().exported.isEmpty()) {
+            Table& t = snapshot.tables.back();
+            const QStringList v = Split(line);
+            if (v.size() != t.rows.size() || !v.contains(QStringLiteral("1"))) {
+                return std::nullopt;
+            }
+            for (const QString& e : v) {
+                if (e != u"0" && e != u"1") {
+                    return std::nullopt;
+                }
+                t.exported.append(e == u"1");
+            }
         } else {
             return std::nullopt;
         }
@@ -236,8 +270,9 @@ std::optional<Snapshot> Parse(const QByteArray& bytes) {
     return snapshot;
 }
 
-Table Capture(const QString& name, Dataset& table, const RowOrigins& origins) {
-    Table t{name, {}, {}, {}, {}};
+Table Capture(const QString& name, Dataset& table, const RowOrigins& origins,
+              const RowMarks& exported) {
+    Table t{name, {}, {}, {}, {}, {}};
     if (!table.Active()) {
         return t;
     }
@@ -250,6 +285,10 @@ Table Capture(const QString& name, Dataset& table, const RowOrigins& origins) {
     }
     for (int r = 0; r < table.RecordCount(); ++r) {
         t.rows.append(table.RowTexts(r));
+    }
+    const QList<bool> marks = exported.Marks();
+    if (marks.contains(true) && marks.size() == t.rows.size()) {
+        t.exported = marks;
     }
     return t;
 }
@@ -296,10 +335,13 @@ void Fill(Dataset& table, const Table& rows) {
     }
 }
 
-void Fill(Dataset& table, const Table& rows, RowOrigins& origins) {
+void Fill(Dataset& table, const Table& rows, RowOrigins& origins, RowMarks& exported) {
     Fill(table, rows);
     if (rows.origins.size() == rows.rows.size()) {
         origins.Restore(rows.sources, rows.origins);
+    }
+    if (rows.exported.size() == rows.rows.size()) {
+        exported.Restore(rows.exported);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "platform/dataset/rowmarks.h"
 #include "platform/dataset/roworigins.h"
 #include "platform/text/apperror.h"
 
@@ -26,12 +27,18 @@ struct Table {
     // origins at all when every row was keyed in.
     QList<RowOrigins::Source> sources;
     QList<int> origins;
+    // Whether each row was already written to an upload file as it stands; empty when none
+    // was.
+    QList<bool> exported;
+    // The rows not yet written to an upload file.
+    int Unexported() const;
 };
 
 struct Snapshot {
     QDateTime time;
     QList<Table> tables;
     int Rows(const QString& name) const;
+    int Unexported(const QString& name) const;
 };
 
 // The imports the snapshot's rows came from, a line each after a line break, as the question
@@ -42,8 +49,9 @@ QByteArray Serialize(const Snapshot& snapshot);
 // Nothing when the bytes are not a whole recovery file.
 std::optional<Snapshot> Parse(const QByteArray& bytes);
 
-// The rows of a table as its fields' texts, with where they came from.
-Table Capture(const QString& name, Dataset& table, const RowOrigins& origins);
+// The rows of a table as its fields' texts, with where they came from and which are exported.
+Table Capture(const QString& name, Dataset& table, const RowOrigins& origins,
+              const RowMarks& exported);
 // A recovery file whose fields are not the table's: the salary items changed since it was
 // written.
 class FieldsChanged : public AppError {
@@ -56,7 +64,7 @@ public:
 // FieldsChanged when a field is unknown, AppError naming the row and the item when a value
 // is refused; nothing is appended then.
 void Fill(Dataset& table, const Table& rows);
-// Fill, then the appended rows take their origins.
-void Fill(Dataset& table, const Table& rows, RowOrigins& origins);
+// Fill, then the appended rows take their origins and exported marks.
+void Fill(Dataset& table, const Table& rows, RowOrigins& origins, RowMarks& exported);
 
 }  // namespace recovery

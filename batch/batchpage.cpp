@@ -37,6 +37,7 @@ BatchPage::BatchPage(Context context, QWidget* parent)
     : QWidget(parent),
       importPreview(new ImportPreview(this)),
       origins(new RowOrigins(context.cds1, this)),
+      exported(new RowMarks(context.cds1, this)),
       ctx_(std::move(context)) {
     SetUpForm();
     Wire();
@@ -83,12 +84,9 @@ void BatchPage::SetUpForm() {
     connect(amt, &QLineEdit::textChanged, this, [this] {
         amtCapitals->setText(amt->text().isEmpty() ? QString() : capitals::FromText(amt->ShuZhi()));
     });
-    // The batch's count and total follow every change of the table; so does the mark of work
-    // not yet written to an upload file (a removed row alone leaves nothing new to lose).
-    auto changed = [this](bool added) {
-        if (added) {
-            unexported_ = true;
-        }
+    // The batch's count and total follow every change of the table (the rows already written
+    // to an upload file follow it in `exported`).
+    auto changed = [this](bool) {
         // Every field set while a row is appended or edited reports a change; the figures are
         // summed once the row is posted (or cancelled), not once per field.
         if (ctx_.cds1.GetState() == Dataset::State::Browse ||
@@ -315,6 +313,21 @@ payments::Money BatchPage::Total(bool* exact) const {
     return total.Sum();
 }
 
+payments::Money BatchPage::UnexportedTotal() const {
+    Dataset& t = ctx_.cds1;
+    const auto amountField = t.Active() ? t.FindField(QStringLiteral("amt")) : std::nullopt;
+    payments::Total total;
+    for (int r = 0; amountField && r < t.RecordCount(); ++r) {
+        if (exported->Marked(r)) {
+            continue;
+        }
+        if (const auto amount = payments::Money::Parse(t.Text(r, amountField->Index()))) {
+            total.Add(*amount);
+        }
+    }
+    return total.Sum();
+}
+
 void BatchPage::ShowBatchSummary() {
     Dataset& t = ctx_.cds1;
     bool exact = true;
@@ -327,7 +340,7 @@ void BatchPage::ShowBatchSummary() {
 }
 
 int BatchPage::UnexportedRows() const {
-    return unexported_ ? ctx_.cds1.RecordCount() : 0;
+    return exported->Unmarked();
 }
 
 void BatchPage::Button1Click() {
@@ -463,7 +476,7 @@ void BatchPage::Button4Click() {
                 "表中有 %1 笔指令（合计 %2 元）尚未导出为上传文件，复位将全部删除。\n\n"
                 "确定复位吗？")
                 .arg(rows)
-                .arg(Total().Grouped());
+                .arg(UnexportedTotal().Grouped());
         if (!ctx_.dialogs.Question(question)) {
             return;
         }

@@ -12,6 +12,7 @@
 #include "payments/exportflow.h"
 #include "payments/instruction.h"
 #include "payments/money.h"
+#include "platform/dataset/rowmarks.h"
 #include "platform/dataset/roworigins.h"
 #include "platform/dialogs/dialogs.h"
 #include "store/listfile.h"
@@ -79,9 +80,13 @@ public:
     // Which file each instruction was imported from, for the recovery file and a file
     // imported twice.
     RowOrigins* origins;
+    // Which instructions are in an upload file as they stand.
+    RowMarks* exported;
 
-    // Rows added, changed or imported since the last upload file was written; 0 once it was.
+    // Rows added, changed or imported and not written to an upload file since.
     int UnexportedRows() const;
+    // The sum of those rows' amounts.
+    payments::Money UnexportedTotal() const;
 
     // Operations.
     // Adds the form's content as a new row; callerName names the button that asked. True when
@@ -146,7 +151,6 @@ private:
     // Empties the instruction table.
     void ClearRows();
 
-    bool unexported_ = false;
     // The 收款对象 entry shown before 跨行 was ticked; -1 for none.
     int recobjectBeforeCross_ = -1;
     // Whether a row was ever loaded into the form for changing.

@@ -72,7 +72,7 @@ void BatchPage::Button5Click() {
         return;
     }
     if (result == payments::ExportResult::Written) {
-        unexported_ = false;
+        exported->MarkAll();
     }
     // The payees are learned whether or not the file was written, as after a cancelled dialog.
     LearnPayees();

@@ -79,6 +79,7 @@ void RecoveryRewrite(benchmark::State& state) {
     salaries.CreateDataSet();
     // The rows come from an imported sheet, so that every row's origin is written too.
     RowOrigins origins(salaries);
+    RowMarks marks(salaries);
     const RowOrigins::Scope imported(
         origins, RowOrigins::FromBytes(QStringLiteral("十二月工资.xls"), "sheet"));
     for (int r = 0; r < 1000; ++r) {
@@ -93,8 +94,9 @@ void RecoveryRewrite(benchmark::State& state) {
     }
     const QString path = Dir().filePath(QStringLiteral("recovery.dat"));
     for (auto _ : state) {
-        recovery::Snapshot snapshot{QDateTime::currentDateTime(),
-                                    {recovery::Capture(QStringLiteral("cds2"), salaries, origins)}};
+        recovery::Snapshot snapshot{
+            QDateTime::currentDateTime(),
+            {recovery::Capture(QStringLiteral("cds2"), salaries, origins, marks)}};
         if (!listfile::Replace(path, recovery::Serialize(snapshot))) {
             state.SkipWithError("the recovery file was not written");
         }

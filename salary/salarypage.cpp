@@ -41,7 +41,10 @@ const char16_t* const kEntryFields[] = {u"name", u"acct", u"finalincome", u"memo
 }  // namespace
 
 SalaryPage::SalaryPage(Context context, QWidget* parent)
-    : QWidget(parent), origins(new RowOrigins(context.cds2, this)), ctx_(std::move(context)) {
+    : QWidget(parent),
+      origins(new RowOrigins(context.cds2, this)),
+      exported(new RowMarks(context.cds2, this)),
+      ctx_(std::move(context)) {
     SetUpForm();
     Wire();
 }
@@ -61,10 +64,7 @@ void SalaryPage::SetUpForm() {
     });
     // Work not yet written to a salary upload file; and the count and total, which are always
     // those of the rows in the table, summed as the upload file's header sums them.
-    const auto changed = [this](bool added) {
-        if (added) {
-            unexported_ = true;
-        }
+    const auto changed = [this](bool) {
         // Every field set while a row is appended reports a change; the figures are summed once
         // the row is posted (or cancelled). An edit in place shows at once.
         if (ctx_.cds2.GetState() != Dataset::State::Insert) {
@@ -253,6 +253,22 @@ std::optional<payments::Money> SalaryPage::TotalWith(payments::Money extra) cons
     return total.Sum();
 }
 
+payments::Money SalaryPage::UnexportedTotal() const {
+    Dataset& salaries = ctx_.cds2;
+    const auto amountField =
+        salaries.Active() ? salaries.FindField(QStringLiteral("finalincome")) : std::nullopt;
+    payments::Total total;
+    for (int r = 0; amountField && r < salaries.RecordCount(); ++r) {
+        if (exported->Marked(r)) {
+            continue;
+        }
+        if (const auto amount = payments::Money::Parse(salaries.Text(r, amountField->Index()))) {
+            total.Add(*amount);
+        }
+    }
+    return total.Sum();
+}
+
 payments::FieldRule SalaryPage::Rule(int field) const {
     const Field f = ctx_.cds2.Fields(field);
     return {f.FieldName(), f.DisplayLabel(), f.Size()};
@@ -399,7 +415,7 @@ void SalaryPage::Button10Click() {
                 "表中有 %1 笔工资记录（合计 %2 元）尚未导出为上传文件，复位将全部删除。\n\n"
                 "确定复位吗？")
                 .arg(rows)
-                .arg(ne_sumamt->text());
+                .arg(UnexportedTotal().Plain());
         if (!ctx_.dialogs.Question(question)) {
             return;
         }
@@ -566,7 +582,7 @@ void SalaryPage::Button12Click() {
                                   file) != payments::ExportResult::Written) {
         return;
     }
-    unexported_ = false;
+    exported->MarkAll();
     ctx_.dialogs.Information(
         QStringLiteral("文件存放于：") +
         QDir::toNativeSeparators(QFileInfo(ctx_.saveDialog.fileName).absoluteFilePath()));

@@ -10,6 +10,7 @@
 #include "controls/addnotice.h"
 #include "payments/exportflow.h"
 #include "payments/money.h"
+#include "platform/dataset/rowmarks.h"
 #include "platform/dataset/roworigins.h"
 #include "platform/dialogs/dialogs.h"
 #include "salary/salarytables.h"
@@ -52,9 +53,10 @@ public:
 
     SalaryPage(Context context, QWidget* parent = nullptr);
 
-    // Rows added, changed or imported since the last salary upload file was written; 0 once it
-    // was.
-    int UnexportedRows() const { return unexported_ ? ctx_.cds2.RecordCount() : 0; }
+    // Rows added, changed or imported and not written to a salary upload file since.
+    int UnexportedRows() const { return exported->Unmarked(); }
+    // The sum of those rows' amounts.
+    payments::Money UnexportedTotal() const;
 
     // First show: the item table is created, the item grid titled, the item file read.
     void CreateTable();
@@ -82,6 +84,8 @@ public:
     // Which sheet each credit was imported from, for the recovery file and a sheet imported
     // twice.
     RowOrigins* origins;
+    // Which credits are in a salary upload file as they stand.
+    RowMarks* exported;
     // "网银格式导出": writes the salary table as the salary upload file.
     void Button12Click();
     // Grid menu "另存为Excel工作簿": saves the credits as an .xlsx workbook for the records.
@@ -115,7 +119,6 @@ private:
     void ShowSummary();
 
     Context ctx_;
-    bool unexported_ = false;
     // The folders of the last salary upload file and the last payroll sheet of this run.
     QString uploadFolder_;
     QString sheetFolder_;

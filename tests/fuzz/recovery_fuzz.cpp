@@ -21,7 +21,8 @@ bool Same(const recovery::Snapshot& a, const recovery::Snapshot& b) {
         const recovery::Table& x = a.tables[i];
         const recovery::Table& y = b.tables[i];
         if (x.name != y.name || x.fields != y.fields || x.rows != y.rows ||
-            x.origins != y.origins || x.sources.size() != y.sources.size()) {
+            x.origins != y.origins || x.exported != y.exported ||
+            x.sources.size() != y.sources.size()) {
             return false;
         }
         for (qsizetype s = 0; s < x.sources.size(); ++s) {
@@ -40,6 +41,8 @@ void Check(const recovery::Snapshot& snapshot) {
         FUZZ_CHECK(t.origins.isEmpty() || t.origins.size() == t.rows.size(),
                    "origins for " + std::to_string(t.origins.size()) + " of " +
                        std::to_string(t.rows.size()) + " rows");
+        FUZZ_CHECK(t.exported.isEmpty() || t.exported.size() == t.rows.size(),
+                   "exported marks for another number of rows");
         for (const int o : t.origins) {
             FUZZ_CHECK(o >= -1 && o < t.sources.size(), "origin " + std::to_string(o));
         }

@@ -309,7 +309,7 @@ TEST_F(Recovery, ARestoredValueIsCheckedAsATypedOne) {
         QStringList bad = sound;
         bad[c.field] = c.value;
         recovery::Snapshot snapshot{QDateTime::currentDateTime(),
-                                    {{QStringLiteral("cds1"), fields, {sound, bad}, {}, {}}}};
+                                    {{QStringLiteral("cds1"), fields, {sound, bad}, {}, {}, {}}}};
         window->dir.Write(QStringLiteral("config/recovery.dat"), recovery::Serialize(snapshot));
         ScriptedDialogs next;
         next.choiceAnswers = {0};
@@ -324,4 +324,38 @@ TEST_F(Recovery, ARestoredValueIsCheckedAsATypedOne) {
         EXPECT_FALSE(QFile::exists(Config("recovery.dat")));
     }
     EXPECT_EQ(Files(QStringLiteral("recovery-*.dat")).size(), std::size(cases));
+}
+
+// A row already written to an upload file stays marked so through a restart: the question
+// before restoring counts only the rows not exported, and 复位 after the restore asks about
+// those alone.
+TEST_F(Recovery, RestoredRowsKeepTheirExportedMark) {
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    Export(window->dir.Path(QStringLiteral("a.txt")));
+    ASSERT_EQ(page()->UnexportedRows(), 0) << dialogs().Texts().join(u'\n').toStdString();
+    Add(QStringLiteral("李四"), QStringLiteral("6222002"), QStringLiteral("200"));
+    EXPECT_EQ(page()->UnexportedRows(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(Config("recovery.dat")); }, 1000));
+    QTest::qWait(300);
+
+    ScriptedDialogs next;
+    next.choiceAnswers = {0};
+    auto form = Restart(next);
+    ASSERT_EQ(next.messages.size(), 1);
+    const QString question = next.messages[0].text;
+    EXPECT_TRUE(question.contains(QStringLiteral("0 笔批量指令、1 笔工资记录。")))
+        << question.toStdString();
+    EXPECT_TRUE(question.contains(QStringLiteral("另有已导出的 0 笔批量指令、1 笔工资记录")))
+        << question.toStdString();
+    EXPECT_TRUE(question.contains(QDir::toNativeSeparators(Config("recovery.dat"))))
+        << "the question names the file it restores from";
+    ASSERT_EQ(form->cds2.RecordCount(), 2);
+    EXPECT_EQ(form->salaryPage->UnexportedRows(), 1);
+    next.Clear();
+    next.questionAnswers = {false};
+    QTest::mouseClick(form->salaryPage->Button10, Qt::LeftButton);
+    ASSERT_EQ(next.messages.size(), 1);
+    EXPECT_TRUE(next.messages[0].text.startsWith(
+        QStringLiteral("表中有 1 笔工资记录（合计 200.00 元）尚未导出")))
+        << next.messages[0].text.toStdString();
 }
