@@ -150,8 +150,8 @@ bool BatchPage::AddImported(const std::vector<payments::Instruction>& rows,
     // Rows already in the table: the user says whether the file adds to them, takes their
     // place, or adds nothing, once it is known to be sound and before anything changes.
     const payments::Room room = payments::AskRoom(
-        ctx_.dialogs, ctx_.cds1.RecordCount(), static_cast<qsizetype>(rows.size()),
-        QStringLiteral("指令"), QStringLiteral("指令"),
+        ctx_.dialogs, {ctx_.cds1.RecordCount(), UnexportedRows(), UnexportedTotal()},
+        static_cast<qsizetype>(rows.size()), QStringLiteral("指令"), QStringLiteral("指令"),
         origins->SameFileNotice(source, QStringLiteral("指令")));
     if (room == payments::Room::Cancel) {
         return false;

@@ -43,17 +43,23 @@ ExportResult WriteUploadFile(Dialogs& dialogs, FileDialogState& saveDialog, QStr
     return ExportResult::Written;
 }
 
-Room AskRoom(Dialogs& dialogs, int rowsInTable, qsizetype incoming, const QString& tableWhat,
+Room AskRoom(Dialogs& dialogs, const TableRows& table, qsizetype incoming, const QString& tableWhat,
              const QString& fileWhat, const QString& notice) {
-    if (rowsInTable == 0) {
+    if (table.rows == 0) {
         return Room::Append;
     }
+    const QString unexported =
+        table.unexported == 0
+            ? QString()
+            : QStringLiteral("\n其中 %1 笔%2（合计 %3 元）尚未导出为上传文件，选“替换”将删除它们。")
+                  .arg(table.unexported)
+                  .arg(tableWhat, table.unexportedTotal.Grouped());
     const int answer = dialogs.Choice(
         QStringLiteral("表中已有 %1 笔%3。文件中的 %2 笔%4是追加到表中，还是替换表中的%4？")
-                .arg(rowsInTable)
+                .arg(table.rows)
                 .arg(incoming)
                 .arg(tableWhat, fileWhat) +
-            notice,
+            unexported + notice,
         {QStringLiteral("追加"), QStringLiteral("替换"), QStringLiteral("取消")}, 2);
     return answer == 0 ? Room::Append : answer == 1 ? Room::Replace : Room::Cancel;
 }

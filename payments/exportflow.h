@@ -50,10 +50,17 @@ ExportResult WriteUploadFile(Dialogs& dialogs, FileDialogState& saveDialog, QStr
 
 // An import's rows meet rows already in the table: 追加 adds to them, 替换 takes their place,
 // 取消 adds nothing. Asked only when the table holds rows (Append otherwise). The rows are
-// named tableWhat in the table ("工资记录") and fileWhat in the file ("记录"); `notice` follows
-// the question (rows already imported from a file with the same bytes).
+// named tableWhat in the table ("工资记录") and fileWhat in the file ("记录"). The rows of the
+// table not yet in an upload file are counted with their total, since 替换 deletes them;
+// `notice` follows (rows already imported from a file with the same bytes). 取消 is the
+// default.
 enum class Room { Append, Replace, Cancel };
-Room AskRoom(Dialogs& dialogs, int rowsInTable, qsizetype incoming, const QString& tableWhat,
+struct TableRows {
+    int rows = 0;
+    int unexported = 0;
+    Money unexportedTotal;
+};
+Room AskRoom(Dialogs& dialogs, const TableRows& table, qsizetype incoming, const QString& tableWhat,
              const QString& fileWhat, const QString& notice);
 
 }  // namespace payments

@@ -496,9 +496,9 @@ QString SalaryPage::ImportSalarySheet(const QString& path) {
     file.close();
     if (!result.rows.empty()) {
         const payments::Room room = payments::AskRoom(
-            ctx_.dialogs, salaries.RecordCount(), static_cast<qsizetype>(result.rows.size()),
-            QStringLiteral("工资记录"), QStringLiteral("记录"),
-            origins->SameFileNotice(source, QStringLiteral("工资记录")));
+            ctx_.dialogs, {salaries.RecordCount(), UnexportedRows(), UnexportedTotal()},
+            static_cast<qsizetype>(result.rows.size()), QStringLiteral("工资记录"),
+            QStringLiteral("记录"), origins->SameFileNotice(source, QStringLiteral("工资记录")));
         if (room == payments::Room::Cancel) {
             return QString();
         }

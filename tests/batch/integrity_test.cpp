@@ -184,7 +184,8 @@ TEST_F(Integrity, ImportLearnsPayeesAsRowByRowAddsWould) {
     Import(Line("1.00") + Line("1.00", "6222007"));
     EXPECT_EQ(dialogs.Texts(),
               QStringList({QStringLiteral("表中已有 5 笔指令。文件中的 2 笔指令是追加到表中，"
-                                          "还是替换表中的指令？"),
+                                          "还是替换表中的指令？\n其中 5 笔指令（合计 6.00 元）"
+                                          "尚未导出为上传文件，选“替换”将删除它们。"),
                            QStringLiteral("收款人未能保存到收款人名册：Cannot open file ") +
                                config.Path(QStringLiteral("config\\recvers.ini")) +
                                QStringLiteral("\n指令不受影响；请检查名册文件是否存在、能否写入。"),
@@ -449,8 +450,9 @@ TEST_F(Integrity, FocusFollowsTheWorkAndDialogsRememberTheirFolder) {
 // before anything is added; 追加 appends, 替换 takes the rows' place, 取消 adds nothing.
 TEST_F(Integrity, ImportIntoRowsAsksAppendReplaceOrCancel) {
     const QByteArray file = Line("1.00", "6222011") + Line("2.00", "6222012");
-    const QString question =
-        QStringLiteral("表中已有 1 笔指令。文件中的 2 笔指令是追加到表中，还是替换表中的指令？");
+    const QString question = QStringLiteral(
+        "表中已有 1 笔指令。文件中的 2 笔指令是追加到表中，还是替换表中的指令？\n"
+        "其中 1 笔指令（合计 5.00 元）尚未导出为上传文件，选“替换”将删除它们。");
     const struct {
         int answer;
         int rows;

@@ -155,9 +155,10 @@ TEST_F(SheetImport, ASecondSheetAsksAndTheFiguresStayThoseOfTheRows) {
         int same;
         int rows;
         const char* total;
-    } cases[] = {{2, 2, "payroll.csv", 2, 2, "1,020.15"},
-                 {0, 2, "payroll.csv", 2, 4, "2,040.30"},
-                 {1, 4, "again.csv", 4, 2, "1,020.15"}};
+        const char* totalBefore;  // of the rows not yet exported, which 替换 would delete
+    } cases[] = {{2, 2, "payroll.csv", 2, 2, "1,020.15", "1,020.15"},
+                 {0, 2, "payroll.csv", 2, 4, "2,040.30", "1,020.15"},
+                 {1, 4, "again.csv", 4, 2, "1,020.15", "2,040.30"}};
     for (const auto& c : cases) {
         window->dir.Write(QStringLiteral("again.csv"), sheet);
         dialogs().Clear();
@@ -167,10 +168,12 @@ TEST_F(SheetImport, ASecondSheetAsksAndTheFiguresStayThoseOfTheRows) {
         ASSERT_FALSE(dialogs().messages.isEmpty());
         EXPECT_EQ(dialogs().messages[0].kind, ScriptedDialogs::Kind::Choice);
         const QString& text = dialogs().messages[0].text;
-        EXPECT_TRUE(
-            text.startsWith(QStringLiteral("表中已有 %1 笔工资记录。文件中的 2 笔记录是追加到"
-                                           "表中，还是替换表中的记录？\n\n")
-                                .arg(c.before)))
+        EXPECT_TRUE(text.startsWith(
+            QStringLiteral("表中已有 %1 笔工资记录。文件中的 2 笔记录是追加到"
+                           "表中，还是替换表中的记录？\n其中 %1 笔工资记录（合计 %2 "
+                           "元）尚未导出为上传文件，选“替换”将删除它们。\n\n")
+                .arg(c.before)
+                .arg(QString::fromUtf8(c.totalBefore))))
             << text.toStdString();
         EXPECT_TRUE(
             text.contains(QStringLiteral("注意：表中已有 %1 笔工资记录来自内容相同的文件“%2”")
@@ -189,7 +192,8 @@ TEST_F(SheetImport, ASecondSheetAsksAndTheFiguresStayThoseOfTheRows) {
     ASSERT_FALSE(dialogs().messages.isEmpty());
     EXPECT_EQ(dialogs().messages[0].text,
               QStringLiteral("表中已有 2 笔工资记录。文件中的 1 笔记录是追加到表中，"
-                             "还是替换表中的记录？"));
+                             "还是替换表中的记录？\n其中 2 笔工资记录（合计 1,020.15 元）"
+                             "尚未导出为上传文件，选“替换”将删除它们。"));
 }
 
 // A workbook whose first worksheet is hidden: the question names it before anything is added;
