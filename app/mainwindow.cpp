@@ -593,19 +593,26 @@ bool Tmform::Write(const QString& page, const QString& path, const QByteArray& b
 }
 
 QStringList Tmform::EarlierExports(const QList<payments::exportchecks::Row>& rows) {
+    // A row still marked exported is written again as it stands: writing the same list twice
+    // is the cashier's own doing. Every other payment is matched against every earlier export,
+    // this run's included: a row reset, deleted or keyed again pays the same payment again.
     QList<payments::exportrecord::Payment> payments;
+    QList<int> numbers;
     for (const payments::exportchecks::Row& r : rows) {
-        payments.append({r.recacct, r.amount});
+        if (!r.exported) {
+            payments.append({r.recacct, r.amount});
+            numbers.append(r.number);
+        }
     }
-    // Exports of this run are left out: writing a list again after correcting it is the
-    // cashier's own doing; what another run wrote, on another day above all, is not.
-    QList<payments::exportrecord::Entry> entries = payments::exportrecord::Load(RecordPath());
-    entries.removeIf([this](const payments::exportrecord::Entry& e) { return e.time >= started_; });
+    if (payments.isEmpty()) {
+        return {};
+    }
+    const QList<payments::exportrecord::Entry> entries = payments::exportrecord::Load(RecordPath());
     QStringList lines;
     for (const payments::exportrecord::Repeat& r :
          payments::exportrecord::Repeats(entries, payments, QDateTime::currentDateTime())) {
         lines.append(QStringLiteral("第%1笔：账号%2，金额%3，%4 已导出到“%5”")
-                         .arg(rows[r.row - 1].number)
+                         .arg(numbers[r.row - 1])
                          .arg(r.account, r.amount.Plain(),
                               r.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")),
                               QDir::toNativeSeparators(r.path)));

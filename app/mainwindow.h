@@ -149,8 +149,6 @@ private:
 
     QTimer* recoveryTimer_ = nullptr;
     bool recoveryReady_ = false;
-    // When this run began: its own exports are not warned about as earlier ones.
-    const QDateTime started_ = QDateTime::currentDateTime();
     QLabel* panels_[3];
     bool shown_ = false;
     TfmRecver* fmRecver_ = nullptr;

@@ -63,7 +63,8 @@ void BatchPage::Button5Click() {
                     .arg(*reason));
             return;
         }
-        file.rows.append({number, in.cpflag, in.recacct, payments::CheckAmount(in.amt).money});
+        file.rows.append({number, in.cpflag, in.recacct, payments::CheckAmount(in.amt).money,
+                          exported->Marked(number - 1)});
     }
     file.lines = payments::batchfile::Lines(rows);
     const payments::ExportResult result = payments::WriteUploadFile(

@@ -21,6 +21,8 @@ struct Row {
     int number;  // 1-based, as the user counts the instructions
     QString cpflag, recacct;
     Money amount;
+    // The row is in an upload file already, unchanged since: writing it again is no repeat.
+    bool exported = false;
 };
 
 // The question to ask before writing, naming the affected rows; empty when nothing is amiss.

@@ -575,7 +575,7 @@ void SalaryPage::Button12Click() {
         }
         credits.append(credit);
         file.rows.append({row + 1, QStringLiteral("私人"), credit.acct,
-                          payments::CheckAmount(credit.finalincome).money});
+                          payments::CheckAmount(credit.finalincome).money, exported->Marked(row)});
     }
     file.lines = payments::salaryfile::BuildLines(credits);
     if (payments::WriteUploadFile(ctx_.dialogs, ctx_.saveDialog, uploadFolder_, ctx_.recorder,

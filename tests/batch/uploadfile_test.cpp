@@ -282,3 +282,30 @@ TEST_F(Upload, TenThousandLinesImportWhole) {
     // Fifty accounts, each learned once.
     EXPECT_EQ(Roster().count("\r\n"), 2 + 50);
 }
+
+// The same payment exported twice in one run is named before the second file is written,
+// unless the rows are written again unchanged: export 张三 100.00, 复位, key it again, export.
+TEST_F(Upload, AReKeyedPaymentOfThisRunIsNamed) {
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    Export();
+    ASSERT_EQ(page->UnexportedRows(), 0) << dialogs.Texts().join(u'\n').toStdString();
+    // Written again as it stands: no question.
+    dialogs.Clear();
+    Export();
+    EXPECT_FALSE(dialogs.Texts().join(u'\n').contains(QStringLiteral("可能重复付款")))
+        << dialogs.Texts().join(u'\n').toStdString();
+    // Reset and keyed again: the earlier file of this run is named, and 否 writes nothing.
+    dialogs.Clear();
+    Click(page->Button4);
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    dialogs.Clear();
+    QFile::remove(dir.Path(QStringLiteral("out.txt")));
+    dialogs.fileAnswers = {dir.Path(QStringLiteral("out.txt"))};
+    Click(page->Button5);
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::Question);
+    EXPECT_TRUE(
+        dialogs.messages[0].text.contains(QStringLiteral("第1笔：账号6222001，金额100.00，")))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.Path(QStringLiteral("out.txt"))));
+}
