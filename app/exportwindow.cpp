@@ -1,5 +1,7 @@
 #include "app/exportwindow.h"
 
+#include "payments/values.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -70,7 +72,7 @@ void TfmExports::Show(const QList<payments::exportrecord::Entry>& entries) {
             e.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
             e.page,
             QString::number(e.rows),
-            e.total,
+            payments::GroupedText(e.total),
             state,
             QDir::toNativeSeparators(e.path)};
         for (int c = 0; c < cells.size(); ++c) {

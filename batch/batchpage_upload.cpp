@@ -74,6 +74,20 @@ void BatchPage::Button5Click() {
     }
     if (result == payments::ExportResult::Written) {
         exported->MarkAll();
+        // The file is written without a box, as the bank's format asks; the status bar says
+        // where, and what it holds.
+        payments::Total total;
+        for (const auto& row : file.rows) {
+            total.Add(row.amount);
+        }
+        if (ctx_.addNotice.showStatus) {
+            ctx_.addNotice.showStatus(
+                QStringLiteral("已导出 %1 笔指令，合计 %2 元，文件存放于：%3")
+                    .arg(file.rows.size())
+                    .arg(total.Sum().Grouped(),
+                         QDir::toNativeSeparators(
+                             QFileInfo(ctx_.saveDialog.fileName).absoluteFilePath())));
+        }
     }
     // The payees are learned whether or not the file was written, as after a cancelled dialog.
     LearnPayees();
@@ -166,6 +180,13 @@ bool BatchPage::AddImported(const std::vector<payments::Instruction>& rows,
     }
     const RowOrigins::Scope imported(*origins, source);
     AppendRows(rows);
+    // Said now, not first at the export: one upload file holds 100 instructions at most.
+    if (ctx_.cds1.RecordCount() > instructions::kMaxExportRows) {
+        ctx_.dialogs.Warning(
+            QStringLiteral("表中现有 %1 笔指令，一个上传文件最多 %2 笔，导出前请分批删减。")
+                .arg(ctx_.cds1.RecordCount())
+                .arg(instructions::kMaxExportRows));
+    }
     return true;
 }
 

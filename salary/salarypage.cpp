@@ -486,7 +486,7 @@ QString SalaryPage::ImportSalarySheet(const QString& path) {
     // Hidden data is not paid unseen: a hidden worksheet or hidden rows are named first.
     if (const QString hidden = salary::HiddenQuestion(result);
         !hidden.isEmpty() && !ctx_.dialogs.Question(hidden)) {
-        return QString();
+        return QStringLiteral("未导入任何记录。");
     }
     // Rows already in the table: the user says whether the sheet adds to them, takes their
     // place, or adds nothing, once it is read and checked and before anything changes.
@@ -500,7 +500,7 @@ QString SalaryPage::ImportSalarySheet(const QString& path) {
             static_cast<qsizetype>(result.rows.size()), QStringLiteral("工资记录"),
             QStringLiteral("记录"), origins->SameFileNotice(source, QStringLiteral("工资记录")));
         if (room == payments::Room::Cancel) {
-            return QString();
+            return QStringLiteral("未导入任何记录。");
         }
         // The sheet's own sum was checked as it was read; added to the table's it must fit too.
         if (room == payments::Room::Append && !TotalWith(result.total)) {

@@ -309,3 +309,29 @@ TEST_F(Upload, AReKeyedPaymentOfThisRunIsNamed) {
         << dialogs.messages[0].text.toStdString();
     EXPECT_FALSE(QFile::exists(dir.Path(QStringLiteral("out.txt"))));
 }
+
+// What a cashier is told without asking: where the batch file went, with its count and total,
+// and at import already that a list of more than 100 instructions must be split.
+TEST_F(Upload, TheStatusBarSaysWhereAndImportWarnsOfTheLimit) {
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("1234.5"));
+    Add(QStringLiteral("李四"), QStringLiteral("6222002"), QStringLiteral("1000"));
+    dialogs.Clear();
+    const QString path = Export();
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(form.noticePanel->text(),
+              QStringLiteral("已导出 2 笔指令，合计 2,234.50 元，文件存放于：") +
+                  QDir::toNativeSeparators(path));
+
+    QByteArray file;
+    for (int i = 0; i < 101; ++i) {
+        file += Gb("P|6230001|62220099|王五|星澜聚川银行|星澜聚川银行||1.00|货款|N|\r\n");
+    }
+    dialogs.Clear();
+    dialogs.choiceAnswers = {1};  // 替换
+    Import(file);
+    EXPECT_EQ(dialogs.Texts().mid(1),
+              QStringList({QStringLiteral("表中现有 101 笔指令，一个上传文件最多 100 笔，"
+                                          "导出前请分批删减。"),
+                           QStringLiteral("导入完毕！")}));
+    EXPECT_EQ(form.cds1.RecordCount(), 101);
+}

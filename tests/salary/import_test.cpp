@@ -184,6 +184,11 @@ TEST_F(SheetImport, ASecondSheetAsksAndTheFiguresStayThoseOfTheRows) {
         EXPECT_EQ(Total(), QString::fromUtf8(c.total)) << c.answer;
         EXPECT_EQ(page()->recordcount->text(), QString::number(c.rows));
         EXPECT_EQ(form().PanelText(1), QStringLiteral("记录笔数：%1").arg(c.rows));
+        // A declined import says that nothing came in.
+        if (c.answer == 2) {
+            EXPECT_EQ(dialogs().messages.last().text,
+                      QStringLiteral("导入完毕！\n未导入任何记录。"));
+        }
     }
     // Another sheet is asked about without the notice: none of its rows is in the table yet.
     dialogs().Clear();
