@@ -51,6 +51,9 @@ bool SameFolder(const QString& a, const QString& b) {
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
+// The sample configuration kept in the program.
+constexpr char16_t kEmbeddedSample[] = u":/corppay/sample";
+
 // The folder a run uses and the sample that fills its missing files.
 struct Choice {
     ConfigDir dir;
@@ -60,7 +63,11 @@ struct Choice {
 
 Choice Choose(const ConfigPlaces& places) {
     const ConfigDir portable(places.programDir);
-    const QString sample = places.installed ? places.seedFolder : portable.Folder();
+    // A portable copy fills a new folder from the sample kept in the program, never from the
+    // folder beside it, which holds a company's live files (its recovery file, its export
+    // record, its learned payees).
+    const QString sample =
+        places.installed ? places.seedFolder : QString::fromUtf16(kEmbeddedSample);
     if (!places.explicitFolder.isEmpty()) {
         const QFileInfo info(places.explicitFolder);
         if (!info.exists()) {

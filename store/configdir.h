@@ -67,8 +67,8 @@ struct ConfigPlaces {
 //   2. config/ beside a portable executable when it exists and is writable, or can be created;
 //   3. config/ in the user's data folder, created when missing.
 // It then takes the folder's lock and copies every file of the sample that the folder lacks
-// (never over an existing file): the shipped sample for an installed copy, the config/ beside a
-// portable one. A failure throws AppError with the message for the user, naming the path; a
+// (never over an existing file): the shipped sample for an installed copy, the sample kept in
+// the program for a portable one (never another folder, which may be a company's live files). A failure throws AppError with the message for the user, naming the path; a
 // refused choice or lock leaves every file as it was.
 class OpenConfig {
 public:

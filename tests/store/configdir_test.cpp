@@ -222,3 +222,26 @@ TEST(OpenConfig, OneRunningCopyPerFolder) {
     const OpenConfig second(p.Get(true));
     EXPECT_EQ(second.Seeded(), QStringList{QStringLiteral("salary.ini")});
 }
+
+// A portable copy in use by company A: `--config B` on an empty folder is filled from the
+// sample kept in the program, never from A's folder beside the executable (its recovery file,
+// export record, learned payees and mapping).
+TEST(OpenConfig, ANewFolderTakesOnlyTheShippedSample) {
+    Places p;
+    const QString beside = QStringLiteral("bin/config/");
+    for (const QString& name : SampleNames()) {
+        p.dir.Write(beside + name, "company A's " + name.toUtf8());
+    }
+    p.dir.Write(beside + QStringLiteral("recovery.dat"), "A's unexported 777.77");
+    p.dir.Write(beside + QStringLiteral("exportlog.txt"), "A's exports");
+    QDir().mkpath(p.dir.Path(QStringLiteral("B")));
+    OpenConfig config(p.Get(false, p.dir.Path(QStringLiteral("B"))));
+    EXPECT_EQ(config.Seeded(), SampleNames());
+    for (const QString& name : SampleNames()) {
+        QFile shipped(QString::fromUtf8(CORPPAY_SOURCE_DIR "/config/") + name);
+        ASSERT_TRUE(shipped.open(QIODevice::ReadOnly)) << name.toStdString();
+        EXPECT_EQ(p.dir.Read(QStringLiteral("B/") + name), shipped.readAll()) << name.toStdString();
+    }
+    EXPECT_FALSE(p.dir.Exists(QStringLiteral("B/recovery.dat")));
+    EXPECT_FALSE(p.dir.Exists(QStringLiteral("B/exportlog.txt")));
+}
