@@ -14,9 +14,15 @@ using namespace sheetbatch;
 ImportPreview::ImportPreview(QWidget* parent) : QDialog(parent) {
     setupUi(this);
     for (int f = 0; f < kFieldCount; ++f) {
-        auto* label = new QLabel(FieldTitle(f) + QStringLiteral("："), mapGroup);
+        // Alt+1 … Alt+0 and Alt+R reach the eleven column choices; S, I and C are the dialog's.
+        const QString key = f < 10 ? QString::number((f + 1) % 10) : QStringLiteral("R");
+        auto* label = new QLabel(FieldTitle(f) + QStringLiteral("(&") + key + QStringLiteral(")："),
+                                 mapGroup);
         auto* box = new QComboBox(mapGroup);
         box->setObjectName(QStringLiteral("map_") + ColumnKey(f));
+        label->setBuddy(box);
+        // Read by a screen reader as the field the column feeds, never as the column chosen.
+        box->setAccessibleName(FieldTitle(f) + QStringLiteral("列"));
         box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         // Two fields a line, so that the eleven fit beside each other.
         mapLayout->addWidget(label, f / 2, (f % 2) * 2, Qt::AlignRight);

@@ -26,6 +26,7 @@
 #include "app/aboutbox.h"
 #include "app/mainwindow.h"
 #include "batch/batchpage.h"
+#include "batch/importpreview.h"
 #include "lookup/banksearch.h"
 #include "lookup/rosterpicker.h"
 #include "platform/dialogs/scripteddialogs.h"
@@ -294,8 +295,14 @@ TEST_F(Access, EveryControlNamedEveryLabelABuddyEveryMnemonicItsOwn) {
     report.PrepareReport();
     TfrxPreviewForm preview(report, &form);
     TfrxPageSetupForm setup(report.PageSetup(), &form);
-    QList<QDialog*> windows = {&recver,  &payer, &bank, &about, form.exportsWindow,
-                               &preview, &setup};
+    QList<QDialog*> windows = {&recver,
+                               &payer,
+                               &bank,
+                               &about,
+                               form.exportsWindow,
+                               &preview,
+                               &setup,
+                               form.batchPage->importPreview};
     for (QDialog* window : windows) {
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window)) << Id(window).toStdString();
