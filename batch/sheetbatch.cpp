@@ -583,7 +583,9 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
                 isNumber = false;
             }
         }
-        if (!isNumber) {
+        if (isNumber && payments::IsExponentForm(amountText)) {
+            refuse(kAmt, payments::ExponentAmountText(amountText));
+        } else if (!isNumber) {
             if (amountText.isEmpty()) {
                 refuse(kAmt, QStringLiteral("金额为空；请在表格中填写金额后再导入"));
             } else if (IsDateText(amountText)) {

@@ -1,6 +1,7 @@
 #include "payments/values.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "platform/text/ansi.h"
 #include "platform/text/apperror.h"
@@ -79,6 +80,52 @@ std::optional<QString> SizeRefusal(const QString& label, const QString& value, i
         .arg(label)
         .arg(maxBytes)
         .arg(convert::Excerpt(value));
+}
+
+bool IsExponentForm(const QString& text) {
+    // Read by hand in one pass: a pattern with nested repeats takes quadratic time on a cell of
+    // a million digits.
+    const QString t = text.trimmed();
+    const qsizetype e = std::max(t.indexOf(u'e'), t.indexOf(u'E'));
+    if (e <= 0 || t.indexOf(u'e') != t.lastIndexOf(u'e') ||
+        t.indexOf(u'E') != t.lastIndexOf(u'E') || (t.contains(u'e') && t.contains(u'E'))) {
+        return false;
+    }
+    qsizetype i = t[0] == u'+' || t[0] == u'-' ? 1 : 0;
+    int digits = 0;
+    int points = 0;
+    for (; i < e; ++i) {
+        if (t[i] == u'.') {
+            ++points;
+        } else if (t[i].isDigit() && t[i].unicode() < 128) {
+            ++digits;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || points > 1) {
+        return false;
+    }
+    i = e + 1;
+    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) {
+        ++i;
+    }
+    if (i == t.size()) {
+        return false;
+    }
+    for (; i < t.size(); ++i) {
+        if (t[i] < u'0' || t[i] > u'9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString ExponentAmountText(const QString& text) {
+    return QStringLiteral(
+               "金额“%1”是科学计数法，电子表格已丢失它的末几位；请将该列设为两位小数的数值格式，"
+               "核对金额后再导入")
+        .arg(convert::Excerpt(text));
 }
 
 bool AllDigits(QStringView text) {

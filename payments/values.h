@@ -41,6 +41,13 @@ QString FlawText(const QString& label, Flaw flaw);
 // "“收款方”超过64字节，不能截断：“…”".
 std::optional<QString> SizeRefusal(const QString& label, const QString& value, int maxBytes);
 
+// True when a number is written in exponent form ("1.23457E+11", "1e5"): how a spreadsheet
+// shows a long number in General format, its last digits already lost. An amount so written
+// is refused where it is read, never paid as rounded.
+bool IsExponentForm(const QString& text);
+// The refusal of an amount in exponent form, naming the text.
+QString ExponentAmountText(const QString& text);
+
 // True when the text is one or more of the digits 0 to 9 and nothing else.
 bool AllDigits(QStringView text);
 

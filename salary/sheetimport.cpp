@@ -158,6 +158,9 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
         const int amountColumn = MappedColumn(mapping.finalincome, kAmountLabel, row);
         const QString acct = app.Cells(row, acctColumn);
         const QString amountText = app.Cells(row, amountColumn);
+        if (payments::IsExponentForm(amountText)) {
+            throw CellError(row, mapping.finalincome, payments::ExponentAmountText(amountText));
+        }
         double amount = 0;
         try {
             amount = convert::TextToFloat(amountText);

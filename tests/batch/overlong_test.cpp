@@ -224,3 +224,35 @@ TEST_F(Overlong_, ATotalThatWouldNotFitIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The batch sheet refuses an amount in exponent form at its cell, as the account columns do.
+TEST_F(Overlong_, AnAmountInExponentFormIsAProblemOfItsCell) {
+    const QString path = dir.Path(QStringLiteral("exp.csv"));
+    dir.Write(QStringLiteral("exp.csv"),
+              ansi::Encode(QStringLiteral("收款方,收款账号,金额,付款账号\r\n"
+                                          "张三,6222001,1.23457E+11,6230001\r\n"
+                                          "李四,6222002,1e5,6230001\r\n")));
+    dialogs.fileAnswers = {path};
+    QStringList problems;
+    bool importable = true;
+    QTimer::singleShot(0, page->importPreview, [&] {
+        ImportPreview& preview = *page->importPreview;
+        for (int i = 0; i < preview.problemList->count(); ++i) {
+            problems.append(preview.problemList->item(i)->text());
+        }
+        importable = preview.btnImport->isEnabled();
+        QTest::mouseClick(preview.btnCancel, Qt::LeftButton);
+    });
+    Click(page->Button6);
+    EXPECT_FALSE(importable);
+    EXPECT_TRUE(form.cds1.IsEmpty());
+    const QString all = problems.join(u'\n');
+    EXPECT_TRUE(all.contains(QStringLiteral("第 2 行 C 列：金额“1.23457E+11”是科学计数法")))
+        << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("第 3 行 C 列：金额“1e5”是科学计数法")))
+        << all.toStdString();
+}
+
+}  // namespace

@@ -253,3 +253,19 @@ TEST(ExportChecks, SamePaymentToTheCent) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Values, ExponentFormIsToldFromPlainNumbers) {
+    for (const char* text : {"1.23457E+11", "1e5", " -2.5E-1 ", ".5e3", "6.22E+18"}) {
+        EXPECT_TRUE(payments::IsExponentForm(QString::fromLatin1(text))) << text;
+    }
+    for (const char* text :
+         {"100", "1.5", "e5", "1e", "1e+", "1.2.3e4", "1e5e6", "1E5e", "abc", "12,345.50", ""}) {
+        EXPECT_FALSE(payments::IsExponentForm(QString::fromLatin1(text))) << text;
+    }
+    // A cell of a million digits is read in one pass.
+    EXPECT_FALSE(payments::IsExponentForm(QString(1000000, u'1')));
+}
+
+}  // namespace

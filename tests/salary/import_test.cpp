@@ -219,3 +219,18 @@ TEST_F(SheetImport, AHiddenWorksheetIsAskedAbout) {
                               : QStringList());
     }
 }
+
+// An amount in exponent form is how a spreadsheet shows a long number whose last digits it has
+// already dropped: the sheet is refused at that cell, nothing is paid as rounded.
+TEST_F(SheetImport, AnAmountInExponentFormIsRefused) {
+    Map("A", "B", "C", "2");
+    for (const char* amount : {"1.23457E+11", "1e5", "2.5E-1"}) {
+        Import(Gb("姓名,账号,金额\r\n张三,6222001,100\r\n李四,6222002,") + amount + "\r\n");
+        ASSERT_EQ(dialogs().messages.size(), 1) << amount;
+        EXPECT_EQ(dialogs().messages[0].kind, ScriptedDialogs::Kind::ProgramError);
+        EXPECT_TRUE(dialogs().messages[0].text.contains(
+            QStringLiteral("金额“%1”是科学计数法").arg(QString::fromLatin1(amount))))
+            << dialogs().messages[0].text.toStdString();
+        EXPECT_EQ(form().cds2.RecordCount(), 0) << amount;
+    }
+}

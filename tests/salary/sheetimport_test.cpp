@@ -189,7 +189,7 @@ TEST(SheetImport, TextAmountsConvertLikeTypedOnes) {
     TestDir dir;
     // A third decimal of 5 rounds up even where the nearest double lies below the text's value.
     dir.Write(QStringLiteral("t.csv"),
-              Gb("张三,1, 12.5 \n李四,2,1e2\n王五,3,+0.0090001\n赵六,4,2.675\n孙七,5,1.005\n"));
+              Gb("张三,1, 12.5 \n李四,2,100\n王五,3,+0.0090001\n赵六,4,2.675\n孙七,5,1.005\n"));
     const auto result = Import(dir.Path(QStringLiteral("t.csv")), Mapping("1"));
     EXPECT_EQ(result.rows,
               (std::vector<QStringList>{Row("张三", "1", "12.50"), Row("李四", "2", "100.00"),
@@ -338,13 +338,17 @@ TEST(SheetImport, HostileSheetsAreRefusedShortlyOrReadAsWritten) {
         {"huge amount", Gb("张三,6222001,") + hugeAmount + "\r\n",
          "工作表第 1 行 C 列：'111111111111111111111111…' is not a valid floating point value",
          nullptr},
-        {"amount of sixteen digits", Gb("张三,6222001,1e15\r\n"),
-         "工作表第 1 行 C 列：金额“1e15”超过13位整数", nullptr},
+        {"amount in exponent form", Gb("张三,6222001,1e15\r\n"),
+         "工作表第 1 行 C 列：金额“1e15”是科学计数法，电子表格已丢失它的末几位；请将该列设为两位"
+         "小数的数值格式，核对金额后再导入",
+         nullptr},
         {"failed lookup", Gb("张三,#N/A,1\r\n"),
          "工作表第 1 行 B 列：“员工账号”只能是1到32位数字，不能带空格或横杠：“#N/A”", nullptr},
         {"account with blanks", Gb("张三,6222 0202 0011,1\r\n"),
          "工作表第 1 行 B 列：“员工账号”只能是1到32位数字，不能带空格或横杠：“6222 0202 0011”",
          nullptr},
+        {"amount of sixteen digits", Gb("张三,6222001,1000000000000000\r\n"),
+         "工作表第 1 行 C 列：金额“1000000000000000”超过13位整数", nullptr},
         {"UTF-8 two characters", QByteArray("张三,6222001,1000\r\n"), nullptr, "张三"},
         {"UTF-8 three characters", QByteArray("王小二,6222001,1000\r\n"), nullptr, "王小二"},
     };
