@@ -68,8 +68,9 @@ struct ConfigPlaces {
 //   3. config/ in the user's data folder, created when missing.
 // It then takes the folder's lock and copies every file of the sample that the folder lacks
 // (never over an existing file): the shipped sample for an installed copy, the sample kept in
-// the program for a portable one (never another folder, which may be a company's live files). A failure throws AppError with the message for the user, naming the path; a
-// refused choice or lock leaves every file as it was.
+// the program for a portable one (never another folder, which may be a company's live files). A
+// failure throws AppError with the message for the user, naming the path; a refused choice or lock
+// leaves every file as it was.
 class OpenConfig {
 public:
     explicit OpenConfig(const ConfigPlaces& places);

@@ -69,6 +69,24 @@ protected:
         dialogs.fileAnswers = {dir.Path(name)};
         Click(page->Button6);
     }
+    // Chooses a spreadsheet on 数据导入 and cancels its preview; the problems it listed, after
+    // checking that 导入 was not offered.
+    QString PreviewProblems(const QString& path) {
+        dialogs.fileAnswers = {path};
+        QStringList problems;
+        bool importable = true;
+        QTimer::singleShot(0, page->importPreview, [&] {
+            ImportPreview& preview = *page->importPreview;
+            for (int i = 0; i < preview.problemList->count(); ++i) {
+                problems.append(preview.problemList->item(i)->text());
+            }
+            importable = preview.btnImport->isEnabled();
+            QTest::mouseClick(preview.btnCancel, Qt::LeftButton);
+        });
+        Click(page->Button6);
+        EXPECT_FALSE(importable);
+        return problems.join(u'\n');
+    }
     // A line of the upload file with one field set to value.
     static QByteArray Line(const char* field, const QString& value) {
         QStringList f = {QStringLiteral("D"),
@@ -173,21 +191,8 @@ TEST_F(Overlong_, InASpreadsheetIsAProblemOfItsCell) {
         ansi::Encode(QStringLiteral("收款方,收款账号,金额,备注,付款账号\r\n") + Cases()[0].value +
                      QStringLiteral(",6222001,10,a,6230001\r\n李四,6222002,20,") +
                      Cases()[4].value + QStringLiteral(",6230001") + QStringLiteral("\r\n")));
-    dialogs.fileAnswers = {path};
-    QStringList problems;
-    bool importable = true;
-    QTimer::singleShot(0, page->importPreview, [&] {
-        ImportPreview& preview = *page->importPreview;
-        for (int i = 0; i < preview.problemList->count(); ++i) {
-            problems.append(preview.problemList->item(i)->text());
-        }
-        importable = preview.btnImport->isEnabled();
-        QTest::mouseClick(preview.btnCancel, Qt::LeftButton);
-    });
-    Click(page->Button6);
-    EXPECT_FALSE(importable);
+    const QString all = PreviewProblems(path);
     EXPECT_TRUE(form.cds1.IsEmpty());
-    const QString all = problems.join(u'\n');
     EXPECT_TRUE(all.contains(QStringLiteral("第 2 行 A 列：") + Refusal(Cases()[0])))
         << all.toStdString();
     EXPECT_TRUE(all.contains(QStringLiteral("第 3 行 D 列：") + Refusal(Cases()[4])))
@@ -234,21 +239,8 @@ TEST_F(Overlong_, AnAmountInExponentFormIsAProblemOfItsCell) {
               ansi::Encode(QStringLiteral("收款方,收款账号,金额,付款账号\r\n"
                                           "张三,6222001,1.23457E+11,6230001\r\n"
                                           "李四,6222002,1e5,6230001\r\n")));
-    dialogs.fileAnswers = {path};
-    QStringList problems;
-    bool importable = true;
-    QTimer::singleShot(0, page->importPreview, [&] {
-        ImportPreview& preview = *page->importPreview;
-        for (int i = 0; i < preview.problemList->count(); ++i) {
-            problems.append(preview.problemList->item(i)->text());
-        }
-        importable = preview.btnImport->isEnabled();
-        QTest::mouseClick(preview.btnCancel, Qt::LeftButton);
-    });
-    Click(page->Button6);
-    EXPECT_FALSE(importable);
+    const QString all = PreviewProblems(path);
     EXPECT_TRUE(form.cds1.IsEmpty());
-    const QString all = problems.join(u'\n');
     EXPECT_TRUE(all.contains(QStringLiteral("第 2 行 C 列：金额“1.23457E+11”是科学计数法")))
         << all.toStdString();
     EXPECT_TRUE(all.contains(QStringLiteral("第 3 行 C 列：金额“1e5”是科学计数法")))
