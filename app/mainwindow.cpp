@@ -456,12 +456,36 @@ void Tmform::WriteRecovery() {
         snapshot.tables.append(recovery::Capture(QStringLiteral("cds2"), cds2, *salaryPage->origins,
                                                  *salaryPage->exported));
     }
-    if (snapshot.tables.isEmpty()) {
-        QFile::remove(RecoveryPath());
+    const bool written = snapshot.tables.isEmpty()
+                             ? !QFileInfo::exists(RecoveryPath()) || QFile::remove(RecoveryPath())
+                             : listfile::Replace(RecoveryPath(), recovery::Serialize(snapshot));
+    if (written) {
+        if (recoveryFailing_) {
+            recoveryFailing_ = false;
+            noticePanel->clear();
+        }
         return;
     }
-    // A failed rewrite leaves the previous one whole; the work itself is still in the window.
-    (void)listfile::Replace(RecoveryPath(), recovery::Serialize(snapshot));
+    // A failed rewrite leaves the previous one whole and the work is still in the window, but
+    // a crash now would lose it: said once, in the status bar and a box, and tried again until
+    // the file can be written.
+    QTimer::singleShot(2000, this, [this] {
+        if (recoveryFailing_) {
+            WriteRecovery();
+        }
+    });
+    if (recoveryFailing_) {
+        return;
+    }
+    recoveryFailing_ = true;
+    const QString text = QStringLiteral("恢复文件“%1”无法写入，程序意外退出时未导出的工作将丢失")
+                             .arg(QDir::toNativeSeparators(RecoveryPath()));
+    noticePanel->setText(text);
+    // Not from inside the dialog that may be opening right now.
+    QTimer::singleShot(0, this, [this, text] {
+        dialogs_.Warning(text + QStringLiteral("。\n请检查磁盘空间和配置文件夹的写入权限；"
+                                               "程序会在能写入时自动重新保存。"));
+    });
 }
 
 namespace {

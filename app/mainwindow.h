@@ -149,6 +149,8 @@ private:
 
     QTimer* recoveryTimer_ = nullptr;
     bool recoveryReady_ = false;
+    // The last rewrite of the recovery file failed; it is retried until it succeeds.
+    bool recoveryFailing_ = false;
     QLabel* panels_[3];
     bool shown_ = false;
     TfmRecver* fmRecver_ = nullptr;

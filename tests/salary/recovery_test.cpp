@@ -359,3 +359,27 @@ TEST_F(Recovery, RestoredRowsKeepTheirExportedMark) {
         QStringLiteral("表中有 1 笔工资记录（合计 200.00 元）尚未导出")))
         << next.messages[0].text.toStdString();
 }
+
+// A recovery file that cannot be written is said once, in the status bar and a box, and is
+// written as soon as it can be again.
+TEST_F(Recovery, ARecoveryFileThatCannotBeWrittenIsSaidOnceAndRetried) {
+    // A folder in the file's place: the rename over it fails as on a read-only folder.
+    ASSERT_TRUE(QDir().mkpath(Config("recovery.dat") + QStringLiteral("/x")));
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs().messages.isEmpty(); }, 1000));
+    Add(QStringLiteral("李四"), QStringLiteral("6222002"), QStringLiteral("200"));
+    QTest::qWait(500);
+    QStringList warnings;
+    for (const auto& m : dialogs().messages) {
+        if (m.kind == ScriptedDialogs::Kind::Warning) {
+            warnings.append(m.text);
+        }
+    }
+    ASSERT_EQ(warnings.size(), 1) << dialogs().Texts().join(u'\n').toStdString();
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("无法写入"))) << warnings[0].toStdString();
+    EXPECT_TRUE(form().noticePanel->text().contains(QStringLiteral("无法写入")));
+    // The folder goes; the next try writes the file and the status bar clears.
+    ASSERT_TRUE(QDir(Config("recovery.dat")).removeRecursively());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(Config("recovery.dat")).isFile(); }, 5000));
+    EXPECT_TRUE(form().noticePanel->text().isEmpty());
+}
