@@ -9,8 +9,8 @@ namespace instructions {
 void CreateTable(Dataset& cds1) {
     cds1.ClearFieldDefs();
     for (int f = 0; f < payments::kInstructionFieldCount; ++f) {
-        const payments::FieldSpec& spec = payments::InstructionFieldSpec(f);
-        cds1.AddFieldDef(QString::fromUtf16(spec.name), spec.required, spec.size);
+        const payments::InstructionFieldDefinition& def = payments::InstructionFieldDef(f);
+        cds1.AddFieldDef(QString::fromUtf16(def.name), def.required, def.size);
     }
     cds1.CreateDataSet();
 }

@@ -7,7 +7,7 @@ namespace payments {
 
 namespace {
 
-constexpr FieldSpec kFields[kInstructionFieldCount] = {
+constexpr InstructionFieldDefinition kFields[kInstructionFieldCount] = {
     {u"cpflag", u"公私标志", 6, true},
     {u"payacct", u"付款账号", 20, true},
     {u"recacct", u"收款账号", 20, true},
@@ -23,7 +23,7 @@ constexpr FieldSpec kFields[kInstructionFieldCount] = {
 
 }  // namespace
 
-const FieldSpec& InstructionFieldSpec(int field) {
+const InstructionFieldDefinition& InstructionFieldDef(int field) {
     return kFields[field];
 }
 

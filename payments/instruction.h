@@ -25,13 +25,13 @@ enum InstructionField {
     kInstructionFieldCount
 };
 
-struct FieldSpec {
+struct InstructionFieldDefinition {
     const char16_t* name;
     const char16_t* title;
     int size;  // bytes in the file encoding
     bool required;
 };
-const FieldSpec& InstructionFieldSpec(int field);
+const InstructionFieldDefinition& InstructionFieldDef(int field);
 QString InstructionFieldName(int field);
 QString InstructionFieldTitle(int field);
 // The field of that name; -1 when none.

@@ -86,17 +86,17 @@ TEST(Instruction, EveryFieldRefusesWhatItCannotHold) {
                                       QString()};
     ASSERT_EQ(payments::CheckInstruction(sound), std::nullopt);
     for (int f = 0; f < payments::kInstructionFieldCount; ++f) {
-        const payments::FieldSpec& spec = payments::InstructionFieldSpec(f);
+        const payments::InstructionFieldDefinition& def = payments::InstructionFieldDef(f);
         const QString title = payments::InstructionFieldTitle(f);
-        const QString full(spec.size, u'1');
-        EXPECT_EQ(payments::CheckInstructionValue(f, full), std::nullopt) << spec.size;
+        const QString full(def.size, u'1');
+        EXPECT_EQ(payments::CheckInstructionValue(f, full), std::nullopt) << def.size;
         const auto refusal = payments::CheckInstructionValue(f, full + u'1');
         ASSERT_TRUE(refusal) << title.toStdString();
         EXPECT_TRUE(refusal->startsWith(
-            QStringLiteral("“%1”超过%2字节，不能截断：").arg(title).arg(spec.size)))
+            QStringLiteral("“%1”超过%2字节，不能截断：").arg(title).arg(def.size)))
             << refusal->toStdString();
         // Two-byte characters count twice.
-        EXPECT_TRUE(payments::CheckInstructionValue(f, QString(spec.size / 2 + 1, u'王')));
+        EXPECT_TRUE(payments::CheckInstructionValue(f, QString(def.size / 2 + 1, u'王')));
     }
     // The whole instruction refuses a payee name of 33 Chinese characters, as the export writes.
     payments::Instruction longName = sound;
