@@ -246,7 +246,10 @@ SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
     }
     table.columnCount = columns;
     std::size_t lastUsed = 0;
-    for (int row = 1, empty = 0; empty < kEmptyRun; ++row) {
+    // Read to the last row that holds anything, however many empty rows stand before it; a
+    // reader that cannot tell where that is ends at a long run of empty rows.
+    const int lastRow = app.LastUsedRow();
+    for (int row = 1, empty = 0; empty < kEmptyRun || row <= lastRow; ++row) {
         QStringList cells;
         cells.reserve(columns);
         bool used = false;

@@ -25,6 +25,9 @@ public:
     // the worksheet's merged areas.
     virtual bool Formula(int /*row*/, int /*column*/) const { return false; }
     virtual std::vector<Area> MergedAreas() const { return {}; }
+    // The last row that holds a cell (from 1); 0 when the sheet holds none or the reader
+    // cannot tell.
+    virtual int LastRow() const { return 0; }
 };
 
 class Book {

@@ -21,6 +21,8 @@ class CsvGrid : public Grid {
 public:
     explicit CsvGrid(QString text) : text_(std::move(text)) { IndexRows(); }
 
+    int LastRow() const override { return static_cast<int>(rowStarts_.size()); }
+
     QString Cell(int row, int column) const override {
         if (row < 1 || column < 1 || static_cast<std::size_t>(row) > rowStarts_.size()) {
             return {};

@@ -137,6 +137,7 @@ public:
         return book_->WorksheetHidden(index);
     }
     bool RowHidden(int row) override { return active_ && active_->RowHidden(row); }
+    int LastUsedRow() override { return active_ ? active_->LastRow() : 0; }
     bool Formula(int row, int column) override { return active_ && active_->Formula(row, column); }
     std::vector<Area> MergedAreas() override {
         return active_ ? active_->MergedAreas() : std::vector<Area>{};

@@ -60,6 +60,8 @@ public:
     // only the first cell of each holds a value. An application that cannot tell says none.
     virtual bool Formula(int /*row*/, int /*column*/) { return false; }
     virtual std::vector<Area> MergedAreas() { return {}; }
+    // The last row of the active worksheet that holds a cell; 0 when none or unknown.
+    virtual int LastUsedRow() { return 0; }
     virtual void Quit() = 0;
 };
 

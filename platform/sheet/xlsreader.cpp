@@ -643,8 +643,15 @@ public:
         : cells_(std::move(cells)),
           hiddenRows_(std::move(hiddenRows)),
           formulas_(std::move(formulas)),
-          merged_(std::move(merged)) {}
+          merged_(std::move(merged)) {
+        for (auto it = cells_.cbegin(); it != cells_.cend(); ++it) {
+            if (!it.value().isEmpty()) {
+                lastRow_ = std::max(lastRow_, static_cast<int>(it.key() >> 16) + 1);
+            }
+        }
+    }
 
+    int LastRow() const override { return lastRow_; }
     bool RowHidden(int row) const override { return hiddenRows_.contains(row); }
     bool Formula(int row, int column) const override {
         return row >= 1 && column >= 1 && static_cast<quint32>(row) <= kMaxRows &&
@@ -664,6 +671,7 @@ public:
 
 private:
     QHash<quint64, QString> cells_;
+    int lastRow_ = 0;
     QSet<int> hiddenRows_;
     QSet<quint64> formulas_;
     std::vector<Area> merged_;

@@ -367,7 +367,14 @@ public:
         if (!std::is_sorted(cells_.begin(), cells_.end(), less)) {
             std::stable_sort(cells_.begin(), cells_.end(), less);
         }
+        for (const SheetCell& c : cells_) {
+            if (!c.text.isEmpty()) {
+                lastRow_ = std::max(lastRow_, c.row);
+            }
+        }
     }
+
+    int LastRow() const override { return lastRow_; }
 
     QString Cell(int row, int column) const override {
         const auto it = std::upper_bound(cells_.begin(), cells_.end(), std::pair{row, column},
@@ -391,6 +398,7 @@ public:
 
 private:
     std::vector<SheetCell> cells_;
+    int lastRow_ = 0;
     QSet<int> hiddenRows_;
     SheetExtras extras_;
 };

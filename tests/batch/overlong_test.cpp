@@ -248,3 +248,28 @@ TEST_F(Overlong_, AnAmountInExponentFormIsAProblemOfItsCell) {
 }
 
 }  // namespace
+
+namespace {
+
+// Rows after a long run of empty rows are read too: the preview counts every payment the
+// sheet holds, never the ones above the gap alone.
+TEST_F(Overlong_, RowsAfterAGapAreRead) {
+    QString csv = QStringLiteral("收款方,收款账号,金额,付款账号\r\n张三,6222001,10,6230001\r\n");
+    for (int i = 0; i < 300; ++i) {
+        csv += QStringLiteral(",,,\r\n");
+    }
+    csv += QStringLiteral("李四,6222002,20,6230001\r\n");
+    dir.Write(QStringLiteral("gap.csv"), ansi::Encode(csv));
+    dialogs.fileAnswers = {dir.Path(QStringLiteral("gap.csv"))};
+    QString summary;
+    QTimer::singleShot(0, page->importPreview, [&] {
+        summary = page->importPreview->lbSummary->text();
+        QTest::mouseClick(page->importPreview->btnImport, Qt::LeftButton);
+    });
+    Click(page->Button6);
+    EXPECT_TRUE(summary.contains(QStringLiteral("2 笔"))) << summary.toStdString();
+    ASSERT_EQ(form.cds1.RecordCount(), 2) << dialogs.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(form.cds1.Text(1, 3), QStringLiteral("李四"));
+}
+
+}  // namespace
