@@ -61,6 +61,12 @@ void CheckRow(Dataset& table, bool instructions, const QList<Field>& fields, con
                 values[index] = row[f];
             }
         }
+        // Every row the program stores pays in yuan; the upload file has no field for another.
+        if (values[payments::kCur] != u"CNY") {
+            refuse(QStringLiteral("“%1”只能是“CNY”：“%2”")
+                       .arg(payments::InstructionFieldTitle(payments::kCur),
+                            convert::Excerpt(values[payments::kCur])));
+        }
         const payments::Instruction in = payments::Instruction::FromRow(values);
         if (const auto refusal = payments::CheckInstruction(in)) {
             refuse(*refusal);

@@ -22,6 +22,7 @@
 #include "batch/updown.h"
 #include "controls/capitals.h"
 #include "controls/numeditnew.h"
+#include "payments/tablesum.h"
 #include "payments/values.h"
 #include "platform/dataset/dataset.h"
 #include "platform/dataset/dbgrid.h"
@@ -205,19 +206,9 @@ std::optional<QString> BatchPage::FindRefusedValue() const {
 }
 
 bool BatchPage::TotalFits(payments::Money extra, int without) const {
-    Dataset& t = ctx_.cds1;
-    const auto amountField = t.Active() ? t.FindField(QStringLiteral("amt")) : std::nullopt;
-    payments::Total total;
-    total.Add(extra);
-    for (int r = 0; amountField && r < t.RecordCount(); ++r) {
-        if (r == without) {
-            continue;
-        }
-        if (const auto amount = payments::Money::Parse(t.Text(r, amountField->Index()))) {
-            total.Add(*amount);
-        }
-    }
-    return !total.Overflowed();
+    return !payments::SumColumn(ctx_.cds1, QStringLiteral("amt"), extra, [without](int r) {
+                return r == without;
+            }).total.Overflowed();
 }
 
 QString BatchPage::FormAmount() const {
@@ -297,41 +288,17 @@ QString BatchPage::CheckGridEdit(int column, const QString& text) const {
     return text;
 }
 
-payments::Money BatchPage::Total(bool* exact) const {
-    Dataset& t = ctx_.cds1;
-    const auto amountField = t.Active() ? t.FindField(QStringLiteral("amt")) : std::nullopt;
-    payments::Total total;
-    const int rows = amountField ? t.RecordCount() : 0;
-    for (int r = 0; r < rows; ++r) {
-        const auto amount = payments::Money::Parse(t.Text(r, amountField->Index()));
-        if (!amount || !total.Add(*amount)) {
-            if (exact) {
-                *exact = false;
-            }
-        }
-    }
-    return total.Sum();
-}
-
 payments::Money BatchPage::UnexportedTotal() const {
-    Dataset& t = ctx_.cds1;
-    const auto amountField = t.Active() ? t.FindField(QStringLiteral("amt")) : std::nullopt;
-    payments::Total total;
-    for (int r = 0; amountField && r < t.RecordCount(); ++r) {
-        if (exported->Marked(r)) {
-            continue;
-        }
-        if (const auto amount = payments::Money::Parse(t.Text(r, amountField->Index()))) {
-            total.Add(*amount);
-        }
-    }
-    return total.Sum();
+    return payments::SumColumn(ctx_.cds1, QStringLiteral("amt"), payments::Money(),
+                               [this](int r) { return exported->Marked(r); })
+        .total.Sum();
 }
 
 void BatchPage::ShowBatchSummary() {
     Dataset& t = ctx_.cds1;
-    bool exact = true;
-    const payments::Money total = Total(&exact);
+    const payments::ColumnSum sum = payments::SumColumn(t, QStringLiteral("amt"));
+    const bool exact = sum.Exact();
+    const payments::Money total = sum.total.Sum();
     const int rows = t.Active() ? t.RecordCount() : 0;
     batchCount->setText(QStringLiteral("共 %1 笔").arg(rows));
     batchTotal->setText(QStringLiteral("合计：") + total.Grouped() +

@@ -145,9 +145,6 @@ private:
     void WarnRosterNotSaved(const QString& reason);
     // The count and total of the batch below the grid, the total also in capitals.
     void ShowBatchSummary();
-    // The sum of the rows' amounts; *exact turns false when one is no number or the sum does
-    // not fit.
-    payments::Money Total(bool* exact = nullptr) const;
     // Empties the instruction table.
     void ClearRows();
 

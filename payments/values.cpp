@@ -1,7 +1,6 @@
 #include "payments/values.h"
 
 #include <QRegularExpression>
-#include <algorithm>
 
 #include "platform/text/ansi.h"
 #include "platform/text/apperror.h"
@@ -84,41 +83,33 @@ std::optional<QString> SizeRefusal(const QString& label, const QString& value, i
 
 bool IsExponentForm(const QString& text) {
     // Read by hand in one pass: a pattern with nested repeats takes quadratic time on a cell of
-    // a million digits.
+    // a million digits. Mantissa: an optional sign, digits with at most one point; then one
+    // "E" or "e", an optional sign and digits.
     const QString t = text.trimmed();
-    const qsizetype e = std::max(t.indexOf(u'e'), t.indexOf(u'E'));
-    if (e <= 0 || t.indexOf(u'e') != t.lastIndexOf(u'e') ||
-        t.indexOf(u'E') != t.lastIndexOf(u'E') || (t.contains(u'e') && t.contains(u'E'))) {
-        return false;
-    }
-    qsizetype i = t[0] == u'+' || t[0] == u'-' ? 1 : 0;
-    int digits = 0;
-    int points = 0;
-    for (; i < e; ++i) {
-        if (t[i] == u'.') {
-            ++points;
-        } else if (t[i].isDigit() && t[i].unicode() < 128) {
-            ++digits;
-        } else {
-            return false;
+    qsizetype i = !t.isEmpty() && (t[0] == u'+' || t[0] == u'-') ? 1 : 0;
+    const auto digitsFrom = [&](bool point) {
+        const qsizetype start = i;
+        int points = 0;
+        qsizetype digits = 0;
+        for (; i < t.size(); ++i) {
+            if (t[i] >= u'0' && t[i] <= u'9') {
+                ++digits;
+            } else if (point && t[i] == u'.' && points == 0) {
+                ++points;
+            } else {
+                break;
+            }
         }
-    }
-    if (digits == 0 || points > 1) {
+        return digits > 0 && i > start;
+    };
+    if (!digitsFrom(true) || i >= t.size() || (t[i] != u'e' && t[i] != u'E')) {
         return false;
     }
-    i = e + 1;
+    ++i;
     if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) {
         ++i;
     }
-    if (i == t.size()) {
-        return false;
-    }
-    for (; i < t.size(); ++i) {
-        if (t[i] < u'0' || t[i] > u'9') {
-            return false;
-        }
-    }
-    return true;
+    return digitsFrom(false) && i == t.size();
 }
 
 QString ExponentAmountText(const QString& text) {

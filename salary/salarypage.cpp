@@ -21,6 +21,7 @@
 #include "controls/numeditnew.h"
 #include "payments/exportflow.h"
 #include "payments/salaryfile.h"
+#include "payments/tablesum.h"
 #include "payments/values.h"
 #include "platform/dataset/dataset.h"
 #include "platform/dataset/dbgrid.h"
@@ -82,11 +83,11 @@ void SalaryPage::SetUpForm() {
         QString value = payments::CheckCreditValue(rule, text, IsKeyField(rule.name));
         if (rule.name.compare(u"finalincome", Qt::CaseInsensitive) == 0) {
             // The new amount takes the old one's place in the total.
-            const payments::Money old = payments::Money::Parse(ctx_.cds2.Fields(column).AsString())
-                                            .value_or(payments::Money());
-            const auto total = TotalWith(payments::CheckAmount(value).money);
-            if (!total ||
-                !total->Plus(payments::Money::FromTenThousandths(-old.TenThousandths()))) {
+            const int edited = ctx_.cds2.RecNo();
+            if (payments::SumColumn(ctx_.cds2, QStringLiteral("finalincome"),
+                                    payments::CheckAmount(value).money,
+                                    [edited](int r) { return r == edited; })
+                    .total.Overflowed()) {
                 throw AppError(payments::TotalTooLargeText(QStringLiteral("工资记录")));
             }
         }
@@ -236,37 +237,14 @@ bool SalaryPage::IsKeyField(const QString& name) {
     return false;
 }
 
-std::optional<payments::Money> SalaryPage::TotalWith(payments::Money extra) const {
-    Dataset& salaries = ctx_.cds2;
-    const auto amountField =
-        salaries.Active() ? salaries.FindField(QStringLiteral("finalincome")) : std::nullopt;
-    payments::Total total;
-    total.Add(extra);
-    for (int r = 0; amountField && r < salaries.RecordCount(); ++r) {
-        if (const auto amount = payments::Money::Parse(salaries.Text(r, amountField->Index()))) {
-            total.Add(*amount);
-        }
-    }
-    if (total.Overflowed()) {
-        return std::nullopt;
-    }
-    return total.Sum();
+bool SalaryPage::TotalFits(payments::Money extra) const {
+    return !payments::SumColumn(ctx_.cds2, QStringLiteral("finalincome"), extra).total.Overflowed();
 }
 
 payments::Money SalaryPage::UnexportedTotal() const {
-    Dataset& salaries = ctx_.cds2;
-    const auto amountField =
-        salaries.Active() ? salaries.FindField(QStringLiteral("finalincome")) : std::nullopt;
-    payments::Total total;
-    for (int r = 0; amountField && r < salaries.RecordCount(); ++r) {
-        if (exported->Marked(r)) {
-            continue;
-        }
-        if (const auto amount = payments::Money::Parse(salaries.Text(r, amountField->Index()))) {
-            total.Add(*amount);
-        }
-    }
-    return total.Sum();
+    return payments::SumColumn(ctx_.cds2, QStringLiteral("finalincome"), payments::Money(),
+                               [this](int r) { return exported->Marked(r); })
+        .total.Sum();
 }
 
 payments::FieldRule SalaryPage::Rule(int field) const {
@@ -276,22 +254,16 @@ payments::FieldRule SalaryPage::Rule(int field) const {
 
 void SalaryPage::ShowSummary() {
     Dataset& salaries = ctx_.cds2;
-    const auto amountField =
-        salaries.Active() ? salaries.FindField(QStringLiteral("finalincome")) : std::nullopt;
     const int rows = salaries.Active() ? salaries.RecordCount() : 0;
     // An amount that is no number is refused at export; the total shows the others. Adds and
     // imports refuse a sum that does not fit, so the total always does.
-    payments::Total total;
-    for (int r = 0; amountField && r < rows; ++r) {
-        if (const auto amount = payments::Money::Parse(salaries.Text(r, amountField->Index()))) {
-            total.Add(*amount);
-        }
-    }
+    const payments::Money total =
+        payments::SumColumn(salaries, QStringLiteral("finalincome")).total.Sum();
     // The count box stays empty until the table first holds a row.
     if (rows > 0 || !recordcount->text().isEmpty()) {
         recordcount->setText(QString::number(rows));
     }
-    ne_sumamt->SetShuZhi(total.Sum().Plain());
+    ne_sumamt->SetShuZhi(total.Plain());
 }
 
 void SalaryPage::Button7Click() {
@@ -353,7 +325,7 @@ void SalaryPage::AppendSalaryEntry() {
         // A credit whose amount would take the total past what can be summed is not added.
         for (const auto& [field, value] : values) {
             if (field.compare(u"finalincome", Qt::CaseInsensitive) == 0 &&
-                !TotalWith(payments::CheckAmount(value).money)) {
+                !TotalFits(payments::CheckAmount(value).money)) {
                 throw AppError(payments::TotalTooLargeText(QStringLiteral("工资记录")));
             }
         }
@@ -503,7 +475,7 @@ QString SalaryPage::ImportSalarySheet(const QString& path) {
             return QStringLiteral("未导入任何记录。");
         }
         // The sheet's own sum was checked as it was read; added to the table's it must fit too.
-        if (room == payments::Room::Append && !TotalWith(result.total)) {
+        if (room == payments::Room::Append && !TotalFits(result.total)) {
             throw AppError(payments::TotalTooLargeText(QStringLiteral("工资记录")));
         }
         if (room == payments::Room::Replace) {

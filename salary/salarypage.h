@@ -112,8 +112,8 @@ private:
     // The rules of the salary field at that position; whether a field is one every credit must
     // fill (name, account, amount).
     payments::FieldRule Rule(int field) const;
-    // The sum of the credits' amounts with `extra` added; nothing when it does not fit.
-    std::optional<payments::Money> TotalWith(payments::Money extra) const;
+    // Whether the sum of the credits' amounts with `extra` added fits.
+    bool TotalFits(payments::Money extra) const;
     static bool IsKeyField(const QString& name);
     // The count and total boxes: the rows in the table and their amounts' sum.
     void ShowSummary();

@@ -304,6 +304,7 @@ TEST_F(Recovery, ARestoredValueIsCheckedAsATypedOne) {
         {7, QStringLiteral("1e5"), "第2笔批量指令：金额“1e5”不是两位小数的金额"},
         {0, QStringLiteral("XX"), "第2笔批量指令：“公私标志”只能是"},
         {2, QStringLiteral("62|22"), "第2笔批量指令：“收款账号”不能包含“|”或换行符"},
+        {6, QStringLiteral("USD"), "第2笔批量指令：“币种”只能是“CNY”"},
     };
     for (const auto& c : cases) {
         QStringList bad = sound;
