@@ -24,7 +24,7 @@ corppay_install "${CORPPAY_PACKAGE_PACKAGES[@]}"
 
 build=build/pkg
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORPPAY_TESTS=OFF \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORPPAY_TESTS=OFF -DCORPPAY_WERROR=OFF \
     -DCORPPAY_PACKAGE=ON -DCMAKE_INSTALL_PREFIX=/usr \
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \

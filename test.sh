@@ -6,7 +6,8 @@ cd "$(dirname "$0")"
 source ./scripts_common.sh
 corppay_install
 
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORPPAY_SANITIZE=ON -DCORPPAY_TESTS=ON
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORPPAY_SANITIZE=ON -DCORPPAY_TESTS=ON \
+    -DCORPPAY_WERROR=ON
 cmake --build build/test
 
 export QT_QPA_PLATFORM=offscreen
