@@ -1,9 +1,16 @@
 #include "store/configdir.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <optional>
+
+#if defined(Q_OS_UNIX)
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
 
 #include "platform/text/apperror.h"
 #include "platform/text/programpath.h"
@@ -26,8 +33,17 @@ constexpr char16_t kInUse[] =
     u"同一个配置文件夹只能由一个 corppay 打开：请切换到那个窗口，或用 --config "
     u"指定另一个配置文件夹。";
 constexpr char16_t kProcess[] = u"进程号 %1";
+constexpr char16_t kProcessUnknown[] = u"进程号未知";
 constexpr char16_t kProcessOnHost[] = u"计算机 %2 上的进程号 %1";
 constexpr char16_t kCannotLock[] = u"无法锁定配置文件夹：%1";
+constexpr char16_t kLockIsFolder[] =
+    u"配置文件夹 %1 中的“%2”是一个文件夹，不是锁文件，无法锁定配置文件夹。\n"
+    u"请删除或改名这个文件夹后再启动 corppay。";
+constexpr char16_t kClearedEmpty[] = u"已清除配置文件夹中空的锁文件“%1”（上次可能意外断电）";
+constexpr char16_t kClearedGarbage[] =
+    u"已清除配置文件夹中无法识别的锁文件“%1”（上次可能意外断电）";
+constexpr char16_t kClearedFolder[] = u"已清除配置文件夹中名为“%1”的空文件夹";
+constexpr char16_t kClearedStale[] = u"已清除进程号 %2 留下的锁文件“%1”（那个进程已经结束）";
 
 QString WithSeparator(QString dir) {
     dir = QDir::toNativeSeparators(dir);
@@ -106,6 +122,66 @@ void MakeFolder(const QString& folder) {
     }
 }
 
+// The process id a lock file names, when its first line is one: "<pid>\n<program>\n<host>\n".
+std::optional<qint64> LockPid(const QByteArray& bytes) {
+    bool ok = false;
+    const qint64 pid = bytes.left(bytes.indexOf('\n')).trimmed().toLongLong(&ok);
+    return ok && pid > 0 ? std::optional<qint64>(pid) : std::nullopt;
+}
+
+// Removes a lock file that no process holds. A running copy keeps its lock file open and locked
+// (flock on Unix; on Windows the open file cannot be deleted), so a file that a copy starting at
+// this moment has just created, still empty, is never taken for a stale one.
+bool RemoveUnheld(const QString& path) {
+#if defined(Q_OS_UNIX)
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool unheld = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const bool removed = unheld && QFile::remove(path);
+    ::close(fd);
+    return removed;
+#else
+    return QFile::remove(path);
+#endif
+}
+
+// Clears what a power cut or a stray copy can leave in place of a lock: an empty or unreadable
+// lock file, or an empty folder of that name. Returns what was cleared, for the status bar; a
+// folder with files in it is refused. A lock naming a process is left to QLockFile, which
+// removes it when the process has ended.
+QString ClearBrokenLock(const QString& folder, const QString& name) {
+    const QString path = folder + name;
+    const QFileInfo info(path);
+    if (info.isDir() && !info.isSymLink()) {
+        if (QDir(folder).rmdir(name)) {
+            return QString::fromUtf16(kClearedFolder).arg(name);
+        }
+        throw AppError(QString::fromUtf16(kLockIsFolder).arg(Shown(folder), name));
+    }
+    if (!info.isFile()) {
+        return QString();
+    }
+    // Two copies starting together must not both clear and then both lock: the check and the
+    // removal happen under a second lock, as QLockFile does for its own stale locks.
+    QLockFile guard(path + QStringLiteral(".rmlock"));
+    if (!guard.tryLock(1000)) {
+        return QString();
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QString();
+    }
+    const QByteArray bytes = file.read(4096);
+    file.close();
+    if (LockPid(bytes) || !RemoveUnheld(path)) {
+        return QString();
+    }
+    return QString::fromUtf16(bytes.trimmed().isEmpty() ? kClearedEmpty : kClearedGarbage)
+        .arg(name);
+}
+
 }  // namespace
 
 QString AppDirectory() {
@@ -143,17 +219,30 @@ OpenConfig::OpenConfig(const ConfigPlaces& places) : dir_(QString()) {
     }
     MakeFolder(folder);
 
+    cleared_ = ClearBrokenLock(folder, LockFileName());
+    std::optional<qint64> earlier;
+    if (cleared_.isEmpty()) {
+        QFile existing(folder + LockFileName());
+        if (existing.open(QIODevice::ReadOnly)) {
+            earlier = LockPid(existing.read(4096));
+        }
+    }
     auto lock = std::make_unique<QLockFile>(folder + LockFileName());
     // Only a lock whose process has ended is stale, however old it is.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
+    if (lock->tryLock(0)) {
+        if (earlier) {
+            cleared_ = QString::fromUtf16(kClearedStale).arg(LockFileName()).arg(*earlier);
+        }
+    } else {
         switch (lock->error()) {
             case QLockFile::LockFailedError: {
                 qint64 pid = 0;
                 QString host;
                 QString app;
                 lock->getLockInfo(&pid, &host, &app);
-                const QString holder = host.isEmpty() || host == QSysInfo::machineHostName()
+                const QString holder = pid <= 0 ? QString::fromUtf16(kProcessUnknown)
+                                       : host.isEmpty() || host == QSysInfo::machineHostName()
                                            ? QString::fromUtf16(kProcess).arg(pid)
                                            : QString::fromUtf16(kProcessOnHost).arg(pid).arg(host);
                 throw AppError(QString::fromUtf16(kInUse).arg(Shown(folder), holder));

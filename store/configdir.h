@@ -83,6 +83,9 @@ public:
     QString ShownFolder() const;
     // The names of the sample files copied in at this opening.
     const QStringList& Seeded() const { return seeded_; }
+    // What was cleared in place of a lock at this opening (a stale or broken lock file, an
+    // empty folder of its name), as a sentence for the status bar; empty when nothing was.
+    const QString& ClearedLock() const { return cleared_; }
 
     // The name of the lock file inside the folder.
     static QString LockFileName();
@@ -91,4 +94,5 @@ private:
     ConfigDir dir_;
     std::unique_ptr<QLockFile> lock_;
     QStringList seeded_;
+    QString cleared_;
 };

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QProcess>
+#include <QSysInfo>
+#include <functional>
 
 #include "platform/text/apperror.h"
 #include "store/configdir.h"
@@ -244,4 +248,95 @@ TEST(OpenConfig, ANewFolderTakesOnlyTheShippedSample) {
     }
     EXPECT_FALSE(p.dir.Exists(QStringLiteral("B/recovery.dat")));
     EXPECT_FALSE(p.dir.Exists(QStringLiteral("B/exportlog.txt")));
+}
+
+// What a power cut or a stray copy leaves in place of the lock: a lock that names no running
+// process is cleared and said; a lock of a running process is honoured however old it is; a
+// folder of that name with files in it is refused without touching them.
+TEST(OpenConfig, ABrokenLockIsClearedAndSaid) {
+    // A process that has ended: its id names no running process.
+    QProcess ended;
+    ended.start(QStringLiteral("true"));
+    ASSERT_TRUE(ended.waitForFinished());
+    const qint64 endedPid = ended.processId() > 0 ? ended.processId() : 999999;
+    const QString host = QSysInfo::machineHostName();
+    // QLockFile takes a lock for a running process's only when the program named is running.
+    const QByteArray self =
+        QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).fileName().toUtf8();
+    struct Case {
+        const char* name;
+        std::function<void(const QString& lock)> make;
+        QString cleared;  // empty: the lock is honoured or refused
+        bool opens;
+    };
+    const QString name = OpenConfig::LockFileName();
+    const auto write = [](const QByteArray& bytes) {
+        return [bytes](const QString& lock) {
+            QFile file(lock);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+    };
+    const std::vector<Case> cases = {
+        {"empty file", write(""),
+         QStringLiteral("已清除配置文件夹中空的锁文件“%1”（上次可能意外断电）").arg(name), true},
+        {"garbage", write("\x01\xFFgarbage\n"),
+         QStringLiteral("已清除配置文件夹中无法识别的锁文件“%1”（上次可能意外断电）").arg(name),
+         true},
+        {"pid 0", write("0\ncorppay\n" + host.toUtf8() + "\n"),
+         QStringLiteral("已清除配置文件夹中无法识别的锁文件“%1”（上次可能意外断电）").arg(name),
+         true},
+        {"empty folder", [](const QString& lock) { ASSERT_TRUE(QDir().mkpath(lock)); },
+         QStringLiteral("已清除配置文件夹中名为“%1”的空文件夹").arg(name), true},
+        {"ended process",
+         write(QByteArray::number(endedPid) + "\ncorppay\n" + host.toUtf8() + "\n"),
+         QStringLiteral("已清除进程号 %2 留下的锁文件“%1”（那个进程已经结束）")
+             .arg(name)
+             .arg(endedPid),
+         true},
+        // This test's own process is running: an hour-old lock naming it still holds.
+        {"running process, an hour old",
+         [&](const QString& lock) {
+             write(QByteArray::number(getpid()) + '\n' + self + '\n' + host.toUtf8() + '\n')(lock);
+             QFile file(lock);
+             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+             ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                          QFileDevice::FileModificationTime));
+         },
+         QString(), false},
+        {"folder with a file",
+         [](const QString& lock) {
+             ASSERT_TRUE(QDir().mkpath(lock));
+             QFile file(lock + QStringLiteral("/note.txt"));
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+         },
+         QString(), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Places p;
+        QDir().mkpath(p.UserFolder());
+        c.make(p.UserFolder() + u'/' + name);
+        const auto before = Snapshot(p.dir.Path(QString()));
+        if (c.opens) {
+            const OpenConfig config(p.Get(true));
+            EXPECT_EQ(config.ClearedLock(), c.cleared);
+            QFile lock(p.UserFolder() + u'/' + name);
+            ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+            EXPECT_EQ(lock.readLine().trimmed().toLongLong(), getpid());
+        } else {
+            const QString message = MessageOf(p.Get(true));
+            EXPECT_FALSE(message.isEmpty());
+            EXPECT_EQ(Snapshot(p.dir.Path(QString())), before) << message.toStdString();
+        }
+    }
+    // A lock of a running process is never shown as process 0, and the folder refusal says what
+    // to do.
+    Places p;
+    QDir().mkpath(p.UserFolder() + u'/' + name + QStringLiteral("/x"));
+    EXPECT_EQ(
+        MessageOf(p.Get(true)),
+        QStringLiteral("配置文件夹 %1 中的“%2”是一个文件夹，不是锁文件，无法锁定配置文件夹。\n"
+                       "请删除或改名这个文件夹后再启动 corppay。")
+            .arg(Native(p.UserFolder()), name));
 }
