@@ -12,7 +12,10 @@
 #include <limits>
 #include <numeric>
 
-#if defined(__SSE2__)
+// SSE2 where the target has it: GCC and Clang say so with __SSE2__, MSVC only through the
+// target (every x64 processor has it; on x86 /arch:SSE2 or above sets _M_IX86_FP to 2).
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define CORPPAY_FILTER_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -288,7 +291,7 @@ private:
         const uchar* b = n_.Bytes();
         const uchar* m = n_.Mask();
         qsizetype block = 0;
-#if defined(__SSE2__)
+#if defined(CORPPAY_FILTER_SSE2)
         const auto spread = [](uchar c) { return _mm_set1_epi8(static_cast<char>(c)); };
         const __m128i b0 = spread(b[at_[0]]), m0 = spread(m[at_[0]]);
         const __m128i b1 = spread(b[at_[1]]), m1 = spread(m[at_[1]]);
