@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QStandardPaths>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -66,6 +68,12 @@ int Refuse(Dialogs& dialogs, const QString& text) {
     return 1;
 }
 
+// Every file is read and written in GB18030. A Qt built without ICU has no such codec and would
+// read and write every file wrong, so the program does not start on it.
+bool HasFileCodec() {
+    return QStringDecoder("GB18030").isValid() && QStringEncoder("GB18030").isValid();
+}
+
 bool SameFolder(const QString& a, const QString& b) {
     const QString canonical = QFileInfo(a).canonicalFilePath();
     return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
@@ -103,6 +111,11 @@ int main(int argc, char** argv) {
     LoadQtTranslations(app);
     QtDialogs dialogs;
     app.SetDialogs(&dialogs);
+    if (!HasFileCodec()) {
+        return Refuse(dialogs, QStringLiteral("此 Qt 缺少 GB18030 编码，无法正确读写文件"
+                                              "（名册、工资项目和上传文件都以 GB18030 保存）。\n"
+                                              "请使用带 ICU 的 Qt 运行 corppay。"));
+    }
 
     QCommandLineParser parser;
     Describe(parser, options);
