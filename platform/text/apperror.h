@@ -41,3 +41,26 @@ AppError MakeError(const char16_t* pattern, const QString& arg);
 
 // The field named by a "Field '…' must have a value" message; nothing for any other message.
 std::optional<QString> EmptyFieldName(const QString& message);
+
+// The system's reason for a failed file operation: an errno value, or on Windows a
+// GetLastError() code (its file calls set no errno). A file operation that fails clears nothing,
+// so a caller that explains a failure clears both first (ClearSystemError) and takes the reason
+// right after the failure (SystemError::Last).
+struct SystemError {
+    enum class Kind { None, Errno, Windows };
+    Kind kind = Kind::None;
+    unsigned long code = 0;
+
+    // The reason the last failed call of this thread left; None when it left none.
+    static SystemError Last();
+    // Makes this the thread's last reason again, so that it outlives the clean-up after a
+    // failure (closing and removing files set reasons of their own).
+    void Restore() const;
+    // A full disk or an exhausted quota.
+    bool DiskFull() const;
+    // A short Chinese text ("磁盘空间不足", "没有权限", …) for the common reasons, the system's
+    // own text for any other; empty for None. The system's texts are English on most systems,
+    // and would stand out in the Chinese messages they end up in.
+    QString Text() const;
+};
+void ClearSystemError();
