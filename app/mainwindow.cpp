@@ -599,10 +599,11 @@ bool Tmform::Write(const QString& page, const QString& path, const QByteArray& b
     }
     const payments::exportrecord::Entry entry = payments::exportrecord::MakeEntry(
         QDateTime::currentDateTime(), page, QFileInfo(path).absoluteFilePath(), bytes, payments);
-    errno = 0;
+    ClearSystemError();
     if (!payments::exportrecord::Append(RecordPath(), entry)) {
-        const QString reason =
-            errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QString();
+        // The system's reason in the user's language: from errno, or on Windows from its last
+        // error, since its file calls set no errno.
+        const QString reason = SystemError::Last().Text();
         // The upload file is written and stays so; only the record is missing.
         QTimer::singleShot(0, this, [this, reason] {
             dialogs_.Warning(

@@ -1,7 +1,6 @@
 #include "store/listfile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "platform/text/ansi.h"
@@ -10,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <cstring>
 
 namespace listfile {
 
@@ -116,24 +114,20 @@ bool WriteWhole(const QString& path, const QByteArray& bytes) {
 }
 
 namespace {
-// The failure of a write, from errno as the writer left it.
+// The failure of a write, from the reason the writer left (errno, or Windows' last error).
 AppError CannotCreate(const QString& path) {
-    const int reason = errno;
+    const SystemError reason = SystemError::Last();
     QString text = MakeError(msg::kCannotCreateFile, path).Message();
-    // A full disk is said so, with the system's own words on a second line.
-    if (reason == ENOSPC
-#ifdef EDQUOT
-        || reason == EDQUOT
-#endif
-    ) {
-        text += QStringLiteral("\n磁盘空间不足：") + QString::fromLocal8Bit(std::strerror(reason));
+    // A full disk is said so, in words of the user's language, on a second line.
+    if (reason.DiskFull()) {
+        text += u'\n' + reason.Text();
     }
     return AppError(text);
 }
 }  // namespace
 
 void Save(const QString& path, const QStringList& lines) {
-    errno = 0;
+    ClearSystemError();
     if (!WriteWhole(path, JoinLines(lines))) {
         throw CannotCreate(path);
     }
@@ -142,7 +136,7 @@ void Save(const QString& path, const QStringList& lines) {
 std::optional<QString> SaveVerified(const QString& path, const QStringList& lines,
                                     const Writer& write) {
     const QByteArray bytes = JoinLines(lines);
-    errno = 0;
+    ClearSystemError();
     if (!write(path, bytes)) {
         throw CannotCreate(path);
     }

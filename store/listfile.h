@@ -15,7 +15,8 @@ namespace listfile {
 QStringList Load(const QString& path);
 // The file's bytes; fails like Load.
 QByteArray ReadAll(const QString& path);
-// Fails with "Cannot create file %s"; the old file stays intact on any failure.
+// Fails with "Cannot create file %s", a full disk named on a second line ("磁盘空间不足"); the
+// old file stays intact on any failure.
 void Save(const QString& path, const QStringList& lines);
 
 // True when the bytes are exactly what saving their own lines writes back: a CR LF after every
@@ -28,20 +29,22 @@ QByteArray JoinLines(const QStringList& lines);
 
 // Replaces a file's bytes atomically: into a temporary file beside it
 // ("<name>.corppay-<pid>-<random>.tmp"), every write checked and synced before the rename over
-// the file. False on any failure; the old file is then intact. A temporary file that a process
-// killed half-way left behind is removed by the next save of the same file.
+// the file. False on any failure, with the system's reason as SystemError::Last() gives it; the
+// old file is then intact. A temporary file that a process killed half-way left behind is
+// removed by the next save of the same file.
 bool Replace(const QString& path, const QByteArray& bytes);
 // Replace, then the file read back and compared. False on any failure; the old file is then
 // intact unless the comparison after the rename failed.
 bool WriteWhole(const QString& path, const QByteArray& bytes);
 
-// How a file's bytes are put on disk; Replace in the program, a faulty disk in tests.
+// How a file's bytes are put on disk; Replace in the program, a faulty disk in tests. A writer
+// that fails leaves its reason as Replace does (errno will do).
 using Writer = std::function<bool(const QString& path, const QByteArray& bytes)>;
 
 // Saves a file another program will act on (an upload file): written through `write`, then
-// read back and compared byte for byte. Fails with "Cannot create file %s" when the write
-// fails. A file that does not hold exactly the lines is removed, so that it cannot be used,
-// and the message for the user is returned; nothing when the file is good.
+// read back and compared byte for byte. Fails like Save when the write fails. A file that does not
+// hold exactly the lines is removed, so that it cannot be used, and the message for the user is
+// returned; nothing when the file is good.
 std::optional<QString> SaveVerified(const QString& path, const QStringList& lines,
                                     const Writer& write);
 
