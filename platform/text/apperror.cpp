@@ -68,12 +68,15 @@ QString ErrnoText(int code) {
 }
 
 #if defined(Q_OS_WIN)
+// ERROR_DISK_QUOTA_EXCEEDED, which not every Windows header set (MinGW's) defines.
+constexpr DWORD kDiskQuotaExceeded = 1295;
+
 QString WindowsText(DWORD code) {
     switch (code) {
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
             return QStringLiteral("磁盘空间不足");
-        case ERROR_DISK_QUOTA_EXCEEDED:
+        case kDiskQuotaExceeded:
             return QStringLiteral("超出磁盘配额");
         case ERROR_ACCESS_DENIED:
             return QStringLiteral("没有权限");
@@ -134,7 +137,7 @@ bool SystemError::DiskFull() const {
         case Kind::Windows:
 #if defined(Q_OS_WIN)
             return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL ||
-                   code == ERROR_DISK_QUOTA_EXCEEDED;
+                   code == kDiskQuotaExceeded;
 #else
             return false;
 #endif
