@@ -10,6 +10,10 @@ CORPPAY_PACKAGES=(
     xvfb xauth fonts-noto-cjk
 )
 
+# What test.sh needs besides: MinGW-w64, which compiles every product source for Windows
+# (tools/mingw-check.sh).
+CORPPAY_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix)
+
 # What fuzz.sh needs besides: clang, libFuzzer and the sanitizer runtimes, the symbolizer.
 CORPPAY_FUZZ_PACKAGES=(clang libclang-rt-dev llvm)
 
