@@ -36,6 +36,8 @@
 #   shadows them with headers that fail, so that an unguarded #include of one fails here.
 # - GCC's builtins (__builtin_*, __attribute__, __int128, typeof) compile with MinGW but not with
 #   MSVC: a plain search of the product sources refuses them.
+# - The resource file (app/corppay.rc, made by the native configuration from app/corppay.rc.in)
+#   goes through MinGW's windres, as Windows' rc.exe would compile it.
 #
 # What it cannot tell: MSVC's own diagnostics (/W4, its C++20 gaps), anything at link time (the
 # Windows libraries, the import libraries of Qt, libzip and libxlsxwriter), moc's output, the
@@ -164,6 +166,17 @@ export cxx out
 total=$(wc -l <"$out/sources")
 started=$(date +%s)
 xargs -a "$out/sources" -P 2 -I{} bash -c 'compile_one "$1"' _ {} | tee "$out/failed"
+
+# The program's Windows resources (icon and version, app/corppay.rc.in as CMake made it), as
+# MinGW's resource compiler reads them.
+windres=${cxx%%-g++*}-windres
+rc="$build/app/corppay.rc"
+if [ -z "$pattern" ] && [ -f "$rc" ]; then
+    total=$((total + 1))
+    if ! "$windres" "$rc" -O coff -o "$out/corppay.res.o" >"$out/logs/corppay.rc.log" 2>&1; then
+        echo "FAILED  $rc: $(head -n1 "$out/logs/corppay.rc.log")" | tee -a "$out/failed"
+    fi
+fi
 failed=$(wc -l <"$out/failed")
 passed=$((total - failed))
 
@@ -182,7 +195,7 @@ fi
 
 # The summary in the plain form of a test count: every source that compiles passes, every file
 # that does not and every line of a GCC builtin fails.
-echo "Compiled $total sources for Windows (MinGW-w64, -fsyntax-only) in" \
+echo "Compiled $total files for Windows (MinGW-w64, -fsyntax-only) in" \
     "$(($(date +%s) - started)) s; full diagnostics in $out/logs/"
 echo "mingw-check: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
