@@ -25,8 +25,11 @@
 
 namespace {
 
-// The name the desktop entry, the icon and the user's data folder go by.
+// The name the program and the user's data folder go by.
 constexpr char16_t kAppName[] = u"corppay";
+// The component id, in the reverse-DNS form of desktop applications: the desktop entry and the
+// icon are named after it (packaging/packaging.cmake).
+constexpr char16_t kComponentId[] = u"io.github.corppay.corppay";
 
 void SetIdentity() {
     QCoreApplication::setApplicationName(QString::fromUtf16(kAppName));
@@ -106,8 +109,8 @@ int main(int argc, char** argv) {
 
     GuardedApplication app(argc, argv);
     SetIdentity();
-    QGuiApplication::setDesktopFileName(QString::fromUtf16(kAppName));
-    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromUtf16(kAppName)));
+    QGuiApplication::setDesktopFileName(QString::fromUtf16(kComponentId));
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromUtf16(kComponentId)));
     LoadQtTranslations(app);
     QtDialogs dialogs;
     app.SetDialogs(&dialogs);

@@ -41,10 +41,15 @@ install(CODE "execute_process(COMMAND ${CMAKE_STRIP} --remove-section=.comment -
                               COMMAND_ERROR_IS_FATAL ANY)")
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/config/ DESTINATION ${CORPPAY_SAMPLE_DIR})
 
+# The desktop entry, the icon and the AppStream metadata are named after the component id, in
+# the reverse-DNS form desktop applications take (the id is also in app/main.cpp); the package,
+# the program and its data folder keep the name corppay.
+set(CORPPAY_COMPONENT_ID io.github.corppay.corppay)
+
 # The icon: the SVG as drawn, and the usual PNG sizes made from it.
 set(icon_files)
 foreach(size 16 22 24 32 48 64 128 256)
-    set(png ${pkg}/icons/${size}x${size}/corppay.png)
+    set(png ${pkg}/icons/${size}x${size}/${CORPPAY_COMPONENT_ID}.png)
     add_custom_command(OUTPUT ${png}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${pkg}/icons/${size}x${size}
         COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} ${src}/corppay.svg -o ${png}
@@ -52,11 +57,15 @@ foreach(size 16 22 24 32 48 64 128 256)
     list(APPEND icon_files ${png})
     install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
-install(FILES ${src}/corppay.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${src}/corppay.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME ${CORPPAY_COMPONENT_ID}.svg)
 
-install(FILES ${src}/corppay.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-configure_file(${src}/corppay.metainfo.xml.in ${pkg}/corppay.metainfo.xml @ONLY)
-install(FILES ${pkg}/corppay.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${src}/${CORPPAY_COMPONENT_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+configure_file(${src}/${CORPPAY_COMPONENT_ID}.metainfo.xml.in
+               ${pkg}/${CORPPAY_COMPONENT_ID}.metainfo.xml @ONLY)
+install(FILES ${pkg}/${CORPPAY_COMPONENT_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The manual page and the changelog, compressed as Debian keeps them.
 set(CPACK_PACKAGE_CONTACT ${CORPPAY_MAINTAINER})
