@@ -120,7 +120,8 @@ for entry in json.load(open(commands)):
             continue
         if a in ("-isystem", "-I", "-D", "-include"):
             value = args[i + 1]
-            # Qt's mkspec for Linux holds qplatformdefs.h, which no public header needs.
+            # Qt's folder of Linux platform definitions holds qplatformdefs.h, which no public
+            # header needs.
             if not value.endswith("/mkspecs/linux-g++"):
                 kept += [a, value]
             i += 2
