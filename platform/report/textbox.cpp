@@ -51,7 +51,12 @@ QFont MakeFont(const FontDef& fontDef) {
     font.setItalic(fontDef.italic);
     font.setUnderline(fontDef.underline);
     font.setHintingPreference(QFont::PreferNoHinting);
-    font.setStyleStrategy(QFont::PreferOutline);
+    // Text is drawn with the glyphs the font's character map names, without OpenType
+    // substitutions (scripts that cannot do without them are still shaped): Qt's PDF writer
+    // names a glyph in the document's text only through that map. Shaped, a CJK font draws the
+    // digits of "E001" in a Latin run with glyphs no character names, and "fi" as a ligature;
+    // the PDF would read "E" and "ﬁ".
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::PreferNoShaping));
     return font;
 }
 
