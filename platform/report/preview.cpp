@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QRegularExpressionValidator>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSpinBox>
 #include <QToolBar>
@@ -16,6 +17,7 @@
 #include "platform/dialogs/guard.h"
 #include "platform/report/pagesetup.h"
 #include "platform/report/pageview.h"
+#include "platform/report/render.h"
 #include "platform/report/report.h"
 
 namespace {
@@ -352,16 +354,27 @@ void TfrxPreviewForm::ApplyTypedZoom() {
 }
 
 void TfrxPreviewForm::PrintClick() {
+    const QPageLayout preset = printer_.pageLayout();
     QPrintDialog dialog(&printer_, this);
     dialog.setMinMax(1, PageCount());
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    const bool printed = report_.Print(printer_);
+    const report::Sheets sheets = report::PrinterSheets(printer_, preset);
     // The next print dialog starts from the report's paper again.
-    printer_.setPageLayout(report_.PageSetup());
-    printer_.setFullPage(true);
-    if (!printed) {
+    const auto reset = qScopeGuard([this] {
+        printer_.setPageLayout(report_.PageSetup());
+        printer_.setFullPage(true);
+    });
+    // Printing to a PDF file writes the exported document, whose text reads as printed, and
+    // writes it as the export does: whole or not at all.
+    if (report::WritesPdfFile(printer_)) {
+        const QString path = printer_.outputFileName();
+        report_.ExportToPdfFile(path, sheets);
+        SetStatus(QStringLiteral("已打印到 %1").arg(path));
+        return;
+    }
+    if (!report_.Print(printer_, sheets)) {
         report_.GetDialogs().Error(
             QStringLiteral("无法打印：打印机不可用。请检查打印机后重试，或导出为PDF。"));
     }

@@ -1,9 +1,13 @@
 #include "platform/report/render.h"
 
 #include <QBuffer>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "platform/report/pdftext.h"
 #include "platform/report/textbox.h"
@@ -60,7 +64,82 @@ QImage RenderPageImage(const PreparedReport& report, int page, double dotsPerInc
     return image;
 }
 
-QByteArray ExportPdf(const PreparedReport& report, const QString& title) {
+namespace {
+
+// The sheet of a page and the scale of the page on it.
+struct Sheet {
+    QPageLayout layout;
+    double scale = 1;
+};
+
+Sheet SheetOf(const PreparedPage& page, const Sheets& sheets) {
+    if (!sheets.paper) {
+        return {PaperLayout(page), 1};
+    }
+    // The chosen paper without margins: pages are painted from its corner.
+    const QPageLayout layout(sheets.paper->pageSize(), sheets.paper->orientation(), QMarginsF(),
+                             QPageLayout::Millimeter);
+    const QSizeF paper = layout.fullRect(QPageLayout::Millimeter).size();
+    return {layout, std::min({1.0, paper.width() / page.width, paper.height() / page.height})};
+}
+
+// The first and last page (1-based) the sheets select; first > last when none.
+std::pair<int, int> Selected(const PreparedReport& report, const Sheets& sheets) {
+    const int count = static_cast<int>(report.pages.size());
+    return {std::max(1, sheets.first), sheets.last > 0 ? std::min(count, sheets.last) : count};
+}
+
+// Paints the pages the sheets select on the device, one sheet each; setLayout gives the device
+// a sheet's layout. False when the device cannot be opened; nothing is painted when no page is
+// selected.
+bool PaintSheets(const PreparedReport& report, QPagedPaintDevice& device, const Sheets& sheets,
+                 const std::function<void(const QPageLayout&)>& setLayout) {
+    const auto [first, last] = Selected(report, sheets);
+    if (first > last) {
+        return true;
+    }
+    const auto sheet = [&](int page) {
+        return SheetOf(report.pages[static_cast<std::size_t>(page - 1)], sheets);
+    };
+    setLayout(sheet(first).layout);
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        return false;
+    }
+    PageRenderer renderer(report);
+    for (int page = first; page <= last; ++page) {
+        const Sheet s = sheet(page);
+        if (page > first) {
+            setLayout(s.layout);
+            device.newPage();
+        }
+        renderer.PaintScaled(painter, page - 1, device.logicalDpiX() / 25.4 * s.scale);
+    }
+    return painter.end();
+}
+
+}  // namespace
+
+Sheets PrinterSheets(const QPrinter& printer, const QPageLayout& preset) {
+    Sheets sheets;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        sheets.first = printer.fromPage();
+        sheets.last = std::max(printer.toPage(), 0);
+    }
+    const QPageLayout chosen = printer.pageLayout();
+    if (!chosen.pageSize().isEquivalentTo(preset.pageSize()) ||
+        chosen.orientation() != preset.orientation()) {
+        sheets.paper = chosen;
+    }
+    return sheets;
+}
+
+bool WritesPdfFile(const QPrinter& printer) {
+    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+}
+
+QByteArray ExportPdf(const PreparedReport& report, const QString& title, const Sheets& sheets) {
+    const auto [first, last] = Selected(report, sheets);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -69,48 +148,21 @@ QByteArray ExportPdf(const PreparedReport& report, const QString& title) {
         writer.setResolution(1200);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("corppay"));
-        if (!report.pages.empty()) {
-            writer.setPageLayout(PaperLayout(report.pages.front()));
-        }
-        QPainter painter(&writer);
-        PageRenderer renderer(report);
-        for (std::size_t i = 0; i < report.pages.size(); ++i) {
-            if (i > 0) {
-                writer.setPageLayout(PaperLayout(report.pages[i]));
-                writer.newPage();
-            }
-            renderer.Paint(painter, static_cast<int>(i));
+        if (first > last) {
+            // A document of one blank page rather than no document at all.
+            QPainter(&writer).end();
+        } else {
+            PaintSheets(report, writer, sheets,
+                        [&writer](const QPageLayout& layout) { writer.setPageLayout(layout); });
         }
     }
-    return RewriteToUnicode(bytes, PrintedCharacters(report));
+    return RewriteToUnicode(bytes, PrintedCharacters(report, first - 1, last - 1));
 }
 
-bool PrintPages(const PreparedReport& report, QPrinter& printer) {
-    const int count = static_cast<int>(report.pages.size());
-    int first = 1;
-    int last = count;
-    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-        first = std::max(1, printer.fromPage());
-        last = std::min(count, printer.toPage() > 0 ? printer.toPage() : count);
-    }
-    if (first > last) {
-        return true;
-    }
+bool PrintPages(const PreparedReport& report, QPrinter& printer, const Sheets& sheets) {
     printer.setFullPage(true);
-    printer.setPageLayout(PaperLayout(report.pages[static_cast<std::size_t>(first - 1)]));
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        return false;
-    }
-    PageRenderer renderer(report);
-    for (int page = first; page <= last; ++page) {
-        if (page > first) {
-            printer.setPageLayout(PaperLayout(report.pages[static_cast<std::size_t>(page - 1)]));
-            printer.newPage();
-        }
-        renderer.Paint(painter, page - 1);
-    }
-    return painter.end();
+    return PaintSheets(report, printer, sheets,
+                       [&printer](const QPageLayout& layout) { printer.setPageLayout(layout); });
 }
 
 }  // namespace report

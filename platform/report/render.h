@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QPageLayout>
+#include <optional>
 #include <vector>
 
 #include "platform/report/layout.h"
@@ -33,10 +34,24 @@ private:
 
 // The page as an image at the resolution, white paper.
 QImage RenderPageImage(const PreparedReport& report, int page, double dotsPerInch);
-// All pages as one PDF document, its text reading as the characters printed (see pdftext.h).
-QByteArray ExportPdf(const PreparedReport& report, const QString& title);
-// The pages the printer's range selects (all when it selects none), one sheet each; false
-// when the printer cannot be opened.
-bool PrintPages(const PreparedReport& report, QPrinter& printer);
+
+// The pages of a print run and the paper they go on.
+struct Sheets {
+    int first = 1;  // 1-based
+    int last = 0;   // 0: the report's last page
+    // Every page on this paper, from its corner, scaled down where the page is larger; none:
+    // each page on a sheet of its own paper and orientation.
+    std::optional<QPageLayout> paper;
+};
+// What a print dialog chose on the printer: its page range, and its paper where the dialog
+// left the size or orientation it opened with (preset) for another.
+Sheets PrinterSheets(const QPrinter& printer, const QPageLayout& preset);
+// Whether the printer writes a PDF file rather than printing (a print dialog's print to file).
+bool WritesPdfFile(const QPrinter& printer);
+
+// The pages as one PDF document, its text reading as the characters printed (see pdftext.h).
+QByteArray ExportPdf(const PreparedReport& report, const QString& title, const Sheets& sheets = {});
+// The pages on the printer, one sheet each; false when the printer cannot be opened.
+bool PrintPages(const PreparedReport& report, QPrinter& printer, const Sheets& sheets);
 
 }  // namespace report

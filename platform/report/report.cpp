@@ -89,16 +89,16 @@ void TfrxReport::SetPageSetup(const QPageLayout& layout) {
     }
 }
 
-QByteArray TfrxReport::ExportToPdf() const {
-    return report::ExportPdf(prepared_, title_);
+QByteArray TfrxReport::ExportToPdf(const report::Sheets& sheets) const {
+    return report::ExportPdf(prepared_, title_, sheets);
 }
 
-void TfrxReport::ExportToPdfFile(const QString& path) const {
-    if (!writeFile_(path, ExportToPdf())) {
+void TfrxReport::ExportToPdfFile(const QString& path, const report::Sheets& sheets) const {
+    if (!writeFile_(path, ExportToPdf(sheets))) {
         throw MakeError(msg::kCannotCreateFile, path);
     }
 }
 
-bool TfrxReport::Print(QPrinter& printer) const {
-    return report::PrintPages(prepared_, printer);
+bool TfrxReport::Print(QPrinter& printer, const report::Sheets& sheets) const {
+    return report::PrintPages(prepared_, printer, sheets);
 }

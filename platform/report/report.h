@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "platform/report/layout.h"
+#include "platform/report/render.h"
 #include "platform/report/reportobjects.h"
 
 class DataSource;
@@ -75,11 +76,12 @@ public:
     // Gives every page of the template the paper, orientation and margins (page setup).
     void SetPageSetup(const QPageLayout& layout);
 
-    // Output of the prepared pages.
-    QByteArray ExportToPdf() const;
+    // Output of the prepared pages: all of them, each on its own paper, unless sheets choose.
+    QByteArray ExportToPdf(const report::Sheets& sheets = {}) const;
     // Exports to a file; fails with "Cannot create file" when it cannot be written.
-    void ExportToPdfFile(const QString& path) const;
-    bool Print(QPrinter& printer) const;
+    void ExportToPdfFile(const QString& path, const report::Sheets& sheets = {}) const;
+    // False when the printer cannot be opened.
+    bool Print(QPrinter& printer, const report::Sheets& sheets) const;
 
     Dialogs& GetDialogs() const { return dialogs_; }
 

@@ -75,6 +75,16 @@ int PdfPageCount(const QByteArray& pdf) {
     return -1;
 }
 
+QString PdfPageSize(const QByteArray& pdf) {
+    const QByteArray info = RunTool(QStringLiteral("pdfinfo"), {QStringLiteral("%PDF")}, pdf);
+    for (const QByteArray& line : info.split('\n')) {
+        if (line.startsWith("Page size:")) {
+            return QString::fromUtf8(line.mid(10).trimmed());
+        }
+    }
+    return {};
+}
+
 bool PdfStructureHolds(const QByteArray& pdf) {
     const qsizetype startxref = pdf.lastIndexOf("startxref");
     if (startxref < 0) {
@@ -126,6 +136,42 @@ bool PdfStructureHolds(const QByteArray& pdf) {
         }
     }
     return !offsets.isEmpty();
+}
+
+QStringList TextDifferences(const QByteArray& pdf, const report::PreparedReport& report, int first,
+                            int last) {
+    const auto bare = [](QString text) {
+        text.removeIf([](QChar c) { return c.isSpace(); });
+        return text;
+    };
+    const QString text = bare(QString::fromUtf8(
+        RunTool(QStringLiteral("pdftotext"),
+                {QStringLiteral("-raw"), QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+                 QStringLiteral("%PDF"), QStringLiteral("-")},
+                pdf)));
+    QStringList differences;
+    QString printed;
+    const int count = static_cast<int>(report.pages.size());
+    for (int p = first; p <= (last > 0 ? last : count); ++p) {
+        for (const QString& item : PageTexts(report.pages.at(static_cast<std::size_t>(p - 1)))) {
+            const QString expected = bare(item);
+            printed += expected;
+            const QString missing = QStringLiteral("missing: ") + expected;
+            if (!text.contains(expected) && !differences.contains(missing)) {
+                differences.append(missing);
+            }
+        }
+    }
+    for (char32_t c : text.toUcs4()) {
+        if ((c >= 0x2E80 && c <= 0x2EFF) || (c >= 0x2F00 && c <= 0x2FDF)) {
+            differences.append(QStringLiteral("radical: ") + QString::fromUcs4(&c, 1));
+        }
+    }
+    if (differences.isEmpty() && text != printed) {
+        differences.append(QStringLiteral("text: ") + text);
+        differences.append(QStringLiteral("printed: ") + printed);
+    }
+    return differences;
 }
 
 QString Characters(const QString& text) {

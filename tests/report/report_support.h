@@ -27,9 +27,18 @@ QStringList PageTexts(const report::PreparedPage& page);
 // pdftotext of the document (layout kept), and its page count from pdfinfo.
 QString PdfText(const QByteArray& pdf);
 int PdfPageCount(const QByteArray& pdf);
+// The size of the document's first page as pdfinfo gives it ("842 x 595 pts (A4)").
+QString PdfPageSize(const QByteArray& pdf);
 // Whether every object the cross-reference table names starts where it says, and every stream
 // is as long as its length says (poppler reads past both without a word).
 bool PdfStructureHolds(const QByteArray& pdf);
+// How a PDF's text differs from the texts of the printed pages first to last (1-based; 0: the
+// report's last page): pdftotext's text in content order against the pages' texts one after
+// the other, both without white space. Names each printed text the PDF lacks, each Kangxi
+// radical or CJK radical supplement character it holds, and both whole texts where they differ
+// otherwise; empty when the PDF reads exactly as printed.
+QStringList TextDifferences(const QByteArray& pdf, const report::PreparedReport& report,
+                            int first = 1, int last = 0);
 // The distinct characters of a text other than white space, in order of code.
 QString Characters(const QString& text);
 // The texts of all prepared pages, one after the other.
