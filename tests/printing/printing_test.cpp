@@ -90,6 +90,65 @@ void ExportAndCheck(const std::function<void()>& print, TfrxReport& report,
     }
 }
 
+// The ways a list reaches a PDF file from its preview: 导出PDF, and 打印 to the print dialog's
+// file printer, on the paper the dialog opens with or turned to portrait in its properties.
+enum class Way { Export, PrintToFile, PrintToFilePortrait };
+
+struct WayCase {
+    Way way;
+    const char* name;
+    const char* pageSize;  // as pdfinfo gives it
+};
+
+constexpr WayCase kWays[] = {
+    {Way::Export, "导出PDF", "842 x 595 pts (A4)"},
+    {Way::PrintToFile, "打印到文件", "842 x 595 pts (A4)"},
+    {Way::PrintToFilePortrait, "打印到文件，纵向", "595 x 842 pts (A4)"},
+};
+
+// Prints, takes the way from the preview to the file at path and returns the file's bytes.
+QByteArray PdfThrough(Way way, const std::function<void()>& print, ScriptedDialogs& dialogs,
+                      const QString& path) {
+    dialogs.fileAnswers = {path};
+    QString status;
+    EXPECT_TRUE(WithPreview(print, [&](TfrxPreviewForm& preview) {
+        const bool exporting = way == Way::Export;
+        if (!exporting) {
+            reporttest::OnNextModal([&](QWidget* dialog) {
+                reporttest::PrintToFile(dialog, path, way == Way::PrintToFilePortrait);
+            });
+        }
+        QAction* action = preview.findChild<QAction*>(exporting ? QStringLiteral("actExportPdf")
+                                                                : QStringLiteral("actPrint"));
+        QTest::mouseClick(preview.findChild<QToolBar*>()->widgetForAction(action), Qt::LeftButton);
+        status = preview.StatusText();
+    }));
+    EXPECT_EQ(status,
+              (way == Way::Export ? QStringLiteral("已导出到 %1") : QStringLiteral("已打印到 %1"))
+                  .arg(path));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+// Through every way, the document holds every page and reads exactly as the pages print: every
+// printed text in it, in order, no radical in place of an ideograph, on the paper of its way.
+void EveryWayReadsAsPrinted(const std::function<void()>& print, TfrxReport& report,
+                            ScriptedDialogs& dialogs, TestDir& dir) {
+    for (const WayCase& way : kWays) {
+        SCOPED_TRACE(way.name);
+        const QByteArray pdf =
+            PdfThrough(way.way, print, dialogs,
+                       dir.Path(QStringLiteral("list-%1.pdf").arg(static_cast<int>(way.way))));
+        ASSERT_FALSE(pdf.isEmpty());
+        EXPECT_TRUE(reporttest::PdfStructureHolds(pdf));
+        EXPECT_EQ(reporttest::PdfPageCount(pdf), report.PreparedPageCount());
+        EXPECT_EQ(reporttest::PdfPageSize(pdf), QString::fromUtf8(way.pageSize));
+        EXPECT_EQ(reporttest::TextDifferences(pdf, report.PreparedPages()), QStringList());
+    }
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+}
+
 class Printing : public BatchFixture {
 protected:
     void SetUp() override {
@@ -255,6 +314,23 @@ TEST_F(Printing, ExportedPdfReadsAsThePrintedCharacters) {
                     QStringLiteral("页码:1")});
 }
 
+// Names, purposes and remarks whose ideographs Qt's writer names by radicals (行, 日方户工),
+// a remark with digits after a letter (E001), a ligature's letters and a name beyond U+FFFF.
+TEST_F(Printing, EveryWayToAPdfReadsAsPrinted) {
+    Fill(QStringLiteral("行政服务中心"), QStringLiteral("62220001"), QStringLiteral("1234.5"),
+         QStringLiteral("日方户工"));
+    page->edremark->setText(QStringLiteral("E001"));
+    Click(page->Button1);
+    Fill(QStringLiteral("Office户外用品店"), QStringLiteral("62220002"), QStringLiteral("7"),
+         QStringLiteral("货款（第一批），已付！"));
+    page->edremark->setText(QStringLiteral("fi-2024"));
+    Click(page->Button1);
+    Add(QStringLiteral("吉𠮷"), QStringLiteral("62220003"), QStringLiteral("0.01"));
+    ASSERT_EQ(form.cds1.RecordCount(), 3) << dialogs.Texts().join(u'\n').toStdString();
+    dialogs.Clear();
+    EveryWayReadsAsPrinted([&] { Click(page->Button19); }, Report(), dialogs, dir);
+}
+
 TEST_F(Printing, EmptyTableAndMissingTemplatePrintWithoutMessage) {
     EXPECT_TRUE(WithPreview([&] { Click(page->Button19); },
                             [](TfrxPreviewForm& preview) { EXPECT_EQ(preview.PageCount(), 1); }));
@@ -390,6 +466,28 @@ TEST_F(SalaryList, ExportedPdfReadsAsThePrintedCharacters) {
         {QStringLiteral("星澜聚川银行代发工资明细清单"), QStringLiteral("部门名称"),
          QStringLiteral("实际入账金额"), QStringLiteral("笔数：2"),
          QStringLiteral("合计：3,649.00"), QStringLiteral("大写金额：叁仟陆佰肆拾玖元整")});
+}
+
+// 员工编号 as the salary page names it: "E001" reads as E001, not as E; names and departments
+// whose ideographs Qt's writer names by radicals.
+TEST_F(SalaryList, EveryWayToAPdfReadsAsPrinted) {
+    cds2.Fields(4).SetDisplayLabel(QStringLiteral("员工编号"));
+    const char* rows[][6] = {
+        {"行者", "日方户工部", "6222003", "88.80", "E001", "户"},
+        {"王工", "行政部", "6222004", "1000", "E010", "（补发）"},
+    };
+    for (const auto& row : rows) {
+        cds2.Append();
+        for (int i = 0; i < 6; ++i) {
+            cds2.Fields(i).SetAsString(QString::fromUtf8(row[i]));
+        }
+        cds2.Post();
+    }
+    lists.Prepare(printing::kSalaries);
+    ASSERT_TRUE(reporttest::PageTexts(lists.frxReport1.PreparedPages().pages.at(0))
+                    .contains(QStringLiteral("E001")));
+    EveryWayReadsAsPrinted([&] { lists.Print(printing::kSalaries); }, lists.frxReport1, dialogs,
+                           dir);
 }
 
 // A template without the payroll title prints the salary list under the batch title.

@@ -1,5 +1,5 @@
 // The preview window as a user works it: modal and maximized, page navigation, zoom, find,
-// export to PDF, the print and page setup dialogs, and the empty report.
+// export to PDF, the print dialog and its file printer, page setup, and the empty report.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -80,7 +80,10 @@ protected:
 
     TestDir dir;
     ScriptedDialogs dialogs;
-    TfrxReport report{dialogs, WriteFile};
+    bool writable = true;  // whether the report's files can be written
+    TfrxReport report{dialogs, [this](const QString& path, const QByteArray& bytes) {
+                          return writable && WriteFile(path, bytes);
+                      }};
 };
 
 }  // namespace
@@ -207,6 +210,43 @@ TEST_F(Preview, PrintOpensTheSystemPrintDialog) {
     });
     EXPECT_EQ(title, QStringLiteral("QPrintDialog"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+// 打印 to the print dialog's file printer writes the whole report as 导出PDF does, its text
+// reading as printed; a file that cannot be written is reported as the export reports it,
+// and nothing is left at its place.
+TEST_F(Preview, PrintToFileWritesAsTheExportDoes) {
+    struct Case {
+        bool writable;
+        const char* file;
+    };
+    for (const Case c : {Case{true, "printed.pdf"}, Case{false, "refused.pdf"}}) {
+        SCOPED_TRACE(c.file);
+        writable = c.writable;
+        dialogs.Clear();
+        const QString path = dir.Path(QString::fromLatin1(c.file));
+        QString status;
+        Show([&](TfrxPreviewForm& form) {
+            reporttest::OnNextModal(
+                [&](QWidget* dialog) { reporttest::PrintToFile(dialog, path); });
+            Click(form, "actPrint");
+            status = form.StatusText();
+            EXPECT_TRUE(form.isVisible());
+        });
+        EXPECT_EQ(QFile::exists(path), c.writable);
+        if (c.writable) {
+            EXPECT_EQ(status, QStringLiteral("已打印到 %1").arg(path));
+            EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+            const QByteArray pdf = dir.Read(QString::fromLatin1(c.file));
+            EXPECT_EQ(reporttest::PdfPageCount(pdf), report.PreparedPageCount());
+            EXPECT_EQ(reporttest::TextDifferences(pdf, report.PreparedPages()), QStringList());
+        } else {
+            ASSERT_EQ(dialogs.messages.size(), 1);
+            EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::ProgramError);
+            EXPECT_EQ(dialogs.messages[0].text,
+                      Dialogs::ErrorBoxText(QStringLiteral("Cannot create file ") + path));
+        }
+    }
 }
 
 TEST_F(Preview, PageSetupPreparesTheReportAgain) {

@@ -1,10 +1,19 @@
 #include "tests/report/report_support.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QHash>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 namespace reporttest {
@@ -212,6 +221,44 @@ void Snapshot(const QImage& image, const QString& name) {
         QDir().mkpath(dir);
         image.save(dir + u'/' + name + QStringLiteral(".png"));
     }
+}
+
+namespace {
+QPushButton* OkButton(QWidget* dialog) {
+    auto* box = dialog->findChild<QDialogButtonBox*>();
+    return box ? box->button(QDialogButtonBox::Ok) : nullptr;
+}
+}  // namespace
+
+void PrintToFile(QWidget* printDialog, const QString& path, bool portrait) {
+    auto* dialog = qobject_cast<QPrintDialog*>(printDialog);
+    ASSERT_NE(dialog, nullptr);
+    auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+    ASSERT_NE(printers, nullptr);
+    printers->setFocus();
+    QTest::keyClick(printers, Qt::Key_End);
+    auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(file->isEnabled());
+    file->setFocus();
+    // Ctrl+A with the text an X server sends, then the name over the selection.
+    QTest::sendKeyEvent(QTest::Click, file, Qt::Key_A, QString(QChar(1)), Qt::ControlModifier);
+    QTest::keyClicks(file, path);
+    ASSERT_EQ(file->text(), path);
+    if (portrait) {
+        OnNextModal([](QWidget* properties) {
+            ASSERT_NE(properties, nullptr);
+            auto* button = properties->findChild<QRadioButton*>(QStringLiteral("portrait"));
+            ASSERT_NE(button, nullptr);
+            // On the button's circle: the box is wider than the circle and its label.
+            QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, button->height() / 2));
+            EXPECT_TRUE(button->isChecked());
+            QTest::mouseClick(OkButton(properties), Qt::LeftButton);
+        });
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("properties")),
+                          Qt::LeftButton);
+    }
+    QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
 }
 
 void OnNextModal(std::function<void(QWidget*)> act) {

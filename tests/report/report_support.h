@@ -49,6 +49,11 @@ int InkPixels(const QImage& image);
 // Saves a picture for a person to look at when CORPPAY_SNAPSHOT_DIR names a folder.
 void Snapshot(const QImage& image, const QString& name);
 
+// Works the print dialog as a user does: chooses the file printer (the last of the printers),
+// types the path over the file name offered, turns the paper to portrait in the properties
+// when asked, and presses 打印.
+void PrintToFile(QWidget* printDialog, const QString& path, bool portrait = false);
+
 // Runs act with the next modal window once it is shown (nullptr when none opened).
 void OnNextModal(std::function<void(QWidget*)> act);
 
