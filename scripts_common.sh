@@ -6,7 +6,7 @@ CORPPAY_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libqt6widgets6 libqt6test6 qt6-qpa-plugins
     libqt6printsupport6 qt6-translations-l10n poppler-utils
     libgtest-dev googletest libbenchmark-dev libsqlite3-dev unicode-data libbz2-dev
-    libzip-dev libxlsxwriter-dev
+    libzip-dev libxlsxwriter-dev libssl-dev
     xvfb xauth fonts-noto-cjk
 )
 

@@ -49,13 +49,31 @@ TfmExports::TfmExports(QWidget* parent) : QDialog(parent) {
             [this] { OpenFolderButtonClick(); });
 }
 
-void TfmExports::Show(const QList<payments::exportrecord::Entry>& entries) {
-    shown_ = entries;
-    std::stable_sort(shown_.begin(), shown_.end(),
+void TfmExports::Show(payments::exportrecord::Record record) {
+    shown_ = std::move(record);
+    std::stable_sort(shown_.entries.begin(), shown_.entries.end(),
                      [](const auto& a, const auto& b) { return a.time > b.time; });
-    ExportList->setRowCount(static_cast<int>(shown_.size()));
-    for (int r = 0; r < ExportList->rowCount(); ++r) {
-        const payments::exportrecord::Entry& e = shown_[r];
+    const int damaged = static_cast<int>(shown_.damaged.size());
+    ExportList->setRowCount(damaged + static_cast<int>(shown_.entries.size()));
+    const auto put = [this](int r, const QStringList& cells) {
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            if (c == 2 || c == 3) {
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            }
+            ExportList->setItem(r, c, item);
+        }
+    };
+    // Damaged lines first: the exports they stood for are the ones no check can see.
+    for (int r = 0; r < damaged; ++r) {
+        const payments::exportrecord::Damage& d = shown_.damaged[r];
+        put(r, {QStringLiteral("—"), QString(), QString(), QString(),
+                QStringLiteral("记录第%1行已损坏").arg(d.line),
+                d.path.isEmpty() ? QStringLiteral("（文件名无法读出）")
+                                 : QDir::toNativeSeparators(d.path)});
+    }
+    for (int r = damaged; r < ExportList->rowCount(); ++r) {
+        const payments::exportrecord::Entry& e = shown_.entries[r - damaged];
         QString state;
         switch (payments::exportrecord::StateOf(e)) {
             case payments::exportrecord::FileState::Unchanged:
@@ -67,21 +85,13 @@ void TfmExports::Show(const QList<payments::exportrecord::Entry>& entries) {
             case payments::exportrecord::FileState::Missing:
                 state = QStringLiteral("文件不存在");
                 break;
+            case payments::exportrecord::FileState::NotAFile:
+                state = QStringLiteral("不是普通文件");
+                break;
         }
-        const QStringList cells = {
-            e.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-            e.page,
-            QString::number(e.rows),
-            payments::GroupedText(e.total),
-            state,
-            QDir::toNativeSeparators(e.path)};
-        for (int c = 0; c < cells.size(); ++c) {
-            auto* item = new QTableWidgetItem(cells[c]);
-            if (c == 2 || c == 3) {
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            }
-            ExportList->setItem(r, c, item);
-        }
+        put(r, {e.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), e.page,
+                QString::number(e.rows), payments::GroupedText(e.total), state,
+                QDir::toNativeSeparators(e.path)});
     }
     // Widths from the titles and the newest rows: a long record is not measured line by line.
     const QFontMetrics metrics(ExportList->font());
@@ -92,16 +102,26 @@ void TfmExports::Show(const QList<payments::exportrecord::Entry>& entries) {
         }
         ExportList->setColumnWidth(c, width);
     }
-    if (!shown_.isEmpty()) {
+    if (ExportList->rowCount() > 0) {
         ExportList->selectRow(0);
     }
-    OpenFolderButton->setEnabled(!shown_.isEmpty());
+    OpenFolderButton->setEnabled(ExportList->rowCount() > 0);
+}
+
+QString TfmExports::PathOf(int row) const {
+    const int damaged = static_cast<int>(shown_.damaged.size());
+    if (row < 0) {
+        return QString();
+    }
+    if (row < damaged) {
+        return shown_.damaged[row].path;
+    }
+    return row - damaged < shown_.entries.size() ? shown_.entries[row - damaged].path : QString();
 }
 
 void TfmExports::OpenFolderButtonClick() {
-    const int row = ExportList->currentRow();
-    if (row < 0 || row >= shown_.size()) {
-        return;
+    const QString path = PathOf(ExportList->currentRow());
+    if (!path.isEmpty()) {
+        openFolder(QFileInfo(path).absolutePath());
     }
-    openFolder(QFileInfo(shown_[row].path).absolutePath());
 }

@@ -1,5 +1,6 @@
 // "导出记录": the upload files the program wrote, newest first, each with what it held and
-// whether the file is still as it was written; opens the folder of the selected file.
+// whether the file is still as it was written, after the record's damaged lines (whose exports
+// no check can see); opens the folder of the selected file.
 #pragma once
 
 #include <QDialog>
@@ -15,8 +16,9 @@ class TfmExports : public QDialog {
 public:
     explicit TfmExports(QWidget* parent = nullptr);
 
-    // Lists the entries of the record, newest first.
-    void Show(const QList<payments::exportrecord::Entry>& entries);
+    // Lists the damaged lines of the record, then its entries, newest first.
+    void Show(payments::exportrecord::Record record);
+    const payments::exportrecord::Record& Shown() const { return shown_; }
 
     QTableWidget* ExportList = nullptr;
     // "打开所在文件夹": opens the folder of the selected file.
@@ -27,5 +29,7 @@ public:
 
 private:
     void OpenFolderButtonClick();
-    QList<payments::exportrecord::Entry> shown_;
+    // The path of the listed row's file; empty when the row names none.
+    QString PathOf(int row) const;
+    payments::exportrecord::Record shown_;
 };

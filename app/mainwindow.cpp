@@ -617,7 +617,8 @@ bool Tmform::Write(const QString& page, const QString& path, const QByteArray& b
     return true;
 }
 
-QStringList Tmform::EarlierExports(const QList<payments::exportchecks::Row>& rows) {
+payments::exportchecks::Earlier Tmform::EarlierExports(
+    const QList<payments::exportchecks::Row>& rows) {
     // A row still marked exported is written again as it stands: writing the same list twice
     // is the cashier's own doing. Every other payment is matched against every earlier export,
     // this run's included: a row reset, deleted or keyed again pays the same payment again.
@@ -629,20 +630,50 @@ QStringList Tmform::EarlierExports(const QList<payments::exportchecks::Row>& row
             numbers.append(r.number);
         }
     }
+    payments::exportchecks::Earlier earlier;
     if (payments.isEmpty()) {
-        return {};
+        return earlier;
     }
-    const QList<payments::exportrecord::Entry> entries = payments::exportrecord::Load(RecordPath());
-    QStringList lines;
-    for (const payments::exportrecord::Repeat& r :
-         payments::exportrecord::Repeats(entries, payments, QDateTime::currentDateTime())) {
-        lines.append(QStringLiteral("第%1笔：账号%2，金额%3，%4 已导出到“%5”")
-                         .arg(numbers[r.row - 1])
-                         .arg(r.account, r.amount.Plain(),
-                              r.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")),
-                              QDir::toNativeSeparators(r.path)));
+    const payments::exportrecord::Check check =
+        payments::exportrecord::CheckPayments(RecordPath(), payments, QDateTime::currentDateTime());
+    for (const payments::exportrecord::Repeat& r : check.repeats) {
+        earlier.repeats.append(
+            QStringLiteral("第%1笔：账号%2，金额%3，%4 已导出到“%5”")
+                .arg(numbers[r.row - 1])
+                .arg(r.account, r.amount.Plain(),
+                     r.time.isValid() ? r.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd"))
+                                      : QStringLiteral("日期不明时"),
+                     QDir::toNativeSeparators(r.path)));
     }
-    return lines;
+    earlier.unchecked = UncheckedText(check);
+    return earlier;
+}
+
+QString Tmform::UncheckedText(const payments::exportrecord::Findings& findings) const {
+    const QString record = QDir::toNativeSeparators(RecordPath());
+    if (findings.unreadable) {
+        return QStringLiteral("导出记录“%1”无法读取（%2），无法核对以前导出过的付款。")
+            .arg(record, findings.reason);
+    }
+    if (findings.damagedLines == 0) {
+        return QString();
+    }
+    QStringList lines = {QStringLiteral("导出记录“%1”中有%2行已损坏，其中的导出无法核对：")
+                             .arg(record)
+                             .arg(findings.damagedLines)};
+    constexpr int kListed = 10;
+    for (qsizetype i = 0; i < findings.damaged.size() && i < kListed; ++i) {
+        const payments::exportrecord::Damage& d = findings.damaged[i];
+        lines.append(
+            d.path.isEmpty()
+                ? QStringLiteral("第%1行：文件名无法读出").arg(d.line)
+                : QStringLiteral("第%1行：“%2”").arg(d.line).arg(QDir::toNativeSeparators(d.path)));
+    }
+    if (findings.damagedLines > kListed) {
+        lines.append(QStringLiteral("……等共%1行").arg(findings.damagedLines));
+    }
+    lines.append(QStringLiteral("请在“导出记录”中查看，并核对这些文件的付款是否已经上传。"));
+    return lines.join(u'\n');
 }
 
 void Tmform::NExportsClick() {
@@ -650,5 +681,9 @@ void Tmform::NExportsClick() {
         exportsWindow = new TfmExports(this);
     }
     exportsWindow->Show(payments::exportrecord::Load(RecordPath()));
+    const payments::exportrecord::Record& shown = exportsWindow->Shown();
+    if (shown.unreadable) {
+        dialogs_.Warning(UncheckedText(shown));
+    }
     exportsWindow->open();
 }

@@ -145,7 +145,10 @@ private:
                const QList<payments::exportrecord::Payment>& payments) override;
     void ScheduleRecovery();
     // The names the earlier exports of the last 30 days give the rows about to be exported.
-    QStringList EarlierExports(const QList<payments::exportchecks::Row>& rows) override;
+    payments::exportchecks::Earlier EarlierExports(
+        const QList<payments::exportchecks::Row>& rows) override;
+    // The paragraph naming what of the export record could not be checked; empty when all was.
+    QString UncheckedText(const payments::exportrecord::Findings& findings) const;
 
     QTimer* recoveryTimer_ = nullptr;
     bool recoveryReady_ = false;

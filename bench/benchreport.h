@@ -4,6 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
 #include <cstdio>
 #include <initializer_list>
 #include <map>
@@ -64,6 +68,29 @@ benchmark::internal::Benchmark* Add(const std::string& name, F f) {
         ->MinTime(kMinTime)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+}
+
+// A field of /proc/self/status in kB ("VmRSS", "VmHWM").
+inline long StatusKb(const char* name) {
+    QFile file(QStringLiteral("/proc/self/status"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    const QByteArray key = QByteArray(name) + ':';
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith(key)) {
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    return 0;
+}
+
+// Sets the peak resident memory back to the present one (Linux 4.0 and later).
+inline void ResetPeak() {
+    QFile file(QStringLiteral("/proc/self/clear_refs"));
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write("5");
+    }
 }
 
 inline const char* Verdict(bool ok) {

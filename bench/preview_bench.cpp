@@ -66,28 +66,8 @@ struct Lists {
     }
 };
 
-// A field of /proc/self/status in kB ("VmRSS", "VmHWM").
-long StatusKb(const char* name) {
-    QFile file(QStringLiteral("/proc/self/status"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    const QByteArray key = QByteArray(name) + ':';
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith(key)) {
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
-        }
-    }
-    return 0;
-}
-
-// Sets the peak resident memory back to the present one (Linux 4.0 and later).
-void ResetPeak() {
-    QFile file(QStringLiteral("/proc/self/clear_refs"));
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write("5");
-    }
-}
+using benchreport::ResetPeak;
+using benchreport::StatusKb;
 
 void OpenPreview(benchmark::State& state, int rows) {
     static std::unique_ptr<Lists> lists;

@@ -1,9 +1,12 @@
 // The export record and the recovery file: the check of a batch against a record of 100,000
 // exported rows before writing, the opening of the 导出记录 window over that record, and the
 // rewrite of the recovery file for 1,000 salary credits.
+#include <malloc.h>
 #include <QApplication>
 #include <QTableWidget>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 #include "app/exportwindow.h"
 #include "app/recovery.h"
@@ -57,10 +60,76 @@ void CheckBeforeExport(benchmark::State& state) {
                       payments::Money::FromTenThousandths((100 + r % 100) * 10000LL)});
     }
     for (auto _ : state) {
-        const auto repeats = payments::exportrecord::Repeats(payments::exportrecord::Load(path),
-                                                             batch, QDateTime::currentDateTime());
+        const auto repeats =
+            payments::exportrecord::CheckPayments(path, batch, QDateTime::currentDateTime());
         benchmark::DoNotOptimize(repeats);
     }
+}
+
+// A record of 1,000,000 exports (about 280 MB), five payments each, the last 40 days.
+QString BigRecord() {
+    static const QString path = [] {
+        const QString p = Dir().filePath(QStringLiteral("bigexportlog.txt"));
+        QFile file(p);
+        if (!file.open(QIODevice::WriteOnly)) {
+            return QString();
+        }
+        const QDateTime now = QDateTime::currentDateTime();
+        QByteArray block;
+        for (int e = 0; e < 1000000; ++e) {
+            payments::exportrecord::Entry entry;
+            entry.time = now.addSecs(-static_cast<qint64>(e) * 3);
+            entry.page = QStringLiteral("批量支付");
+            entry.path = QStringLiteral("D:/付款/2026年12月/批量支付%1.txt").arg(e);
+            entry.rows = 5;
+            entry.total = QStringLiteral("5000.00");
+            entry.sha256 = QByteArray(64, 'a');
+            for (int r = 0; r < 5; ++r) {
+                entry.payments.append(
+                    {QStringLiteral("62220202%1").arg(e * 5 + r, 11, 10, QChar(u'0')),
+                     payments::Money::FromTenThousandths((1000 + r) * 10000LL)});
+            }
+            block += payments::exportrecord::EntryLine(entry) + '\n';
+            if (block.size() > (1 << 22)) {
+                file.write(block);
+                block.clear();
+            }
+        }
+        file.write(block);
+        return p;
+    }();
+    return path;
+}
+
+// The check before an export against the big record; the figure "peak MB" is how far the
+// resident memory rose over the check.
+void CheckBigRecord(benchmark::State& state) {
+    const QString path = BigRecord();
+    QList<payments::exportrecord::Payment> batch;
+    for (int r = 0; r < 100; ++r) {
+        batch.append({QStringLiteral("62220202%1").arg(r * 49999, 11, 10, QChar(u'0')),
+                      payments::Money::FromTenThousandths(1000 * 10000LL)});
+    }
+    double peakMb = 0;
+    qsizetype found = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        malloc_trim(0);
+        benchreport::ResetPeak();
+        const long before = benchreport::StatusKb("VmRSS");
+        state.ResumeTiming();
+        const auto check =
+            payments::exportrecord::CheckPayments(path, batch, QDateTime::currentDateTime());
+        state.PauseTiming();
+        peakMb = std::max(peakMb, (benchreport::StatusKb("VmHWM") - before) / 1024.0);
+        found = check.repeats.size();
+        if (check.damagedLines != 0) {
+            state.SkipWithError("the record read as damaged");
+        }
+        state.ResumeTiming();
+    }
+    state.counters["peak MB"] = peakMb;
+    state.counters["repeats"] = static_cast<double>(found);
 }
 
 void OpenWindow(benchmark::State& state) {
@@ -141,7 +210,11 @@ void Summary(const benchreport::Collector& c) {
                {"record window opening, 100,000 rows recorded     ", "RecordWindow/100000", 100},
                {"recovery rewrite of 1,000 salary rows            ", "RecoveryRewrite/1000", 20},
                {"restore of 10,000 instructions, each checked     ", "Restore/10000", 1000},
+               {"record check before export, 1,000,000 lines      ", "RecordCheck/1000000", 1000},
            });
+    const double peak = c.Counter("RecordCheck/1000000.peak MB");
+    std::printf("  record check, 1,000,000 lines: memory rise     %8.1f MB   goal <= 200 MB   %s\n",
+                peak, benchreport::Verdict(c.Ms("RecordCheck/1000000") > 0 && peak <= 200));
 }
 
 }  // namespace
@@ -151,6 +224,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchreport::Add("RecordCheck/100000", CheckBeforeExport);
     benchreport::Add("RecordWindow/100000", OpenWindow);
+    benchreport::Add("RecordCheck/1000000", CheckBigRecord)->Repetitions(5);
     benchreport::Add("RecoveryRewrite/1000", RecoveryRewrite);
     benchreport::Add("Restore/10000", Restore);
     benchreport::Collector collector;

@@ -44,7 +44,8 @@ bool LooksLikeCard(const QString& account) {
            AllDigits(account);
 }
 
-QString Question(const QList<Row>& rows, const QString& what, const QStringList& repeats) {
+QString Question(const QList<Row>& rows, const QString& what, const Earlier& earlier) {
+    const QStringList& repeats = earlier.repeats;
     QStringList cards;
     // Rows by account and amount in cents; the first row of each pair names it.
     QHash<QString, QList<int>> payments;
@@ -73,7 +74,7 @@ QString Question(const QList<Row>& rows, const QString& what, const QStringList&
         }
         doubles.append(named.join(u'、') + u'：' + shown.value(key));
     }
-    if (cards.isEmpty() && doubles.isEmpty() && repeats.isEmpty()) {
+    if (cards.isEmpty() && doubles.isEmpty() && repeats.isEmpty() && earlier.unchecked.isEmpty()) {
         return QString();
     }
     QStringList lines;
@@ -95,6 +96,12 @@ QString Question(const QList<Row>& rows, const QString& what, const QStringList&
         lines.append(
             QStringLiteral("以下%1与近30天内已导出的付款账号和金额相同，可能重复付款：").arg(what));
         AppendListed(lines, repeats);
+    }
+    if (!earlier.unchecked.isEmpty()) {
+        if (!lines.isEmpty()) {
+            lines.append(QString());
+        }
+        lines.append(earlier.unchecked);
     }
     lines.append(QString());
     lines.append(QStringLiteral("仍要导出吗？"));

@@ -25,10 +25,18 @@ struct Row {
     bool exported = false;
 };
 
+// What the export record says of a batch about to be exported.
+struct Earlier {
+    // The rows that repeat a payment exported before ("第3笔：账号…，金额…，2026-12-10 已导出到
+    // …").
+    QStringList repeats;
+    // Exports the record could not check (damaged lines, a record that cannot be read), as a
+    // paragraph; empty when the whole record was checked.
+    QString unchecked;
+};
+
 // The question to ask before writing, naming the affected rows; empty when nothing is amiss.
-// `what` names the rows in the text ("指令" for instructions, "工资记录" for credits);
-// `repeats` names the rows that repeat a payment exported on an earlier day ("第3笔：账号…，
-// 金额…，2026-12-10 已导出到 …").
-QString Question(const QList<Row>& rows, const QString& what, const QStringList& repeats);
+// `what` names the rows in the text ("指令" for instructions, "工资记录" for credits).
+QString Question(const QList<Row>& rows, const QString& what, const Earlier& earlier);
 
 }  // namespace payments::exportchecks

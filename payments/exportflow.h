@@ -21,9 +21,9 @@ namespace payments {
 class ExportRecorder {
 public:
     virtual ~ExportRecorder() = default;
-    // The rows that repeat a payment another run exported within the last 30 days, a line
-    // each ("第3笔：账号…，金额…，2026-12-10 已导出到“…”").
-    virtual QStringList EarlierExports(const QList<exportchecks::Row>& rows) = 0;
+    // The rows that repeat a payment exported within the last 30 days, a line each ("第3笔：
+    // 账号…，金额…，2026-12-10 已导出到“…”"), and what of the record could not be checked.
+    virtual exportchecks::Earlier EarlierExports(const QList<exportchecks::Row>& rows) = 0;
     // Puts an upload file's bytes on disk and, once they read back as written, records the
     // file with the payments it holds; false when the file could not be written.
     virtual bool Write(const QString& page, const QString& path, const QByteArray& bytes,

@@ -9,6 +9,7 @@
 #include "batch/payees.h"
 #include "payments/batchfile.h"
 #include "payments/exportchecks.h"
+#include "payments/exportrecord.h"
 #include "platform/dialogs/qtdialogs.h"
 #include "platform/text/ansi.h"
 #include "salary/salarypage.h"
@@ -324,6 +325,19 @@ TEST_F(Integrity, ExportAsksAboutCardNumbersAndDoublePayments) {
     EXPECT_EQ(dialogs.Texts(), QStringList{question});
     EXPECT_EQ(dialogs.fileDialogsShown.size(), 1);
     EXPECT_TRUE(dir.Exists(QStringLiteral("out.txt")));
+    // The record holds what was paid to whom: the payees' accounts, never the payer's.
+    const QList<payments::exportrecord::Entry> recorded =
+        payments::exportrecord::Load(dir.Path(QStringLiteral("config/exportlog.txt"))).entries;
+    ASSERT_EQ(recorded.size(), 1);
+    QStringList paid;
+    for (const payments::exportrecord::Payment& p : recorded[0].payments) {
+        paid.append(p.account + u':' + p.amount.Plain());
+    }
+    EXPECT_EQ(paid,
+              QStringList({QStringLiteral("6222020200112234:100.00"),
+                           QStringLiteral("6230009:50.00"), QStringLiteral("6230009:50.00")}));
+    EXPECT_EQ(recorded[0].page, QStringLiteral("批量支付"));
+    EXPECT_EQ(recorded[0].total, QStringLiteral("200.00"));
     // A sound batch is written without a question.
     Reset();
     Fill(QStringLiteral("王五"), QStringLiteral("6222020200112230"), QStringLiteral("100"));

@@ -2,6 +2,8 @@
 // payment, the two upload formats written and read back, and the export record's amounts.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+
 #include <QDateTime>
 #include <limits>
 
@@ -221,19 +223,23 @@ TEST(ExportRecord, AmountsStayExactPastDoublePrecision) {
         time, QStringLiteral("批量支付"), QStringLiteral("/x/easy.txt"), QByteArray("x"), paid);
     EXPECT_EQ(entry.rows, 10);
     EXPECT_EQ(entry.total, QStringLiteral("89999999999999.92"));
-    const QList<payments::exportrecord::Entry> read =
-        payments::exportrecord::Parse(payments::exportrecord::EntryLine(entry) + '\n');
+    const QByteArray line = payments::exportrecord::EntryLine(entry) + '\n';
+    const QList<payments::exportrecord::Entry> read = payments::exportrecord::Parse(line).entries;
     ASSERT_EQ(read.size(), 1);
     EXPECT_EQ(read[0].total, entry.total);
     ASSERT_EQ(read[0].payments.size(), 10);
     EXPECT_EQ(read[0].payments[0].amount, M("9999999999999.99"));
     // One cent apart is another payment; "0.010" is the same one.
+    QBuffer record;
+    record.setData(line);
+    ASSERT_TRUE(record.open(QIODevice::ReadOnly));
     const auto repeats =
-        payments::exportrecord::Repeats(read,
-                                        {{QStringLiteral("62220"), M("9999999999999.98")},
-                                         {QStringLiteral("62221"), M("9999999999999.99")},
-                                         {QStringLiteral("6222999"), M("0.010")}},
-                                        QDateTime::currentDateTime());
+        payments::exportrecord::CheckPayments(record,
+                                              {{QStringLiteral("62220"), M("9999999999999.98")},
+                                               {QStringLiteral("62221"), M("9999999999999.99")},
+                                               {QStringLiteral("6222999"), M("0.010")}},
+                                              QDateTime::currentDateTime())
+            .repeats;
     ASSERT_EQ(repeats.size(), 2);
     EXPECT_EQ(repeats[0].row, 2);
     EXPECT_EQ(repeats[1].row, 3);

@@ -96,7 +96,7 @@ TEST_F(Recovery, AnExportIsRecordedAndAnExitOrExportEndsTheRecovery) {
     EXPECT_FALSE(QFile::exists(Config("recovery.dat"))) << "every row is in an upload file";
 
     const QList<payments::exportrecord::Entry> entries =
-        payments::exportrecord::Load(Config("exportlog.txt"));
+        payments::exportrecord::Load(Config("exportlog.txt")).entries;
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries[0].page, QStringLiteral("工资代发"));
     EXPECT_EQ(entries[0].path, out);
@@ -201,9 +201,17 @@ TEST_F(Recovery, ARecordThatCannotBeWrittenKeepsTheExport) {
     // A folder where the record should be: no append can open it, not even as root.
     ASSERT_TRUE(QDir().mkpath(Config("exportlog.txt")));
     const QString out = window->dir.Path(QStringLiteral("salary.txt"));
-    Export(out);
+    // Nor can it be read: the question says that earlier exports could not be checked.
+    dialogs().Clear();
+    dialogs().fileAnswers = {out};
+    dialogs().questionAnswers = {true};
+    Click(page()->Button12);
     QTest::qWait(50);
     ASSERT_TRUE(QFile::exists(out)) << dialogs().Texts().join(u'\n').toStdString();
+    ASSERT_EQ(dialogs().messages[0].kind, ScriptedDialogs::Kind::Question);
+    EXPECT_TRUE(dialogs().messages[0].text.contains(
+        QStringLiteral("”无法读取（").prepend(QDir::toNativeSeparators(Config("exportlog.txt")))))
+        << dialogs().messages[0].text.toStdString();
     EXPECT_TRUE(window->dir.Read(QStringLiteral("salary.txt")).startsWith("1|100.00|"));
     const auto warning =
         std::find_if(dialogs().messages.begin(), dialogs().messages.end(), [](const auto& m) {
@@ -251,8 +259,70 @@ TEST_F(Recovery, APaymentExportedOnAnEarlierDayIsNamedBeforeWriting) {
     EXPECT_FALSE(question.contains(QStringLiteral("第2笔"))) << question.toStdString();
 }
 
-// An entry cut short by a crash is skipped, and the next one starts on a line of its own.
-TEST(ExportRecord, ACutEntryIsSkipped) {
+// One damaged byte does not blind the record: the line no longer reads as a whole entry, and the
+// export question names it, with the file it still names, instead of passing over the payment
+// it held; 导出记录 lists it as damaged. An entry dated after today (a clock set ahead) is
+// matched like any other.
+TEST_F(Recovery, ADamagedRecordLineIsNamedNotSkipped) {
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    const QString first = window->dir.Path(QStringLiteral("first.txt"));
+    Export(first);
+    ASSERT_TRUE(QFile::exists(first)) << dialogs().Texts().join(u'\n').toStdString();
+    QByteArray record = window->dir.Read(QStringLiteral("config/exportlog.txt"));
+    const qsizetype account = record.indexOf("6222001");
+    ASSERT_GE(account, 0);
+    record[account + 6] = '9';  // 6222001 -> 6222009: the payment no longer matches
+    window->dir.Write(QStringLiteral("config/exportlog.txt"), record);
+    // A second export dated tomorrow.
+    payments::exportrecord::Entry ahead;
+    ahead.time = QDateTime::currentDateTime().addDays(1);
+    ahead.page = QStringLiteral("工资代发");
+    ahead.path = window->dir.Path(QStringLiteral("ahead.txt"));
+    ahead.rows = 1;
+    ahead.total = QStringLiteral("300.00");
+    ahead.sha256 = "00";
+    ahead.payments = {{QStringLiteral("6222003"), *payments::Money::Parse(QStringLiteral("300"))}};
+    ASSERT_TRUE(payments::exportrecord::Append(Config("exportlog.txt"), ahead));
+
+    Click(page()->Button10);  // 复位
+    Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
+    Add(QStringLiteral("王五"), QStringLiteral("6222003"), QStringLiteral("300"));
+    const QString again = window->dir.Path(QStringLiteral("again.txt"));
+    Export(again);  // 否
+    EXPECT_FALSE(QFile::exists(again));
+    ASSERT_FALSE(dialogs().messages.isEmpty());
+    const QString question = dialogs().messages.last().text;
+    EXPECT_EQ(dialogs().messages.last().kind, ScriptedDialogs::Kind::Question);
+    EXPECT_TRUE(question.contains(
+        QStringLiteral("导出记录“%1”中有1行已损坏，其中的导出无法核对：\n第1行：“%2”")
+            .arg(QDir::toNativeSeparators(Config("exportlog.txt")),
+                 QDir::toNativeSeparators(first))))
+        << question.toStdString();
+    EXPECT_TRUE(question.contains(QStringLiteral("第2笔：账号6222003，金额300.00，") +
+                                  ahead.time.toString(QStringLiteral("yyyy-MM-dd"))))
+        << question.toStdString();
+
+    form().NExports->trigger();
+    TfmExports* exports = form().exportsWindow;
+    ASSERT_NE(exports, nullptr);
+    ASSERT_EQ(exports->ExportList->rowCount(), 2);
+    EXPECT_EQ(exports->ExportList->item(0, 4)->text(), QStringLiteral("记录第1行已损坏"));
+    EXPECT_EQ(exports->ExportList->item(0, 5)->text(), QDir::toNativeSeparators(first));
+    EXPECT_EQ(exports->ExportList->item(1, 5)->text(), QDir::toNativeSeparators(ahead.path));
+    // A recorded path that names a device is not read (reading /dev/zero never ends).
+    payments::exportrecord::Entry device = ahead;
+    device.path = QStringLiteral("/dev/zero");
+    device.time = ahead.time.addSecs(60);
+    ASSERT_TRUE(payments::exportrecord::Append(Config("exportlog.txt"), device));
+    form().NExports->trigger();
+    ASSERT_EQ(exports->ExportList->rowCount(), 3);
+    EXPECT_EQ(exports->ExportList->item(1, 4)->text(), QStringLiteral("不是普通文件"));
+    QTest::mouseClick(exports->CloseButton, Qt::LeftButton);
+}
+
+// An entry cut short by a crash is named as damaged with the file it still names, and the next
+// one starts on a line of its own.
+TEST(ExportRecord, ACutEntryIsNamedAndTheNextStartsALineOfItsOwn) {
     TestDir dir;
     const QString path = dir.Path(QStringLiteral("exportlog.txt"));
     payments::exportrecord::Entry e;
@@ -265,12 +335,16 @@ TEST(ExportRecord, ACutEntryIsSkipped) {
     e.payments = {{QStringLiteral("1"), payments::Money::FromTenThousandths(10000)},
                   {QStringLiteral("2"), payments::Money::FromTenThousandths(20000)}};
     const QByteArray line = payments::exportrecord::EntryLine(e);
-    dir.Write(QStringLiteral("exportlog.txt"), line + '\n' + line.left(line.size() / 2));
+    dir.Write(QStringLiteral("exportlog.txt"), line + '\n' + line.left(line.size() - 20));
     ASSERT_TRUE(payments::exportrecord::Append(path, e));
-    const QList<payments::exportrecord::Entry> entries = payments::exportrecord::Load(path);
+    const payments::exportrecord::Record record = payments::exportrecord::Load(path);
+    const QList<payments::exportrecord::Entry>& entries = record.entries;
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries[1].path, e.path);
     EXPECT_EQ(entries[1].payments.size(), 2);
+    ASSERT_EQ(record.damagedLines, 1);
+    EXPECT_EQ(record.damaged[0].line, 2);
+    EXPECT_EQ(record.damaged[0].path, e.path);
 }
 
 // A recovery file is not taken on trust: its checksum only tells that it is whole. A value the
