@@ -1,8 +1,9 @@
 # The spreadsheet layer and the salary sheet import core; .xlsx fixtures are written by the
-# tests with libxlsxwriter.
+# tests with libxlsxwriter, .xls ones record by record.
 pkg_check_modules(XLSXWRITER REQUIRED IMPORTED_TARGET xlsxwriter)
 pkg_check_modules(LIBZIP_TESTS REQUIRED IMPORTED_TARGET libzip)
-add_library(sheet_fixtures STATIC sheet/xlsxfixture.h sheet/xlsxfixture.cpp)
+add_library(sheet_fixtures STATIC sheet/xlsxfixture.h sheet/xlsxfixture.cpp sheet/xlsfixture.h
+                                  sheet/xlsfixture.cpp)
 target_include_directories(sheet_fixtures PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(sheet_fixtures PUBLIC platform_text Qt6::Core PkgConfig::XLSXWRITER
                                             PkgConfig::LIBZIP_TESTS)

@@ -5,6 +5,7 @@
 #include "platform/sheet/celltext.h"
 #include "platform/text/apperror.h"
 #include "tests/common/testdir.h"
+#include "tests/sheet/xlsfixture.h"
 #include "tests/sheet/xlsxfixture.h"
 
 #include <gtest/gtest.h>
@@ -139,6 +140,65 @@ TEST(Xls, TextsSpanningSeveralRecordsReadWhole) {
                        {3, 3, "30.5"},
                        {3, 4, "三月"},
                        {3, 5, "金"},
+                       {4, 1, ""}});
+}
+
+// A shared string goes on in a CONTINUE record that starts with an option byte of its own:
+// the characters after it are one or two bytes each as that byte says, whatever the width of
+// those before. A string after it in the same record shows that the reader went on from the
+// right place.
+TEST(Xls, SharedStringsChangeWidthWhereTheyGoOnInTheNextRecord) {
+    using fixture::biff::Segment;
+    const auto narrow = [](const char* latin1) { return Segment{QString::fromLatin1(latin1)}; };
+    const auto wide = [](const char* utf8) { return Segment{QString::fromUtf8(utf8), true}; };
+    const struct {
+        const char* name;
+        fixture::biff::SharedString string;
+        const char* text;
+    } cases[] = {
+        {"one byte, then two", {{narrow("Name:"), wide("张三丰")}}, "Name:张三丰"},
+        {"two bytes, then one", {{wide("工资"), narrow("2024")}}, "工资2024"},
+        {"over three records", {{narrow("ID-"), wide("李四"), narrow("-07")}}, "ID-李四-07"},
+        {"two bytes, then two", {{wide("备"), wide("注")}}, "备注"},
+        {"formatting runs after", {{narrow("Re"), wide("红字")}, 2}, "Re红字"},
+    };
+    TestDir dir;
+    for (const auto& c : cases) {
+        const QByteArray table = fixture::biff::StringTable({c.string, {{wide("后")}}});
+        const QByteArray cells =
+            fixture::biff::LabelSst(1, 1, 0) + fixture::biff::LabelSst(2, 1, 1);
+        dir.Write(QStringLiteral("widths.xls"), fixture::biff::XlsWorkbook(table, cells));
+        try {
+            auto app = OpenSheet(dir.Path(QStringLiteral("widths.xls")));
+            EXPECT_EQ(app->Cells(1, 1), QString::fromUtf8(c.text)) << c.name;
+            EXPECT_EQ(app->Cells(2, 1), u"后") << c.name;
+        } catch (const AppError& e) {
+            ADD_FAILURE() << c.name << ": " << e.Message().toStdString();
+        }
+    }
+}
+
+// A MULRK record holds the numbers of cells side by side: the first column it names, then a
+// cell format and an RK value for each cell, then the last column. The values land from the
+// first column on, also when it is not column A.
+TEST(Xls, MulRkValuesLandFromTheirFirstColumnOn) {
+    using namespace fixture::biff;
+    const QByteArray cells = Label(2, 2, QStringLiteral("张三")) +
+                             MulRk(2, 3, {RkInteger(1000), RkInteger(1234, true), RkDouble(0.5)}) +
+                             MulRk(3, 1, {RkInteger(-7, true), RkDouble(2.75)});
+    TestDir dir;
+    dir.Write(QStringLiteral("mulrk.xls"), XlsWorkbook({}, cells));
+    auto app = OpenSheet(dir.Path(QStringLiteral("mulrk.xls")));
+    ExpectCells(*app, {{2, 1, ""},
+                       {2, 2, "张三"},
+                       {2, 3, "1000"},
+                       {2, 4, "12.34"},
+                       {2, 5, "0.5"},
+                       {2, 6, ""},
+                       {3, 1, "-0.07"},
+                       {3, 2, "2.75"},
+                       {3, 3, ""},
+                       {1, 3, ""},
                        {4, 1, ""}});
 }
 
