@@ -47,6 +47,7 @@ enum class Failure {
     Password,      // encrypted
     TooLarge,      // beyond the limits that keep memory bounded
     Encoding,      // text that is neither GB18030 nor UTF-8
+    Utf16,         // UTF-16 text ("Unicode text" of the spreadsheet programs)
     PartTooLarge,  // a part of an .xlsx that would inflate beyond kMaxPartBytes
 };
 

@@ -1,15 +1,16 @@
 // Comma-separated text as one worksheet: UTF-8 when the file starts with its byte-order mark or
-// is valid UTF-8 holding text beyond ASCII, else GB18030. Fields and lines split as a spreadsheet
-// program splits them: a field that starts with a double quote runs to the closing quote, a doubled
-// quote inside it is one quote, and commas and line breaks inside it belong to the field; whatever
-// follows the closing quote up to the next comma is kept. Lines end with CR LF, LF or CR; an empty
-// line is an empty row. Field texts are taken as they stand: no number, date or blank is
-// reinterpreted.
+// is valid UTF-8 holding text beyond ASCII, else GB18030; UTF-16 text is refused as such. Fields
+// and lines split as a spreadsheet program splits them: a field that starts with a double quote
+// runs to the closing quote, a doubled quote inside it is one quote, and commas and line breaks
+// inside it belong to the field; whatever follows the closing quote up to the next comma is kept.
+// Lines end with CR LF, LF or CR; an empty line is an empty row. Field texts are taken as they
+// stand: no number, date or blank is reinterpreted.
 #include "platform/sheet/book.h"
 
 #include <QStringDecoder>
 
 #include <QStringList>
+#include <algorithm>
 #include <vector>
 #include "platform/text/ansi.h"
 
@@ -112,6 +113,37 @@ private:
     QString text_;
 };
 
+// Text saved as UTF-16, as the spreadsheet programs save "Unicode text": it starts with the
+// UTF-16 byte-order mark, or its NUL bytes are the high halves of characters. GB18030 and UTF-8
+// text hold no NUL byte, so only the files a refusal would call binary are looked at further:
+// the first 64 KB must fall on one side of each pair and read as UTF-16 text without control
+// characters other than tab and line ends, which a binary file's bytes almost never do.
+bool IsUtf16(const QByteArray& bytes) {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        return true;
+    }
+    const QByteArrayView head =
+        QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 64 * 1024) & ~1);
+    bool nulFirst = false;   // a NUL as the first byte of a pair: big-endian
+    bool nulSecond = false;  // as the second: little-endian
+    for (qsizetype i = 0; i < head.size(); ++i) {
+        if (head[i] == '\0') {
+            (i % 2 == 0 ? nulFirst : nulSecond) = true;
+        }
+    }
+    if (nulFirst == nulSecond) {
+        return false;  // no NUL, or NULs on both sides: no UTF-16 text
+    }
+    QStringDecoder decoder(nulFirst ? QStringDecoder::Utf16BE : QStringDecoder::Utf16LE);
+    const QString text = decoder.decode(head);
+    if (decoder.hasError()) {
+        return false;
+    }
+    return std::none_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
+    });
+}
+
 }  // namespace
 
 std::unique_ptr<Book> ReadCsv(const QByteArray& bytes) {
@@ -120,6 +152,10 @@ std::unique_ptr<Book> ReadCsv(const QByteArray& bytes) {
     }
     if (bytes.size() > kMaxFileBytes) {
         throw ReadFailure{Failure::TooLarge};
+    }
+    // UTF-16 is named as such: the user can save the sheet again in an encoding we read.
+    if (IsUtf16(bytes)) {
+        throw ReadFailure{Failure::Utf16};
     }
     // Text holds no NUL character; a file with one is binary, not a sheet.
     if (bytes.contains('\0')) {

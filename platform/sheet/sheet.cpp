@@ -33,7 +33,7 @@ QString FailureText(Failure failure, const QString& shown) {
                 .arg(shown);
         case Failure::PartTooLarge:
             return QStringLiteral(
-                       "文件“%1”中有一部分解压后超过 %2 MB，远大于任何工资表，"
+                       "文件“%1”中有一部分解压后超过 %2 MB，远大于任何可导入的表格，"
                        "未导入")
                 .arg(shown)
                 .arg(kMaxPartMegabytes);
@@ -41,6 +41,11 @@ QString FailureText(Failure failure, const QString& shown) {
             return QStringLiteral(
                        "文件“%1”的文字既不是GB18030（GBK）编码，也不是UTF-8"
                        "编码，无法导入；请另存为以上编码之一后再导入")
+                .arg(shown);
+        case Failure::Utf16:
+            return QStringLiteral(
+                       "文件“%1”是UTF-16（Unicode）编码的文本，无法导入；请在电子表格程序中"
+                       "另存为“CSV UTF-8（逗号分隔）”或GBK编码的CSV文件后再导入")
                 .arg(shown);
         case Failure::NotWorkbook:
             break;

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 #include <vector>
 
 namespace {
@@ -305,6 +306,21 @@ TEST(Csv, BothEncodingsOfThePayrollReadAlike) {
     EXPECT_EQ(gb->Cells(17, 3), u"1,000.00");
 }
 
+enum class Utf16Form { Little, Big, LittleMarked, BigMarked };
+
+// The UTF-16 bytes of a UTF-8 literal, with or without the byte-order mark.
+QByteArray Utf16(const char* utf8, Utf16Form form) {
+    const bool big = form == Utf16Form::Big || form == Utf16Form::BigMarked;
+    const bool marked = form == Utf16Form::LittleMarked || form == Utf16Form::BigMarked;
+    QStringEncoder encoder(big ? QStringEncoder::Utf16BE : QStringEncoder::Utf16LE,
+                           marked ? QStringEncoder::Flag::WriteBom : QStringEncoder::Flag::Default);
+    return encoder.encode(QString::fromUtf8(utf8));
+}
+
+constexpr const char* kUtf16 =
+    "是UTF-16（Unicode）编码的文本，无法导入；请在电子表格程序中另存为“CSV UTF-8（逗号分隔）”"
+    "或GBK编码的CSV文件后再导入";
+
 TEST(Open, RefusedFilesNameTheFileInChinese) {
     TestDir dir;
     const QByteArray xls = ReadBytes(Data("payroll.xls"));
@@ -321,7 +337,16 @@ TEST(Open, RefusedFilesNameTheFileInChinese) {
         {"header.xls", xls.left(600), "不是可读取的工作簿"},
         {"half.xlsx", xlsx.left(xlsx.size() / 2), "不是可读取的工作簿"},
         {"binary.xls", QByteArray("\x01\x02\x00\x03garbage", 11), "不是可读取的工作簿"},
+        {"controls.csv", QByteArray("a\0\x01\0\x02\0", 6), "不是可读取的工作簿"},
         {"badtext.csv", QByteArray("a,\xFF\xFF\n"), "既不是GB18030（GBK）编码，也不是UTF-8编码"},
+        // Saved as "Unicode text" (tabs, little-endian with its mark) or as UTF-16 CSV.
+        {"unicode.txt", Utf16("姓名\t金额\r\n张三\t100\r\n", Utf16Form::LittleMarked), kUtf16},
+        {"marked_be.csv", Utf16("张三,100\r\n", Utf16Form::BigMarked), kUtf16},
+        {"unmarked_le.csv", Utf16("张三,100\r\n", Utf16Form::Little), kUtf16},
+        {"unmarked_be.csv", Utf16("张三,100\r\n", Utf16Form::Big), kUtf16},
+        {"ascii_le.csv", Utf16("a,1\r\n", Utf16Form::Little), kUtf16},
+        // Chinese characters only: not one NUL byte, but the mark.
+        {"han_only.csv", Utf16("张三李四", Utf16Form::LittleMarked), kUtf16},
         {"password.xls", ReadBytes(Data("password.xls")), "密码"},
         {"encrypted.xlsx", ReadBytes(Data("encrypted.xlsx")), "密码"},
     };
@@ -386,9 +411,10 @@ TEST(Open, APartThatWouldInflateBeyondTheBoundIsRefused) {
         app->Worksheets(1).Activate();
         ADD_FAILURE() << "activated";
     } catch (const AppError& e) {
-        EXPECT_EQ(e.Message(),
-                  QStringLiteral("文件“%1”中有一部分解压后超过 64 MB，远大于任何工资表，未导入")
-                      .arg(QDir::toNativeSeparators(path)));
+        EXPECT_EQ(
+            e.Message(),
+            QStringLiteral("文件“%1”中有一部分解压后超过 64 MB，远大于任何可导入的表格，未导入")
+                .arg(QDir::toNativeSeparators(path)));
     }
 }
 
