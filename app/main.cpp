@@ -139,6 +139,10 @@ int main(int argc, char** argv) {
                           .arg(parser.positionalArguments().first()));
     }
 
+    // An empty folder name is no folder: refused as a missing one, never taken as "none given".
+    if (parser.isSet(options.config) && parser.value(options.config).trimmed().isEmpty()) {
+        return Refuse(dialogs, QStringLiteral("--config 后面缺少配置文件夹。"));
+    }
     std::unique_ptr<OpenConfig> config;
     try {
         config = std::make_unique<OpenConfig>(Places(parser.value(options.config)));
@@ -153,6 +157,10 @@ int main(int argc, char** argv) {
     TAboutBox AboutBox(&mform);
     AboutBox.SetConfigFolder(config->ShownFolder());
     mform.SetDialogs(&fmRecver, &frpayer, &fmBank, &AboutBox);
+    // A stale or broken lock cleared at opening is said, not done in silence.
+    if (!config->ClearedLock().isEmpty()) {
+        mform.ShowNotice(config->ClearedLock());
+    }
 
     mform.showMaximized();
     return app.exec();

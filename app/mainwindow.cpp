@@ -13,8 +13,6 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
-#include <cerrno>
-#include <cstring>
 
 #include "app/aboutbox.h"
 #include "app/recovery.h"
@@ -674,6 +672,10 @@ QString Tmform::UncheckedText(const payments::exportrecord::Findings& findings) 
     }
     lines.append(QStringLiteral("请在“导出记录”中查看，并核对这些文件的付款是否已经上传。"));
     return lines.join(u'\n');
+}
+
+void Tmform::ShowNotice(const QString& text) {
+    noticePanel->setText(text);
 }
 
 void Tmform::NExportsClick() {

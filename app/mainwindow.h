@@ -73,6 +73,8 @@ public:
     void SetPanelText(int panel, const QString& text);
     // Panel 1: "记录笔数：" and the row count of the page in view.
     void ShowRecordCount();
+    // Shows a sentence in the status bar's notice panel until the next notice replaces it.
+    void ShowNotice(const QString& text);
 
     // Components beside those of the form: the pages on tabBatch, tabSalary and TabSheet1, the
     // menu separator.

@@ -136,6 +136,9 @@ private:
             QTest::mouseClick(bar, Qt::LeftButton, {},
                               bar->actionGeometry(menu->menuAction()).center());
             QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+        } else if (kind == u"status") {
+            auto* notice = window->findChild<QLabel*>(QStringLiteral("StatusBar1Notice"));
+            Log({QStringLiteral("status"), notice != nullptr ? notice->text() : QString()});
         } else if (kind == u"payee") {
             auto* pages = window->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
             const int page =

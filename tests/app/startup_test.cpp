@@ -169,6 +169,7 @@ TEST(Startup, BadCommandLineIsRefusedBeforeAnyFile) {
         {{QStringLiteral("--config"), QStringLiteral("%1/bin/corppay")},
          QStringLiteral("--config 指定的不是文件夹，而是一个文件：%1/bin/corppay")},
         {{QStringLiteral("--config")}, QStringLiteral("--config 后面缺少配置文件夹。")},
+        {{QStringLiteral("--config"), QString()}, QStringLiteral("--config 后面缺少配置文件夹。")},
         {{QStringLiteral("--colour")},
          QStringLiteral("无法识别的命令行选项：--colour\n可用的选项见 corppay --help。")},
     };
@@ -231,10 +232,27 @@ TEST(Startup, OneRunningCopyPerFolder) {
     QProcess* killed = s.Start({}, QStringLiteral("hold:") + stop + QStringLiteral("-never"),
                                QStringLiteral("killed.log"));
     ASSERT_TRUE(s.WaitForLine(QStringLiteral("killed.log"), {QStringLiteral("shown")}));
-    ::kill(static_cast<pid_t>(killed->processId()), SIGKILL);
+    const qint64 killedPid = killed->processId();
+    ::kill(static_cast<pid_t>(killedPid), SIGKILL);
     Finish(killed);
     EXPECT_TRUE(s.Dir().Exists(QStringLiteral("bin/config/.corppay.lock")));
-    QProcess* after = s.Start({}, kQuit, QStringLiteral("after.log"));
+    QProcess* after = s.Start({}, QStringLiteral("status;") + kQuit, QStringLiteral("after.log"));
     EXPECT_EQ(Finish(after), 0);
     EXPECT_EQ(s.Log(QStringLiteral("after.log")).value(0), QStringList{QStringLiteral("shown")});
+    EXPECT_TRUE(
+        s.Log(QStringLiteral("after.log"))
+            .contains(QStringList{
+                QStringLiteral("status"),
+                QStringLiteral("已清除进程号 %1 留下的锁文件“.corppay.lock”（那个进程已经结束）")
+                    .arg(killedPid)}));
+
+    // An empty lock, as a power cut leaves one, is cleared and said too.
+    s.Dir().Write(QStringLiteral("bin/config/.corppay.lock"), "");
+    QProcess* powerCut = s.Start({}, QStringLiteral("status;") + kQuit, QStringLiteral("cut.log"));
+    EXPECT_EQ(Finish(powerCut), 0);
+    EXPECT_TRUE(s.Log(QStringLiteral("cut.log"))
+                    .contains(QStringList{
+                        QStringLiteral("status"),
+                        QStringLiteral(
+                            "已清除配置文件夹中空的锁文件“.corppay.lock”（上次可能意外断电）")}));
 }
