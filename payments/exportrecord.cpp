@@ -1,5 +1,7 @@
 #include "payments/exportrecord.h"
 
+#include "platform/text/apperror.h"
+
 #include <openssl/evp.h>
 
 #include <QBuffer>
@@ -243,10 +245,17 @@ quint64 SieveKey(QByteArrayView account) {
     return key;
 }
 
+// Why a read of the device failed, taken right after the failure: the system's reason in
+// Chinese, else the device's own text.
+QString ReasonOf(const QIODevice& device) {
+    const QString reason = SystemError::Last().Text();
+    return reason.isEmpty() ? device.errorString() : reason;
+}
+
 Findings Unreadable(const QFile& file) {
     Findings findings;
     findings.unreadable = true;
-    findings.reason = file.errorString();
+    findings.reason = ReasonOf(file);
     return findings;
 }
 
@@ -344,7 +353,7 @@ Record Read(QIODevice& device) {
     });
     if (!read) {
         record.unreadable = true;
-        record.reason = device.errorString();
+        record.reason = ReasonOf(device);
     }
     return record;
 }
@@ -359,6 +368,7 @@ Record Parse(const QByteArray& bytes) {
 }
 
 Record Load(const QString& recordPath) {
+    ClearSystemError();
     QFile file(recordPath);
     if (!file.exists()) {
         return {};
@@ -458,7 +468,7 @@ Check CheckPayments(QIODevice& record, const QList<Payment>& payments, const QDa
     });
     if (!read) {
         result.unreadable = true;
-        result.reason = record.errorString();
+        result.reason = ReasonOf(record);
     }
     for (qsizetype i = 0; i < payments.size(); ++i) {
         const Latest& l = latest[static_cast<size_t>(i)];

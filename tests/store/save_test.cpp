@@ -90,7 +90,8 @@ TEST(Save, AFailingSyncFailsTheSave) {
     const QByteArray saved = listfile::JoinLines(SaveContent('N', 10));
     const QString refused = QStringLiteral("Cannot create file ") + path;
     const auto full = [](int reason) {
-        return QStringLiteral("\n磁盘空间不足：") + QString::fromLocal8Bit(std::strerror(reason));
+        return u'\n' +
+               SystemError{SystemError::Kind::Errno, static_cast<unsigned long>(reason)}.Text();
     };
     const struct {
         const char* fault;
@@ -223,9 +224,7 @@ TEST(Save, AFullDiskIsNamed) {
         } catch (const AppError& e) {
             const QString expected =
                 QStringLiteral("Cannot create file ") + path +
-                (reason == ENOSPC ? QStringLiteral("\n磁盘空间不足：") +
-                                        QString::fromLocal8Bit(std::strerror(ENOSPC))
-                                  : QString());
+                (reason == ENOSPC ? QStringLiteral("\n磁盘空间不足") : QString());
             EXPECT_EQ(e.Message(), expected);
         }
         EXPECT_FALSE(QFile::exists(path));
