@@ -28,6 +28,11 @@ public:
     // The last row that holds a cell (from 1); 0 when the sheet holds none or the reader
     // cannot tell.
     virtual int LastRow() const { return 0; }
+    // Whether the worksheet hides the column (from 1), and the decimals a number cell's format
+    // shows (-1 for no number, a format that fixes none, or a reader that cannot tell); as
+    // Application::ColumnHidden and ShownDecimals.
+    virtual bool ColumnHidden(int /*column*/) const { return false; }
+    virtual int ShownDecimals(int /*row*/, int /*column*/) const { return -1; }
 };
 
 class Book {

@@ -143,6 +143,10 @@ public:
     }
     bool RowHidden(int row) override { return active_ && active_->RowHidden(row); }
     int LastUsedRow() override { return active_ ? active_->LastRow() : 0; }
+    bool ColumnHidden(int column) override { return active_ && active_->ColumnHidden(column); }
+    int ShownDecimals(int row, int column) override {
+        return active_ ? active_->ShownDecimals(row, column) : -1;
+    }
     bool Formula(int row, int column) override { return active_ && active_->Formula(row, column); }
     std::vector<Area> MergedAreas() override {
         return active_ ? active_->MergedAreas() : std::vector<Area>{};

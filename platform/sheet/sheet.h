@@ -62,6 +62,16 @@ public:
     virtual std::vector<Area> MergedAreas() { return {}; }
     // The last row of the active worksheet that holds a cell; 0 when none or unknown.
     virtual int LastUsedRow() { return 0; }
+    // Whether the active worksheet hides a column (marked hidden, or of zero width). An
+    // application that cannot tell says no.
+    virtual bool ColumnHidden(int /*column*/) { return false; }
+    // The decimals a number cell's format shows: "0.00" and "#,##0.00" 2, "0" and "#,##0" 0,
+    // "0.000" 3, "¥#,##0.00" / "[$¥-804]#,##0.00" / accounting formats 2, and so on (the 0/#/?
+    // placeholders after the decimal point in the section for positive numbers). -1 when the
+    // cell is no number (text, empty, boolean, error), when its format does not fix the
+    // decimals (General, "@", scientific "0.00E+00", percent "0.00%", fractions, dates and
+    // times), or when the application cannot tell (CSV: every cell is text).
+    virtual int ShownDecimals(int /*row*/, int /*column*/) { return -1; }
     virtual void Quit() = 0;
 };
 
