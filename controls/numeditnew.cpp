@@ -15,10 +15,12 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
+#include <QMouseEvent>
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -26,6 +28,14 @@ constexpr char16_t kZhengShuWeiRange[] = u"ZhengShuWei is from l to 17.";
 constexpr char16_t kFormatCaption[] = u"提示窗口";
 constexpr char16_t kFormatWrong[] = u"您输入的格式不正确";
 constexpr char16_t kInvalidOperation[] = u"Invalid floating point operation";
+// Why a value was refused whole, for the status bar: %1 the limit, then how the text came in
+// ("输入" or "粘贴") and an excerpt of the text.
+constexpr char16_t kTooManyDigits[] = u"金额最多%1位整数，已拒绝%2“%3”";
+constexpr char16_t kTooManyDecimals[] = u"金额最多%1位小数，已拒绝%2“%3”";
+constexpr char16_t kNoDecimals[] = u"金额只能是整数，已拒绝%1“%2”";
+constexpr char16_t kNegative[] = u"金额不能是负数，已拒绝%1“%2”";
+constexpr char16_t kNoNumber[] = u"“%2”不是金额，已拒绝%1";
+constexpr char16_t kPlace[] = u"在光标处%1“%2”会改变其数值，已拒绝；请先全选金额框再%1";
 // Steps Ctrl+Z can take back.
 constexpr std::size_t kUndoDepth = 100;
 
@@ -50,6 +60,50 @@ QString WithoutGrouping(QString s) {
 
 bool IsDigit(QChar c) {
     return c >= u'0' && c <= u'9';
+}
+
+// The text without grouping and signs, as ParseAmountText reads it.
+QString Unsigned(const QString& s) {
+    QString t = WithoutGrouping(s);
+    t.remove(u'-');
+    return t;
+}
+
+// A number's exact value, digits times 10 to the exponent, with neither leading nor trailing
+// zeros in the digits (zero has none), so that equal values compare equal whatever their shape.
+struct ExactNumber {
+    QString digits;
+    qint64 exponent = 0;
+    bool operator==(const ExactNumber&) const = default;
+
+    qint64 IntegerDigits() const {
+        return digits.isEmpty() ? 0 : std::max<qint64>(0, digits.size() + exponent);
+    }
+    qint64 Decimals() const { return std::max<qint64>(0, -exponent); }
+};
+
+// Nothing for a text that the system conversion does not take.
+std::optional<ExactNumber> Exact(const QString& text) {
+    const std::optional<convert::DecimalNumber> d = convert::ParseDecimal(text);
+    if (!d) {
+        return std::nullopt;
+    }
+    ExactNumber e{d->digits, d->exponent};
+    qsizetype end = e.digits.size();
+    while (end > 0 && e.digits[end - 1] == u'0') {
+        --end;
+        ++e.exponent;
+    }
+    e.digits.truncate(end);
+    qsizetype lead = 0;
+    while (lead < e.digits.size() && e.digits[lead] == u'0') {
+        ++lead;
+    }
+    e.digits.remove(0, lead);
+    if (e.digits.isEmpty()) {
+        e.exponent = 0;
+    }
+    return e;
 }
 
 // The characters a key event types, as the classic edit box receives them after its key-down:
@@ -285,9 +339,18 @@ void TNumEditNew::Change() {
         try {
             shown = NumberText(ParseAmountText(text()));
         } catch (const AppError&) {
+            if (typingWhole_) {
+                // A paste into a text that is no number: it is put back, not reported as typed.
+                refusedWhole_ = Refusal::Place;
+                return;
+            }
             Dlg().OkCancel(QString::fromUtf16(kFormatCaption), QString::fromUtf16(kFormatWrong));
             selectAll();
             return;
+        }
+        if (typingWhole_ && Exact(Unsigned(text())) != Exact(Unsigned(shown))) {
+            // A pasted digit rounded away (typed behind full decimals): not the value pasted.
+            refusedWhole_ = Refusal::Place;
         }
         if (negative_) {
             shown.prepend(u'-');
@@ -331,12 +394,25 @@ void TNumEditNew::KeyPress(QChar c) {
     if (!accepted) {
         if (digit && hasSelectedText()) {
             insert(QString(c));  // a digit typed over a selection is never held back
+        } else if (digit && !typingWhole_) {
+            // The only reason a digit is refused is the limit: said, so that a cashier who keeps
+            // typing learns that the amount shown is not the amount typed.
+            RefuseWhole(Refusal::Digits, QString(c), Way::Typed);
         } else {
+            if (typingWhole_ && digit) {
+                refusedWhole_ = Refusal::Digits;
+            }
             Refuse();
         }
         return;
     }
     if (c == u'.') {
+        if (typingWhole_ && (xiaoShuWei_ == 0 || hasSelectedText() || start != RestingPlace())) {
+            // Typed keys step the caret; a pasted point must land on the box's point, or its
+            // digits would be read in the wrong place.
+            refusedWhole_ = Refusal::Place;
+            return;
+        }
         SetSelStart(start + 1);
         return;
     }
@@ -409,11 +485,20 @@ bool TNumEditNew::EditingShortcut(const QKeyEvent& event) {
         copy();
     } else if (event.matches(QKeySequence::Cut)) {
         CutSelection();
-    } else if (event.matches(QKeySequence::Paste) &&
-               !(event.key() == Qt::Key_Insert && event.modifiers() == Qt::ShiftModifier)) {
-        // Shift+Insert stays QLineEdit's own paste: the way to put a text in unfiltered, whose
-        // handling by the change rewrite and by the pages' checks has its own tests.
-        PasteTyped();
+    } else if (event.matches(QKeySequence::Paste)) {
+        if (event.key() != Qt::Key_Insert || event.modifiers() != Qt::ShiftModifier) {
+            PasteTyped();
+            return true;
+        }
+        // Shift+Insert stays QLineEdit's own paste, the way to put a text in unfiltered, whose
+        // handling by the change rewrite and by the pages' checks has its own tests; but only a
+        // text that leaves a value that fits whole.
+        const QString clip = QGuiApplication::clipboard()->text();
+        const Refusal why = JudgeInserted(clip);
+        if (why == Refusal::None) {
+            return false;
+        }
+        RefuseWhole(why, clip, Way::Pasted);
     } else if (event.matches(QKeySequence::Undo)) {
         Undo();
     } else if (event.matches(QKeySequence::Redo)) {
@@ -429,22 +514,182 @@ void TNumEditNew::PasteTyped() {
         return;
     }
     const Shown before = Current();
-    // The clipboard's characters are typed one by one, so that a paste can never put into the box
-    // what the keys could not. Grouping commas and blanks (as the box itself shows and copies an
-    // amount, or a sheet cell brings a line end) are not typed at all; any other refused character
-    // makes one beep for the whole paste.
-    holdBeeps_ = true;
-    heldBeep_ = false;
-    for (QChar c : QGuiApplication::clipboard()->text()) {
+    TypeWhole(QGuiApplication::clipboard()->text(), Way::Pasted);
+    Record(before, false);
+}
+
+void TNumEditNew::TypeWhole(const QString& text, Way way) {
+    if (isReadOnly()) {
+        return;
+    }
+    // The characters are typed, so that a paste can never put into the box what the keys could
+    // not. Grouping commas and blanks (as the box itself shows and copies an amount, or a sheet
+    // cell brings a line end) are not typed at all.
+    QString typed;
+    for (QChar c : text) {
         if (c != u',' && !c.isSpace()) {
-            KeyPress(c);
+            typed.append(c);
         }
     }
-    holdBeeps_ = false;
-    if (heldBeep_) {
-        Dlg().Beep();
+    const bool numberLike = std::any_of(
+        typed.begin(), typed.end(), [](QChar c) { return IsDigit(c) || c == u'.' || c == u'-'; });
+    if (!numberLike) {
+        // Nothing of a number: every character is refused as a typed one is, and a paste beeps
+        // once for all of them.
+        holdBeeps_ = way == Way::Pasted;
+        heldBeep_ = false;
+        for (QChar c : typed) {
+            KeyPress(c);
+        }
+        holdBeeps_ = false;
+        if (heldBeep_) {
+            Dlg().Beep();
+        }
+        return;
     }
-    Record(before, false);
+    const Shown before = Current();
+    Refusal why = JudgeTyped(typed);
+    if (why == Refusal::None) {
+        // A point at the start of a new value reads as "0.": there is no point to land on yet.
+        const qsizetype sign = typed.startsWith(u'-') ? 1 : 0;
+        if (typed.mid(sign).startsWith(u'.') &&
+            (this->text().isEmpty() || selectedText().size() == this->text().size())) {
+            typed.insert(sign, u'0');
+        }
+        typingWhole_ = true;
+        refusedWhole_ = Refusal::None;
+        for (QChar c : typed) {
+            KeyPress(c);
+            if (refusedWhole_ != Refusal::None) {
+                break;
+            }
+        }
+        typingWhole_ = false;
+        why = refusedWhole_;
+        // Digits typed over a selection are never held back by the limit; the whole is.
+        const std::optional<ExactNumber> shown = Exact(Unsigned(this->text()));
+        if (why == Refusal::None && shown && shown->IntegerDigits() > zhengShuWei_) {
+            why = Refusal::Digits;
+        }
+        if (why != Refusal::None) {
+            PutBack(before);
+        }
+    }
+    if (why != Refusal::None) {
+        RefuseWhole(why, text, way);
+    }
+}
+
+TNumEditNew::Refusal TNumEditNew::JudgeTyped(const QString& typed) const {
+    const qsizetype sign = typed.startsWith(u'-') ? 1 : 0;
+    const QString body = typed.mid(sign);
+    const bool plain =
+        std::all_of(body.begin(), body.end(), [](QChar c) { return IsDigit(c) || c == u'.'; }) &&
+        body.count(u'.') <= 1 && std::any_of(body.begin(), body.end(), IsDigit);
+    const std::optional<ExactNumber> value = plain ? Exact(body) : std::nullopt;
+    if (!value) {
+        return Refusal::NoNumber;
+    }
+    if (sign > 0 && !canNegative_) {
+        return Refusal::Negative;
+    }
+    if (value->IntegerDigits() > zhengShuWei_) {
+        return Refusal::Digits;
+    }
+    if (value->Decimals() > xiaoShuWei_ || (xiaoShuWei_ == 0 && body.contains(u'.'))) {
+        return Refusal::Decimals;
+    }
+    return Refusal::None;
+}
+
+TNumEditNew::Refusal TNumEditNew::JudgeInserted(const QString& clip) const {
+    if (clip.isEmpty() && !hasSelectedText()) {
+        return Refusal::None;  // QLineEdit does nothing
+    }
+    // The text alone, as the change handling reads it: signs dropped, which a box without a sign
+    // must not do silently.
+    if (clip.contains(u'-') && !canNegative_) {
+        return convert::Trim(clip).lastIndexOf(u'-') == 0 ? Refusal::Negative : Refusal::NoNumber;
+    }
+    const QString alone = Unsigned(clip);
+    if (!alone.isEmpty()) {
+        const std::optional<ExactNumber> value = Exact(alone);
+        if (!value) {
+            return Refusal::NoNumber;
+        }
+        if (value->IntegerDigits() > zhengShuWei_) {
+            return Refusal::Digits;
+        }
+        if (value->Decimals() > xiaoShuWei_) {
+            return Refusal::Decimals;
+        }
+    }
+    // Then the text the paste leaves: the selection, or nothing at the caret, replaced by it.
+    const int start = SelStart();
+    const QString left = text().left(start) + clip + text().mid(start + selectedText().size());
+    if (left.size() > maxLength()) {
+        return Refusal::Place;  // QLineEdit would cut it
+    }
+    const QString plain = Unsigned(left);
+    if (plain.isEmpty()) {
+        return Refusal::None;
+    }
+    const std::optional<ExactNumber> value = Exact(plain);
+    if (!value) {
+        return Refusal::Place;
+    }
+    if (value->IntegerDigits() > zhengShuWei_) {
+        return Refusal::Digits;
+    }
+    if (value->Decimals() > xiaoShuWei_) {
+        return Refusal::Decimals;
+    }
+    return Refusal::None;
+}
+
+void TNumEditNew::RefuseWhole(Refusal why, const QString& text, Way way) {
+    Dlg().Beep();
+    const QString verb = way == Way::Typed ? QStringLiteral("输入") : QStringLiteral("粘贴");
+    const QString excerpt = convert::Excerpt(convert::Trim(text));
+    const QString limit = QString::number(why == Refusal::Digits ? zhengShuWei_ : xiaoShuWei_);
+    QString reason;
+    switch (why) {
+        case Refusal::Digits:
+            reason = QString::fromUtf16(kTooManyDigits).arg(limit, verb, excerpt);
+            break;
+        case Refusal::Decimals:
+            reason = xiaoShuWei_ == 0
+                         ? QString::fromUtf16(kNoDecimals).arg(verb, excerpt)
+                         : QString::fromUtf16(kTooManyDecimals).arg(limit, verb, excerpt);
+            break;
+        case Refusal::Negative:
+            reason = QString::fromUtf16(kNegative).arg(verb, excerpt);
+            break;
+        case Refusal::NoNumber:
+            reason = QString::fromUtf16(kNoNumber).arg(verb, excerpt);
+            break;
+        case Refusal::Place:
+            reason = QString::fromUtf16(kPlace).arg(verb, excerpt);
+            break;
+        case Refusal::None:
+            return;
+    }
+    emit OnRefuse(reason);
+}
+
+void TNumEditNew::PutBack(const Shown& shown) {
+    editing_ = false;
+    StoreText(shown.text);
+    negative_ = shown.negative;
+    editing_ = shown.editing;
+    setModified(shown.modified);
+    if (shown.selLength == 0) {
+        setCursorPosition(shown.cursor);
+    } else if (shown.cursor == shown.selStart) {
+        setSelection(shown.selStart + shown.selLength, -shown.selLength);
+    } else {
+        setSelection(shown.selStart, shown.selLength);
+    }
 }
 
 void TNumEditNew::CutSelection() {
@@ -467,7 +712,13 @@ void TNumEditNew::DeleteSelection() {
 }
 
 TNumEditNew::Shown TNumEditNew::Current() const {
-    return {text(), negative_, editing_, SelStart(), static_cast<int>(selectedText().size())};
+    return {text(),
+            negative_,
+            editing_,
+            SelStart(),
+            static_cast<int>(selectedText().size()),
+            cursorPosition(),
+            isModified()};
 }
 
 void TNumEditNew::Record(const Shown& before, bool typing) {
@@ -553,6 +804,12 @@ bool TNumEditNew::Restore(const Shown& shown) {
 }
 
 void TNumEditNew::Refuse() {
+    if (typingWhole_) {
+        if (refusedWhole_ == Refusal::None) {
+            refusedWhole_ = Refusal::NoNumber;
+        }
+        return;
+    }
     if (holdBeeps_) {
         heldBeep_ = true;
     } else {
@@ -593,6 +850,22 @@ void TNumEditNew::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
 }
 
+void TNumEditNew::mouseReleaseEvent(QMouseEvent* event) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (event->button() == Qt::MiddleButton && !isReadOnly() && clipboard->supportsSelection()) {
+        // QLineEdit pastes the selection clipboard at the caret the press left, as Shift+Insert
+        // pastes: judged the same way.
+        deselect();
+        const QString clip = clipboard->text(QClipboard::Selection);
+        if (const Refusal why = JudgeInserted(clip); why != Refusal::None) {
+            RefuseWhole(why, clip, Way::Pasted);
+            event->accept();
+            return;
+        }
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
 void TNumEditNew::keyReleaseEvent(QKeyEvent* event) {
     if (isReadOnly()) {
         event->accept();
@@ -615,8 +888,10 @@ void TNumEditNew::inputMethodEvent(QInputMethodEvent* event) {
     QInputMethodEvent endComposition;
     QLineEdit::inputMethodEvent(&endComposition);
     const Shown before = Current();
-    for (QChar c : event->commitString()) {
-        KeyPress(c);
+    if (event->commitString().size() > 1) {
+        TypeWhole(event->commitString(), Way::Typed);
+    } else {
+        KeyPress(event->commitString().front());
     }
     Record(before, IsTypingRun(event->commitString()));
     if (!event->preeditString().isEmpty()) {

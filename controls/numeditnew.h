@@ -12,9 +12,9 @@
 //     (an X server sends Ctrl+A with U+0001): select all (Ctrl+A) and copy (Ctrl+C, Ctrl+Insert)
 //     act as in every line edit; cut (Ctrl+X, Shift+Delete) removes the selection and the rest is
 //     rewritten into the box's shape as after a typed change; paste (Ctrl+V) types the
-//     clipboard's characters one by one through the filter, skipping grouping commas and
-//     blanks, with one beep for whatever it refuses; undo (Ctrl+Z) and redo (Ctrl+Shift+Z, on
-//     Windows also Ctrl+Y) step through the box's own history, see below.
+//     clipboard's characters through the filter, skipping grouping commas and blanks, as one
+//     whole (see below); undo (Ctrl+Z) and redo (Ctrl+Shift+Z, on Windows also Ctrl+Y) step
+//     through the box's own history, see below.
 //   - Any other Ctrl with a letter (without Alt) types the control character of that letter, a
 //     refused character: a beep, nothing happens. Ctrl+Backspace types character 127 (refused).
 //     Enter, Escape and Tab are refused characters too; they are swallowed with a beep and do not
@@ -22,14 +22,25 @@
 //   - Alt with a key (without Ctrl) types no character; QLineEdit may act on it as one of its
 //     editing keys. Text a key event carries never reaches QLineEdit directly: every character
 //     goes through the filter.
-//   - Text committed by an input method goes through the filter one character at a time, like
-//     typed keys; the uncommitted preedit text is shown by QLineEdit. Replacement ranges of the
-//     commit are not used.
+//   - Text committed by an input method goes through the filter like typed keys, a text of
+//     several characters as one whole (see below); the uncommitted preedit text is shown by
+//     QLineEdit. Replacement ranges of the commit are not used.
 //   - The context menu is QLineEdit's, with paste, cut, delete, undo and redo run as the keys
-//     Ctrl+V, Ctrl+X, Delete, Ctrl+Z and redo run them. Text put in another way (Shift+Insert, the
-//     program's setText, or a menu built by createStandardContextMenu, whose paste inserts
-//     unfiltered) is left to the change handling, which rewrites it once a character has been
-//     typed. Dropping text is refused.
+//     Ctrl+V, Ctrl+X, Delete, Ctrl+Z and redo run them. Shift+Insert (and, where the system has
+//     one, the middle button's paste of the selection) stays QLineEdit's own paste, which puts the
+//     text in unfiltered, but only once the text it would leave is judged whole (see below). Text
+//     put in by the program (setText, or a menu built by createStandardContextMenu, whose paste
+//     inserts unfiltered) is left to the change handling, which rewrites it once a character has
+//     been typed. Dropping text is refused: the box accepts no drop.
+//   - A value is taken whole or not at all. A typed digit beyond the limit is refused; a pasted or
+//     committed text is taken only when every character lands as typed: it is a number, without
+//     a sign the box cannot hold, with at most ZhengShuWei integer and XiaoShuWei decimal digits
+//     (grouping commas, blanks and trailing zeros of the decimals do not count), the point lands
+//     on the box's point, and no digit is rounded away or held back. Otherwise the box stays
+//     exactly as it was (text, sign, selection), beeps once and tells why through OnRefuse, for
+//     the window's status bar. A paste without a single digit, point or sign only beeps, as the
+//     filter beeps at refused keys. A point at the start of a paste over the whole text (or into
+//     an empty box) reads as "0.", so that ".5" gives 0.50.
 //   - Undo history. QLineEdit's own is lost at every rewrite, so the box keeps one: each change
 //     by a key, a paste, a cut or a commit is a step, a run of typed characters one step. A step
 //     comes back in the box's number shape (a text that is no number is skipped), with its sign
@@ -74,6 +85,7 @@ class QContextMenuEvent;
 class QFocusEvent;
 class QInputMethodEvent;
 class QKeyEvent;
+class QMouseEvent;
 
 class TNumEditNew : public QLineEdit {
     Q_OBJECT
@@ -160,6 +172,9 @@ public:
 signals:
     // Every real change of the text, before the box rewrites it.
     void OnChange();
+    // A keystroke, paste or input-method text the box refused, with why, for the window's
+    // status bar (the box has none of its own).
+    void OnRefuse(const QString& reason);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -167,6 +182,7 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     // What the box shows, as one undo step keeps it.
@@ -176,7 +192,13 @@ private:
         bool editing;
         int selStart;
         int selLength;
+        int cursor;
+        bool modified;
     };
+    // Why a value was refused whole.
+    enum class Refusal { None, Digits, Decimals, Negative, NoNumber, Place };
+    // How the refused text came in, as the message names it.
+    enum class Way { Typed, Pasted };
 
     void Change();
     bool KeyDown(int key);  // true when the key is consumed
@@ -190,6 +212,15 @@ private:
 
     bool EditingShortcut(const QKeyEvent& event);  // true when the key is one
     void PasteTyped();
+    // Types a pasted or committed text through the filter as one whole: taken as typed, or the
+    // box put back as it was, with a beep and the reason.
+    void TypeWhole(const QString& text, Way way);
+    // What the text alone says against it: no number, a sign, too many digits.
+    Refusal JudgeTyped(const QString& typed) const;
+    // Whether QLineEdit's own paste of the text at the caret leaves a value that fits.
+    Refusal JudgeInserted(const QString& text) const;
+    void RefuseWhole(Refusal why, const QString& text, Way way);
+    void PutBack(const Shown& shown);
     void CutSelection();
     void DeleteSelection();
     Shown Current() const;
@@ -213,6 +244,8 @@ private:
     int modifiedState_ = 0;
     bool holdBeeps_ = false;  // while a paste types: one beep for all its refused characters
     bool heldBeep_ = false;
+    bool typingWhole_ = false;  // while a paste or commit types: a refusal is noted, not said
+    Refusal refusedWhole_ = Refusal::None;
     std::vector<Shown> undo_;
     std::vector<Shown> redo_;
     bool typingRun_ = false;  // the last step was typing, which left runText_ and runCaret_

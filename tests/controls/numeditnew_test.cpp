@@ -11,9 +11,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -90,6 +92,8 @@ protected:
         layout->addWidget(other_);
         layout->addWidget(edit_);
         edit_->SetDialogs(&dialogs_);
+        QObject::connect(edit_, &TNumEditNew::OnRefuse,
+                         [this](const QString& reason) { status_.append(reason); });
         host_.resize(240, 80);
         host_.show();
         host_.activateWindow();
@@ -127,7 +131,40 @@ protected:
         QApplication::sendEvent(edit_, &event);
     }
 
+    // Opens the box's own context menu with the mouse and clicks the entry of that (untranslated)
+    // text.
+    void ChooseFromMenu(const char* text) {
+        QContextMenuEvent open(QContextMenuEvent::Mouse, edit_->rect().center(),
+                               edit_->mapToGlobal(edit_->rect().center()));
+        QApplication::sendEvent(edit_, &open);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        QAction* chosen = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->text().section(u'\t', 0, 0) == QString::fromUtf8(text)) {
+                chosen = action;
+            }
+        }
+        ASSERT_NE(chosen, nullptr) << text;
+        ASSERT_TRUE(chosen->isEnabled()) << text;
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
+    }
+
+    // Drags a text over the box and lets go, with the events a drag delivers.
+    void Drop(const QString& text) {
+        QMimeData data;
+        data.setText(text);
+        const QPoint at = edit_->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(edit_, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(edit_, &move);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(edit_, &drop);
+    }
+
     ScriptedDialogs dialogs_;
+    QStringList status_;  // what the box asked the status bar to show
     QWidget host_;
     QLineEdit* other_ = nullptr;
     TNumEditNew* edit_ = nullptr;
@@ -659,9 +696,9 @@ INSTANTIATE_TEST_SUITE_P(
             "PasteAtTheCaret", "12", {{"<end><left><left><left><^v>", "678,012.00", "", "12", 0}}},
         EditCase{
             "PasteNoNumberChangesNothing", "abc", {{"<^v>", "6,780.00", "6,780.00", "abc", 1}}},
-        EditCase{"PasteTooManyDigitsStopsAtTheLimit",
+        EditCase{"PasteTooManyDigitsIsRefusedWhole",
                  "12345678901",
-                 {{"<^v>", "123,456,789.00", "", "12345678901", 1}}},
+                 {{"<^v>", "6,780.00", "6,780.00", "12345678901", 1}}},
         EditCase{"ShiftInsertPastesAsQLineEditDoes",
                  "1 234",
                  {{"<s-ins>", "1 234", "", "1 234", 0}, {"5", "12,345.00", "", "1 234", 0}}},
@@ -684,6 +721,97 @@ INSTANTIATE_TEST_SUITE_P(
                   {"<^z>", "6,780.00", "", "x", 0}}},
         EditCase{"OtherCtrlLettersStayRefused", "x", {{"<^q>", "6,780.00", "6,780.00", "x", 1}}}),
     [](const ::testing::TestParamInfo<EditCase>& info) { return std::string(info.param.name); });
+
+// ---- A value that does not fit whole is refused whole ------------------------------------------
+
+enum class Way { Keys, CtrlV, ShiftInsert, MenuPaste, Commit, Drop };
+
+// Whichever way a value comes in, the box takes it as it stands or keeps what it showed: never a
+// part of it, which would have the cashier pay an amount that was never typed. A refusal beeps
+// once and says why in the status bar.
+TEST_F(BoxTest, ValueThatDoesNotFitIsRefusedWhole) {
+    const struct {
+        const char* name;
+        Way way;
+        const char* input;      // the keys, or the text pasted, committed or dropped
+        const char* shuZhi;     // the box's value before; it is entered with Tab, all selected
+        const char* keysFirst;  // pressed before the input
+        const char* text;       // the box afterwards
+        int beeps;
+        const char* status;  // the status line, nullptr for none
+    } cases[] = {
+        {"typed tenth digit", Way::Keys, "1000000000", "0", "", "100,000,000.00", 1,
+         "金额最多9位整数，已拒绝输入“0”"},
+        {"Ctrl+V too many digits", Way::CtrlV, "12345678901234.56", "6780", "", "6,780.00", 1,
+         "金额最多9位整数，已拒绝粘贴“12345678901234.56”"},
+        {"Shift+Insert too many digits", Way::ShiftInsert, "12345678901234.56", "6780", "",
+         "6,780.00", 1, "金额最多9位整数，已拒绝粘贴“12345678901234.56”"},
+        {"menu paste too many digits", Way::MenuPaste, "12345678901234.56", "6780", "", "6,780.00",
+         1, "金额最多9位整数，已拒绝粘贴“12345678901234.56”"},
+        {"Ctrl+V too many decimals", Way::CtrlV, "1,234.5678", "6780", "", "6,780.00", 1,
+         "金额最多2位小数，已拒绝粘贴“1,234.5678”"},
+        {"Shift+Insert too many decimals", Way::ShiftInsert, "1,234.5678", "6780", "", "6,780.00",
+         1, "金额最多2位小数，已拒绝粘贴“1,234.5678”"},
+        {"Ctrl+V letters", Way::CtrlV, "12a", "6780", "", "6,780.00", 1,
+         "“12a”不是金额，已拒绝粘贴"},
+        {"Shift+Insert letters", Way::ShiftInsert, "12a", "6780", "", "6,780.00", 1,
+         "“12a”不是金额，已拒绝粘贴"},
+        {"Ctrl+V no digit at all, as before", Way::CtrlV, "abc", "6780", "", "6,780.00", 1,
+         nullptr},
+        {"Ctrl+V negative", Way::CtrlV, "-5", "6780", "", "6,780.00", 1,
+         "金额不能是负数，已拒绝粘贴“-5”"},
+        {"Ctrl+V at the caret past the limit", Way::CtrlV, "1", "123456789",
+         "<end><left><left><left>", "123,456,789.00", 1, "金额最多9位整数，已拒绝粘贴“1”"},
+        {"Shift+Insert at the caret past the limit", Way::ShiftInsert, "12345", "123456789",
+         "<end><left><left><left>", "123,456,789.00", 1, "金额最多9位整数，已拒绝粘贴“12345”"},
+        {"Ctrl+V behind the decimals", Way::CtrlV, "5.5", "6780", "<end>", "6,780.00", 1,
+         "在光标处粘贴“5.5”会改变其数值，已拒绝；请先全选金额框再粘贴"},
+        {"input method too many digits", Way::Commit, "1000000000", "0", "", "0.00", 1,
+         "金额最多9位整数，已拒绝输入“1000000000”"},
+        {"dropped too many digits: the box takes no drop", Way::Drop, "12345678901234.56", "6780",
+         "", "6,780.00", 0, nullptr},
+        {"Ctrl+V a leading point over the selection", Way::CtrlV, ".5", "6780", "", "0.50", 0,
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialogs_.Clear();
+        status_.clear();
+        edit_->SetShuZhi(QString::fromUtf8(c.shuZhi));
+        Focus();
+        Press(edit_, c.keysFirst);
+        const QString input = QString::fromUtf8(c.input);
+        if (c.way != Way::Keys && c.way != Way::Commit && c.way != Way::Drop) {
+            QApplication::clipboard()->setText(input);
+        }
+        switch (c.way) {
+            case Way::Keys:
+                QTest::keyClicks(edit_, input);
+                break;
+            case Way::CtrlV:
+                Press(edit_, "<^v>");
+                break;
+            case Way::ShiftInsert:
+                Press(edit_, "<s-ins>");
+                break;
+            case Way::MenuPaste:
+                ChooseFromMenu("&Paste");
+                break;
+            case Way::Commit:
+                Commit(input);
+                break;
+            case Way::Drop:
+                Drop(input);
+                break;
+        }
+        EXPECT_EQ(edit_->text(), QString::fromUtf8(c.text));
+        EXPECT_EQ(dialogs_.beeps, c.beeps);
+        EXPECT_EQ(status_, c.status ? QStringList{QString::fromUtf8(c.status)} : QStringList());
+        EXPECT_TRUE(dialogs_.messages.isEmpty());
+        // What the page stores is what the box shows.
+        EXPECT_EQ(edit_->ShuZhi(), QString::fromUtf8(c.text).remove(u','));
+    }
+}
 
 // A cashier loads a record whose amount is 6,780.00, clicks into the box, selects all with Ctrl+A
 // and types the right amount.
