@@ -34,15 +34,19 @@ void BankIndex::Load() {
     codes_ = std::move(codes.arena);
     names_ = std::move(names.arena);
     byName_.reserve(static_cast<qsizetype>(names.RowCount()));
+    byCode_.reserve(static_cast<qsizetype>(names.RowCount()));
     for (std::size_t row = 0; row < names.RowCount(); ++row) {
         const ColumnData::Cell n = names.cells[row];
         const ColumnData::Cell c = codes.cells[row];
         if (n.length <= 0) {
             continue;
         }
-        byName_.insert(QByteArrayView(names_.constData() + n.offset, n.length),
-                       c.length > 0 ? QByteArrayView(codes_.constData() + c.offset, c.length)
-                                    : QByteArrayView());
+        const QByteArrayView name(names_.constData() + n.offset, n.length);
+        byName_.insert(name, c.length > 0 ? QByteArrayView(codes_.constData() + c.offset, c.length)
+                                          : QByteArrayView());
+        if (c.length > 0) {
+            byCode_.insert(QByteArrayView(codes_.constData() + c.offset, c.length), name);
+        }
     }
     loaded_ = true;
 }
@@ -58,6 +62,20 @@ QStringList BankIndex::Codes(const QString& name) {
         found.append(ansi::Decode(it.value()));
     }
     // The hash gives a name's rows last-inserted first.
+    std::reverse(found.begin(), found.end());
+    return found;
+}
+
+QStringList BankIndex::Names(const QString& code) {
+    if (!loaded_) {
+        Load();
+    }
+    const QByteArray key = ansi::Encode(code);
+    QStringList found;
+    for (auto it = byCode_.constFind(QByteArrayView(key));
+         it != byCode_.cend() && it.key() == QByteArrayView(key); ++it) {
+        found.append(ansi::Decode(it.value()));
+    }
     std::reverse(found.begin(), found.end());
     return found;
 }

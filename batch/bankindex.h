@@ -1,5 +1,6 @@
-// The bank directory's branches by exact name, for filling in the number of a bank that an
-// imported sheet names. The directory is read at the first lookup, not at start-up.
+// The bank directory's branches by exact name and by number, for filling in the number of a bank
+// that an imported sheet names and for checking a number against the name beside it. The directory
+// is read at the first lookup, not at start-up.
 #pragma once
 
 #include <QByteArray>
@@ -15,6 +16,8 @@ public:
     // The numbers of every branch whose name is exactly `name`, in the directory's order.
     // Fails with an AppError when the directory cannot be read.
     QStringList Codes(const QString& name);
+    // The names of every branch whose number is exactly `code` (one, in a sound directory).
+    QStringList Names(const QString& code);
 
 private:
     void Load();
@@ -24,4 +27,5 @@ private:
     QByteArray names_, codes_;
     // Name bytes to the rows holding that name, each row as its code's place in codes_.
     QMultiHash<QByteArrayView, QByteArrayView> byName_;
+    QMultiHash<QByteArrayView, QByteArrayView> byCode_;
 };

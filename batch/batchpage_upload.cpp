@@ -206,7 +206,7 @@ bool BatchPage::ImportSheet(const QString& path, const RowOrigins::Source& sourc
             throw;
         }
         app->Quit();
-        layout = sheetbatch::FindHeader(table);
+        layout = sheetbatch::FindHeader(table, mapping);
         if (!layout) {
             layout = sheetbatch::MappedLayout(mapping);
         }
@@ -215,9 +215,17 @@ bool BatchPage::ImportSheet(const QString& path, const RowOrigins::Source& sourc
         return false;
     }
     // A directory that cannot be read finds no bank: such rows are refused in the preview.
-    auto banks = [this](const QString& name) {
+    sheetbatch::BankLookup banks;
+    banks.codes = [this](const QString& name) {
         try {
             return banks_.Codes(name);
+        } catch (const AppError&) {
+            return QStringList();
+        }
+    };
+    banks.names = [this](const QString& code) {
+        try {
+            return banks_.Names(code);
         } catch (const AppError&) {
             return QStringList();
         }
@@ -225,6 +233,12 @@ bool BatchPage::ImportSheet(const QString& path, const RowOrigins::Source& sourc
     importPreview->Prepare({&table, *layout, mapping, payacct->currentText(), banks,
                             QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())});
     if (!importPreview->Execute()) {
+        return false;
+    }
+    // Hidden data is not paid unseen: a hidden worksheet, rows or columns are named first, and
+    // 否 (the default) adds nothing.
+    if (const QString hidden = sheetbatch::HiddenQuestion(table, importPreview->Current());
+        !hidden.isEmpty() && !ctx_.dialogs.Question(hidden)) {
         return false;
     }
     if (importPreview->saveMapping->isChecked()) {

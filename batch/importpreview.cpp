@@ -33,6 +33,16 @@ ImportPreview::ImportPreview(QWidget* parent) : QDialog(parent) {
                 Recompute();
             }
         });
+        // A column the cashier chose settles a title that stood over two columns.
+        connect(box, &QComboBox::activated, this, [this, f] {
+            auto& ambiguous = input_.layout.ambiguous;
+            const auto settled = std::remove_if(ambiguous.begin(), ambiguous.end(),
+                                                [f](const auto& a) { return a.first == f; });
+            if (settled != ambiguous.end()) {
+                ambiguous.erase(settled, ambiguous.end());
+                Recompute();
+            }
+        });
     }
     rowsGrid->setColumnCount(kFieldCount);
     QStringList titles;
@@ -69,22 +79,56 @@ void ImportPreview::Prepare(Input input) {
             std::min(layout.columns[static_cast<std::size_t>(f)], table.columnCount));
     }
     filling_ = false;
-    lbSource->setText(
-        (layout.headerRow > 0
-             ? QStringLiteral("文件：%1\n按第 %2 行的列标题对应各列，数据从第 %3 行起。")
-                   .arg(input_.fileName)
-                   .arg(layout.headerRow)
-                   .arg(layout.firstRow)
-             : QStringLiteral("文件：%1\n没有识别到列标题，按参数管理中保存的对应关系，数据从第 %2 "
-                              "行起。")
-                   .arg(input_.fileName)
-                   .arg(layout.firstRow)) +
-        QStringLiteral(
-            "表格中没有的列：公私标志“%1”，方式“%2”，用途“%3”，付款账号取录入界面的“%4”。")
-            .arg(input_.mapping.cpflag, input_.mapping.remittype, input_.mapping.use,
-                 input_.payacct));
+    lbSource->setText(SourceText());
     saveMapping->setChecked(false);
     Recompute();
+}
+
+QString ImportPreview::SourceText() const {
+    const Layout& layout = input_.layout;
+    QStringList titled;
+    QStringList saved;
+    for (int f = 0; f < kFieldCount; ++f) {
+        const int column = layout.columns[static_cast<std::size_t>(f)];
+        if (column == 0) {
+            continue;
+        }
+        const QString named = QStringLiteral("%1 %2 列").arg(FieldTitle(f), ColumnLetters(column));
+        (layout.from[static_cast<std::size_t>(f)] == From::Title ? titled : saved).append(named);
+    }
+    QString text = QStringLiteral("文件：%1\n").arg(input_.fileName);
+    if (layout.headerRow > 0) {
+        text += QStringLiteral("按第 %1 行的列标题对应：%2。")
+                    .arg(layout.headerRow)
+                    .arg(titled.join(QStringLiteral("、")));
+        if (!saved.isEmpty()) {
+            text += QStringLiteral("标题没有的列按保存的对应关系：%1。")
+                        .arg(saved.join(QStringLiteral("、")));
+        }
+    } else {
+        text += QStringLiteral("没有识别到列标题，按参数管理中保存的对应关系：%1。")
+                    .arg(saved.join(QStringLiteral("、")));
+    }
+    text += QStringLiteral("数据从第 %1 行起。").arg(layout.firstRow);
+    // The values taken for what the sheet does not have: only the fields it lacks.
+    QStringList defaults;
+    const auto lacks = [&](int f) { return layout.columns[static_cast<std::size_t>(f)] == 0; };
+    if (lacks(kCpFlag)) {
+        defaults.append(QStringLiteral("公私标志“%1”").arg(input_.mapping.cpflag));
+    }
+    if (lacks(kRemitType)) {
+        defaults.append(QStringLiteral("方式“%1”").arg(input_.mapping.remittype));
+    }
+    if (lacks(kUse)) {
+        defaults.append(QStringLiteral("用途“%1”").arg(input_.mapping.use));
+    }
+    if (lacks(kPayAcct)) {
+        defaults.append(QStringLiteral("付款账号取录入界面的“%1”").arg(input_.payacct));
+    }
+    if (!defaults.isEmpty()) {
+        text += QStringLiteral("表格中没有的列：%1。").arg(defaults.join(QStringLiteral("，")));
+    }
+    return text;
 }
 
 void ImportPreview::Recompute() {

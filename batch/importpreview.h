@@ -43,6 +43,9 @@ public:
 private:
     void Recompute();
     void ShowResult();
+    // Where the columns came from (the titles, the saved mapping) and the values taken for
+    // the fields the sheet lacks.
+    QString SourceText() const;
 
     Input input_;
     sheetbatch::Result result_;

@@ -37,6 +37,12 @@ const std::vector<std::pair<int, const char16_t*>>& Synonyms() {
         {kRecAcct, u"账号"},
         {kRecAcct, u"收款方账号"},
         {kRecAcct, u"收款卡号"},
+        {kRecAcct, u"收款单位账号"},
+        {kRecAcct, u"收款人账户"},
+        {kRecAcct, u"收方账号"},
+        {kRecAcct, u"对方账号"},
+        {kRecAcct, u"对方账户"},
+        {kRecAcct, u"收款账号/卡号"},
         {kRecver, u"收款方"},
         {kRecver, u"收款人"},
         {kRecver, u"收款人名称"},
@@ -44,27 +50,53 @@ const std::vector<std::pair<int, const char16_t*>>& Synonyms() {
         {kRecver, u"收款方名称"},
         {kRecver, u"收款单位"},
         {kRecver, u"收款户名"},
+        {kRecver, u"收款单位名称"},
+        {kRecver, u"收款人全称"},
+        {kRecver, u"收款人户名"},
+        {kRecver, u"收款账户名"},
+        {kRecver, u"收款账户名称"},
+        {kRecver, u"收方户名"},
+        {kRecver, u"对方户名"},
+        {kRecver, u"对方名称"},
+        {kRecver, u"对方单位"},
         {kRecBankCode, u"收款方开户行编号"},
         {kRecBankCode, u"联行号"},
         {kRecBankCode, u"行号"},
         {kRecBankCode, u"开户行行号"},
         {kRecBankCode, u"开户行编号"},
         {kRecBankCode, u"收款行行号"},
+        {kRecBankCode, u"对方行号"},
+        {kRecBankCode, u"对方开户行行号"},
+        {kRecBankCode, u"支付系统行号"},
+        {kRecBankCode, u"大额行号"},
         {kRecBank, u"收款方开户行名称"},
         {kRecBank, u"开户行"},
         {kRecBank, u"开户银行"},
         {kRecBank, u"开户行名称"},
         {kRecBank, u"收款银行"},
         {kRecBank, u"收款行"},
+        {kRecBank, u"收款开户行"},
+        {kRecBank, u"收款人开户行"},
+        {kRecBank, u"收方开户行"},
+        {kRecBank, u"对方开户行"},
+        {kRecBank, u"对方开户行名称"},
+        {kRecBank, u"对方银行"},
         {kCur, u"币种"},
         {kAmt, u"金额"},
         {kAmt, u"金额(元)"},
         {kAmt, u"付款金额"},
         {kAmt, u"转账金额"},
+        {kAmt, u"交易金额"},
+        {kAmt, u"支付金额"},
+        {kAmt, u"汇款金额"},
+        {kAmt, u"实付金额"},
+        {kAmt, u"金额(人民币)"},
         {kUse, u"用途"},
         {kUse, u"摘要"},
         {kUse, u"附言"},
         {kUse, u"付款用途"},
+        {kUse, u"资金用途"},
+        {kUse, u"款项用途"},
         {kRemitType, u"方式"},
         {kRemitType, u"汇款方式"},
         {kRemark, u"备注"},
@@ -259,6 +291,11 @@ SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
             if (app.Formula(row, column)) {
                 table.formulas.insert({row, column});
             }
+            if (!cells.back().isEmpty()) {
+                if (const int shown = app.ShownDecimals(row, column); shown >= 0) {
+                    table.shownDecimals[{row, column}] = shown;
+                }
+            }
         }
         if (used && row > kMaxSheetRows) {
             throw AppError(QStringLiteral("第 %1 行：工作表到这一行还有数据，超过了一次最多导入"
@@ -279,6 +316,11 @@ SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
         }
     }
     table.rows.resize(lastUsed);
+    for (int column = 1; column <= columns; ++column) {
+        if (app.ColumnHidden(column)) {
+            table.hiddenColumns.push_back(column);
+        }
+    }
     if (lastUsed == 0) {
         // Nothing in the columns read: said as empty only when nothing is anywhere near the top.
         bool anything = false;
@@ -309,19 +351,29 @@ SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
     return table;
 }
 
-std::optional<Layout> FindHeader(const SheetTable& table) {
+std::optional<Layout> FindHeader(const SheetTable& table, const Mapping& saved) {
     const int rows = std::min<int>(kHeaderRows, static_cast<int>(table.rows.size()));
     for (int row = 1; row <= rows; ++row) {
         Layout layout;
+        std::array<std::vector<int>, kFieldCount> named;
         for (int column = 1; column <= table.columnCount; ++column) {
             const int field = FieldOfTitle(table.Cell(row, column));
-            if (field >= 0 && layout.columns[field] == 0) {
-                layout.columns[field] = column;
+            if (field >= 0) {
+                named[field].push_back(column);
+                if (layout.columns[field] == 0) {
+                    layout.columns[field] = column;
+                    layout.from[field] = From::Title;
+                }
             }
         }
         if (layout.columns[kRecAcct] != 0 && layout.columns[kAmt] != 0) {
             layout.headerRow = row;
             layout.firstRow = row + 1;
+            for (int f = 0; f < kFieldCount; ++f) {
+                if (named[f].size() > 1) {
+                    layout.ambiguous.push_back({f, named[f]});
+                }
+            }
             // A title merged with the cells below it makes a header of several rows.
             for (const sheet::Area& area : table.merged) {
                 const bool title = std::any_of(
@@ -330,6 +382,19 @@ std::optional<Layout> FindHeader(const SheetTable& table) {
                 if (title && area.bottom >= layout.firstRow) {
                     layout.firstRow = area.bottom + 1;
                 }
+            }
+            // The saved mapping fills in what the titles leave open: a column chosen in the
+            // preview of an earlier import of the same file.
+            for (int f = 0; f < kFieldCount; ++f) {
+                const int column = ColumnIndex(saved.columns[static_cast<std::size_t>(f)]);
+                if (layout.columns[f] != 0 || column == 0 || column > table.columnCount ||
+                    std::find(layout.columns.begin(), layout.columns.end(), column) !=
+                        layout.columns.end() ||
+                    FieldOfTitle(table.Cell(row, column)) >= 0) {
+                    continue;
+                }
+                layout.columns[f] = column;
+                layout.from[f] = From::Saved;
             }
             return layout;
         }
@@ -345,6 +410,7 @@ Layout MappedLayout(const Mapping& mapping) {
             continue;
         }
         layout.columns[f] = ColumnIndex(letters);
+        layout.from[f] = From::Saved;
         if (layout.columns[f] == 0) {
             throw AppError(
                 QStringLiteral("参数管理中批量支付导入对应关系的“%1”列“%2”不是有效的列字母"
@@ -391,6 +457,32 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
             {0, 0, QStringLiteral("表格中没有付款账号列，请先在录入界面选择付款账号，再导入"),
              true});
         ++result.refusedSheet;
+    }
+    // A title standing over two columns leaves open which one pays: the cashier chooses.
+    for (const auto& [field, columns] : layout.ambiguous) {
+        QStringList letters;
+        for (const int column : columns) {
+            letters.append(ColumnLetters(column) + QStringLiteral(" 列"));
+        }
+        result.problems.push_back(
+            {layout.headerRow, 0,
+             QStringLiteral("%1都有“%2”的标题，不能确定该取哪一列；请在上方“%2”的列对应中选定"
+                            "一列，或在表格中改正标题后再导入")
+                 .arg(letters.join(u'和'), FieldTitle(field)),
+             true});
+        ++result.refusedSheet;
+    }
+    // A hidden column is read like any other: pointed out here, and asked about before adding.
+    for (int f = 0; f < kFieldCount; ++f) {
+        const int column = layout.columns[f];
+        if (column != 0 &&
+            std::binary_search(table.hiddenColumns.begin(), table.hiddenColumns.end(), column)) {
+            result.problems.push_back(
+                {0, column,
+                 QStringLiteral("“%1”取自 %2 列，该列在工作表中是隐藏的，也将导入，请核对")
+                     .arg(FieldTitle(f), ColumnLetters(column)),
+                 false});
+        }
     }
     // A title merged over several columns leaves open which of them holds the field.
     if (layout.headerRow > 0) {
@@ -528,18 +620,43 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
             refuse(kCur, QStringLiteral("币种“%1”不是人民币，只能导入人民币付款")
                              .arg(convert::Excerpt(cell[kCur])));
         }
-        // Our own bank is a same-bank transfer; any other bank is cross-bank and needs the
-        // branch's number, which the directory gives when the name is exactly one branch's.
+        // A number without a name names its bank by the directory; a number beside a name
+        // must be that name's, or the payment would go to another bank than the sheet says.
+        const QString codeText = cell[kRecBankCode];
+        const bool codeReadable = !codeText.isEmpty() && payments::AllDigits(codeText);
+        if (layout.columns[kRecBank] == 0 || cell[kRecBank].isEmpty()) {
+            if (codeReadable) {
+                const QStringList names = banks.names ? banks.names(codeText) : QStringList();
+                if (names.size() == 1) {
+                    in.recbank = names.front();
+                } else if (names.isEmpty()) {
+                    refuse(kRecBankCode,
+                           QStringLiteral("没有开户行名称，收款方开户行编号“%1”在银行目录中也没有"
+                                          "找到；请填写开户行名称并核对编号后再导入")
+                               .arg(convert::Excerpt(codeText)));
+                    bad[kRecBankCode] = true;
+                }
+            }
+        }
+        // Our own bank is a same-bank transfer, which carries no branch number; any other bank
+        // is cross-bank and needs the branch's number, which the directory gives when the name
+        // is exactly one branch's.
         if (in.recbank == ownBank) {
             if (in.cpflag == u"跨行") {
                 refuse(
                     kCpFlag,
                     QStringLiteral("开户行是%1，是本行转账，公私标志应为公司或私人").arg(ownBank));
             }
+            if (!in.recbankcode.isEmpty()) {
+                refuse(kRecBankCode,
+                       QStringLiteral("开户行是%1（本行转账），不应填写收款方开户行编号“%2”；请"
+                                      "删去编号，或把开户行改为编号所属的银行后再导入")
+                           .arg(ownBank, convert::Excerpt(in.recbankcode)));
+            }
         } else {
             in.cpflag = QStringLiteral("跨行");
             if (in.recbankcode.isEmpty()) {
-                const QStringList codes = banks ? banks(in.recbank) : QStringList();
+                const QStringList codes = banks.codes ? banks.codes(in.recbank) : QStringList();
                 if (codes.size() == 1) {
                     in.recbankcode = codes.front();
                 } else if (codes.isEmpty()) {
@@ -552,6 +669,20 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
                                                     "请填写收款方开户行编号")
                                          .arg(convert::Excerpt(in.recbank, 40))
                                          .arg(codes.size()));
+                }
+            } else if (codeReadable) {
+                const QStringList names = banks.names ? banks.names(codeText) : QStringList();
+                if (names.isEmpty()) {
+                    refuse(kRecBankCode,
+                           QStringLiteral("收款方开户行编号“%1”在银行目录中没有找到；请核对编号"
+                                          "后再导入")
+                               .arg(convert::Excerpt(codeText)));
+                } else if (!names.contains(in.recbank)) {
+                    refuse(kRecBankCode,
+                           QStringLiteral("收款方开户行编号“%1”在银行目录中是“%2”，与开户行“%3”"
+                                          "不符；请核对开户行和编号后再导入")
+                               .arg(convert::Excerpt(codeText), convert::Excerpt(names.front(), 40),
+                                    convert::Excerpt(in.recbank, 40)));
                 }
             }
         }
@@ -575,10 +706,21 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
                                   .arg(convert::Excerpt(text)));
             }
         }
-        // The amount as stored: the cell's own decimal text rounded to cents.
-        const QString amountText = cell[kAmt];
+        // The amount as stored: the cell's own decimal text. Thousands separators as a
+        // spreadsheet writes them are read ("1,234.50"); any other comma is refused.
+        QString amountText = cell[kAmt];
+        bool badComma = false;
+        if (amountText.contains(u',')) {
+            static const QRegularExpression grouped(
+                QStringLiteral("^[+-]?[0-9]{1,3}(,[0-9]{3})+(\\.[0-9]+)?$"));
+            if (grouped.match(amountText).hasMatch()) {
+                amountText.remove(u',');
+            } else {
+                badComma = true;
+            }
+        }
         double amount = 0;
-        bool isNumber = !amountText.isEmpty();
+        bool isNumber = !amountText.isEmpty() && !badComma;
         if (isNumber) {
             try {
                 amount = convert::TextToFloat(amountText);
@@ -586,7 +728,12 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
                 isNumber = false;
             }
         }
-        if (isNumber && payments::IsExponentForm(amountText)) {
+        if (badComma) {
+            refuse(kAmt,
+                   QStringLiteral("金额“%1”中的逗号不是千位分隔符（每三位一个，只有一个小数点）"
+                                  "；请在表格中改正后再导入")
+                       .arg(convert::Excerpt(amountText)));
+        } else if (isNumber && payments::IsExponentForm(amountText)) {
             refuse(kAmt, payments::ExponentAmountText(amountText));
         } else if (!isNumber) {
             if (amountText.isEmpty()) {
@@ -605,12 +752,31 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
                                  .arg(convert::Excerpt(amountText)));
             }
         } else {
+            // Paid as the sheet shows it: a number whose format shows two decimals is rounded
+            // as the cashier sees it, and said; a value shown with other decimals than it
+            // holds, or given as text with more than two, is refused.
             in.amt = amount::FormatExtended(QStringLiteral("0.00"), amountText);
-            if (convert::TextToFloat(in.amt) != amount) {
+            const int shown = table.ShownDecimals(row, layout.columns[kAmt]);
+            const qsizetype point = amountText.indexOf(u'.');
+            QString fraction = point < 0 ? QString() : amountText.mid(point + 1);
+            while (fraction.endsWith(u'0')) {
+                fraction.chop(1);
+            }
+            const bool rounded = convert::TextToFloat(in.amt) != amount;
+            if (shown >= 0 && shown < 2 && fraction.size() > shown) {
+                refuse(kAmt, QStringLiteral("金额 %1 在表格中只显示 %2 位小数，看到的不是要付的金额"
+                                            "；请把该格设为两位小数的数字格式，核对后再导入")
+                                 .arg(convert::Excerpt(amountText))
+                                 .arg(shown));
+            } else if (rounded && shown == 2) {
                 problems.push_back({row, layout.columns[kAmt],
-                                    QStringLiteral("金额 %1 超过两位小数，将四舍五入为 %2")
+                                    QStringLiteral("金额 %1 在表格中显示为 %2，将按 %2 导入")
                                         .arg(convert::Excerpt(amountText), in.amt),
                                     false});
+            } else if (rounded) {
+                refuse(kAmt, QStringLiteral("金额 %1 超过两位小数，不能确定要付的金额；请在表格中"
+                                            "改为两位小数的金额后再导入")
+                                 .arg(convert::Excerpt(amountText)));
             }
         }
         // Then everything an upload file line is refused for, with the same checks.
@@ -693,6 +859,59 @@ QString ProblemText(const Problem& p) {
         return QStringLiteral("第 %1 行：%2").arg(p.row).arg(p.text);
     }
     return p.text;
+}
+
+}  // namespace sheetbatch
+
+namespace sheetbatch {
+
+QString HiddenQuestion(const SheetTable& table, const Result& result) {
+    if (result.rows.empty()) {
+        return QString();
+    }
+    QStringList lines;
+    if (!table.hiddenSheet.isEmpty()) {
+        lines.append(QStringLiteral("导入读取的是隐藏的工作表“%1”。")
+                         .arg(convert::Excerpt(table.hiddenSheet)));
+    }
+    QStringList columns;
+    for (int f = 0; f < kFieldCount; ++f) {
+        const int column = result.layout.columns[f];
+        if (column != 0 &&
+            std::binary_search(table.hiddenColumns.begin(), table.hiddenColumns.end(), column)) {
+            columns.append(QStringLiteral("%1 列（%2）").arg(ColumnLetters(column), FieldTitle(f)));
+        }
+    }
+    if (!columns.isEmpty()) {
+        lines.append(QStringLiteral("以下列在工作表中是隐藏的，也将导入：%1。")
+                         .arg(columns.join(QStringLiteral("、"))));
+    }
+    QStringList rows;
+    for (std::size_t i = 0; i < result.rows.size(); ++i) {
+        const int row = result.sheetRows[i];
+        if (std::binary_search(table.hiddenRows.begin(), table.hiddenRows.end(), row)) {
+            const payments::Instruction& in = result.rows[i];
+            rows.append(QStringLiteral("第 %1 行：%2 %3")
+                            .arg(row)
+                            .arg(convert::Excerpt(in.recver),
+                                 payments::CheckAmount(in.amt).money.Grouped()));
+        }
+    }
+    if (!rows.isEmpty()) {
+        lines.append(QStringLiteral("以下 %1 行在工作表中是隐藏的，也将导入：").arg(rows.size()));
+        for (qsizetype i = 0; i < rows.size() && i < 10; ++i) {
+            lines.append(rows[i]);
+        }
+        if (rows.size() > 10) {
+            lines.append(QStringLiteral("……"));
+        }
+    }
+    if (lines.isEmpty()) {
+        return QString();
+    }
+    lines.append(QString());
+    lines.append(QStringLiteral("仍要导入吗？"));
+    return lines.join(u'\n');
 }
 
 }  // namespace sheetbatch

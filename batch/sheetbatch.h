@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <utility>
@@ -70,6 +71,15 @@ struct SheetTable {
     // columns read (added with AddMerged, after the rows).
     std::set<std::pair<int, int>> formulas;
     std::vector<sheet::Area> merged;
+    // The columns the worksheet hides, ascending.
+    std::vector<int> hiddenColumns;
+    // The decimals each number cell's format shows (-1: not a number, or a format that shows
+    // the value's own digits), for the cells with text; see ShownDecimals.
+    std::map<std::pair<int, int>, int> shownDecimals;
+    int ShownDecimals(int row, int column) const {
+        const auto it = shownDecimals.find({row, column});
+        return it == shownDecimals.end() ? -1 : it->second;
+    }
     QString Cell(int row, int column) const;
     bool Formula(int row, int column) const { return formulas.count({row, column}) != 0; }
     // Adds a merged area; false, adding nothing, when it overlaps one added before, which no
@@ -88,21 +98,35 @@ private:
 // kMaxSheetRows.
 SheetTable ReadTable(sheet::Application& app, const Mapping& mapping);
 
+// Where a field's column came from.
+enum class From : char { None, Title, Saved };
+
 // Which column (0: none) feeds each field, and the first data row.
 struct Layout {
     std::array<int, kFieldCount> columns{};
+    std::array<From, kFieldCount> from{};
     int firstRow = 1;
     int headerRow = 0;  // 0: no header recognised, the saved mapping applies
+    // Fields whose title stands over more than one column, with those columns: the cashier
+    // chooses one in the preview, and until then the sheet is refused.
+    std::vector<std::pair<int, std::vector<int>>> ambiguous;
 };
 // The layout from a header among the first rows: a row whose titles name at least the
 // recipient's account and the amount. Nothing when no row does. A header whose cells are merged
-// with the rows below it ends with them: the data starts after the merged cells.
-std::optional<Layout> FindHeader(const SheetTable& table);
+// with the rows below it ends with them: the data starts after the merged cells. Fields the
+// titles do not name take the column of the saved mapping, when it names one that no title
+// has taken.
+std::optional<Layout> FindHeader(const SheetTable& table, const Mapping& saved = {});
 // The layout of the saved mapping; fails naming the value that is no column or row.
 Layout MappedLayout(const Mapping& mapping);
 
-// The numbers of the directory rows whose bank name is exactly `name`.
-using BankLookup = std::function<QStringList(const QString& name)>;
+// The bank directory as the import needs it.
+struct BankLookup {
+    // The numbers of the directory rows whose bank name is exactly `name`.
+    std::function<QStringList(const QString& name)> codes;
+    // The names of the directory rows whose number is exactly `code`.
+    std::function<QStringList(const QString& code)> names;
+};
 
 struct Problem {
     int row = 0;     // sheet row; 0 for the sheet as a whole
@@ -135,5 +159,10 @@ bool IsUploadFile(const QByteArray& bytes);
 
 // A problem as one line: "第 5 行 C 列：...".
 QString ProblemText(const Problem& problem);
+
+// The question asked before a sheet's rows are added when the workbook hides any of them: a
+// hidden worksheet, hidden rows among the rows to add (each named with its payee and amount),
+// hidden columns that feed a field. Empty when nothing imported is hidden.
+QString HiddenQuestion(const SheetTable& table, const Result& result);
 
 }  // namespace sheetbatch

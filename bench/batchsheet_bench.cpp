@@ -138,7 +138,8 @@ void ImportIntoGrid(benchmark::State& state, int rows) {
 
 void ReadCheckPreview(benchmark::State& state, const std::string& format) {
     BankIndex banks;
-    const sheetbatch::BankLookup lookup = [&](const QString& name) { return banks.Codes(name); };
+    const sheetbatch::BankLookup lookup{[&](const QString& name) { return banks.Codes(name); },
+                                        [&](const QString& code) { return banks.Names(code); }};
     // The directory is read at the first lookup of the run, before the sheets.
     banks.Codes(QString());
     ImportPreview preview;

@@ -3,6 +3,8 @@
 // through its widgets before anything is added.
 #include <xlsxwriter.h>
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
@@ -15,6 +17,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <variant>
 
 #include "batch/bankindex.h"
@@ -30,7 +33,12 @@
 
 namespace {
 
-using Cell = std::variant<std::monostate, QString, double, bool>;
+// A number with the number format its cell shows it in ("0.00").
+struct Shown {
+    double value;
+    const char* format;
+};
+using Cell = std::variant<std::monostate, QString, double, bool, Shown>;
 using Rows = std::vector<std::vector<Cell>>;
 
 // A workbook written by libxlsxwriter, as a spreadsheet program saves it; the rows listed in
@@ -54,6 +62,10 @@ void WriteXlsx(const QString& path, const Rows& rows, const std::vector<int>& hi
                 worksheet_write_number(sheet, row, col, *number, nullptr);
             } else if (const auto* flag = std::get_if<bool>(&rows[r][c])) {
                 worksheet_write_boolean(sheet, row, col, *flag, nullptr);
+            } else if (const auto* shown = std::get_if<Shown>(&rows[r][c])) {
+                lxw_format* format = workbook_add_format(book);
+                format_set_num_format(format, shown->format);
+                worksheet_write_number(sheet, row, col, shown->value, format);
             }
         }
     }
@@ -171,10 +183,11 @@ TEST_F(SheetImport, HeaderSynonymsAndBankNumbersFromTheDirectory) {
                {QStringLiteral("王五"), QStringLiteral("6222000011"),
                 QStringLiteral("星澜聚川银行"), 1200.5, QStringLiteral("货款")},
                {},
-               {QStringLiteral("赵六"), QStringLiteral("6222000012"), bank.unique, 99.999,
-                QStringLiteral("运费")}},
+               {QStringLiteral("赵六"), QStringLiteral("6222000012"), bank.unique,
+                Shown{99.999, "#,##0.00"}, QStringLiteral("运费")}},
               {3});
     page->payacct->setEditText(QStringLiteral("6230001"));
+    dialogs.questionAnswers = {true};
     Import(file, [&](ImportPreview& preview) {
         EXPECT_EQ(preview.MapBox(sheetbatch::kRecver)->currentIndex(), 1);
         EXPECT_EQ(preview.MapBox(sheetbatch::kAmt)->currentIndex(), 4);
@@ -196,12 +209,16 @@ TEST_F(SheetImport, HeaderSynonymsAndBankNumbersFromTheDirectory) {
         EXPECT_EQ(
             Problems(preview),
             (QStringList{QStringLiteral("提示：第 3 行：该行在工作表中是隐藏的，也将导入，请核对"),
-                         QStringLiteral("提示：第 5 行 D 列：金额 99.999 超过两位小数，"
-                                        "将四舍五入为 100.00")}));
+                         QStringLiteral("提示：第 5 行 D 列：金额 99.999 在表格中显示为 100.00，"
+                                        "将按 100.00 导入")}));
         EXPECT_TRUE(preview.btnImport->isEnabled());
         Press(preview.btnImport);
     });
-    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("导入完毕！")});
+    // The hidden row is asked about before anything is added; 是 adds both.
+    EXPECT_EQ(dialogs.Texts(),
+              (QStringList{QStringLiteral("以下 1 行在工作表中是隐藏的，也将导入：\n第 3 行：王五 "
+                                          "1,200.50\n\n仍要导入吗？"),
+                           QStringLiteral("导入完毕！")}));
     // What keying the same two payments stores.
     EXPECT_EQ(Rows(), (QStringList{
                           QStringLiteral("公司|6230001|6222000011|王五||星澜聚川银行|CNY|1200.50|"
@@ -244,7 +261,8 @@ TEST(SheetBatch, ABankNameOfTwoBranchesIsRefusedWithTheName) {
     ASSERT_TRUE(layout);
     const sheetbatch::Result result =
         sheetbatch::Convert(sheet, *layout, {}, QStringLiteral("6230001"),
-                            [&](const QString& name) { return banks.Codes(name); });
+                            {[&](const QString& name) { return banks.Codes(name); },
+                             [&](const QString& code) { return banks.Names(code); }});
     ASSERT_EQ(result.problems.size(), 1u);
     EXPECT_EQ(sheetbatch::ProblemText(result.problems[0]),
               QStringLiteral("第 2 行 C 列：开户行“中国银行某某支行”在银行目录中有 2 个同名网点，"
@@ -259,6 +277,204 @@ TEST(SheetBatch, ABankNameOfTwoBranchesIsRefusedWithTheName) {
     EXPECT_EQ(sheetbatch::ProblemText(noPayer.problems[0]),
               QStringLiteral("表格中没有付款账号列，请先在录入界面选择付款账号，再导入"));
     EXPECT_EQ(noPayer.refusedRows, 2);
+}
+
+namespace {
+
+// A directory of three branches, in the embedded packet's format.
+void WriteDirectory(const TestDir& dir) {
+    PacketTable table;
+    table.fields = {{QStringLiteral("BANKCODE"), 20, true}, {QStringLiteral("LNAME"), 255, false}};
+    table.columns.resize(2);
+    const std::pair<const char*, const char*> branches[] = {
+        {"104100000001", "中国银行某某支行"},
+        {"104100000003", "中国银行另一支行"},
+        {"313100000009", "星澜聚川银行城南支行"}};
+    for (const auto& [code, name] : branches) {
+        table.columns[0].Append(code);
+        table.columns[1].Append(ansi::Encode(QString::fromUtf8(name)));
+    }
+    dir.Write(QStringLiteral("bank.bin"), WritePacket(table, {1, 1}));
+}
+
+sheetbatch::Result ConvertRows(const QStringList& titles, const std::vector<QStringList>& rows,
+                               BankIndex& banks,
+                               const std::map<std::pair<int, int>, int>& shown = {}) {
+    sheetbatch::SheetTable sheet;
+    sheet.columnCount = static_cast<int>(titles.size());
+    sheet.rows.push_back(titles);
+    sheet.rows.insert(sheet.rows.end(), rows.begin(), rows.end());
+    sheet.shownDecimals = shown;
+    const auto layout = sheetbatch::FindHeader(sheet);
+    EXPECT_TRUE(layout);
+    return sheetbatch::Convert(sheet, layout ? *layout : sheetbatch::Layout{}, {},
+                               QStringLiteral("6230001"),
+                               {[&](const QString& name) { return banks.Codes(name); },
+                                [&](const QString& code) { return banks.Names(code); }});
+}
+
+QStringList ProblemTexts(const sheetbatch::Result& result) {
+    QStringList texts;
+    for (const sheetbatch::Problem& p : result.problems) {
+        texts.append((p.refused ? QString() : QStringLiteral("提示：")) +
+                     sheetbatch::ProblemText(p));
+    }
+    return texts;
+}
+
+}  // namespace
+
+// A bank number beside a bank name must be that bank's; a number alone names its bank; a
+// same-bank row carries no number. Each conflict is a problem on its cell.
+TEST(SheetBatch, ABankNumberMustBeTheNamedBanks) {
+    TestDir dir;
+    WriteDirectory(dir);
+    BankIndex banks(dir.Path(QStringLiteral("bank.bin")));
+    const sheetbatch::Result result =
+        ConvertRows({QStringLiteral("收款方"), QStringLiteral("收款账号"), QStringLiteral("开户行"),
+                     QStringLiteral("联行号"), QStringLiteral("金额")},
+                    {{QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("中国银行另一支行"),
+                      QStringLiteral("104100000001"), QStringLiteral("1")},
+                     {QStringLiteral("乙"), QStringLiteral("2"), QString(),
+                      QStringLiteral("104100000003"), QStringLiteral("2")},
+                     {QStringLiteral("丙"), QStringLiteral("3"), QStringLiteral("星澜聚川银行"),
+                      QStringLiteral("313100000009"), QStringLiteral("3")},
+                     {QStringLiteral("丁"), QStringLiteral("4"), QString(),
+                      QStringLiteral("104100000099"), QStringLiteral("4")},
+                     {QStringLiteral("戊"), QStringLiteral("5"), QStringLiteral("中国银行另一支行"),
+                      QStringLiteral("104100000003"), QStringLiteral("5")}},
+                    banks);
+    EXPECT_EQ(
+        ProblemTexts(result),
+        (QStringList{
+            QStringLiteral("第 2 行 D 列：收款方开户行编号“104100000001”在银行目录中是"
+                           "“中国银行某某支行”，与开户行“中国银行另一支行”不符；请核对开户行和"
+                           "编号后再导入"),
+            QStringLiteral("第 4 行 D 列：开户行是星澜聚川银行（本行转账），不应填写收款方开户"
+                           "行编号“313100000009”；请删去编号，或把开户行改为编号所属的银行后"
+                           "再导入"),
+            QStringLiteral("第 5 行 D 列：没有开户行名称，收款方开户行编号“104100000099”在"
+                           "银行目录中也没有找到；请填写开户行名称并核对编号后再导入")}));
+    ASSERT_EQ(result.rows.size(), 2u);
+    EXPECT_EQ(result.rows[0].recbank, QStringLiteral("中国银行另一支行"));
+    EXPECT_EQ(result.rows[0].cpflag, QStringLiteral("跨行"));
+    EXPECT_EQ(result.rows[1].recbankcode, QStringLiteral("104100000003"));
+    EXPECT_FALSE(result.Importable());
+}
+
+// Amounts as a spreadsheet exports them and as the cashier sees them: thousands separators are
+// read, any other comma refused; a third decimal is rounded only where the cell's format shows
+// two, and refused where the cell shows more (or is text, as in every CSV) or fewer.
+TEST(SheetBatch, AmountsArePaidAsTheSheetShowsThem) {
+    TestDir dir;
+    WriteDirectory(dir);
+    BankIndex banks(dir.Path(QStringLiteral("bank.bin")));
+    struct Case {
+        const char* text;
+        int shown;            // the decimals the cell's format shows; -1 text or General
+        const char* stored;   // empty: refused
+        const char* problem;  // the problem's text after "第 2 行 C 列："
+    };
+    const Case cases[] = {
+        {"1,234.50", -1, "1234.50", ""},
+        {"1,234,567", -1, "1234567.00", ""},
+        {"1,23.4", -1, "",
+         "金额“1,23."
+         "4”中的逗号不是千位分隔符（每三位一个，只有一个小数点）；请在表格中改正后再导入"},
+        {"1234,5", -1, "",
+         "金额“1234,"
+         "5”中的逗号不是千位分隔符（每三位一个，只有一个小数点）；请在表格中改正后再导入"},
+        {"100.005", 2, "100.01", "提示：金额 100.005 在表格中显示为 100.01，将按 100.01 导入"},
+        {"100.005", -1, "",
+         "金额 100.005 超过两位小数，不能确定要付的金额；请在表格中改为两位小数的金额后再导入"},
+        {"12.345", 3, "",
+         "金额 12.345 超过两位小数，不能确定要付的金额；请在表格中改为两位小数的金额后再导入"},
+        {"100.5", 0, "",
+         "金额 100.5 在表格中只显示 0 位小数，看到的不是要付的金额；请把该格设为两位小数的数字"
+         "格式，核对后再导入"},
+        {"100.50", 2, "100.50", ""},
+        {"100.500", 3, "100.50", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::map<std::pair<int, int>, int> shown;
+        if (c.shown >= 0) {
+            shown[{2, 3}] = c.shown;
+        }
+        const sheetbatch::Result result = ConvertRows(
+            {QStringLiteral("收款方"), QStringLiteral("收款账号"), QStringLiteral("金额")},
+            {{QStringLiteral("甲"), QStringLiteral("1"), QString::fromUtf8(c.text)}}, banks, shown);
+        const QString problem = QString::fromUtf8(c.problem);
+        if (problem.isEmpty()) {
+            EXPECT_TRUE(result.problems.empty()) << ProblemTexts(result).join(u'\n').toStdString();
+        } else {
+            const QString expected = problem.startsWith(QStringLiteral("提示："))
+                                         ? QStringLiteral("提示：第 2 行 C 列：") + problem.mid(3)
+                                         : QStringLiteral("第 2 行 C 列：") + problem;
+            EXPECT_EQ(ProblemTexts(result).value(0).left(expected.size()), expected)
+                << ProblemTexts(result).join(u'\n').toStdString();
+        }
+        if (*c.stored != 0) {
+            ASSERT_EQ(result.rows.size(), 1u);
+            EXPECT_EQ(result.rows[0].amt, QString::fromUtf8(c.stored));
+        } else {
+            EXPECT_TRUE(result.rows.empty());
+        }
+    }
+}
+
+// A title over two columns is refused until the cashier chooses one; a hidden row is asked
+// about before anything is added, 否 (the default) adding nothing; the company's own titles are
+// recognised and the saved mapping fills in a column the titles leave open, and the preview
+// says which came from where.
+TEST_F(SheetImport, HiddenAndDoubledColumnsAreNeverPaidUnseen) {
+    const QString file = Path("dup.xlsx");
+    WriteXlsx(file,
+              {{QStringLiteral("收款单位名称"), QStringLiteral("对方账号"), QStringLiteral("金额"),
+                QStringLiteral("金额"), QStringLiteral("说明")},
+               {QStringLiteral("甲公司"), QStringLiteral("6222001"), 9000.0, 90.0,
+                QStringLiteral("货款")},
+               {QStringLiteral("乙公司(已付勿导)"), QStringLiteral("6222002"), 50000.0, 500.0,
+                QStringLiteral("旧账")}},
+              {3});
+    profile::WriteString(Ini(), QStringLiteral("batchmap"), QStringLiteral("use"),
+                         QStringLiteral("E"));
+    page->payacct->setEditText(QStringLiteral("6230001"));
+    for (const bool answer : {false, true}) {
+        dialogs.Clear();
+        dialogs.questionAnswers = {answer};
+        Import(file, [&](ImportPreview& preview) {
+            EXPECT_EQ(preview.MapBox(sheetbatch::kRecver)->currentIndex(), 1);
+            EXPECT_EQ(preview.MapBox(sheetbatch::kRecAcct)->currentIndex(), 2);
+            EXPECT_EQ(preview.MapBox(sheetbatch::kUse)->currentIndex(), 5);
+            EXPECT_TRUE(preview.lbSource->text().contains(
+                QStringLiteral("标题没有的列按保存的对应关系：用途 E 列。")))
+                << preview.lbSource->text().toStdString();
+            EXPECT_FALSE(preview.lbSource->text().contains(QStringLiteral("用途“")));
+            EXPECT_TRUE(Problems(preview).contains(QStringLiteral(
+                "第 1 行：C 列和D 列都有“金额”的标题，不能确定该取哪一列；请在上方“金额”的列对应中"
+                "选定一列，或在表格中改正标题后再导入")))
+                << Problems(preview).join(u'\n').toStdString();
+            EXPECT_FALSE(preview.btnImport->isEnabled());
+            // The cashier chooses column D with the keyboard.
+            QComboBox* amount = preview.MapBox(sheetbatch::kAmt);
+            amount->setFocus();
+            QTest::keyClick(amount, Qt::Key_Down);
+            EXPECT_EQ(amount->currentIndex(), 4);
+            EXPECT_TRUE(preview.btnImport->isEnabled())
+                << Problems(preview).join(u'\n').toStdString();
+            EXPECT_TRUE(preview.lbSummary->text().startsWith(
+                QStringLiteral("可导入 2 笔，合计 590.00 元")));
+            Press(preview.btnImport);
+        });
+        ASSERT_FALSE(dialogs.messages.isEmpty());
+        EXPECT_EQ(dialogs.messages[0].kind, ScriptedDialogs::Kind::Question);
+        EXPECT_EQ(
+            dialogs.messages[0].text,
+            QStringLiteral("以下 1 行在工作表中是隐藏的，也将导入：\n第 3 行：乙公司(已付勿导) "
+                           "500.00\n\n仍要导入吗？"));
+        EXPECT_EQ(form.cds1.RecordCount(), answer ? 2 : 0);
+    }
 }
 
 TEST_F(SheetImport, ARefusedRowLeavesImportDisabledAndCancelAddsNothing) {
@@ -340,7 +556,13 @@ TEST_F(SheetImport, AnXlwtPayrollIsCheckedWholeWithRowsAndColumns) {
                                              "格式的“收款账号”，超过15位的数字已丢失末位，"
                                              "请将该列设为文本格式并重新录入")))
             << problems.join(u'\n').toStdString();
-        EXPECT_TRUE(problems.contains(QStringLiteral("第 2 行：“收款方”为空")));
+        // A third decimal the sheet shows (General format) is not rounded away: refused.
+        EXPECT_TRUE(problems.contains(
+            QStringLiteral("第 2 行 C 列：金额 1234.5678 超过两位小数，不能确定要付的金额；请在表格"
+                           "中改为两位小数的金额后再导入")))
+            << problems.join(u'\n').toStdString();
+        EXPECT_TRUE(problems.contains(QStringLiteral("第 5 行：“收款方”为空")))
+            << problems.join(u'\n').toStdString();
         EXPECT_FALSE(preview.btnImport->isEnabled());
     });
     EXPECT_TRUE(form.cds1.IsEmpty());
@@ -361,14 +583,18 @@ TEST_F(SheetImport, DamagedAndUnmappedSheetsAreRefusedWithAMessage) {
 }
 
 TEST_F(SheetImport, TheGridSavedAsExcelImportsAsTheSameRows) {
+    // A branch of the directory: a sheet's number must be its bank's.
+    const DirectoryNames bank = FindDirectoryNames();
     dir.Write(
         QStringLiteral("in.txt"),
-        ansi::Encode(QStringLiteral(
-            "I|6230001|6222021234567890123|王五|星澜聚川银行|星澜聚川银行||1200.50|货款|N|"
-            "备注一\r\n"
-            "D|6230001|6222019|钱七|中国银行成都分行|中国银行成都分行|104651000001|88.00|运费|H|"
-            "\r\n"
-            "P|6230001|6222020|孙八|星澜聚川银行|星澜聚川银行||0.01|工资，奖金|N|\r\n")));
+        ansi::Encode(
+            QStringLiteral(
+                "I|6230001|6222021234567890123|王五|星澜聚川银行|星澜聚川银行||1200.50|货款|N|"
+                "备注一\r\n"
+                "D|6230001|6222019|钱七|%1|%1|%2|88.00|运费|H|"
+                "\r\n"
+                "P|6230001|6222020|孙八|星澜聚川银行|星澜聚川银行||0.01|工资，奖金|N|\r\n")
+                .arg(bank.unique, bank.uniqueCode)));
     dialogs.fileAnswers = {Path("in.txt")};
     Click(page->Button6);
     const QStringList before = Rows();

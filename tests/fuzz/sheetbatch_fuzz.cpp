@@ -37,13 +37,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         app->Worksheets(1).Activate();
         const sheetbatch::Mapping mapping;
         const sheetbatch::SheetTable table = sheetbatch::ReadTable(*app, mapping);
-        const auto header = sheetbatch::FindHeader(table);
+        const auto header = sheetbatch::FindHeader(table, mapping);
         const sheetbatch::Layout layout = header ? *header : sheetbatch::MappedLayout(mapping);
         const sheetbatch::Result result = sheetbatch::Convert(
-            table, layout, mapping, QStringLiteral("6230001"), [](const QString& name) {
-                return name.startsWith(u"中国") ? QStringList{QStringLiteral("105651000012")}
+            table, layout, mapping, QStringLiteral("6230001"),
+            {[](const QString& name) {
+                 return name.startsWith(u"中国") ? QStringList{QStringLiteral("105651000012")}
+                                                 : QStringList{};
+             },
+             [](const QString& code) {
+                 return code == u"105651000012" ? QStringList{QStringLiteral("中国银行成都分行")}
                                                 : QStringList{};
-            });
+             }});
         for (const sheetbatch::Problem& p : result.problems) {
             sheetfuzz::Require(!sheetbatch::ProblemText(p).isEmpty(), "a problem without text");
         }
