@@ -162,4 +162,82 @@ bool IsDateFormat(int id, const QString& code) {
     return dateLetter && !digits;
 }
 
+namespace {
+
+// The built-in formats that fix the decimals: "0", "#,##0", the currency formats 5 to 8, the
+// formats 37 to 40 with negatives in brackets and the accounting formats 41 to 44. Every
+// other built-in format is General, text, percent, scientific, a fraction, a date or a time.
+int BuiltInDecimals(int id) {
+    switch (id) {
+        case 1:
+        case 3:
+        case 5:
+        case 6:
+        case 37:
+        case 38:
+        case 41:
+        case 42:
+            return 0;
+        case 2:
+        case 4:
+        case 7:
+        case 8:
+        case 39:
+        case 40:
+        case 43:
+        case 44:
+            return 2;
+        default:
+            return -1;
+    }
+}
+
+}  // namespace
+
+int FormatDecimals(int id, const QString& code) {
+    if (IsDateFormat(id, code)) {
+        return -1;
+    }
+    if (code.isEmpty()) {
+        return BuiltInDecimals(id);
+    }
+    bool point = false;
+    int integers = 0;
+    int decimals = 0;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const QChar c = code[i];
+        if (c == u'"') {
+            const qsizetype close = code.indexOf(u'"', i + 1);
+            if (close < 0) {
+                break;
+            }
+            i = close;
+        } else if (c == u'\\' || c == u'_' || c == u'*') {
+            ++i;  // the next character is literal or padding
+        } else if (c == u'[') {
+            // Colours, currency and locale tags, conditions: none of them shows a digit.
+            const qsizetype close = code.indexOf(u']', i);
+            if (close < 0) {
+                break;
+            }
+            i = close;
+        } else if (c == u';') {
+            break;  // the section for positive numbers ends here
+        } else if (c == u'@' || c == u'%' || c == u'/') {
+            return -1;  // text, a percentage or a fraction
+        } else if ((c == u'E' || c == u'e') && i + 1 < code.size() &&
+                   (code[i + 1] == u'+' || code[i + 1] == u'-')) {
+            return -1;  // scientific
+        } else if ((c == u'G' || c == u'g') &&
+                   QStringView(code).sliced(i).startsWith(u"general", Qt::CaseInsensitive)) {
+            return -1;
+        } else if (c == u'.') {
+            point = true;  // a later point is literal text
+        } else if (c == u'0' || c == u'#' || c == u'?') {
+            ++(point ? decimals : integers);
+        }
+    }
+    return integers + decimals == 0 ? -1 : decimals;
+}
+
 }  // namespace sheet

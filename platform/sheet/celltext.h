@@ -23,6 +23,13 @@ QString SerialDateText(double serial, bool date1904);
 // or time letters outside literal text and beside no digit placeholder.
 bool IsDateFormat(int id, const QString& code);
 
+// The decimals number format `id` (with its code, for the workbook's own formats) shows: the
+// digit placeholders (0, # and ?) after the decimal point of the section for positive numbers,
+// outside quoted text, escaped characters, brackets and padding. -1 for a format that does not
+// fix them: General, text ("@"), scientific, percent, fractions, dates and times, a format that
+// shows no digit, and a built-in format the reader does not know.
+int FormatDecimals(int id, const QString& code);
+
 // "TRUE" / "FALSE".
 QString BoolText(bool value);
 

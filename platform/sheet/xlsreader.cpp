@@ -3,7 +3,8 @@
 // encrypted file is refused as such, a damaged one as damaged. The walk reads every cell as
 // the spreadsheet shows it: numbers in general form or, under a date format, as dates; the
 // cached results of formulas; booleans and error values; and texts whole, also the long ones
-// that the shared string table carries on over several records.
+// that the shared string table carries on over several records. It keeps the decimals each
+// number cell's format shows and the columns the COLINFO records hide.
 #include "platform/sheet/book.h"
 #include "platform/sheet/celltext.h"
 #include "platform/sheet/cfbf.h"
@@ -14,6 +15,7 @@
 #include <QStringDecoder>
 #include <QtEndian>
 #include <algorithm>
+#include <bitset>
 #include <cstring>
 #include <vector>
 
@@ -50,6 +52,7 @@ constexpr quint16 kXf = 0x00E0;
 constexpr quint16 kDateMode = 0x0022;
 constexpr quint16 kRString = 0x00D6;
 constexpr quint16 kMergedCells = 0x00E5;
+constexpr quint16 kColInfo = 0x007D;
 constexpr int kMaxRecord = 8224;
 constexpr quint32 kMaxRows = 65536;
 constexpr quint32 kMaxColumns = 256;
@@ -239,7 +242,8 @@ struct SheetInfo {
     int type = 0;  // 0 worksheet, 1 macro sheet, 2 chart, 6 code
     bool hidden = false;
     QString name;
-    QSet<int> hiddenRows;  // from 1
+    QSet<int> hiddenRows;                    // from 1
+    std::bitset<kMaxColumns> hiddenColumns;  // from 0
 };
 
 // What the walk of the workbook stream found.
@@ -248,9 +252,11 @@ struct Scan {
     quint16 codePage = 1200;
     bool date1904 = false;
     std::vector<SheetInfo> sheets;
-    // Every cell's text of each worksheet, by BOUNDSHEET position; the cells holding formulas
-    // and the merged areas the same way.
+    // Every cell's text of each worksheet, by BOUNDSHEET position; the cells holding formulas,
+    // the merged areas and the decimals of the number cells whose format fixes them the same
+    // way.
     QHash<int, QHash<quint64, QString>> cells;
+    QHash<int, QHash<quint64, qint8>> decimals;
     QHash<int, QSet<quint64>> formulas;
     QHash<int, std::vector<Area>> merged;
 };
@@ -328,22 +334,30 @@ double RkValue(quint32 rk) {
 // The number formats of the workbook: what each cell format (XF) refers to, and the codes of
 // the workbook's own formats.
 struct Formats {
+    // What a format does to a number: show it as a date, or with fixed decimals (-1 none).
+    struct Shown {
+        bool date = false;
+        qint8 decimals = -1;
+    };
+
     std::vector<quint16> xfFormat;
     QHash<int, QString> codes;
-    QHash<int, bool> dateCache;
+    QHash<int, Shown> cache;
 
-    bool IsDate(quint16 xf) {
+    Shown Of(quint16 xf) {
         if (xf >= xfFormat.size()) {
-            return false;
+            return {};
         }
         const int id = xfFormat[xf];
-        const auto it = dateCache.constFind(id);
-        if (it != dateCache.constEnd()) {
+        const auto it = cache.constFind(id);
+        if (it != cache.constEnd()) {
             return *it;
         }
-        const bool date = IsDateFormat(id, codes.value(id));
-        dateCache.insert(id, date);
-        return date;
+        const QString code = codes.value(id);
+        const Shown shown{IsDateFormat(id, code),
+                          static_cast<qint8>(std::min(FormatDecimals(id, code), 127))};
+        cache.insert(id, shown);
+        return shown;
     }
 };
 
@@ -363,9 +377,6 @@ Scan WalkWorkbook(const QByteArray& stream) {
     QStringList strings;
     bool inSst = false;  // the last record other than CONTINUE was the string table
     Formats formats;
-    const auto number = [&](quint16 xf, double value) {
-        return formats.IsDate(xf) ? SerialDateText(value, scan.date1904) : GeneralNumber(value);
-    };
     while (pos + 4 <= size) {
         const quint16 type = U16(data + pos);
         const quint16 length = U16(data + pos + 2);
@@ -481,6 +492,22 @@ Scan WalkWorkbook(const QByteArray& stream) {
             }
             continue;
         }
+        // Columns first to last, from 0, hidden when marked so or made zero wide.
+        if (type == kColInfo && sheetIndex >= 0) {
+            if (length < 10) {
+                Damaged();
+            }
+            // Some writers let the last range run to column 256, one past the last.
+            const quint32 first = U16(p);
+            const quint32 last = std::min<quint32>(U16(p + 2), kMaxColumns - 1);
+            if (((U16(p + 8) & 0x0001) != 0 || U16(p + 4) == 0) && first <= last) {
+                std::bitset<kMaxColumns> range;
+                range.set();
+                range >>= kMaxColumns - 1 - (last - first);
+                scan.sheets[static_cast<std::size_t>(sheetIndex)].hiddenColumns |= range << first;
+            }
+            continue;
+        }
         // A row the worksheet hides (zero height, set by the user or a filter).
         if (type == kRow && length >= 14 && sheetIndex >= 0 && (U16(p + 12) & 0x20) != 0) {
             scan.sheets[static_cast<std::size_t>(sheetIndex)].hiddenRows.insert(U16(p) + 1);
@@ -564,35 +591,54 @@ Scan WalkWorkbook(const QByteArray& stream) {
             continue;
         }
         auto& cells = scan.cells[sheetIndex];
+        auto& decimals = scan.decimals[sheetIndex];
+        // A cell that holds no number, and one that does: its text under its format, and the
+        // decimals that format shows. A later record for the same cell replaces both.
+        const auto put = [&](quint64 key, const QString& text) {
+            cells.insert(key, text);
+            if (!decimals.isEmpty()) {
+                decimals.remove(key);
+            }
+        };
+        const auto putNumber = [&](quint64 key, quint16 cellXf, double value) {
+            const Formats::Shown shown = formats.Of(cellXf);
+            cells.insert(key,
+                         shown.date ? SerialDateText(value, scan.date1904) : GeneralNumber(value));
+            if (shown.decimals >= 0) {
+                decimals.insert(key, shown.decimals);
+            } else if (!decimals.isEmpty()) {
+                decimals.remove(key);
+            }
+        };
         pendingString = 0;
         switch (type) {
             case kLabel:
             case kRString:
-                cells.insert(Key(row, column), label);
+                put(Key(row, column), label);
                 break;
             case kLabelSst:
-                cells.insert(Key(row, column), sstText);
+                put(Key(row, column), sstText);
                 break;
             case kNumber: {
                 double value = 0;
                 std::memcpy(&value, p + 6, sizeof value);
-                cells.insert(Key(row, column), number(xf, qFromLittleEndian(value)));
+                putNumber(Key(row, column), xf, qFromLittleEndian(value));
                 break;
             }
             case kRk:
-                cells.insert(Key(row, column), number(xf, RkValue(U32(p + 6))));
+                putNumber(Key(row, column), xf, RkValue(U32(p + 6)));
                 break;
             case kMulRk:
                 for (quint32 c = column; c <= lastColumn; ++c) {
                     const char* item = p + 4 + 6 * (c - column);
-                    cells.insert(Key(row, c), number(U16(item), RkValue(U32(item + 2))));
+                    putNumber(Key(row, c), U16(item), RkValue(U32(item + 2)));
                 }
                 break;
             case kBoolErr:
                 if (length >= 8) {
                     const auto value = static_cast<unsigned char>(p[6]);
                     const bool error = p[7] != 0;
-                    cells.insert(Key(row, column), error ? ErrorText(value) : BoolText(value != 0));
+                    put(Key(row, column), error ? ErrorText(value) : BoolText(value != 0));
                 }
                 break;
             case kFormula:
@@ -604,17 +650,17 @@ Scan WalkWorkbook(const QByteArray& stream) {
                         switch (static_cast<unsigned char>(result[0])) {
                             case 0:
                                 pendingString = Key(row, column) + 1;
-                                cells.insert(Key(row, column), QString());
+                                put(Key(row, column), QString());
                                 break;
                             case 1:
-                                cells.insert(Key(row, column), BoolText(result[2] != 0));
+                                put(Key(row, column), BoolText(result[2] != 0));
                                 break;
                             case 2:
-                                cells.insert(Key(row, column),
-                                             ErrorText(static_cast<unsigned char>(result[2])));
+                                put(Key(row, column),
+                                    ErrorText(static_cast<unsigned char>(result[2])));
                                 break;
                             default:
-                                cells.insert(Key(row, column), QString());
+                                put(Key(row, column), QString());
                                 break;
                         }
                     } else {
@@ -622,7 +668,7 @@ Scan WalkWorkbook(const QByteArray& stream) {
                         std::memcpy(&value, result, sizeof value);
                         // A formula's number shows under the cell's format as any number does:
                         // =TODAY() is a date, not a day count.
-                        cells.insert(Key(row, column), number(xf, qFromLittleEndian(value)));
+                        putNumber(Key(row, column), xf, qFromLittleEndian(value));
                     }
                 }
                 break;
@@ -638,10 +684,13 @@ Scan WalkWorkbook(const QByteArray& stream) {
 
 class XlsGrid : public Grid {
 public:
-    XlsGrid(QHash<quint64, QString> cells, QSet<int> hiddenRows, QSet<quint64> formulas,
+    XlsGrid(QHash<quint64, QString> cells, QHash<quint64, qint8> decimals, QSet<int> hiddenRows,
+            std::bitset<kMaxColumns> hiddenColumns, QSet<quint64> formulas,
             std::vector<Area> merged)
         : cells_(std::move(cells)),
+          decimals_(std::move(decimals)),
           hiddenRows_(std::move(hiddenRows)),
+          hiddenColumns_(hiddenColumns),
           formulas_(std::move(formulas)),
           merged_(std::move(merged)) {
         for (auto it = cells_.cbegin(); it != cells_.cend(); ++it) {
@@ -653,26 +702,37 @@ public:
 
     int LastRow() const override { return lastRow_; }
     bool RowHidden(int row) const override { return hiddenRows_.contains(row); }
+    bool ColumnHidden(int column) const override {
+        return column >= 1 && static_cast<quint32>(column) <= kMaxColumns &&
+               hiddenColumns_.test(static_cast<std::size_t>(column - 1));
+    }
     bool Formula(int row, int column) const override {
-        return row >= 1 && column >= 1 && static_cast<quint32>(row) <= kMaxRows &&
-               static_cast<quint32>(column) <= kMaxColumns &&
-               formulas_.contains(
-                   Key(static_cast<quint32>(row - 1), static_cast<quint32>(column - 1)));
+        return InSheet(row, column) && formulas_.contains(CellKey(row, column));
+    }
+    int ShownDecimals(int row, int column) const override {
+        return InSheet(row, column) ? decimals_.value(CellKey(row, column), -1) : -1;
     }
     std::vector<Area> MergedAreas() const override { return merged_; }
 
     QString Cell(int row, int column) const override {
-        if (row < 1 || column < 1 || static_cast<quint32>(row) > kMaxRows ||
-            static_cast<quint32>(column) > kMaxColumns) {
-            return {};
-        }
-        return cells_.value(Key(static_cast<quint32>(row - 1), static_cast<quint32>(column - 1)));
+        return InSheet(row, column) ? cells_.value(CellKey(row, column)) : QString();
     }
 
 private:
+    static bool InSheet(int row, int column) {
+        return row >= 1 && column >= 1 && static_cast<quint32>(row) <= kMaxRows &&
+               static_cast<quint32>(column) <= kMaxColumns;
+    }
+    // The key of a cell counted from 1, within the sheet.
+    static quint64 CellKey(int row, int column) {
+        return Key(static_cast<quint32>(row - 1), static_cast<quint32>(column - 1));
+    }
+
     QHash<quint64, QString> cells_;
+    QHash<quint64, qint8> decimals_;
     int lastRow_ = 0;
     QSet<int> hiddenRows_;
+    std::bitset<kMaxColumns> hiddenColumns_;
     QSet<quint64> formulas_;
     std::vector<Area> merged_;
 };
@@ -694,10 +754,10 @@ public:
             Damaged();
         }
         const int position = worksheets_[static_cast<std::size_t>(index - 1)];
+        const SheetInfo& info = scan_.sheets[static_cast<std::size_t>(position)];
         return std::make_unique<XlsGrid>(
-            scan_.cells.value(position),
-            scan_.sheets[static_cast<std::size_t>(position)].hiddenRows,
-            scan_.formulas.value(position), scan_.merged.value(position));
+            scan_.cells.value(position), scan_.decimals.value(position), info.hiddenRows,
+            info.hiddenColumns, scan_.formulas.value(position), scan_.merged.value(position));
     }
 
     QString WorksheetName(int index) const override { return Sheet(index).name; }

@@ -4,6 +4,8 @@
 // workbook's relationships wherever it is stored. Cells come from shared strings, inline
 // strings, numbers (dates where the cell's number format is a date format), booleans, formula
 // results and error values; rows and cells may be sparse and references go beyond column Z.
+// Each number cell keeps the decimals its format shows, and the sheet's <cols> the columns it
+// hides.
 // The sheet and the shared strings are streamed, so memory follows the number of cells.
 #include "platform/sheet/book.h"
 #include "platform/sheet/celltext.h"
@@ -25,6 +27,7 @@ namespace sheet {
 namespace {
 
 constexpr qint64 kMaxSmallPart = 32LL * 1024 * 1024;  // workbook, relationships, styles
+constexpr int kMaxColumns = 16384;
 
 [[noreturn]] void Damaged() {
     throw ReadFailure{Failure::NotWorkbook};
@@ -186,9 +189,16 @@ QString RelationshipAttribute(const QXmlStreamAttributes& attributes) {
     return {};
 }
 
-// Per cell style index: whether it formats numbers as dates.
-std::vector<bool> ReadDateStyles(const Package& package, const QString& part) {
-    std::vector<bool> dateStyles;
+// What a cell style's number format does to a number: show it as a date, or with a fixed
+// number of decimals (-1 when it fixes none).
+struct StyleFormat {
+    bool date = false;
+    qint8 decimals = -1;
+};
+
+// The number format of each cell style, by style index.
+std::vector<StyleFormat> ReadStyles(const Package& package, const QString& part) {
+    std::vector<StyleFormat> styles;
     QHash<int, QString> codes;
     QXmlStreamReader xml(package.Read(part));
     bool inCellXfs = false;
@@ -202,8 +212,10 @@ std::vector<bool> ReadDateStyles(const Package& package, const QString& part) {
                 inCellXfs = true;
             } else if (inCellXfs && xml.name() == u"xf") {
                 const int id = xml.attributes().value(QLatin1StringView("numFmtId")).toInt();
-                dateStyles.push_back(IsDateFormat(id, codes.value(id)));
-                if (dateStyles.size() > 65536) {
+                const QString code = codes.value(id);
+                styles.push_back({IsDateFormat(id, code),
+                                  static_cast<qint8>(std::min(FormatDecimals(id, code), 127))});
+                if (styles.size() > 65536) {
                     Damaged();
                 }
             }
@@ -214,7 +226,7 @@ std::vector<bool> ReadDateStyles(const Package& package, const QString& part) {
     if (xml.hasError()) {
         Damaged();
     }
-    return dateStyles;
+    return styles;
 }
 
 // Runs `handle` for each token of a streamed part, feeding the reader piece by piece.
@@ -290,7 +302,7 @@ bool ParseReference(QStringView ref, int& column, int& row) {
     long long c = 0;
     while (i < ref.size() && ref[i] >= u'A' && ref[i] <= u'Z') {
         c = c * 26 + (ref[i].unicode() - u'A' + 1);
-        if (c > 16384) {
+        if (c > kMaxColumns) {
             return false;
         }
         ++i;
@@ -339,18 +351,42 @@ QString IsoDateText(const QString& iso) {
     return d.isValid() ? DateText(d.year(), d.month(), d.day()) : iso;
 }
 
+// A cell's place, text and, for a number, the decimals its format shows (-1 for any other
+// cell); the column (at most 16384) and the decimals share what would otherwise be one int.
 struct SheetCell {
     int row;
-    int column;
+    qint16 column;
+    qint8 decimals;
     QString text;
 };
 
-// What a worksheet holds besides its cell texts: the cells that hold formulas and the areas
-// merged into one cell.
+// What a worksheet holds besides its cell texts: the cells that hold formulas, the areas
+// merged into one cell and the ranges of columns it hides (first and last, from 1).
 struct SheetExtras {
     QSet<quint64> formulas;
     std::vector<Area> merged;
+    std::vector<std::pair<int, int>> hiddenColumns;
 };
+
+// Which columns the ranges cover, by column from 1; empty when none. A range costs the same
+// whatever its span, so that a sheet of many wide ranges costs time in its size only.
+std::vector<bool> CoveredColumns(const std::vector<std::pair<int, int>>& ranges) {
+    if (ranges.empty()) {
+        return {};
+    }
+    std::vector<int> edges(kMaxColumns + 2, 0);
+    for (const auto& [first, last] : ranges) {
+        ++edges[static_cast<std::size_t>(first)];
+        --edges[static_cast<std::size_t>(last) + 1];
+    }
+    std::vector<bool> covered(kMaxColumns + 1, false);
+    int depth = 0;
+    for (int c = 1; c <= kMaxColumns; ++c) {
+        depth += edges[static_cast<std::size_t>(c)];
+        covered[static_cast<std::size_t>(c)] = depth > 0;
+    }
+    return covered;
+}
 
 quint64 CellKey(int row, int column) {
     return (static_cast<quint64>(row) << 16) | static_cast<quint64>(column);
@@ -359,7 +395,11 @@ quint64 CellKey(int row, int column) {
 class XlsxGrid : public Grid {
 public:
     XlsxGrid(std::vector<SheetCell> cells, QSet<int> hiddenRows, SheetExtras extras)
-        : cells_(std::move(cells)), hiddenRows_(std::move(hiddenRows)), extras_(std::move(extras)) {
+        : cells_(std::move(cells)),
+          hiddenRows_(std::move(hiddenRows)),
+          hiddenColumns_(CoveredColumns(extras.hiddenColumns)),
+          extras_(std::move(extras)) {
+        extras_.hiddenColumns = {};  // resolved above
         const auto less = [](const SheetCell& a, const SheetCell& b) {
             return a.row != b.row ? a.row < b.row : a.column < b.column;
         };
@@ -377,6 +417,27 @@ public:
     int LastRow() const override { return lastRow_; }
 
     QString Cell(int row, int column) const override {
+        const SheetCell* found = Find(row, column);
+        return found ? found->text : QString();
+    }
+
+    int ShownDecimals(int row, int column) const override {
+        const SheetCell* found = Find(row, column);
+        return found ? found->decimals : -1;
+    }
+
+    bool RowHidden(int row) const override { return hiddenRows_.contains(row); }
+    bool ColumnHidden(int column) const override {
+        return column >= 1 && static_cast<std::size_t>(column) < hiddenColumns_.size() &&
+               hiddenColumns_[static_cast<std::size_t>(column)];
+    }
+    bool Formula(int row, int column) const override {
+        return extras_.formulas.contains(CellKey(row, column));
+    }
+    std::vector<Area> MergedAreas() const override { return extras_.merged; }
+
+private:
+    const SheetCell* Find(int row, int column) const {
         const auto it = std::upper_bound(cells_.begin(), cells_.end(), std::pair{row, column},
                                          [](const std::pair<int, int>& key, const SheetCell& c) {
                                              return key.first != c.row ? key.first < c.row
@@ -384,22 +445,16 @@ public:
                                          });
         // The last cell with this reference counts, as when a writer repeats one.
         if (it == cells_.begin()) {
-            return {};
+            return nullptr;
         }
         const SheetCell& found = *(it - 1);
-        return found.row == row && found.column == column ? found.text : QString();
+        return found.row == row && found.column == column ? &found : nullptr;
     }
 
-    bool RowHidden(int row) const override { return hiddenRows_.contains(row); }
-    bool Formula(int row, int column) const override {
-        return extras_.formulas.contains(CellKey(row, column));
-    }
-    std::vector<Area> MergedAreas() const override { return extras_.merged; }
-
-private:
     std::vector<SheetCell> cells_;
     int lastRow_ = 0;
     QSet<int> hiddenRows_;
+    std::vector<bool> hiddenColumns_;
     SheetExtras extras_;
 };
 
@@ -457,7 +512,7 @@ public:
             Damaged();
         }
         if (!stylesPart_.isEmpty() && package_.Has(stylesPart_)) {
-            dateStyles_ = ReadDateStyles(package_, stylesPart_);
+            styles_ = ReadStyles(package_, stylesPart_);
         }
         if (!sharedStringsPart_.isEmpty() && package_.Has(sharedStringsPart_)) {
             sharedStrings_ = ReadSharedStrings(package_, sharedStringsPart_);
@@ -511,7 +566,7 @@ private:
                     const auto ref = a.value(QLatin1StringView("r"));
                     if (ref.isEmpty()) {
                         ++column;
-                        if (row == 0 || column > 16384) {
+                        if (row == 0 || column > kMaxColumns) {
                             Damaged();
                         }
                     } else {
@@ -531,6 +586,22 @@ private:
                     inValue = true;
                 } else if (inCell && name == u"f") {
                     formula = true;
+                } else if (name == u"col") {
+                    // Columns min to max, hidden when marked so or made zero wide.
+                    const auto a = xml.attributes();
+                    const int first = std::max(a.value(QLatin1StringView("min")).toInt(), 1);
+                    const int last =
+                        std::min(a.value(QLatin1StringView("max")).toInt(), kMaxColumns);
+                    const auto hidden = a.value(QLatin1StringView("hidden"));
+                    bool widthGiven = false;
+                    const double width = a.value(QLatin1StringView("width")).toDouble(&widthGiven);
+                    if ((hidden == u"1" || hidden == u"true" || (widthGiven && width == 0)) &&
+                        first <= last) {
+                        if (static_cast<qint64>(extras.hiddenColumns.size()) >= kMaxCells) {
+                            throw ReadFailure{Failure::TooLarge};
+                        }
+                        extras.hiddenColumns.emplace_back(first, last);
+                    }
                 } else if (name == u"mergeCell") {
                     // "B2:C3"; a single reference is an area of one cell.
                     const auto ref = xml.attributes().value(QLatin1StringView("ref"));
@@ -577,7 +648,8 @@ private:
                     inInline = false;
                 } else if (name == u"c" && inCell) {
                     inCell = false;
-                    QString text = CellText(type, style, value, inlineText);
+                    qint8 decimals = -1;
+                    QString text = CellText(type, style, value, inlineText, decimals);
                     if (formula) {
                         if (static_cast<qint64>(extras.formulas.size()) >= kMaxCells) {
                             throw ReadFailure{Failure::TooLarge};
@@ -588,7 +660,8 @@ private:
                         if (static_cast<qint64>(cells.size()) >= kMaxCells) {
                             throw ReadFailure{Failure::TooLarge};
                         }
-                        cells.push_back({row, column, std::move(text)});
+                        cells.push_back(
+                            {row, static_cast<qint16>(column), decimals, std::move(text)});
                     }
                 }
             }
@@ -596,8 +669,9 @@ private:
         return cells;
     }
 
+    // The text of a cell; a number's cell gives the decimals its format shows too.
     QString CellText(const QString& type, int style, const QString& value,
-                     const QString& inlineText) const {
+                     const QString& inlineText, qint8& decimals) const {
         if (type == u"inlineStr") {
             return inlineText;
         }
@@ -625,9 +699,11 @@ private:
         if (!ParseNumber(value, number)) {
             Damaged();
         }
-        const bool date = style >= 0 && static_cast<std::size_t>(style) < dateStyles_.size() &&
-                          dateStyles_[static_cast<std::size_t>(style)];
-        return date ? SerialDateText(number, date1904_) : GeneralNumber(number);
+        const StyleFormat format = style >= 0 && static_cast<std::size_t>(style) < styles_.size()
+                                       ? styles_[static_cast<std::size_t>(style)]
+                                       : StyleFormat{};
+        decimals = format.decimals;
+        return format.date ? SerialDateText(number, date1904_) : GeneralNumber(number);
     }
 
     Package package_;
@@ -637,7 +713,7 @@ private:
     QString stylesPart_;
     QString sharedStringsPart_;
     bool date1904_ = false;
-    std::vector<bool> dateStyles_;
+    std::vector<StyleFormat> styles_;
     QStringList sharedStrings_;
 };
 
