@@ -3,7 +3,7 @@
 pkg_check_modules(XLSXWRITER REQUIRED IMPORTED_TARGET xlsxwriter)
 pkg_check_modules(LIBZIP_TESTS REQUIRED IMPORTED_TARGET libzip)
 add_library(sheet_fixtures STATIC sheet/xlsxfixture.h sheet/xlsxfixture.cpp sheet/xlsfixture.h
-                                  sheet/xlsfixture.cpp)
+                                  sheet/xlsfixture.cpp sheet/formatted.h)
 target_include_directories(sheet_fixtures PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(sheet_fixtures PUBLIC platform_text Qt6::Core PkgConfig::XLSXWRITER
                                             PkgConfig::LIBZIP_TESTS)

@@ -1,5 +1,6 @@
 // The spreadsheet layer: cell texts of each format, the comma-separated split, worksheet order,
-// refused files and the sizes the import must cope with.
+// refused files and the sizes the import must cope with; the decimals number formats show and
+// the columns a worksheet hides.
 #include "platform/sheet/sheet.h"
 #include "platform/sheet/book.h"
 #include "platform/sheet/celltext.h"
@@ -461,3 +462,194 @@ TEST(CellText, LettersBesideDigitPlaceholdersAreNoDate) {
         }
     }
 }
+
+namespace {
+
+using fixture::CellKind;
+using fixture::NumberFormat;
+
+// Number formats and the decimals each shows: the built-in ones by index, as both binary
+// formats store them, and formats of the workbook's own by code (in an .xls the "¥" code is
+// stored one byte a character, the "元" code two bytes).
+const struct {
+    NumberFormat format;
+    int decimals;
+} kShownDecimals[] = {
+    {{0}, -1},  // General
+    {{1}, 0},   // 0
+    {{2}, 2},   // 0.00
+    {{3}, 0},   // #,##0
+    {{4}, 2},   // #,##0.00
+    {{5}, 0},   // currency
+    {{7}, 2},
+    {{37}, 0},  // #,##0 ;(#,##0)
+    {{39}, 2},
+    {{42}, 0},  // accounting
+    {{44}, 2},
+    {{9}, -1},   // 0%
+    {{10}, -1},  // 0.00%
+    {{11}, -1},  // 0.00E+00
+    {{48}, -1},  // ##0.0E+0
+    {{12}, -1},  // # ?/?
+    {{14}, -1},  // dates and times
+    {{20}, -1},
+    {{22}, -1},
+    {{31}, -1},  // yyyy"年"m"月"d"日"
+    {{57}, -1},
+    {{49}, -1},  // @
+    {{-1, "0.000"}, 3},
+    {{-1, "0.0"}, 1},
+    {{-1, "¥#,##0.00"}, 2},
+    {{-1, "[$¥-804]#,##0.00"}, 2},
+    {{-1, "#,##0.00\"元\""}, 2},
+    {{-1, "#,##0.00_);[Red](#,##0.00)"}, 2},
+    {{-1, "_ ¥* #,##0.00_ ;_ ¥* -#,##0.00_ ;_ ¥* \"-\"??_ ;_ @_ "}, 2},
+    {{-1, "0.0000;-0.00"}, 4},
+    {{-1, "[>=100]0.0;0.00"}, 1},
+    {{-1, "0.00 USD"}, 2},
+    {{-1, "\"No.\"0"}, 0},
+    {{-1, "0\\.00"}, 0},
+    {{-1, "0.0%"}, -1},
+    {{-1, "0.000E+00"}, -1},
+    {{-1, "# ?\?/?\?"}, -1},  // "# ??/??"
+    {{-1, "yyyy-mm-dd"}, -1},
+    {{-1, "yyyy\"年\"m\"月\"d\"日\""}, -1},
+    {{-1, "[h]:mm:ss"}, -1},
+};
+
+// Each format's row holds, in columns A to I: a number (stored as NUMBER in an .xls), nothing
+// (column B, hidden), a number stored as RK, nothing (column D, zero wide), a number beside
+// one in General (together one MULRK), a formula's number, a formula's text, a text. Only the
+// numbers under the format show its decimals.
+const struct {
+    int column;
+    CellKind kind;
+    double number;
+    bool general;
+    bool shows;
+} kRowCells[] = {
+    {1, CellKind::Number, 1234.5678, false, true},
+    {3, CellKind::Number, 1234.5, false, true},
+    {5, CellKind::Number, 1234.5, false, true},
+    {6, CellKind::Number, 1234.5, true, false},
+    {7, CellKind::NumberFormula, 1234.5, false, true},
+    {8, CellKind::TextFormula, 0, false, false},
+    {9, CellKind::Text, 0, false, false},
+};
+
+// After the formats' rows, cells that hold no number under "0.00", and a text in General.
+const std::vector<std::pair<CellKind, int>> kNoNumbers = {
+    {CellKind::Boolean, 2}, {CellKind::Error, 2}, {CellKind::Text, 2}, {CellKind::Text, 0}};
+
+// Columns: B hidden, C wider, D zero wide, K and L hidden as one range.
+const std::vector<fixture::ColumnWidth> kColumns = {
+    {2, 2, 8.43, true}, {3, 3, 20, false}, {4, 4, 0, false}, {11, 12, 8.43, true}};
+const std::vector<std::pair<int, bool>> kColumnHidden = {
+    {1, false}, {2, true},   {3, false}, {4, true},  {5, false},
+    {9, false}, {10, false}, {11, true}, {12, true}, {13, false}};
+
+std::vector<fixture::FormattedCell> FormattedCells() {
+    std::vector<fixture::FormattedCell> cells;
+    int row = 0;
+    for (const auto& c : kShownDecimals) {
+        ++row;
+        for (const auto& cell : kRowCells) {
+            cells.push_back({row, cell.column, cell.kind, cell.general ? NumberFormat{0} : c.format,
+                             cell.number, "12.345"});
+        }
+    }
+    for (const auto& [kind, format] : kNoNumbers) {
+        cells.push_back({++row, 1, kind, {format}, 0, "12.345"});
+    }
+    return cells;
+}
+
+// The same rows as comma-separated text: every field is text, whatever it looks like.
+QByteArray FormattedCsv() {
+    QByteArray csv;
+    for (std::size_t i = 0; i < std::size(kShownDecimals); ++i) {
+        csv += "1234.5678,,1234.50,,\"1,234.50\",1234.5,1234.5,12.345,12.345\r\n";
+    }
+    for (const auto& [kind, format] : kNoNumbers) {
+        csv += kind == CellKind::Boolean ? "TRUE\r\n"
+               : kind == CellKind::Error ? "#N/A\r\n"
+                                         : "12.345\r\n";
+    }
+    return csv;
+}
+
+// The workbooks of every reader, the .xls with a range of hidden columns that a writer let
+// run one past the last column too.
+struct FormattedBook {
+    const char* name;
+    bool knowsFormats;
+};
+const FormattedBook kFormattedBooks[] = {
+    {"formats.xls", true}, {"formats.xlsx", true}, {"formats.csv", false}};
+
+void WriteFormattedBooks(TestDir& dir) {
+    std::vector<fixture::ColumnWidth> xlsColumns = kColumns;
+    xlsColumns.push_back({200, 257, 8.43, true});
+    dir.Write(QStringLiteral("formats.xls"),
+              fixture::biff::FormattedXls(FormattedCells(), xlsColumns));
+    const QString xlsx = dir.Path(QStringLiteral("formats.xlsx"));
+    fixture::WriteFormattedXlsx(xlsx, FormattedCells(), kColumns);
+    // The writer stores a hidden column as zero wide; a spreadsheet program keeps its width.
+    fixture::KeepHiddenColumnWidths(xlsx, 8.43);
+    dir.Write(QStringLiteral("formats.csv"), FormattedCsv());
+}
+
+TEST(Formats, NumberCellsShowTheDecimalsOfTheirFormat) {
+    TestDir dir;
+    WriteFormattedBooks(dir);
+    for (const FormattedBook& book : kFormattedBooks) {
+        auto app = OpenSheet(dir.Path(QString::fromLatin1(book.name)));
+        int row = 0;
+        for (const auto& c : kShownDecimals) {
+            ++row;
+            const std::string format =
+                c.format.code ? c.format.code : "built-in " + std::to_string(c.format.index);
+            for (int column = 1; column <= 10; ++column) {
+                int expected = -1;
+                for (const auto& cell : kRowCells) {
+                    if (cell.column == column && cell.shows && book.knowsFormats) {
+                        expected = c.decimals;
+                    }
+                }
+                EXPECT_EQ(app->ShownDecimals(row, column), expected)
+                    << book.name << " " << format << " column " << column;
+            }
+        }
+        const int last = row + static_cast<int>(kNoNumbers.size());
+        for (++row; row <= last + 1; ++row) {
+            EXPECT_EQ(app->ShownDecimals(row, 1), -1) << book.name << " row " << row;
+        }
+        EXPECT_EQ(app->Cells(last, 1), u"12.345") << book.name;
+        EXPECT_EQ(app->ShownDecimals(0, 1), -1) << book.name;
+        EXPECT_EQ(app->ShownDecimals(1, 0), -1) << book.name;
+        EXPECT_EQ(app->ShownDecimals(1, 20000), -1) << book.name;
+    }
+}
+
+TEST(Formats, HiddenAndZeroWidthColumnsAreHidden) {
+    TestDir dir;
+    WriteFormattedBooks(dir);
+    for (const FormattedBook& book : kFormattedBooks) {
+        auto app = OpenSheet(dir.Path(QString::fromLatin1(book.name)));
+        for (const auto& [column, hidden] : kColumnHidden) {
+            EXPECT_EQ(app->ColumnHidden(column), hidden && book.knowsFormats)
+                << book.name << " column " << column;
+        }
+        EXPECT_FALSE(app->ColumnHidden(0)) << book.name;
+        EXPECT_FALSE(app->ColumnHidden(-1)) << book.name;
+        EXPECT_FALSE(app->ColumnHidden(20000)) << book.name;
+    }
+    // The .xls range that runs one past the last column hides up to the last.
+    auto xls = OpenSheet(dir.Path(QStringLiteral("formats.xls")));
+    EXPECT_FALSE(xls->ColumnHidden(199));
+    EXPECT_TRUE(xls->ColumnHidden(200));
+    EXPECT_TRUE(xls->ColumnHidden(256));
+    EXPECT_FALSE(xls->ColumnHidden(257));
+}
+
+}  // namespace

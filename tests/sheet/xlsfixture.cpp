@@ -1,8 +1,12 @@
 #include "tests/sheet/xlsfixture.h"
 
+#include <QHash>
 #include <QtEndian>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <map>
+#include <optional>
 #include <stdexcept>
 
 namespace fixture::biff {
@@ -20,8 +24,42 @@ QByteArray Characters(const Segment& segment) {
     return bytes;
 }
 
-QByteArray Cell(int row, int column) {
-    return U16(row - 1) + U16(column - 1) + U16(0);
+QByteArray Cell(int row, int column, int xf = 0) {
+    return U16(row - 1) + U16(column - 1) + U16(xf);
+}
+
+// A text as BIFF8 writes it after its character count: an option byte, then its characters one
+// byte each when they all fit in one, else two.
+QByteArray UnicodeChars(const QString& text) {
+    const bool wide =
+        std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; });
+    return QByteArray(1, wide ? '\x01' : '\x00') + Characters({text, wide});
+}
+
+// The RK value of a number when one holds it exactly: an integer, a number of cents, or a
+// double whose low 34 bits are zero.
+std::optional<quint32> AsRk(double value) {
+    constexpr double kLimit = 1 << 29;
+    const double cents = value * 100;
+    if (value == std::floor(value) && std::fabs(value) < kLimit) {
+        return RkInteger(static_cast<qint32>(value));
+    }
+    if (cents == std::floor(cents) && std::fabs(cents) < kLimit &&
+        static_cast<double>(static_cast<qint32>(cents)) / 100 == value) {
+        return RkInteger(static_cast<qint32>(cents), true);
+    }
+    quint64 bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    if ((bits & 0x3FFFFFFFFull) == 0) {
+        return RkDouble(value);
+    }
+    return std::nullopt;
+}
+
+QByteArray Double(double value) {
+    QByteArray bytes(8, '\0');
+    qToLittleEndian<double>(value, bytes.data());
+    return bytes;
 }
 
 // The compound file around one stream named "Workbook": header, one allocation sector, one
@@ -157,6 +195,119 @@ QByteArray MulRk(int row, int first, const std::vector<quint32>& values) {
     }
     body += U16(first - 1 + static_cast<int>(values.size()) - 1);
     return Record(0x00BD, body);
+}
+
+QByteArray FormattedXls(const std::vector<FormattedCell>& cells,
+                        const std::vector<ColumnWidth>& columns) {
+    // FORMAT records for the workbook's own formats (ids from 164 on, as a spreadsheet program
+    // numbers them), one XF record for each format used; XF 0 is the workbook's general one.
+    QByteArray formats;
+    QByteArray xfs;
+    QHash<QString, int> ids;
+    std::map<int, int> xfOfFormat{{0, 0}};
+    const auto xfFor = [&](const NumberFormat& format) {
+        int id = format.index;
+        if (id < 0) {
+            const QString code = QString::fromUtf8(format.code);
+            id = ids.value(code, -1);
+            if (id < 0) {
+                id = 164 + static_cast<int>(ids.size());
+                ids.insert(code, id);
+                formats += Record(
+                    0x041E, U16(id) + U16(static_cast<int>(code.size())) + UnicodeChars(code));
+            }
+        }
+        const auto [it, added] = xfOfFormat.try_emplace(id, static_cast<int>(xfOfFormat.size()));
+        if (added) {
+            xfs += Record(0x00E0, U16(0) + U16(id) + QByteArray(16, '\0'));
+        }
+        return it->second;
+    };
+
+    std::vector<FormattedCell> sorted = cells;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+        return a.row != b.row ? a.row < b.row : a.column < b.column;
+    });
+    QByteArray records;
+    for (const ColumnWidth& column : columns) {
+        records += Record(0x007D, U16(column.first - 1) + U16(column.last - 1) +
+                                      U16(static_cast<int>(std::lround(column.width * 256))) +
+                                      U16(0) + U16(column.hidden ? 1 : 0) + U16(0));
+    }
+    int rows = 1;
+    int lastColumn = 1;
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        const FormattedCell& cell = sorted[i];
+        rows = std::max(rows, cell.row);
+        lastColumn = std::max(lastColumn, cell.column);
+        const int xf = xfFor(cell.format);
+        switch (cell.kind) {
+            case CellKind::Number: {
+                const std::optional<quint32> rk = AsRk(cell.number);
+                if (!rk) {
+                    records +=
+                        Record(0x0203, Cell(cell.row, cell.column, xf) + Double(cell.number));
+                    break;
+                }
+                // The numbers side by side from here that RK values hold go in one record.
+                QByteArray items = U16(xf) + U32(*rk);
+                std::size_t last = i;
+                while (last + 1 < sorted.size()) {
+                    const FormattedCell& next = sorted[last + 1];
+                    const std::optional<quint32> nextRk = AsRk(next.number);
+                    if (next.kind != CellKind::Number || next.row != cell.row ||
+                        next.column != sorted[last].column + 1 || !nextRk) {
+                        break;
+                    }
+                    items += U16(xfFor(next.format)) + U32(*nextRk);
+                    ++last;
+                }
+                if (last == i) {
+                    records += Record(0x027E, Cell(cell.row, cell.column, xf) + U32(*rk));
+                } else {
+                    records += Record(0x00BD, U16(cell.row - 1) + U16(cell.column - 1) + items +
+                                                  U16(sorted[last].column - 1));
+                    lastColumn = std::max(lastColumn, sorted[last].column);
+                    i = last;
+                }
+                break;
+            }
+            case CellKind::Text: {
+                const QString text = QString::fromUtf8(cell.text);
+                records +=
+                    Record(0x0204, Cell(cell.row, cell.column, xf) +
+                                       U16(static_cast<int>(text.size())) + UnicodeChars(text));
+                break;
+            }
+            case CellKind::Boolean:
+            case CellKind::Error:
+                records += Record(
+                    0x0205, Cell(cell.row, cell.column, xf) + (cell.kind == CellKind::Boolean
+                                                                   ? QByteArray("\x01\x00", 2)
+                                                                   : QByteArray("\x2A\x01", 2)));
+                break;
+            case CellKind::NumberFormula:
+                // The result, options, a cache field, then the formula: the number itself.
+                records += Record(0x0006, Cell(cell.row, cell.column, xf) + Double(cell.number) +
+                                              U16(0) + U32(0) + U16(9) + QByteArray(1, '\x1F') +
+                                              Double(cell.number));
+                break;
+            case CellKind::TextFormula: {
+                // A text result is marked in the result field and follows in a STRING record.
+                const QString text = QString::fromUtf8(cell.text);
+                const QByteArray chars = UnicodeChars(text);
+                const QByteArray formula =
+                    QByteArray(1, '\x17') + QByteArray(1, static_cast<char>(text.size())) + chars;
+                records +=
+                    Record(0x0006, Cell(cell.row, cell.column, xf) +
+                                       QByteArray("\0\0\0\0\0\0\xFF\xFF", 8) + U16(0) + U32(0) +
+                                       U16(static_cast<int>(formula.size())) + formula);
+                records += Record(0x0207, U16(static_cast<int>(text.size())) + chars);
+                break;
+            }
+        }
+    }
+    return XlsWorkbook(formats + xfs, records, rows, lastColumn + 1);
 }
 
 QByteArray XlsWorkbook(const QByteArray& globals, const QByteArray& cells, int rows, int columns) {

@@ -1,11 +1,14 @@
 // Excel 97-2003 workbooks put together record by record in the tests, for layouts the committed
 // .xls files never show: a shared string whose characters change width where the string table
-// goes on in a CONTINUE record, several cells in one MULRK record.
+// goes on in a CONTINUE record, several cells in one MULRK record, cells under number formats of
+// the workbook's own and columns hidden or made zero wide.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 #include <vector>
+
+#include "tests/sheet/formatted.h"
 
 namespace fixture::biff {
 
@@ -38,6 +41,15 @@ quint32 RkInteger(qint32 value, bool cents = false);
 quint32 RkDouble(double value);
 // One MULRK record: `values` in row `row` from column `first` on.
 QByteArray MulRk(int row, int first, const std::vector<quint32>& values);
+
+// A worksheet of `cells` under their number formats, and `columns` of their own widths, as a
+// spreadsheet program writes them: a FORMAT record for each format of the workbook's own (its
+// characters one byte each when they all fit, else two), an XF record for each format used;
+// numbers that fit an RK value as RK records, or as one MULRK record where several stand side
+// by side in a row, others as NUMBER records; texts as LABEL records; formulas with their saved
+// result (a text one in the STRING record after it); a COLINFO record for each column range.
+QByteArray FormattedXls(const std::vector<FormattedCell>& cells,
+                        const std::vector<ColumnWidth>& columns);
 
 // A workbook of one worksheet named "表" in a compound file: the globals (BOF, code page, a cell
 // format, `globals`, BOUNDSHEET, EOF), then the worksheet (BOF, a DIMENSION of `rows` by

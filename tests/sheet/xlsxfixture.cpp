@@ -7,6 +7,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <variant>
@@ -205,6 +206,55 @@ void WriteFormatsXlsx(const QString& path, const std::vector<const char*>& forma
     Check(workbook_close(wb));
 }
 
+void WriteFormattedXlsx(const QString& path, const std::vector<FormattedCell>& cells,
+                        const std::vector<ColumnWidth>& columns) {
+    lxw_workbook* wb = NewWorkbook(path, false);
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "格式");
+    for (const FormattedCell& cell : cells) {
+        lxw_format* f = workbook_add_format(wb);
+        if (cell.format.index >= 0) {
+            format_set_num_format_index(f, static_cast<uint8_t>(cell.format.index));
+        } else {
+            format_set_num_format(f, cell.format.code);
+        }
+        const auto r = static_cast<lxw_row_t>(cell.row - 1);
+        const auto c = static_cast<lxw_col_t>(cell.column - 1);
+        switch (cell.kind) {
+            case CellKind::Number:
+                Check(worksheet_write_number(ws, r, c, cell.number, f));
+                break;
+            case CellKind::Text:
+                Check(worksheet_write_string(ws, r, c, cell.text, f));
+                break;
+            case CellKind::Boolean:
+                Check(worksheet_write_boolean(ws, r, c, 1, f));
+                break;
+            case CellKind::Error:
+                Check(worksheet_write_formula_str(ws, r, c, "=NA()", f, "#N/A"));
+                break;
+            case CellKind::NumberFormula: {
+                // The formula of the number itself, its result saved beside it.
+                const QByteArray formula = "=" + QByteArray::number(cell.number, 'g', 17);
+                Check(worksheet_write_formula_num(ws, r, c, formula.constData(), f, cell.number));
+                break;
+            }
+            case CellKind::TextFormula: {
+                const QByteArray formula = "=\"" + QByteArray(cell.text) + "\"";
+                Check(worksheet_write_formula_str(ws, r, c, formula.constData(), f, cell.text));
+                break;
+            }
+        }
+    }
+    for (const ColumnWidth& column : columns) {
+        lxw_row_col_options options = {};
+        options.hidden = column.hidden ? 1 : 0;
+        Check(worksheet_set_column_opt(ws, static_cast<lxw_col_t>(column.first - 1),
+                                       static_cast<lxw_col_t>(column.last - 1), column.width,
+                                       nullptr, &options));
+    }
+    Check(workbook_close(wb));
+}
+
 void ReplacePartWithBlanks(const QString& path, const char* part, qint64 bytes) {
     int error = 0;
     zip_t* zip = zip_open(path.toLocal8Bit().constData(), 0, &error);
@@ -220,36 +270,52 @@ void ReplacePartWithBlanks(const QString& path, const char* part, qint64 bytes) 
     }
 }
 
-void SwapFirstTwoSheets(const QString& path) {
+namespace {
+
+// Rewrites one part of the package at `path` through `edit`, leaving every other part stored
+// as it was.
+void EditPart(const QString& path, const char* part, const std::function<QString(QString)>& edit) {
     int error = 0;
     zip_t* zip = zip_open(path.toLocal8Bit().constData(), 0, &error);
     if (!zip) {
         throw std::runtime_error("cannot open package");
     }
-    const char* part = "xl/workbook.xml";
     zip_stat_t st;
     zip_stat(zip, part, 0, &st);
     QByteArray xml(static_cast<qsizetype>(st.size), Qt::Uninitialized);
     zip_file_t* file = zip_fopen(zip, part, 0);
     zip_fread(file, xml.data(), st.size);
     zip_fclose(file);
-    QString text = QString::fromUtf8(xml);
-    static const QRegularExpression sheet(QStringLiteral("<sheet [^>]*/>"));
-    auto it = sheet.globalMatch(text);
-    const auto first = it.next();
-    const auto second = it.next();
-    text = text.left(first.capturedStart()) + second.captured() +
-           text.mid(first.capturedEnd(), second.capturedStart() - first.capturedEnd()) +
-           first.captured() + text.mid(second.capturedEnd());
-    const QByteArray swapped = text.toUtf8();
-    char* data = static_cast<char*>(malloc(static_cast<std::size_t>(swapped.size())));
-    memcpy(data, swapped.constData(), static_cast<std::size_t>(swapped.size()));
+    const QByteArray edited = edit(QString::fromUtf8(xml)).toUtf8();
+    char* data = static_cast<char*>(malloc(static_cast<std::size_t>(edited.size())));
+    memcpy(data, edited.constData(), static_cast<std::size_t>(edited.size()));
     zip_source_t* source =
-        zip_source_buffer(zip, data, static_cast<zip_uint64_t>(swapped.size()), 1);
+        zip_source_buffer(zip, data, static_cast<zip_uint64_t>(edited.size()), 1);
     zip_file_add(zip, part, source, ZIP_FL_OVERWRITE);
     if (zip_close(zip) != 0) {
         throw std::runtime_error("cannot write package");
     }
+}
+
+}  // namespace
+
+void SwapFirstTwoSheets(const QString& path) {
+    EditPart(path, "xl/workbook.xml", [](QString text) {
+        static const QRegularExpression sheet(QStringLiteral("<sheet [^>]*/>"));
+        auto it = sheet.globalMatch(text);
+        const auto first = it.next();
+        const auto second = it.next();
+        return text.left(first.capturedStart()) + second.captured() +
+               text.mid(first.capturedEnd(), second.capturedStart() - first.capturedEnd()) +
+               first.captured() + text.mid(second.capturedEnd());
+    });
+}
+
+void KeepHiddenColumnWidths(const QString& path, double width) {
+    EditPart(path, "xl/worksheets/sheet1.xml", [width](QString text) {
+        static const QRegularExpression hidden(QStringLiteral("width=\"0\"( hidden=\"1\")"));
+        return text.replace(hidden, QStringLiteral("width=\"%1\"\\1").arg(width));
+    });
 }
 
 }  // namespace fixture

@@ -7,6 +7,8 @@
 #include <QString>
 #include <vector>
 
+#include "tests/sheet/formatted.h"
+
 namespace fixture {
 
 struct XlsxOptions {
@@ -28,6 +30,12 @@ QByteArray RowsCsv(int count);
 void WriteHiddenXlsx(const QString& path);
 // Column A: `value` under each number format of `formats`, one row each.
 void WriteFormatsXlsx(const QString& path, const std::vector<const char*>& formats, double value);
+// One worksheet of `cells`, each under its number format, and `columns` of their own widths.
+void WriteFormattedXlsx(const QString& path, const std::vector<FormattedCell>& cells,
+                        const std::vector<ColumnWidth>& columns);
+// Gives the hidden columns of the first worksheet `width` instead of the zero the writer stores,
+// as a spreadsheet program keeps the width a column had before it was hidden.
+void KeepHiddenColumnWidths(const QString& path, double width);
 // Replaces a part of the package with `bytes` of blanks (compressed to almost nothing).
 void ReplacePartWithBlanks(const QString& path, const char* part, qint64 bytes);
 // Rewrites the package's workbook part so that its second sheet comes first in the workbook
