@@ -1,5 +1,6 @@
 // Shared by the spreadsheet readers' fuzz targets: reads every cell a salary import could ask
-// for from the first worksheets of a book, and checks what any cell text must be.
+// for from the first worksheets of a book, with the decimals its format shows and which columns
+// are hidden, and checks what any cell must be.
 #pragma once
 
 #include "platform/sheet/book.h"
@@ -28,8 +29,17 @@ inline void ReadAll(sheet::Book& book) {
             for (int column = 1; column <= 8; ++column) {
                 const QString text = grid->Cell(row, column);
                 Require(grid->Cell(row, column) == text, "a cell reads differently twice");
+                // Only a number shows decimals, and a number always reads as some text.
+                const int decimals = grid->ShownDecimals(row, column);
+                Require(decimals >= -1, "decimals below -1");
+                Require(decimals == -1 || !text.isEmpty(), "decimals for an empty cell");
             }
         }
+        for (const int column : {-1, 0, 1, 2, 256, 257, 16384, 16385, 100000}) {
+            grid->ColumnHidden(column);
+        }
+        grid->ShownDecimals(100000, 702);
+        grid->ShownDecimals(0, 0);
         grid->Cell(1, 28);
         grid->Cell(100000, 702);
         grid->Cell(0, 0);
