@@ -34,6 +34,9 @@ TfmBank::TfmBank(Dialogs& dialogs, QWidget* parent, const QString& resource)
     // very wide name column scrolled codes and names out of sight while a row stayed chosen.
     DBGrid1->setTabKeyNavigation(false);
     DBGrid1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // The grid never scrolls sideways (see FitColumns); a name too long for it keeps its start,
+    // the bank, and its end, the branch.
+    DBGrid1->setTextElideMode(Qt::ElideMiddle);
 
     // The first two panels are at least as wide as the texts they show in the user's font.
     const int widths[] = {100, 150, 0};
@@ -53,28 +56,25 @@ TfmBank::TfmBank(Dialogs& dialogs, QWidget* parent, const QString& resource)
 
     connect(SpeedButton1, &QToolButton::clicked, this,
             [this] { Guarded(dialogs_, [this] { SpeedButton1Click(); }); });
-    // Enter in either box searches, as the button does.
     for (QLineEdit* box : {edBankcode, edlname}) {
         connect(box, &QLineEdit::returnPressed, this,
-                [this] { Guarded(dialogs_, [this] { SpeedButton1Click(); }); });
+                [this] { Guarded(dialogs_, [this] { SearchBoxReturn(); }); });
     }
-    // Find as you type: a zero-time single shot, restarted on every change, runs after the
-    // keys already queued, so typing never waits for a search of an outdated text.
-    nameTyped_ = new QTimer(this);
-    nameTyped_->setSingleShot(true);
-    nameTyped_->setInterval(0);
-    connect(edlname, &QLineEdit::textChanged, nameTyped_, qOverload<>(&QTimer::start));
-    connect(nameTyped_, &QTimer::timeout, this,
-            [this] { Guarded(dialogs_, [this] { edlnameChange(); }); });
+    // Find as you type, in either box: a zero-time single shot, restarted on every change, runs
+    // after the keys already queued, so typing never waits for a search of an outdated text.
+    typed_ = new QTimer(this);
+    typed_->setSingleShot(true);
+    typed_->setInterval(0);
+    for (QLineEdit* box : {edBankcode, edlname}) {
+        connect(box, &QLineEdit::textChanged, typed_, qOverload<>(&QTimer::start));
+    }
+    connect(typed_, &QTimer::timeout, this,
+            [this] { Guarded(dialogs_, [this] { SearchBoxes(); }); });
     connect(DBGrid1, &DBGrid::DblClick, this,
             [this] { Guarded(dialogs_, [this] { DBGrid1DblClick(); }); });
-    // Column widths follow the fields' declared widths in digits of the grid font.
-    connect(DBGrid1->model(), &QAbstractItemModel::modelReset, this, [this] {
-        const int digit = DBGrid1->fontMetrics().horizontalAdvance(u'0');
-        for (int i = 0; i < cds->FieldCount(); ++i) {
-            DBGrid1->setColumnWidth(i, cds->Def(i).size * digit + 4);
-        }
-    });
+    connect(DBGrid1->model(), &QAbstractItemModel::modelReset, this, [this] { FitColumns(); });
+    connect(DBGrid1->model(), &QAbstractItemModel::headerDataChanged, this,
+            [this] { FitColumns(); });
     FormCreate();
 }
 
@@ -142,6 +142,13 @@ bool TfmBank::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfmBank::ChooseShownRow() {
+    if (typed_->isActive()) {
+        // Enter came before the typing was searched: the grid shows the rows of an older text.
+        // They are replaced, and the next Enter takes a row the user has seen.
+        SearchBoxes();
+        dialogs_.Beep();
+        return;
+    }
     if (cds->IsEmpty()) {
         return;
     }
@@ -153,33 +160,33 @@ void TfmBank::ChooseShownRow() {
     if (!first.isValid() || !view.contains(cell.topLeft()) || !view.contains(cell.bottomLeft())) {
         DBGrid1->horizontalScrollBar()->setValue(0);
         DBGrid1->scrollTo(first);
-        QApplication::beep();
+        dialogs_.Beep();
         return;
     }
     DBGrid1DblClick();
 }
 
 void TfmBank::FormShow() {
-    if (cds->IsEmpty()) {
+    typed_->stop();
+    // Loaded once: a search without matches leaves the table open, and the next showing
+    // searches again instead of parsing the packet anew.
+    if (!cds->Active()) {
         cds->Close();
         if (!BankDataStream->isOpen() && !BankDataStream->open(QIODevice::ReadOnly)) {
             throw AppError(QStringLiteral("无法打开银行数据：%1").arg(BankDataStream->fileName()));
         }
         BankDataStream->seek(0);
         cds->LoadFromStream(*BankDataStream);
+        // Names are also found by the pinyin initials of their characters; the index is made
+        // now, with the table, so that no keystroke waits for it.
+        cds->SetInitials(&formparts::EmbeddedInitials());
+        if (const std::optional<Field> name = cds->FindField(QStringLiteral("LNAME"))) {
+            cds->PrepareInitials(name->Index());
+        }
     }
-    cds->SetFilterText(QString());
-    cds->SetFiltered(false);
-    cds->First();
-    ShowCount();
-    // The columns carry their Chinese titles from the first showing on, not the field names.
-    SetHeadings();
-    // Names are also found by the pinyin initials of their characters; the index is made now,
-    // with the table, so that no keystroke waits for it.
-    cds->SetInitials(&formparts::EmbeddedInitials());
-    if (const std::optional<Field> name = cds->FindField(QStringLiteral("LNAME"))) {
-        cds->PrepareInitials(name->Index());
-    }
+    // The boxes keep their texts from the last showing, so the grid lists what they say: the
+    // whole directory stood under an old name, and Tab Tab Enter took a branch never asked for.
+    SearchBoxes();
 }
 
 QString TfmBank::Quoted(const QString& text) {
@@ -193,39 +200,66 @@ void TfmBank::SetHeadings() {
     DBGrid1->SetColumnTitle(1, QStringLiteral("银行名称"));
 }
 
-void TfmBank::SearchName() {
-    cds->SetFilterText(QStringLiteral("LNAME LIKE ") + Quoted(u'%' + edlname->text() + u'%'));
-    cds->SetFiltered(true);
-}
-
-void TfmBank::SpeedButton1Click() {
+void TfmBank::SearchBoxes() {
     // This search supersedes one the typing has still pending.
-    nameTyped_->stop();
+    typed_->stop();
+    // The columns carry their Chinese titles from the first showing on, not the field names.
     SetHeadings();
+    // The name decides when both boxes hold text; both empty list the whole directory, never
+    // the rows of a search whose text is gone.
     if (!edlname->text().isEmpty()) {
-        SearchName();
+        cds->SetFilterText(QStringLiteral("LNAME LIKE ") + Quoted(u'%' + edlname->text() + u'%'));
+        cds->SetFiltered(true);
     } else if (!edBankcode->text().isEmpty()) {
         cds->SetFilterText(QStringLiteral("BANKCODE = ") + Quoted(edBankcode->text()));
         cds->SetFiltered(true);
-    }
-    ShowCount();
-}
-
-void TfmBank::edlnameChange() {
-    SetHeadings();
-    if (!edlname->text().isEmpty()) {
-        SearchName();
     } else {
         cds->SetFiltered(false);
         cds->SetFilterText(QString());
     }
+    cds->First();
     ShowCount();
+}
+
+void TfmBank::SpeedButton1Click() {
+    SearchBoxes();
+}
+
+void TfmBank::SearchBoxReturn() {
+    SearchBoxes();
+    if (cds->RecordCount() == 1) {
+        DBGrid1DblClick();  // the one row there is, as choosing it in the grid takes it
+        return;
+    }
+    if (cds->IsEmpty()) {
+        dialogs_.Beep();  // no row to go to: the box keeps the focus for another text
+        return;
+    }
+    DBGrid1->scrollToTop();
+    DBGrid1->setFocus(Qt::TabFocusReason);
+    DBGrid1->setCurrentIndex(DBGrid1->model()->index(0, 0));
 }
 
 void TfmBank::DBGrid1DblClick() {
     if (!cds->IsEmpty()) {
         reject();
     }
+}
+
+void TfmBank::FitColumns() {
+    // The number column is as wide as a number (twelve digits in every row) and its title; the
+    // name column takes the rest of the grid's width and no more. A name column wider than the
+    // grid scrolled the numbers out of view whenever a name was clicked, and then a branch was
+    // chosen without its number in sight.
+    if (cds->FieldCount() < 2) {
+        return;
+    }
+    QHeaderView* header = DBGrid1->horizontalHeader();
+    const int padding =
+        2 * (DBGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, DBGrid1) + 1) + 8;
+    const int number = DBGrid1->fontMetrics().horizontalAdvance(QString(12, u'0')) + padding;
+    header->setSectionResizeMode(1, QHeaderView::Stretch);
+    DBGrid1->setColumnWidth(0, std::max(number, header->sectionSizeHint(0)));
 }
 
 void TfmBank::ShowCount() {

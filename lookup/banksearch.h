@@ -1,5 +1,6 @@
 // The bank search dialog: the embedded directory of bank branches, loaded at the first
-// showing and filtered by part of a name or by an exact number.
+// showing and filtered by part of a name or by an exact number. The grid always lists what the
+// two boxes say, as they are typed, searched and kept from one showing to the next.
 #pragma once
 
 #include <QDialog>
@@ -27,13 +28,14 @@ public:
 
     void FormCreate();
     void FormDestroy();
-    // "检索": filters by the name, else by the number, and shows the count.
+    // "检索": the search the boxes say, at once, in place of one the typing has pending.
     void SpeedButton1Click();
+    // Loads the directory at the first showing; every showing lists what the boxes kept say.
     void FormShow();
     void DBGrid1DblClick();
-    // Typing in the name box: the name search for the text it holds now, run once the typed
-    // keys have been taken in; an emptied box lists the whole directory again.
-    void edlnameChange();
+    // Enter in a search box: searches, then takes the row when exactly one is shown, else goes
+    // to the first row of the grid.
+    void SearchBoxReturn();
 
     // The filter text for a typed text: the text with every "'" doubled, in quotes.
     static QString Quoted(const QString& text);
@@ -51,14 +53,18 @@ private:
     // Enter on the grid: takes the current row when it is in view, else scrolls it into view.
     void ChooseShownRow();
     void SetHeadings();
-    void SearchName();
+    // The rows the boxes say: by the name, else by the number, else the whole directory; the
+    // cursor on the first of them.
+    void SearchBoxes();
     void ShowCount();
+    // Sizes the grid's columns after every change of its rows, see the constructor.
+    void FitColumns();
 
     Dialogs& dialogs_;
     QString resource_;
     QFile* BankDataStream = nullptr;
-    // Restarted by every change of the name box, so that a burst of keys makes one search.
-    QTimer* nameTyped_;
+    // Restarted by every change of either box, so that a burst of keys makes one search.
+    QTimer* typed_;
     QLabel* panels_[3];
     bool cancelled_ = false;
 };

@@ -88,11 +88,12 @@ TEST_F(BankSearch, SearchByNameOrNumber) {
         Search(QStringLiteral("105851"), QString());
         EXPECT_EQ(cds().RecordCount(), 0);
         EXPECT_EQ(Count(), QStringLiteral("记录笔数：0"));
-        // Both boxes empty: the filter in force stays.
+        // Both boxes empty: the whole directory, never the rows of a text no longer there.
         Search(QStringLiteral("105851002223"), QString());
+        ASSERT_EQ(cds().RecordCount(), 1);
         Search(QString(), QString());
-        EXPECT_EQ(cds().RecordCount(), 1);
-        EXPECT_EQ(Count(), QStringLiteral("记录笔数：1"));
+        EXPECT_EQ(cds().RecordCount(), kDirectoryRows);
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：131021"));
         // A quote is doubled, a blank finds nothing, and neither is an error.
         Search(QString(), QStringLiteral("A'B"));
         EXPECT_EQ(cds().FilterText(), QStringLiteral("LNAME LIKE '%A''B%'"));
@@ -135,21 +136,26 @@ TEST_F(BankSearch, ReopeningAfterSearches) {
         EXPECT_TRUE(bank.isVisible());
     });
     EXPECT_EQ(page->recbankcode->text(), QStringLiteral("keep"));
-    // After a search without matches the directory is loaded again, its headings Chinese.
+    // The text is kept and searched again: still nothing, the headings Chinese.
+    int found = 0;
     Open([&] {
-        EXPECT_EQ(cds().RecordCount(), kDirectoryRows);
-        EXPECT_EQ(Heading(0), QStringLiteral("银行机构号"));
         EXPECT_EQ(bank.edlname->text(), QStringLiteral("没有这样的银行"));
+        EXPECT_TRUE(cds().Active());
+        EXPECT_EQ(cds().RecordCount(), 0);
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：0"));
+        EXPECT_EQ(Heading(0), QStringLiteral("银行机构号"));
         Search(QString(), QStringLiteral("支行"));
+        found = cds().RecordCount();
         cds().Next();
     });
-    // After a search with matches: the whole directory, first row, Chinese headings.
+    // After a search with matches: the same rows again, from the first, Chinese headings.
     Open([&] {
-        EXPECT_EQ(cds().RecordCount(), kDirectoryRows);
+        EXPECT_EQ(bank.edlname->text(), QStringLiteral("支行"));
+        EXPECT_EQ(cds().RecordCount(), found);
         EXPECT_EQ(cds().RecNo(), 0);
-        EXPECT_FALSE(cds().Filtered());
+        EXPECT_TRUE(cds().Filtered());
         EXPECT_EQ(Heading(0), QStringLiteral("银行机构号"));
-        EXPECT_EQ(Count(), QStringLiteral("记录笔数：131021"));
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：%1").arg(found));
     });
 }
 
@@ -229,17 +235,8 @@ TEST_F(BankSearch, EnterAndTheButtonKeepTheirSearch) {
         QCoreApplication::processEvents();
         EXPECT_EQ(cds().RecordCount(), found);
 
-        // The name box emptied and Enter pressed before the typing is taken in: the number
-        // decides, as the button would have it.
         QTest::keyClick(bank.edlname, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(bank.edlname, Qt::Key_Backspace);
-        QTest::keyClick(bank.edBankcode, Qt::Key_Return);
-        EXPECT_EQ(cds().FilterText(), QStringLiteral("BANKCODE = '105851002223'"));
-        EXPECT_EQ(cds().RecordCount(), 1);
-        QCoreApplication::processEvents();
-        EXPECT_EQ(cds().RecordCount(), 1);
-        EXPECT_EQ(Count(), QStringLiteral("记录笔数：1"));
-
         QTest::keyClicks(bank.edlname, QStringLiteral("CDGX"));
         QTest::mouseClick(bank.SpeedButton1, Qt::LeftButton);
         EXPECT_EQ(cds().FilterText(), QStringLiteral("LNAME LIKE '%CDGX%'"));
@@ -248,7 +245,20 @@ TEST_F(BankSearch, EnterAndTheButtonKeepTheirSearch) {
             district = cds().Text(r, 1).contains(QStringLiteral("成都高新"));
         }
         EXPECT_TRUE(district);
+
+        // The name box emptied and Enter pressed before the typing is taken in: the number
+        // decides, as the button would have it, and its one row is taken.
+        QTest::keyClick(bank.edlname, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(bank.edlname, Qt::Key_Backspace);
+        QTest::keyClick(bank.edBankcode, Qt::Key_Return);
+        EXPECT_EQ(cds().FilterText(), QStringLiteral("BANKCODE = '105851002223'"));
+        EXPECT_EQ(cds().RecordCount(), 1);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(cds().RecordCount(), 1);
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：1"));
+        EXPECT_FALSE(bank.isVisible());
     });
+    EXPECT_EQ(page->recbankcode->text(), QStringLiteral("105851002223"));
     EXPECT_EQ(page->recbank->currentText(), cds().Text(0, 1));
 }
 
@@ -335,18 +345,20 @@ TEST_F(BankSearch, ReopenedSearchChoosesOnlyAShownRow) {
     EXPECT_EQ(page->recbank->currentText(), name);
     EXPECT_EQ(page->recbankcode->text(), code);
 
-    // Reopened: the whole directory, the old text selected in the name box, so typing replaces it.
+    // Reopened: the old text selected in the name box, so typing replaces it, over the rows it
+    // finds.
     const QString wanted = QStringLiteral("建设银行重庆");
     walk([&] {
         EXPECT_EQ(QApplication::focusWidget(), bank.edlname);
         EXPECT_EQ(bank.edlname->selectedText(), QStringLiteral("gsyhcdgx"));
-        EXPECT_EQ(Count(), QStringLiteral("记录笔数：131021"));
+        const QString chosen = name;
+        shownFirstRow();
+        EXPECT_EQ(name, chosen);
         Type(wanted);
         EXPECT_EQ(bank.edlname->text(), wanted);
         shownFirstRow();
-        Press(Qt::Key_Return);  // searches, as the button does
-        Press(Qt::Key_Tab);
-        Press(Qt::Key_Tab);
+        Press(Qt::Key_Return);  // searches; with more than one row, on to the first of them
+        EXPECT_EQ(QApplication::focusWidget(), bank.DBGrid1);
         Press(Qt::Key_Return);
     });
     EXPECT_TRUE(name.contains(wanted)) << name.toStdString();
@@ -382,4 +394,212 @@ TEST_F(BankSearch, ReopenedSearchChoosesOnlyAShownRow) {
     EXPECT_EQ(page->recbank->currentText(), name);
     EXPECT_EQ(page->recbankcode->text(), code);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+}
+
+namespace {
+
+// Opens the bank search as the entry form's button does and runs act() in it, with the dialog
+// the active window so that keys go where its focus is; closes it afterwards unless act() did.
+class BankKeys : public BankSearch {
+protected:
+    void Walk(const std::function<void()>& act) {
+        page->cross->setChecked(true);
+        QTimer::singleShot(0, &bank, [&] {
+            QApplication::setActiveWindow(&bank);
+            act();
+            if (bank.isVisible()) {
+                bank.close();
+            }
+        });
+        QTest::mouseClick(page->SpeedButton3, Qt::LeftButton);
+    }
+    // From the name box, where every showing starts: both boxes emptied, the focus back there.
+    void EmptyBoxes() {
+        ASSERT_EQ(QApplication::focusWidget(), bank.edlname);
+        Press(Qt::Key_Delete);  // the old text is selected
+        Press(Qt::Key_Backtab);
+        ASSERT_EQ(QApplication::focusWidget(), bank.edBankcode);
+        Press(Qt::Key_A, Qt::ControlModifier);
+        Press(Qt::Key_Delete);
+        Press(Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), bank.edlname);
+    }
+    // Every row the grid shows, as the user reads it, holds the text in its name.
+    void EveryShownRowHolds(const QString& text) {
+        QAbstractItemModel* model = bank.DBGrid1->model();
+        ASSERT_GT(model->rowCount(), 0);
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：%1").arg(model->rowCount()));
+        for (int r = 0; r < model->rowCount(); ++r) {
+            ASSERT_TRUE(model->data(model->index(r, 1)).toString().contains(text)) << r;
+        }
+    }
+};
+
+}  // namespace
+
+// Enter in a search box searches at once, then takes the row when exactly one is shown, as
+// choosing it in the grid does; with more, the focus goes to the first row, where the next Enter
+// takes it; with none, nothing is left to go to.
+TEST_F(BankKeys, EnterInASearchBoxTakesTheOnlyRowElseGoesToTheGrid) {
+    const struct {
+        bool numberBox;
+        const char* typed;
+        int rows;          // shown after Enter
+        const char* code;  // taken by that Enter, nullptr when the dialog stays open
+        const char* name;
+    } cases[] = {
+        {false, "大连城中村镇银行沙河口支行", 1, "320222000119", "大连城中村镇银行沙河口支行"},
+        {true, "403314000193", 1, "403314000193", "中国邮政储蓄银行镇江分行"},
+        {false, "沙河口", 62, nullptr, nullptr},
+        {false, "没有这样的银行", 0, nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        page->recbank->setEditText(QStringLiteral("keep"));
+        page->recbankcode->setText(QStringLiteral("keep"));
+        dialogs.Clear();
+        QString takenByGrid;
+        Walk([&] {
+            EmptyBoxes();
+            if (c.numberBox) {
+                Press(Qt::Key_Backtab);
+            }
+            QWidget* box = QApplication::focusWidget();
+            // Enter at once: the search the typing has pending is run first.
+            Type(QString::fromUtf8(c.typed));
+            Press(Qt::Key_Return);
+            EXPECT_EQ(cds().RecordCount(), c.rows);
+            EXPECT_EQ(Count(), QStringLiteral("记录笔数：%1").arg(c.rows));
+            if (c.code != nullptr) {
+                EXPECT_FALSE(bank.isVisible());
+                return;
+            }
+            ASSERT_TRUE(bank.isVisible());
+            if (c.rows == 0) {
+                EXPECT_EQ(QApplication::focusWidget(), box);
+                EXPECT_EQ(dialogs.beeps, 1);
+                return;
+            }
+            ASSERT_EQ(QApplication::focusWidget(), bank.DBGrid1);
+            const QModelIndex first = bank.DBGrid1->model()->index(0, 0);
+            EXPECT_EQ(bank.DBGrid1->currentIndex(), first);
+            EXPECT_TRUE(bank.DBGrid1->viewport()->rect().contains(
+                bank.DBGrid1->visualRect(first).topLeft()));
+            takenByGrid =
+                bank.DBGrid1->model()->data(bank.DBGrid1->model()->index(0, 1)).toString();
+            Press(Qt::Key_Return);
+            EXPECT_FALSE(bank.isVisible());
+        });
+        if (c.code != nullptr) {
+            EXPECT_EQ(page->recbankcode->text(), QString::fromUtf8(c.code));
+            EXPECT_EQ(page->recbank->currentText(), QString::fromUtf8(c.name));
+        } else if (c.rows > 0) {
+            EXPECT_TRUE(takenByGrid.contains(QString::fromUtf8(c.typed)));
+            EXPECT_EQ(page->recbank->currentText(), takenByGrid);
+        } else {
+            EXPECT_EQ(page->recbankcode->text(), QStringLiteral("keep"));
+        }
+    }
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+}
+
+// The grid always lists what the boxes say: reopened, the dialog keeps the texts and searches for
+// them again, so Tab Tab Enter takes a row the user asked for, never the directory's first; a
+// number typed without Enter is searched as a name is; both boxes empty list everything.
+TEST_F(BankKeys, GridAlwaysListsWhatTheBoxesSay) {
+    const QString wanted = QStringLiteral("沙河口");
+    Walk([&] {
+        EmptyBoxes();
+        Type(wanted);
+        Press(Qt::Key_Escape);
+    });
+    QString name;
+    Walk([&] {
+        EXPECT_EQ(bank.edlname->selectedText(), wanted);
+        EveryShownRowHolds(wanted);
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), bank.DBGrid1);
+        name = bank.DBGrid1->model()->data(bank.DBGrid1->model()->index(0, 1)).toString();
+        Press(Qt::Key_Return);
+        EXPECT_FALSE(bank.isVisible());
+    });
+    EXPECT_TRUE(name.contains(wanted)) << name.toStdString();
+    EXPECT_EQ(page->recbank->currentText(), name);
+
+    // Keys faster than the search: Tab Tab Enter arrive before the typed text was searched. The
+    // Enter shows the rows of the text instead of taking one of the old list; the next takes one.
+    const QString other = QStringLiteral("镇江分行");
+    Walk([&] {
+        Type(other);
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), bank.DBGrid1);
+        Press(Qt::Key_Return);
+        ASSERT_TRUE(bank.isVisible());
+        EXPECT_EQ(dialogs.beeps, 1);
+        EveryShownRowHolds(other);
+        name = bank.DBGrid1->model()->data(bank.DBGrid1->model()->index(0, 1)).toString();
+        Press(Qt::Key_Return);
+        EXPECT_FALSE(bank.isVisible());
+    });
+    EXPECT_TRUE(name.contains(other)) << name.toStdString();
+    EXPECT_EQ(page->recbank->currentText(), name);
+
+    // The number box, without Enter: the grid follows it, and so does the next showing.
+    Walk([&] {
+        EmptyBoxes();
+        Press(Qt::Key_Backtab);
+        Type(QStringLiteral("320222000119"));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(cds().RecordCount(), 1);
+        EveryShownRowHolds(QStringLiteral("沙河口支行"));
+        Press(Qt::Key_Escape);
+    });
+    Walk([&] {
+        EXPECT_EQ(bank.edBankcode->text(), QStringLiteral("320222000119"));
+        EXPECT_EQ(cds().RecordCount(), 1);
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：1"));
+        // Emptied, both boxes list the whole directory, whether typed away or searched.
+        EmptyBoxes();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(cds().RecordCount(), kDirectoryRows);
+        QTest::mouseClick(bank.SpeedButton1, Qt::LeftButton);
+        EXPECT_EQ(cds().RecordCount(), kDirectoryRows);
+        EXPECT_EQ(Count(), QStringLiteral("记录笔数：131021"));
+        Press(Qt::Key_Escape);
+    });
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.Texts().join(u'\n').toStdString();
+}
+
+// Clicking a name keeps its number in view: the grid never scrolls sideways, at the size the
+// dialog opens with and at its narrowest, and both columns fit.
+TEST_F(BankKeys, ClickingANameKeepsTheNumberInView) {
+    Walk([&] {
+        EmptyBoxes();
+        Type(QStringLiteral("支行"));
+        QCoreApplication::processEvents();
+        for (const bool narrow : {false, true}) {
+            SCOPED_TRACE(narrow ? "narrowest" : "as opened");
+            if (narrow) {
+                bank.resize(bank.minimumSizeHint().width(), bank.height());
+                QCoreApplication::processEvents();
+            }
+            DBGrid* grid = bank.DBGrid1;
+            const QRect view = grid->viewport()->rect();
+            const int row = 3;
+            const QRect nameCell = grid->visualRect(grid->model()->index(row, 1)).intersected(view);
+            ASSERT_FALSE(nameCell.isEmpty());
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, nameCell.center());
+            EXPECT_EQ(grid->currentIndex().row(), row);
+            EXPECT_EQ(grid->horizontalScrollBar()->value(), 0);
+            EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0);
+            const QRect number = grid->visualRect(grid->model()->index(row, 0));
+            const QRect name = grid->visualRect(grid->model()->index(row, 1));
+            EXPECT_GE(number.left(), 0);
+            EXPECT_LE(name.right(), view.right());
+            EXPECT_GE(number.width(), grid->fontMetrics().horizontalAdvance(cds().Text(row, 0)));
+        }
+        Press(Qt::Key_Escape);
+    });
 }
