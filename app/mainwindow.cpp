@@ -189,6 +189,8 @@ void Tmform::BuildStatusBar() {
     noticePanel->setObjectName(QStringLiteral("StatusBar1Notice"));
     bar->addPermanentWidget(noticePanel);
     addNotice.showStatus = [this](const QString& text) { noticePanel->setText(text); };
+    // A value the amount box refuses whole is said where the cashier looks next.
+    connect(batchPage->amt, &TNumEditNew::OnRefuse, noticePanel, &QLabel::setText);
 }
 
 QString Tmform::PanelText(int panel) const {
