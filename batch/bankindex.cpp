@@ -51,31 +51,32 @@ void BankIndex::Load() {
     loaded_ = true;
 }
 
+namespace {
+
+// The values of a key, in the directory's order (the hash gives them last-inserted first).
+QStringList Find(const QMultiHash<QByteArrayView, QByteArrayView>& hash, const QString& text) {
+    const QByteArray key = ansi::Encode(text);
+    QStringList found;
+    for (auto it = hash.constFind(QByteArrayView(key));
+         it != hash.cend() && it.key() == QByteArrayView(key); ++it) {
+        found.append(ansi::Decode(it.value()));
+    }
+    std::reverse(found.begin(), found.end());
+    return found;
+}
+
+}  // namespace
+
 QStringList BankIndex::Codes(const QString& name) {
     if (!loaded_) {
         Load();
     }
-    const QByteArray key = ansi::Encode(name);
-    QStringList found;
-    for (auto it = byName_.constFind(QByteArrayView(key));
-         it != byName_.cend() && it.key() == QByteArrayView(key); ++it) {
-        found.append(ansi::Decode(it.value()));
-    }
-    // The hash gives a name's rows last-inserted first.
-    std::reverse(found.begin(), found.end());
-    return found;
+    return Find(byName_, name);
 }
 
 QStringList BankIndex::Names(const QString& code) {
     if (!loaded_) {
         Load();
     }
-    const QByteArray key = ansi::Encode(code);
-    QStringList found;
-    for (auto it = byCode_.constFind(QByteArrayView(key));
-         it != byCode_.cend() && it.key() == QByteArrayView(key); ++it) {
-        found.append(ansi::Decode(it.value()));
-    }
-    std::reverse(found.begin(), found.end());
-    return found;
+    return Find(byCode_, code);
 }
