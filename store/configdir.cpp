@@ -148,38 +148,46 @@ bool RemoveUnheld(const QString& path) {
 }
 
 // Clears what a power cut or a stray copy can leave in place of a lock: an empty or unreadable
-// lock file, or an empty folder of that name. Returns what was cleared, for the status bar; a
+// lock file, or an empty folder of that name. Gives what was cleared, for the status bar; a
 // folder with files in it is refused. A lock naming a process is left to QLockFile, which
-// removes it when the process has ended.
-QString ClearBrokenLock(const QString& folder, const QString& name) {
+// removes it when the process has ended: its process id is given, read here once.
+struct LockFound {
+    QString cleared;
+    std::optional<qint64> pid;
+};
+LockFound ClearBrokenLock(const QString& folder, const QString& name) {
     const QString path = folder + name;
     const QFileInfo info(path);
     if (info.isDir() && !info.isSymLink()) {
         if (QDir(folder).rmdir(name)) {
-            return QString::fromUtf16(kClearedFolder).arg(name);
+            return {QString::fromUtf16(kClearedFolder).arg(name), std::nullopt};
         }
         throw AppError(QString::fromUtf16(kLockIsFolder).arg(Shown(folder), name));
     }
     if (!info.isFile()) {
-        return QString();
+        return {};
     }
     // Two copies starting together must not both clear and then both lock: the check and the
     // removal happen under a second lock, as QLockFile does for its own stale locks.
     QLockFile guard(path + QStringLiteral(".rmlock"));
     if (!guard.tryLock(1000)) {
-        return QString();
+        return {};
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return QString();
+        return {};
     }
     const QByteArray bytes = file.read(4096);
     file.close();
-    if (LockPid(bytes) || !RemoveUnheld(path)) {
-        return QString();
+    if (const std::optional<qint64> pid = LockPid(bytes)) {
+        return {QString(), pid};
     }
-    return QString::fromUtf16(bytes.trimmed().isEmpty() ? kClearedEmpty : kClearedGarbage)
-        .arg(name);
+    if (!RemoveUnheld(path)) {
+        return {};
+    }
+    return {
+        QString::fromUtf16(bytes.trimmed().isEmpty() ? kClearedEmpty : kClearedGarbage).arg(name),
+        std::nullopt};
 }
 
 }  // namespace
@@ -219,14 +227,9 @@ OpenConfig::OpenConfig(const ConfigPlaces& places) : dir_(QString()) {
     }
     MakeFolder(folder);
 
-    cleared_ = ClearBrokenLock(folder, LockFileName());
-    std::optional<qint64> earlier;
-    if (cleared_.isEmpty()) {
-        QFile existing(folder + LockFileName());
-        if (existing.open(QIODevice::ReadOnly)) {
-            earlier = LockPid(existing.read(4096));
-        }
-    }
+    const LockFound found = ClearBrokenLock(folder, LockFileName());
+    cleared_ = found.cleared;
+    const std::optional<qint64> earlier = found.pid;
     auto lock = std::make_unique<QLockFile>(folder + LockFileName());
     // Only a lock whose process has ended is stale, however old it is.
     lock->setStaleLockTime(0);
