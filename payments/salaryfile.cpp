@@ -14,6 +14,10 @@ QString MemoText(const QString& memo) {
     return m.isEmpty() || m == u"NULL" ? QStringLiteral("网银代发") : m;
 }
 
+QString CarriedText(const QString& fieldName, const QString& stored) {
+    return fieldName.compare(u"memo", Qt::CaseInsensitive) == 0 ? MemoText(stored) : stored;
+}
+
 QStringList BuildLines(const QList<Credit>& rows) {
     QStringList lines;
     lines.reserve(rows.size() + 1);

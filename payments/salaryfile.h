@@ -19,6 +19,11 @@ QString DefaultFileName(const QString& date);
 // is empty or exactly "NULL".
 QString MemoText(const QString& memo);
 
+// A stored value of a salary field as the upload file carries it: the memo as MemoText makes
+// it, any other field as stored. The grid and the printed list show this, so that a memo left
+// "NULL" reads "网银代发" wherever the cashier looks.
+QString CarriedText(const QString& fieldName, const QString& stored);
+
 // The lines of the file, header first. Every amount is read as currency; a text that is no
 // number fails with the conversion error, a total that does not fit with the refusal of such a
 // total (TotalTooLargeText).

@@ -2,6 +2,7 @@
 
 #include "controls/capitals.h"
 #include "payments/money.h"
+#include "payments/salaryfile.h"
 #include "platform/dataset/dataset.h"
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
@@ -22,7 +23,7 @@ QString NullToBlank(const QString& text) {
     return text == u"NULL" ? QStringLiteral(" ") : text;
 }
 
-ListTotals FillCross(TfrxCrossView& cross, Dataset& table, bool nullToBlank,
+ListTotals FillCross(TfrxCrossView& cross, Dataset& table, bool salaries,
                      const QString& amountField) {
     ListTotals totals;
     payments::Total sum;
@@ -46,7 +47,10 @@ ListTotals FillCross(TfrxCrossView& cross, Dataset& table, bool nullToBlank,
                     sum.Add(*value);
                 }
             }
-            cross.AddValue({row}, {field.DisplayLabel()}, {nullToBlank ? NullToBlank(text) : text});
+            if (salaries) {
+                text = NullToBlank(payments::salaryfile::CarriedText(field.FieldName(), text));
+            }
+            cross.AddValue({row}, {field.DisplayLabel()}, {text});
         }
         table.Next();
         ++row;

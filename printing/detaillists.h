@@ -30,10 +30,11 @@ struct ListTotals {
 };
 
 // Adds one value per field of every row of the table to the cross view: the row counter as
-// line, the field's display label as column, its text as cell (through NullToBlank when asked).
+// line, the field's display label as column, its text as cell. A salary table's cell prints
+// what the upload file carries (the memo "NULL" as "网银代发"), through NullToBlank.
 // The field named amountField prints grouped with two decimals (the table keeps its text) and
 // is summed. The walk leaves the last row current.
-ListTotals FillCross(TfrxCrossView& cross, Dataset& table, bool nullToBlank,
+ListTotals FillCross(TfrxCrossView& cross, Dataset& table, bool salaries,
                      const QString& amountField = {});
 
 // The memos of the shipped template that the lists choose between: the batch title, and the

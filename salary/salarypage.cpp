@@ -99,6 +99,15 @@ void SalaryPage::SetUpForm() {
     // The credited amount read at a glance: grouped, two decimals, right-aligned (display only).
     DBGrid2->Model()->SetFieldFormat(QStringLiteral("finalincome"),
                                      {payments::GroupedText, Qt::AlignRight | Qt::AlignVCenter});
+    // Every other cell shows what the upload file carries: the memo as it is written (a memo
+    // left "NULL" is "网银代发"), a field without value empty rather than "NULL". An edit
+    // starts from what the cell shows.
+    DBGrid2->Model()->SetFieldFormat(
+        QStringLiteral("memo"),
+        {payments::salaryfile::MemoText, Qt::AlignLeft | Qt::AlignVCenter, true});
+    DBGrid2->Model()->SetFieldFormat(
+        QString(), {[](const QString& text) { return text == u"NULL" ? QString() : text; },
+                    Qt::AlignLeft | Qt::AlignVCenter, true});
     QPalette items = DBGrid3->palette();
     items.setColor(QPalette::Base, items.color(QPalette::Button));
     DBGrid3->setPalette(items);

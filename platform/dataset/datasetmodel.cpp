@@ -73,13 +73,11 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
         index.column() >= columns_) {
         return {};
     }
-    if (role == Qt::EditRole) {
-        return dataset_->Text(index.row(), index.column());
-    }
-    if (role == Qt::DisplayRole) {
+    if (role == Qt::EditRole || role == Qt::DisplayRole) {
         const QString text = dataset_->Text(index.row(), index.column());
         const FieldFormat* format = FormatOf(index.column());
-        return format && format->text ? format->text(text) : text;
+        const bool shown = role == Qt::DisplayRole || (format && format->editShown);
+        return shown && format && format->text ? format->text(text) : text;
     }
     if (role == Qt::TextAlignmentRole) {
         if (const FieldFormat* format = FormatOf(index.column())) {
@@ -117,12 +115,16 @@ const DatasetModel::FieldFormat* DatasetModel::FormatOf(int column) const {
         return nullptr;
     }
     const QString name = dataset_->Def(column).name;
+    const FieldFormat* other = nullptr;
     for (const auto& [field, format] : formats_) {
         if (field.compare(name, Qt::CaseInsensitive) == 0) {
             return &format;
         }
+        if (field.isEmpty()) {
+            other = &format;
+        }
     }
-    return nullptr;
+    return other;
 }
 
 QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -161,7 +163,9 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
         return false;
     }
     QString text = value.toString();
-    if (dataset_->Text(index.row(), index.column()) == text &&
+    // An editor closed on the text it opened with changes nothing, even where that text is the
+    // shown form of the stored one.
+    if (data(index, Qt::EditRole).toString() == text &&
         dataset_->GetState() == Dataset::State::Browse) {
         return false;
     }

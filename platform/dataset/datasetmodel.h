@@ -25,11 +25,13 @@ public:
     // is shown once the editor has closed; the cell keeps its old value.
     using EditCheck = std::function<QString(int column, const QString& text)>;
     void SetEditCheck(EditCheck check) { editCheck_ = std::move(check); }
-    // How a field is shown, by field name (letter case ignored): the shown text made from the
-    // stored one, and its alignment. Display only: an edit starts from the stored text.
+    // How a field is shown, by field name (letter case ignored; an empty name: every field
+    // without a format of its own): the shown text made from the stored one, and its alignment.
+    // An edit starts from the stored text, or from the shown one when editShown is set.
     struct FieldFormat {
         std::function<QString(const QString&)> text;
         Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+        bool editShown = false;
     };
     void SetFieldFormat(const QString& fieldName, FieldFormat format);
     // Whether the row headers show the row numbers (from 1) beside the current-row mark.

@@ -434,8 +434,8 @@ TEST_F(SalaryList, NullCellsPrintBlankAndEqualCaptionsShareAColumn) {
     // "codeno" and "memo" share the caption 备注: one column, the later field's text.
     EXPECT_EQ(CrossRows(lists.frxReport1),
               (QStringList{QStringLiteral("姓名|部门名称|员工账号|实际入账金额|备注"),
-                           QStringLiteral("张三| |6222001|100.00| "),
-                           QStringLiteral("李四|null|6222002|3,549.00| ")}));
+                           QStringLiteral("张三| |6222001|100.00|网银代发"),
+                           QStringLiteral("李四|null|6222002|3,549.00|网银代发")}));
     EXPECT_EQ(cds2.RecNo(), 1);
     EXPECT_EQ(cds2.FieldByName(QStringLiteral("finalincome")).AsString(), QStringLiteral("3549.0"));
     const report::PreparedReport& pages = lists.frxReport1.PreparedPages();

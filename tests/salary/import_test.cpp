@@ -1,5 +1,7 @@
 // "数据导入" on the salary page: a payroll sheet read through the spreadsheet layer with the
 // mapping typed on the parameter page, checked whole before any row is added.
+#include <QDir>
+
 #include "params/paramspage.h"
 #include "tests/salary/salary_fixture.h"
 
@@ -233,4 +235,41 @@ TEST_F(SheetImport, AnAmountInExponentFormIsRefused) {
             << dialogs().messages[0].text.toStdString();
         EXPECT_EQ(form().cds2.RecordCount(), 0) << amount;
     }
+}
+
+// An imported credit keeps "NULL" in the items the sheet does not give. The grid shows what the
+// upload file will carry: the department and number empty, the memo as the file writes it; an
+// edit of the memo starts from that text, and the file then carries what was shown.
+TEST_F(SheetImport, AnImportedRowShowsWhatTheFileCarries) {
+    Map("A", "B", "C", "2");
+    Import(Gb("姓名,账号,金额\r\n张三,6222001,100\r\n"));
+    ASSERT_EQ(Rows(), QStringList{QStringLiteral("张三|NULL|6222001|100.00|NULL|NULL")});
+    DBGrid* grid = page()->DBGrid2;
+    QStringList shown;
+    for (int c = 0; c < grid->model()->columnCount(); ++c) {
+        shown.append(grid->model()->index(0, c).data().toString());
+    }
+    EXPECT_EQ(shown.join(u'|'), QStringLiteral("张三||6222001|100.00||网银代发"));
+
+    // F2 on the memo: the editor holds the shown text; Enter on it changes nothing.
+    const auto messages = dialogs().messages.size();
+    const QModelIndex memo = grid->model()->index(0, 5);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(memo).center());
+    QTest::keyClick(grid, Qt::Key_F2);
+    QLineEdit* editor = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        return editor != nullptr;
+    }));
+    EXPECT_EQ(editor->text(), QStringLiteral("网银代发"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(dialogs().messages.size(), messages) << dialogs().Texts().join(u'\n').toStdString();
+    EXPECT_EQ(Rows(), QStringList{QStringLiteral("张三|NULL|6222001|100.00|NULL|NULL")});
+
+    QDir().mkpath(window->dir.Path(QStringLiteral("out")));
+    dialogs().Clear();
+    dialogs().fileAnswers = {window->dir.Path(QStringLiteral("out/salary.txt"))};
+    Click(page()->Button12);
+    EXPECT_EQ(window->dir.Read(QStringLiteral("out/salary.txt")),
+              Gb("1|100.00|\r\n1|6222001|张三|100.00|网银代发|\r\n"));
 }
