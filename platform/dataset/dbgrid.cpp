@@ -2,16 +2,85 @@
 
 #include "platform/dialogs/guard.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 #include <algorithm>
 #include <vector>
 
+namespace {
+
+// Draws right-aligned cells (amounts) so that a number is never cut from the right: a cell that
+// runs past the grid's visible edge is drawn within the visible part, and a number wider than
+// its room shows as "#" marks, as a spreadsheet does, with the whole value as its tooltip.
+class NumberDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        if (!Fit(opt)) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        const QWidget* widget = opt.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        const QString whole = opt.text;
+        if (event->type() == QEvent::ToolTip && Fit(opt) && opt.text != whole &&
+            index.data(Qt::ToolTipRole).isNull()) {
+            QToolTip::showText(event->globalPos(), whole, view);
+            return true;
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+
+private:
+    // Fits a right-aligned cell's text to what of the cell is seen; false for other cells.
+    static bool Fit(QStyleOptionViewItem& opt) {
+        if (!(opt.displayAlignment & Qt::AlignRight) ||
+            !opt.features.testFlag(QStyleOptionViewItem::HasDisplay)) {
+            return false;
+        }
+        const auto* view = qobject_cast<const QAbstractItemView*>(opt.widget);
+        if (view) {
+            opt.rect = opt.rect.intersected(view->viewport()->rect());
+        }
+        const QWidget* widget = opt.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        // The style draws the text inside a margin on each side of its rectangle.
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const int room =
+            style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).width() - 2 * margin;
+        const QFontMetrics metrics(opt.font);
+        if (metrics.horizontalAdvance(opt.text) > room) {
+            const int mark = std::max(1, metrics.horizontalAdvance(u'#'));
+            opt.text = QString(std::max(1, room / mark), u'#');
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
 DBGrid::DBGrid(QWidget* parent) : QTableView(parent) {
     setModel(&model_);
+    setItemDelegate(new NumberDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed |

@@ -4,9 +4,14 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QSignalSpy>
+#include <QStyleOptionViewItem>
 #include <QTest>
+#include <QToolTip>
+#include <algorithm>
 
 #include "platform/dialogs/scripteddialogs.h"
 #include "tests/common/testdir.h"
@@ -131,4 +136,85 @@ TEST(GridSize, LargeTableIsReadOnDemand) {
     ds.Close();
     EXPECT_EQ(grid.model()->rowCount(), 0);
     EXPECT_EQ(grid.model()->columnCount(), 0);
+}
+
+namespace {
+
+// Records what the grid asks its style to draw in each cell: the text and the rectangle.
+class DrawnCells : public QProxyStyle {
+public:
+    struct Cell {
+        QString text;
+        QRect rect;
+        int column;
+    };
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option);
+            item && element == CE_ItemViewItem) {
+            cells.append({item->text, item->rect, item->index.column()});
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+    mutable QList<Cell> cells;
+};
+
+}  // namespace
+
+// An amount is seen whole or not at all: a cell that runs past the grid's edge shows the number
+// in its visible part, a cell too narrow for it shows "#" marks and the number as its tooltip.
+// Never its first digits alone ("10" for 100.09).
+TEST(GridNumbers, AnAmountIsNeverCutFromTheRight) {
+    DrawnCells style;
+    Dataset ds;
+    ds.AddFieldDef(QStringLiteral("name"), true, 8);
+    ds.AddFieldDef(QStringLiteral("amt"), true, 20);
+    ds.CreateDataSet();
+    ds.Append();
+    ds.Fields(0).SetAsString(QStringLiteral("张三"));
+    ds.Fields(1).SetAsString(QStringLiteral("100.09"));
+    ds.Post();
+    DataSource source;
+    source.SetDataSet(&ds);
+    DBGrid grid;
+    grid.setStyle(&style);
+    grid.Model()->SetFieldFormat(QStringLiteral("amt"),
+                                 {[](const QString& t) { return t; }, Qt::AlignRight});
+    grid.SetDataSource(&source);
+    grid.resize(400, 200);
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    const int view = grid.viewport()->width();
+    const int digits = grid.fontMetrics().horizontalAdvance(QStringLiteral("100.09"));
+    const struct {
+        int first;   // width of the name column
+        int second;  // width of the amount column
+        bool whole;  // the number fits in what is seen of its cell
+    } cases[] = {{100, 120, true},
+                 {view - digits - 30, 200, true},
+                 {view - 12, 200, false},
+                 {100, digits / 2, false}};
+    for (const auto& c : cases) {
+        grid.setColumnWidth(0, c.first);
+        grid.setColumnWidth(1, c.second);
+        style.cells.clear();
+        (void)grid.grab();
+        const auto amount = std::find_if(style.cells.begin(), style.cells.end(),
+                                         [](const DrawnCells::Cell& d) { return d.column == 1; });
+        ASSERT_NE(amount, style.cells.end()) << c.first;
+        EXPECT_LE(amount->rect.right(), view) << c.first;
+        if (c.whole) {
+            EXPECT_EQ(amount->text, QStringLiteral("100.09")) << c.first;
+            EXPECT_GE(amount->rect.width(), digits) << c.first;
+        } else {
+            EXPECT_FALSE(amount->text.isEmpty());
+            EXPECT_EQ(amount->text, QString(amount->text.size(), u'#')) << c.first;
+            const QPoint at = amount->rect.center();
+            QHelpEvent tip(QEvent::ToolTip, at, grid.viewport()->mapToGlobal(at));
+            QApplication::sendEvent(grid.viewport(), &tip);
+            EXPECT_EQ(QToolTip::text(), QStringLiteral("100.09")) << c.first;
+            QToolTip::hideText();
+        }
+    }
+    grid.setStyle(nullptr);
 }
