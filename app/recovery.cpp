@@ -1,13 +1,13 @@
 #include "app/recovery.h"
 
 #include <QCryptographicHash>
-#include <QUrl>
 #include <algorithm>
 
 #include "payments/credit.h"
 #include "payments/instruction.h"
 #include "payments/values.h"
 #include "platform/dataset/dataset.h"
+#include "platform/text/ansi.h"
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
 
@@ -20,7 +20,7 @@ constexpr char kMagic[] = "corppay-recovery\t1";
 QByteArray Join(const char* tag, const QStringList& values) {
     QByteArray line(tag);
     for (const QString& v : values) {
-        line += '\t' + QUrl::toPercentEncoding(v);
+        line += '\t' + ansi::EncodeUtf8Keeping(v).toPercentEncoding();
     }
     return line + '\n';
 }
@@ -29,7 +29,9 @@ QStringList Split(const QByteArray& line) {
     QStringList values;
     const QList<QByteArray> parts = line.split('\t');
     for (qsizetype i = 1; i < parts.size(); ++i) {
-        values.append(QUrl::fromPercentEncoding(parts[i]));
+        // Bytes that are no UTF-8 are kept as such, so that the value's check refuses them
+        // naming its row and item, rather than restoring a replacement character.
+        values.append(ansi::DecodeUtf8Keeping(QByteArray::fromPercentEncoding(parts[i])));
     }
     return values;
 }

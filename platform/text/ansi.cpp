@@ -139,6 +139,50 @@ std::optional<QString> DecodeUtf8(QByteArrayView bytes) {
     return text;
 }
 
+QString DecodeUtf8Keeping(QByteArrayView bytes) {
+    if (std::optional<QString> text = DecodeUtf8(bytes)) {
+        return *text;
+    }
+    QString text;
+    text.reserve(bytes.size());
+    const char* end = bytes.data() + bytes.size();
+    for (const char* p = bytes.data(); p < end;) {
+        const auto u = static_cast<unsigned char>(*p);
+        const int len = u < 0x80                 ? 1
+                        : u >= 0xC2 && u <= 0xDF ? 2
+                        : u >= 0xE0 && u <= 0xEF ? 3
+                        : u >= 0xF0 && u <= 0xF4 ? 4
+                                                 : 0;
+        if (len > 0 && end - p >= len) {
+            if (const std::optional<QString> c = DecodeUtf8(QByteArrayView(p, len))) {
+                text += *c;
+                p += len;
+                continue;
+            }
+        }
+        text.append(QChar(static_cast<char16_t>(kEscapeBase + u)));
+        ++p;
+    }
+    return text;
+}
+
+QByteArray EncodeUtf8Keeping(QStringView text) {
+    if (!HasUndecodable(text)) {
+        return text.toUtf8();
+    }
+    QByteArray bytes;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (IsEscape(text, i)) {
+            bytes += text.sliced(start, i - start).toUtf8();
+            bytes += static_cast<char>(text[i].unicode() - kEscapeBase);
+            start = i + 1;
+        }
+    }
+    bytes += text.sliced(start).toUtf8();
+    return bytes;
+}
+
 bool LooksLikeUtf8(QByteArrayView bytes) {
     bool beyondAscii = false;
     for (const char c : bytes) {

@@ -24,6 +24,11 @@ qsizetype FindControl(QStringView text);
 
 // Strict UTF-8: the text, or nothing when the bytes are no valid UTF-8.
 std::optional<QString> DecodeUtf8(QByteArrayView bytes);
+// UTF-8 that never loses a byte either: a byte that starts no valid sequence becomes its lone
+// surrogate as in Decode, and EncodeUtf8Keeping writes such a surrogate back as that byte, so
+// that a checked value can name the bytes a forged or damaged file holds.
+QString DecodeUtf8Keeping(QByteArrayView bytes);
+QByteArray EncodeUtf8Keeping(QStringView text);
 // True when the bytes hold a character beyond ASCII and are valid UTF-8 throughout.
 bool LooksLikeUtf8(QByteArrayView bytes);
 

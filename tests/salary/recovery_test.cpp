@@ -1,9 +1,11 @@
 // Nothing keyed is lost, nothing is paid twice: the recovery file that a run which did not end
 // normally leaves behind, the record of every upload file written and its window, and the
 // question about payments exported on an earlier day.
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTableWidget>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/exportwindow.h"
@@ -350,23 +352,41 @@ TEST(ExportRecord, ACutEntryIsNamedAndTheNextStartsALineOfItsOwn) {
 // A recovery file is not taken on trust: its checksum only tells that it is whole. A value the
 // table would refuse if it were typed (too long for its field, no amount, an unknown code)
 // refuses the whole file with the row and the item named, keeps it aside and restores nothing.
+namespace {
+
+// The fields of the instruction table and a row of it that passes every check.
+const QStringList kBatchFields = {
+    QStringLiteral("cpflag"),    QStringLiteral("payacct"),     QStringLiteral("recacct"),
+    QStringLiteral("recver"),    QStringLiteral("recbankcode"), QStringLiteral("recbank"),
+    QStringLiteral("cur"),       QStringLiteral("amt"),         QStringLiteral("use"),
+    QStringLiteral("remittype"), QStringLiteral("remark")};
+const QStringList kSoundInstruction = {QStringLiteral("公司"),
+                                       QStringLiteral("6230001"),
+                                       QStringLiteral("6222001"),
+                                       QStringLiteral("王五"),
+                                       QString(),
+                                       QStringLiteral("星澜聚川银行"),
+                                       QStringLiteral("CNY"),
+                                       QStringLiteral("1.00"),
+                                       QStringLiteral("货款"),
+                                       QStringLiteral("普通"),
+                                       QString()};
+const QStringList kSalaryFields = {QStringLiteral("name"),   QStringLiteral("deptname"),
+                                   QStringLiteral("acct"),   QStringLiteral("finalincome"),
+                                   QStringLiteral("codeno"), QStringLiteral("memo")};
+
+// A recovery file's bytes with their closing check made anew, as a forger would.
+QByteArray Reseal(const QByteArray& file) {
+    const QByteArray body = file.left(file.lastIndexOf("end\t"));
+    return body + "end\t" + QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex() +
+           '\n';
+}
+
+}  // namespace
+
 TEST_F(Recovery, ARestoredValueIsCheckedAsATypedOne) {
-    const QStringList fields = {
-        QStringLiteral("cpflag"),    QStringLiteral("payacct"),     QStringLiteral("recacct"),
-        QStringLiteral("recver"),    QStringLiteral("recbankcode"), QStringLiteral("recbank"),
-        QStringLiteral("cur"),       QStringLiteral("amt"),         QStringLiteral("use"),
-        QStringLiteral("remittype"), QStringLiteral("remark")};
-    const QStringList sound = {QStringLiteral("公司"),
-                               QStringLiteral("6230001"),
-                               QStringLiteral("6222001"),
-                               QStringLiteral("王五"),
-                               QString(),
-                               QStringLiteral("星澜聚川银行"),
-                               QStringLiteral("CNY"),
-                               QStringLiteral("1.00"),
-                               QStringLiteral("货款"),
-                               QStringLiteral("普通"),
-                               QString()};
+    const QStringList& fields = kBatchFields;
+    const QStringList& sound = kSoundInstruction;
     const struct {
         int field;
         QString value;
@@ -399,6 +419,85 @@ TEST_F(Recovery, ARestoredValueIsCheckedAsATypedOne) {
         EXPECT_FALSE(QFile::exists(Config("recovery.dat")));
     }
     EXPECT_EQ(Files(QStringLiteral("recovery-*.dat")).size(), std::size(cases));
+
+    // A name whose bytes are no UTF-8 is refused, not restored with a replacement character.
+    const QByteArray file =
+        recovery::Serialize({QDateTime::currentDateTime(),
+                             {{QStringLiteral("cds1"), fields, {sound, sound}, {}, {}, {}}}});
+    const QByteArray name = QUrl::toPercentEncoding(QStringLiteral("王五"));
+    QByteArray forged = file;
+    forged.replace(forged.lastIndexOf(name), name.size(), "%FF%E4%BA%94");
+    window->dir.Write(QStringLiteral("config/recovery.dat"), Reseal(forged));
+    ScriptedDialogs next;
+    next.choiceAnswers = {0};
+    auto form = Restart(next);
+    ASSERT_EQ(next.messages.size(), 2);
+    EXPECT_TRUE(
+        next.messages[1].text.contains(QStringLiteral("第2笔批量指令：“收款方”含有无法识别的字节")))
+        << next.messages[1].text.toStdString();
+    EXPECT_EQ(form->cds1.RecordCount(), 0);
+}
+
+// A table refused at any row restores nothing of the file: not the batch rows read before the
+// salary table, whether a salary value is refused or the salary items are not those of the
+// file.
+TEST_F(Recovery, ARefusedSalaryTableKeepsNoBatchRow) {
+    const QStringList sound = {QStringLiteral("张三"),    QStringLiteral("NULL"),
+                               QStringLiteral("6222001"), QStringLiteral("100.00"),
+                               QStringLiteral("NULL"),    QStringLiteral("NULL")};
+    QStringList badAmount = sound;
+    badAmount[3] = QStringLiteral("-5.00");
+    QStringList otherFields = kSalaryFields;
+    otherFields[4] = QStringLiteral("bonus");
+    const struct {
+        QStringList fields;
+        QStringList row;
+        const char* reason;
+    } cases[] = {{kSalaryFields, badAmount, "第2笔工资记录："},
+                 {otherFields, sound, "与当前的工资项目不符"}};
+    for (const auto& c : cases) {
+        recovery::Snapshot snapshot{
+            QDateTime::currentDateTime(),
+            {{QStringLiteral("cds1"), kBatchFields, {kSoundInstruction}, {}, {}, {}},
+             {QStringLiteral("cds2"), c.fields, {sound, c.row}, {}, {}, {}}}};
+        window->dir.Write(QStringLiteral("config/recovery.dat"), recovery::Serialize(snapshot));
+        ScriptedDialogs next;
+        next.choiceAnswers = {0};
+        auto form = Restart(next);
+        ASSERT_EQ(next.messages.size(), 2) << c.reason;
+        EXPECT_TRUE(next.messages[1].text.contains(QString::fromUtf8(c.reason)))
+            << next.messages[1].text.toStdString();
+        EXPECT_EQ(form->cds1.RecordCount(), 0) << c.reason;
+        EXPECT_EQ(form->cds2.RecordCount(), 0) << c.reason;
+        EXPECT_EQ(form->batchPage->UnexportedRows(), 0) << c.reason;
+    }
+}
+
+// A row's origin names one of the files its table lists; one past them is a damaged file, not
+// a row of an unknown file.
+TEST_F(Recovery, AnOriginPastTheImportedFilesIsDamage) {
+    const RowOrigins::Source source{QStringLiteral("pay.txt"), QByteArray(64, 'a'),
+                                    QDateTime::currentDateTime()};
+    for (const int origin : {0, 1, -2}) {
+        recovery::Snapshot snapshot{
+            QDateTime::currentDateTime(),
+            {{QStringLiteral("cds1"), kBatchFields, {kSoundInstruction}, {source}, {origin}, {}}}};
+        window->dir.Write(QStringLiteral("config/recovery.dat"), recovery::Serialize(snapshot));
+        ScriptedDialogs next;
+        next.choiceAnswers = {0};
+        auto form = Restart(next);
+        ASSERT_FALSE(next.messages.isEmpty()) << origin;
+        if (origin == 0) {
+            EXPECT_TRUE(next.messages[0].text.contains(QStringLiteral("pay.txt")))
+                << next.messages[0].text.toStdString();
+            EXPECT_EQ(form->cds1.RecordCount(), 1);
+        } else {
+            EXPECT_TRUE(next.messages[0].text.contains(QStringLiteral("已损坏")))
+                << next.messages[0].text.toStdString();
+            EXPECT_EQ(form->cds1.RecordCount(), 0) << origin;
+        }
+        QFile::remove(Config("recovery.dat"));
+    }
 }
 
 // A row already written to an upload file stays marked so through a restart: the question
