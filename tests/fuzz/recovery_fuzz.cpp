@@ -5,10 +5,18 @@
 //   without a fault;
 // - whatever reads as a snapshot keeps every import origin inside its table's sources and one
 //   per row;
-// - a snapshot written again reads back as the same snapshot, and writes the same bytes.
+// - a snapshot written again reads back as the same snapshot, and writes the same bytes;
+// - what a restore accepts into the instruction table is what a cashier could have typed: every
+//   value passes its field's check, every row the instruction's, each amount in its stored
+//   form; a salary table restores no amount that is not one and no value a file cannot carry.
 #include <QCryptographicHash>
 
 #include "app/recovery.h"
+#include "batch/instructions.h"
+#include "payments/instruction.h"
+#include "payments/values.h"
+#include "platform/dataset/dataset.h"
+#include "platform/text/apperror.h"
 #include "tests/fuzz/fuzzcheck.h"
 
 namespace {
@@ -48,6 +56,47 @@ void Check(const recovery::Snapshot& snapshot) {
         }
         for (const QStringList& row : t.rows) {
             FUZZ_CHECK(row.size() == t.fields.size(), "a row of another width");
+        }
+    }
+    for (const recovery::Table& t : snapshot.tables) {
+        Dataset table;
+        if (t.name == u"cds1") {
+            instructions::CreateTable(table);
+        } else {
+            for (const QString& field : t.fields) {
+                table.AddFieldDef(field, false, 20);
+            }
+            if (table.FieldCount() == 0) {
+                continue;
+            }
+            table.CreateDataSet();
+        }
+        try {
+            recovery::Fill(table, t);
+        } catch (const AppError&) {
+            FUZZ_CHECK(table.RecordCount() == 0, "a refused table keeps rows");
+            continue;
+        }
+        for (int r = 0; r < table.RecordCount(); ++r) {
+            const QStringList row = table.RowTexts(r);
+            for (const QString& value : row) {
+                FUZZ_CHECK(payments::FindFlaw(value) == payments::Flaw::None,
+                           "a restored value a file cannot carry");
+            }
+            if (t.name == u"cds1") {
+                for (int f = 0; f < row.size(); ++f) {
+                    FUZZ_CHECK(!payments::CheckInstructionValue(f, row[f]),
+                               "a restored value its field refuses");
+                }
+                const payments::Instruction in = payments::Instruction::FromRow(row);
+                FUZZ_CHECK(!payments::CheckInstruction(in), "a restored instruction refused");
+                FUZZ_CHECK(payments::CheckAmount(in.amt).normal == in.amt,
+                           "a restored amount not in its stored form");
+            } else if (const auto f = table.FindField(QStringLiteral("finalincome"))) {
+                const payments::AmountCheck amount = payments::CheckAmount(row[f->Index()]);
+                FUZZ_CHECK(!amount.refusal && amount.normal == row[f->Index()],
+                           "a restored salary amount that is none");
+            }
         }
     }
     const QByteArray written = recovery::Serialize(snapshot);
