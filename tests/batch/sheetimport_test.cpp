@@ -30,6 +30,7 @@
 #include "platform/text/apperror.h"
 #include "store/profile.h"
 #include "tests/batch/batch_fixture.h"
+#include "tests/sheet/xlsfixture.h"
 
 namespace {
 
@@ -727,34 +728,18 @@ void Row3(lxw_worksheet* sheet) {
 // amount, and the records `sheet` gives after them. Cell format 1 shows numbers as dates.
 namespace xls {
 
-QByteArray U16(int value) {
-    QByteArray bytes(2, '\0');
-    qToLittleEndian<quint16>(static_cast<quint16>(value), bytes.data());
-    return bytes;
-}
-QByteArray U32(quint32 value) {
-    QByteArray bytes(4, '\0');
-    qToLittleEndian<quint32>(value, bytes.data());
-    return bytes;
-}
+using fixture::biff::Label;
+using fixture::biff::Record;
+using fixture::biff::U16;
+using fixture::biff::U32;
+
 QByteArray Double(double value) {
     QByteArray bytes(8, '\0');
     qToLittleEndian<double>(value, bytes.data());
     return bytes;
 }
-QByteArray Record(int type, const QByteArray& body) {
-    return U16(type) + U16(static_cast<int>(body.size())) + body;
-}
 QByteArray Cell(int row, int column, int format) {
     return U16(row - 1) + U16(column - 1) + U16(format);
-}
-QByteArray Label(int row, int column, const QString& text) {
-    QByteArray chars(static_cast<qsizetype>(text.size()) * 2, '\0');
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        qToLittleEndian<quint16>(text[i].unicode(), chars.data() + 2 * i);
-    }
-    return Record(0x0204, Cell(row, column, 0) + U16(static_cast<int>(text.size())) +
-                              QByteArray(1, '\x01') + chars);
 }
 QByteArray Number(int row, int column, double value) {
     return Record(0x0203, Cell(row, column, 0) + Double(value));
@@ -779,89 +764,21 @@ QByteArray Merged(int top, int left, int bottom, int right) {
 }
 
 // `rows` and `columns` are the extent the worksheet claims for its cells.
-QByteArray Workbook(const QByteArray& sheet, quint32 rows = 20, int columns = 10) {
-    const QByteArray bof = U16(0x0600) + U16(0x0005) + QByteArray(12, '\0');
-    QByteArray xf(20, '\0');
-    QByteArray dateXf = xf;
+QByteArray Workbook(const QByteArray& sheet, int rows = 20, int columns = 10) {
+    // The second cell format shows numbers as dates.
+    QByteArray dateXf(20, '\0');
     qToLittleEndian<quint16>(14, dateXf.data() + 2);
-    const QString name = QStringLiteral("付款");
-    QByteArray nameChars;
-    for (const QChar c : name) {
-        nameChars += U16(c.unicode());
-    }
-    const auto globals = [&](quint32 sheetAt) {
-        return Record(0x0809, bof) + Record(0x0042, U16(1200)) + Record(0x00E0, xf) +
-               Record(0x00E0, dateXf) +
-               Record(0x0085, U32(sheetAt) + U16(0) +
-                                  QByteArray(1, static_cast<char>(name.size())) +
-                                  QByteArray(1, '\x01') + nameChars) +
-               Record(0x000A, {});
-    };
-    const auto sheetAt = static_cast<quint32>(globals(0).size());
-    QByteArray stream = globals(sheetAt);
-    stream += Record(0x0809, U16(0x0600) + U16(0x0010) + QByteArray(12, '\0'));
-    stream += Record(0x0200, U32(0) + U32(rows) + U16(0) + U16(columns) + U16(0));
+    QByteArray cells;
     const char* titles[] = {"收款方", "收款账号", "收款方开户行名称", "金额"};
     for (int c = 0; c < 4; ++c) {
-        stream += Label(1, c + 1, QString::fromUtf8(titles[c]));
+        cells += Label(1, c + 1, QString::fromUtf8(titles[c]));
     }
-    stream += Label(2, 1, QStringLiteral("甲")) + Label(2, 2, QStringLiteral("6222001")) +
-              Label(2, 3, QStringLiteral("星澜聚川银行")) + Number(2, 4, 10);
-    stream += Label(3, 1, QStringLiteral("乙")) + Label(3, 2, QStringLiteral("6222002")) +
-              Label(3, 3, QStringLiteral("星澜聚川银行"));
-    stream += sheet + Record(0x000A, {});
-    // Large enough to live in the container's own sectors rather than its small-stream area.
-    stream.append(QByteArray(std::max<qsizetype>(0, 4096 - stream.size()), '\0'));
-    stream.append(QByteArray((512 - stream.size() % 512) % 512, '\0'));
-    const auto sectors = static_cast<quint32>(stream.size() / 512);
-
-    // The container: header, one allocation sector, one directory sector, then the stream.
-    QByteArray header(512, '\0');
-    const QByteArray signature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-    header.replace(0, 8, signature);
-    const auto put16 = [&](int at, int value) { header.replace(at, 2, U16(value)); };
-    const auto put32 = [&](int at, quint32 value) { header.replace(at, 4, U32(value)); };
-    put16(0x18, 0x3E);
-    put16(0x1A, 3);
-    put16(0x1C, 0xFFFE);
-    put16(0x1E, 9);
-    put16(0x20, 6);
-    put32(0x2C, 1);
-    put32(0x30, 1);
-    put32(0x38, 4096);
-    put32(0x3C, 0xFFFFFFFE);
-    put32(0x44, 0xFFFFFFFE);
-    for (int i = 0; i < 109; ++i) {
-        put32(0x4C + 4 * i, i == 0 ? 0 : 0xFFFFFFFF);
-    }
-    QByteArray fat;
-    fat += U32(0xFFFFFFFD) + U32(0xFFFFFFFE);
-    for (quint32 i = 0; i < sectors; ++i) {
-        fat += U32(i + 1 < sectors ? i + 3 : 0xFFFFFFFE);
-    }
-    while (fat.size() < 512) {
-        fat += U32(0xFFFFFFFF);
-    }
-    const auto entry = [&](const QString& entryName, int type, quint32 child, quint32 start,
-                           quint32 size) {
-        QByteArray e(128, '\0');
-        for (qsizetype i = 0; i < entryName.size(); ++i) {
-            e.replace(2 * i, 2, U16(entryName[i].unicode()));
-        }
-        e.replace(0x40, 2, U16(static_cast<int>(entryName.size() + 1) * 2));
-        e[0x42] = static_cast<char>(type);
-        e.replace(0x44, 4, U32(0xFFFFFFFF));
-        e.replace(0x48, 4, U32(0xFFFFFFFF));
-        e.replace(0x4C, 4, U32(child));
-        e.replace(0x74, 4, U32(start));
-        e.replace(0x78, 4, U32(size));
-        return e;
-    };
-    QByteArray directory =
-        entry(QStringLiteral("Root Entry"), 5, 1, 0xFFFFFFFE, 0) +
-        entry(QStringLiteral("Workbook"), 2, 0xFFFFFFFF, 2, static_cast<quint32>(stream.size()));
-    directory.append(QByteArray(512 - directory.size(), '\0'));
-    return header + fat + directory + stream;
+    cells += Label(2, 1, QStringLiteral("甲")) + Label(2, 2, QStringLiteral("6222001")) +
+             Label(2, 3, QStringLiteral("星澜聚川银行")) + Number(2, 4, 10);
+    cells += Label(3, 1, QStringLiteral("乙")) + Label(3, 2, QStringLiteral("6222002")) +
+             Label(3, 3, QStringLiteral("星澜聚川银行"));
+    return fixture::biff::XlsWorkbook(Record(0x00E0, dateXf), cells + sheet, rows, columns,
+                                      QStringLiteral("付款"));
 }
 
 }  // namespace xls

@@ -310,9 +310,10 @@ QByteArray FormattedXls(const std::vector<FormattedCell>& cells,
     return XlsWorkbook(formats + xfs, records, rows, lastColumn + 1);
 }
 
-QByteArray XlsWorkbook(const QByteArray& globals, const QByteArray& cells, int rows, int columns) {
+QByteArray XlsWorkbook(const QByteArray& globals, const QByteArray& cells, int rows, int columns,
+                       const QString& sheetName) {
     const QByteArray bof = U16(0x0600) + U16(0x0005) + QByteArray(12, '\0');
-    const QString name = QStringLiteral("表");
+    const QString& name = sheetName;
     const auto book = [&](quint32 sheetAt) {
         return Record(0x0809, bof) + Record(0x0042, U16(1200)) +
                Record(0x00E0, QByteArray(20, '\0')) + globals +

@@ -51,10 +51,10 @@ QByteArray MulRk(int row, int first, const std::vector<quint32>& values);
 QByteArray FormattedXls(const std::vector<FormattedCell>& cells,
                         const std::vector<ColumnWidth>& columns);
 
-// A workbook of one worksheet named "表" in a compound file: the globals (BOF, code page, a cell
-// format, `globals`, BOUNDSHEET, EOF), then the worksheet (BOF, a DIMENSION of `rows` by
-// `columns`, `cells`, EOF).
+// A workbook of one worksheet (named "表" unless named here) in a compound file: the globals
+// (BOF, code page, a cell format, `globals`, BOUNDSHEET, EOF), then the worksheet (BOF, a
+// DIMENSION of `rows` by `columns`, `cells`, EOF).
 QByteArray XlsWorkbook(const QByteArray& globals, const QByteArray& cells, int rows = 20,
-                       int columns = 10);
+                       int columns = 10, const QString& sheetName = QStringLiteral("表"));
 
 }  // namespace fixture::biff
