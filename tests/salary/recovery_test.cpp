@@ -394,6 +394,8 @@ TEST_F(Recovery, ARestoredValueIsCheckedAsATypedOne) {
     } cases[] = {
         {3, QString(33, u'王'), "第2笔批量指令：“收款方”超过64字节，不能截断："},
         {10, QString(11, u'备'), "第2笔批量指令：“备注”超过20字节，不能截断："},
+        {2, QStringLiteral("12345678901234567890123456"),
+         "第2笔批量指令：“收款账号”超过20字节，不能截断："},
         {7, QStringLiteral("abc"), "第2笔批量指令：金额“abc”不是有效的数字"},
         {7, QStringLiteral("1e5"), "第2笔批量指令：金额“1e5”不是两位小数的金额"},
         {0, QStringLiteral("XX"), "第2笔批量指令：“公私标志”只能是"},
