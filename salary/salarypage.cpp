@@ -39,6 +39,13 @@ namespace {
 // The items every credit is built from, in the order they are read.
 const char16_t* const kEntryFields[] = {u"name", u"acct", u"finalincome", u"memo"};
 
+// What a salary cell shows, in the grid and in a saved workbook: the value as the upload file
+// carries it (a memo left "NULL" is "网银代发"), a field without value empty rather than "NULL".
+QString ShownValue(const QString& field, const QString& stored) {
+    const QString carried = payments::salaryfile::CarriedText(field, stored);
+    return carried == u"NULL" ? QString() : carried;
+}
+
 }  // namespace
 
 SalaryPage::SalaryPage(Context context, QWidget* parent)
@@ -99,15 +106,13 @@ void SalaryPage::SetUpForm() {
     // The credited amount read at a glance: grouped, two decimals, right-aligned (display only).
     DBGrid2->Model()->SetFieldFormat(QStringLiteral("finalincome"),
                                      {payments::GroupedText, Qt::AlignRight | Qt::AlignVCenter});
-    // Every other cell shows what the upload file carries: the memo as it is written (a memo
-    // left "NULL" is "网银代发"), a field without value empty rather than "NULL". An edit
-    // starts from what the cell shows.
-    DBGrid2->Model()->SetFieldFormat(
-        QStringLiteral("memo"),
-        {payments::salaryfile::MemoText, Qt::AlignLeft | Qt::AlignVCenter, true});
-    DBGrid2->Model()->SetFieldFormat(
-        QString(), {[](const QString& text) { return text == u"NULL" ? QString() : text; },
+    // Every other cell shows what the upload file carries (ShownValue); an edit starts from
+    // what the cell shows.
+    for (const QString& field : {QStringLiteral("memo"), QString()}) {
+        DBGrid2->Model()->SetFieldFormat(
+            field, {[field](const QString& text) { return ShownValue(field, text); },
                     Qt::AlignLeft | Qt::AlignVCenter, true});
+    }
     QPalette items = DBGrid3->palette();
     items.setColor(QPalette::Base, items.color(QPalette::Button));
     DBGrid3->setPalette(items);
@@ -370,7 +375,15 @@ void SalaryPage::SaveGridAsExcel() {
         ctx_.dialogs.Warning(QStringLiteral("表中没有工资记录，请先增加或导入再保存！"));
         return;
     }
-    const xlsxsave::Sheet sheet = xlsxsave::FromTable(salaries, QStringLiteral("finalincome"));
+    xlsxsave::Sheet sheet = xlsxsave::FromTable(salaries, QStringLiteral("finalincome"));
+    // The workbook shows what the grid shows.
+    for (QStringList& row : sheet.rows) {
+        for (qsizetype f = 0; f < row.size(); ++f) {
+            if (!sheet.amountColumns[static_cast<std::size_t>(f)]) {
+                row[f] = ShownValue(salaries.Fields(static_cast<int>(f)).FieldName(), row[f]);
+            }
+        }
+    }
     xlsxsave::SaveThroughDialog(ctx_.dialogs, ctx_.saveDialog, uploadFolder_,
                                 QStringLiteral("工资代发"), sheet, &listfile::WriteWhole);
 }

@@ -261,7 +261,8 @@ TEST_F(Upload, EveryTypedItemIsKeptAndTheFileIsUnchanged) {
 // The salary grid's context menu saves the credits as a workbook: titles first, the long account
 // as text, the amount as a number; the shared save dialog offers its own files again after.
 TEST_F(Upload, TheGridSavesAsAnExcelWorkbook) {
-    Add(QStringLiteral("张三"), QStringLiteral("6222021234567890123"), QStringLiteral("1200.5"));
+    Add(QStringLiteral("张三"), QStringLiteral("6222021234567890123"), QStringLiteral("1200.5"),
+        QStringLiteral("NULL"));
     const QString saved = window->dir.Path(QStringLiteral("credits.xlsx"));
     const QString filter = form().SaveDialog1.filter;
     dialogs().Clear();
@@ -288,4 +289,7 @@ TEST_F(Upload, TheGridSavesAsAnExcelWorkbook) {
     EXPECT_EQ(sheet->Cell(2, 1), QStringLiteral("张三"));
     EXPECT_EQ(sheet->Cell(2, 3), QStringLiteral("6222021234567890123"));
     EXPECT_EQ(sheet->Cell(2, 4), QStringLiteral("1200.5"));
+    // As the grid shows them: no department, the memo the upload file will carry.
+    EXPECT_EQ(sheet->Cell(2, 2), QString());
+    EXPECT_EQ(sheet->Cell(2, 6), QStringLiteral("网银代发"));
 }
