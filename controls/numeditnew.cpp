@@ -593,10 +593,16 @@ TNumEditNew::Refusal TNumEditNew::JudgeTyped(const QString& typed) const {
     if (sign > 0 && !canNegative_) {
         return Refusal::Negative;
     }
-    if (value->IntegerDigits() > zhengShuWei_) {
+    const Refusal why = JudgePlaces(value->IntegerDigits(), value->Decimals());
+    return why == Refusal::None && xiaoShuWei_ == 0 && body.contains(u'.') ? Refusal::Decimals
+                                                                           : why;
+}
+
+TNumEditNew::Refusal TNumEditNew::JudgePlaces(qint64 integerDigits, qint64 decimals) const {
+    if (integerDigits > zhengShuWei_) {
         return Refusal::Digits;
     }
-    if (value->Decimals() > xiaoShuWei_ || (xiaoShuWei_ == 0 && body.contains(u'.'))) {
+    if (decimals > xiaoShuWei_) {
         return Refusal::Decimals;
     }
     return Refusal::None;
@@ -617,11 +623,9 @@ TNumEditNew::Refusal TNumEditNew::JudgeInserted(const QString& clip) const {
         if (!value) {
             return Refusal::NoNumber;
         }
-        if (value->IntegerDigits() > zhengShuWei_) {
-            return Refusal::Digits;
-        }
-        if (value->Decimals() > xiaoShuWei_) {
-            return Refusal::Decimals;
+        if (const Refusal why = JudgePlaces(value->IntegerDigits(), value->Decimals());
+            why != Refusal::None) {
+            return why;
         }
     }
     // Then the text the paste leaves: the selection, or nothing at the caret, replaced by it.
@@ -635,16 +639,7 @@ TNumEditNew::Refusal TNumEditNew::JudgeInserted(const QString& clip) const {
         return Refusal::None;
     }
     const std::optional<ExactNumber> value = Exact(plain);
-    if (!value) {
-        return Refusal::Place;
-    }
-    if (value->IntegerDigits() > zhengShuWei_) {
-        return Refusal::Digits;
-    }
-    if (value->Decimals() > xiaoShuWei_) {
-        return Refusal::Decimals;
-    }
-    return Refusal::None;
+    return value ? JudgePlaces(value->IntegerDigits(), value->Decimals()) : Refusal::Place;
 }
 
 void TNumEditNew::RefuseWhole(Refusal why, const QString& text, Way way) {

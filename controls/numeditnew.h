@@ -219,6 +219,8 @@ private:
     Refusal JudgeTyped(const QString& typed) const;
     // Whether QLineEdit's own paste of the text at the caret leaves a value that fits.
     Refusal JudgeInserted(const QString& text) const;
+    // Whether a number of so many integer digits and decimals fits the box.
+    Refusal JudgePlaces(qint64 integerDigits, qint64 decimals) const;
     void RefuseWhole(Refusal why, const QString& text, Way way);
     void PutBack(const Shown& shown);
     void CutSelection();

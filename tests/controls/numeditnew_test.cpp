@@ -148,6 +148,7 @@ protected:
         ASSERT_NE(chosen, nullptr) << text;
         ASSERT_TRUE(chosen->isEnabled()) << text;
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << text;
     }
 
     // Drags a text over the box and lets go, with the events a drag delivers.
@@ -838,33 +839,16 @@ TEST_F(BoxTest, CtrlAThenTypingReplacesAClickedAmount) {
 TEST_F(BoxTest, ContextMenuPasteTypesTheClipboard) {
     edit_->SetShuZhi(QStringLiteral("6780.00"));
     Focus();
-    const auto choose = [&](const char* text) {
-        QContextMenuEvent open(QContextMenuEvent::Mouse, edit_->rect().center(),
-                               edit_->mapToGlobal(edit_->rect().center()));
-        QApplication::sendEvent(edit_, &open);
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        QAction* chosen = nullptr;  // Qt's untranslated menu texts name them
-        for (QAction* action : menu->actions()) {
-            if (action->text().section(u'\t', 0, 0) == QString::fromUtf8(text)) {
-                chosen = action;
-            }
-        }
-        ASSERT_NE(chosen, nullptr) << text;
-        ASSERT_TRUE(chosen->isEnabled()) << text;
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
-        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << text;
-    };
     QApplication::clipboard()->setText(QStringLiteral("abc"));
-    choose("&Paste");
+    ChooseFromMenu("&Paste");
     EXPECT_EQ(edit_->text(), QStringLiteral("6,780.00"));
     EXPECT_EQ(dialogs_.beeps, 1);
     QApplication::clipboard()->setText(QStringLiteral("6,870.00"));
     edit_->selectAll();
-    choose("&Paste");
+    ChooseFromMenu("&Paste");
     EXPECT_EQ(edit_->text(), QStringLiteral("6,870.00"));
     EXPECT_EQ(edit_->ShuZhi(), QStringLiteral("6870.00"));
-    choose("&Undo");
+    ChooseFromMenu("&Undo");
     EXPECT_EQ(edit_->text(), QStringLiteral("6,780.00"));
     EXPECT_TRUE(dialogs_.messages.isEmpty());
 }

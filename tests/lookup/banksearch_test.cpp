@@ -37,6 +37,19 @@ protected:
         bank.edlname->setText(name);
         QTest::mouseClick(bank.SpeedButton1, Qt::LeftButton);
     }
+    // Opens it the same way and runs act() with the dialog the active window, so that keys go
+    // where its focus is; closes it afterwards unless act() did.
+    void Walk(const std::function<void()>& act) {
+        page->cross->setChecked(true);
+        QTimer::singleShot(0, &bank, [&] {
+            QApplication::setActiveWindow(&bank);
+            act();
+            if (bank.isVisible()) {
+                bank.close();
+            }
+        });
+        QTest::mouseClick(page->SpeedButton3, Qt::LeftButton);
+    }
     QString Heading(int column) { return bank.DBGrid1->ColumnTitle(column); }
     QString Count() { return bank.PanelText(1); }
     Dataset& cds() { return *bank.cds; }
@@ -301,16 +314,6 @@ void Type(const QString& text) {
 // again by typing straight away, and by typing after Tab has left the name box.
 TEST_F(BankSearch, ReopenedSearchChoosesOnlyAShownRow) {
     page->cross->setChecked(true);
-    const auto walk = [&](const std::function<void()>& act) {
-        QTimer::singleShot(0, &bank, [&] {
-            QApplication::setActiveWindow(&bank);
-            act();
-            if (bank.isVisible()) {
-                bank.close();
-            }
-        });
-        QTest::mouseClick(page->SpeedButton3, Qt::LeftButton);
-    };
     // The first row shown for the text, as the user sees it: the grid has its headings and the
     // row's texts.
     QString code, name;
@@ -329,7 +332,7 @@ TEST_F(BankSearch, ReopenedSearchChoosesOnlyAShownRow) {
         code = model->data(first).toString();
         name = model->data(model->index(0, 1)).toString();
     };
-    walk([&] {
+    Walk([&] {
         EXPECT_EQ(QApplication::focusWidget(), bank.edlname);
         QTest::mouseClick(bank.edlname, Qt::LeftButton);
         Type(QStringLiteral("gsyhcdgx"));
@@ -348,7 +351,7 @@ TEST_F(BankSearch, ReopenedSearchChoosesOnlyAShownRow) {
     // Reopened: the old text selected in the name box, so typing replaces it, over the rows it
     // finds.
     const QString wanted = QStringLiteral("建设银行重庆");
-    walk([&] {
+    Walk([&] {
         EXPECT_EQ(QApplication::focusWidget(), bank.edlname);
         EXPECT_EQ(bank.edlname->selectedText(), QStringLiteral("gsyhcdgx"));
         const QString chosen = name;
@@ -367,7 +370,7 @@ TEST_F(BankSearch, ReopenedSearchChoosesOnlyAShownRow) {
 
     // Tab leaves the name box first: the keys typed on the grid still search by name, and Tab
     // on the grid goes on to the next box instead of walking into the wide name column.
-    walk([&] {
+    Walk([&] {
         Press(Qt::Key_Tab);
         Press(Qt::Key_Tab);
         ASSERT_EQ(QApplication::focusWidget(), bank.DBGrid1);
@@ -398,21 +401,9 @@ TEST_F(BankSearch, ReopenedSearchChoosesOnlyAShownRow) {
 
 namespace {
 
-// Opens the bank search as the entry form's button does and runs act() in it, with the dialog
-// the active window so that keys go where its focus is; closes it afterwards unless act() did.
+// The bank search walked by keys alone.
 class BankKeys : public BankSearch {
 protected:
-    void Walk(const std::function<void()>& act) {
-        page->cross->setChecked(true);
-        QTimer::singleShot(0, &bank, [&] {
-            QApplication::setActiveWindow(&bank);
-            act();
-            if (bank.isVisible()) {
-                bank.close();
-            }
-        });
-        QTest::mouseClick(page->SpeedButton3, Qt::LeftButton);
-    }
     // From the name box, where every showing starts: both boxes emptied, the focus back there.
     void EmptyBoxes() {
         ASSERT_EQ(QApplication::focusWidget(), bank.edlname);

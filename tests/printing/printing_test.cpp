@@ -405,6 +405,13 @@ protected:
             {"张三", "NULL", "6222001", "100.00", "E1", "NULL"},
             {"李四", "null", "6222002", "3549.0", " NULL ", "NULL"},
         };
+        AddRows(rows);
+        DataSource1.SetDataSet(&cds1);
+        DataSource2.SetDataSet(&cds2);
+    }
+    // Appends salary rows, one text per field.
+    template <std::size_t N>
+    void AddRows(const char* (&rows)[N][6]) {
         for (const auto& row : rows) {
             cds2.Append();
             for (int i = 0; i < 6; ++i) {
@@ -412,8 +419,6 @@ protected:
             }
             cds2.Post();
         }
-        DataSource1.SetDataSet(&cds1);
-        DataSource2.SetDataSet(&cds2);
     }
     TestDir dir;
     ConfigDir config{dir.Base()};
@@ -476,13 +481,7 @@ TEST_F(SalaryList, EveryWayToAPdfReadsAsPrinted) {
         {"行者", "日方户工部", "6222003", "88.80", "E001", "户"},
         {"王工", "行政部", "6222004", "1000", "E010", "（补发）"},
     };
-    for (const auto& row : rows) {
-        cds2.Append();
-        for (int i = 0; i < 6; ++i) {
-            cds2.Fields(i).SetAsString(QString::fromUtf8(row[i]));
-        }
-        cds2.Post();
-    }
+    AddRows(rows);
     lists.Prepare(printing::kSalaries);
     ASSERT_TRUE(reporttest::PageTexts(lists.frxReport1.PreparedPages().pages.at(0))
                     .contains(QStringLiteral("E001")));

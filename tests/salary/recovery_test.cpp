@@ -28,6 +28,11 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         return form;
     }
+    // The recovery file written, with the last change in it: changes are written within 200 ms.
+    void WaitForRecoveryFile() {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(Config("recovery.dat")); }, 1000));
+        QTest::qWait(300);
+    }
     QStringList Files(const QString& pattern) {
         return QDir(window->dir.Path(QStringLiteral("config"))).entryList({pattern}, QDir::Files);
     }
@@ -43,9 +48,7 @@ protected:
 TEST_F(Recovery, AKilledRunsRowsComeBackOnlyWhenAsked) {
     Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
     Add(QStringLiteral("李四"), QStringLiteral("6222002"), QStringLiteral("200.5"));
-    // Changes are written within 200 ms.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(Config("recovery.dat")); }, 1000));
-    QTest::qWait(300);
+    ASSERT_NO_FATAL_FAILURE(WaitForRecoveryFile());
 
     // 是 brings the rows and figures back as they were.
     {
@@ -154,8 +157,7 @@ TEST_F(Recovery, ImportedRowsKeepTheirFileThroughARestart) {
     // One row keyed in beside them, which no file is named for.
     form().PageControl1->setCurrentIndex(1);
     Add(QStringLiteral("张三"), QStringLiteral("6222001"), QStringLiteral("100"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(Config("recovery.dat")); }, 1000));
-    QTest::qWait(300);
+    ASSERT_NO_FATAL_FAILURE(WaitForRecoveryFile());
 
     ScriptedDialogs next;
     next.choiceAnswers = {0, 2};  // 是, then 取消 for the import below
@@ -511,8 +513,7 @@ TEST_F(Recovery, RestoredRowsKeepTheirExportedMark) {
     ASSERT_EQ(page()->UnexportedRows(), 0) << dialogs().Texts().join(u'\n').toStdString();
     Add(QStringLiteral("李四"), QStringLiteral("6222002"), QStringLiteral("200"));
     EXPECT_EQ(page()->UnexportedRows(), 1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(Config("recovery.dat")); }, 1000));
-    QTest::qWait(300);
+    ASSERT_NO_FATAL_FAILURE(WaitForRecoveryFile());
 
     ScriptedDialogs next;
     next.choiceAnswers = {0};
