@@ -53,8 +53,8 @@ void TfmExports::Show(payments::exportrecord::Record record) {
     shown_ = std::move(record);
     std::stable_sort(shown_.entries.begin(), shown_.entries.end(),
                      [](const auto& a, const auto& b) { return a.time > b.time; });
-    const int damaged = static_cast<int>(shown_.damaged.size());
-    ExportList->setRowCount(damaged + static_cast<int>(shown_.entries.size()));
+    const int listed = Listed();
+    ExportList->setRowCount(listed + static_cast<int>(shown_.entries.size()));
     const auto put = [this](int r, const QStringList& cells) {
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
@@ -64,16 +64,21 @@ void TfmExports::Show(payments::exportrecord::Record record) {
             ExportList->setItem(r, c, item);
         }
     };
-    // Damaged lines first: the exports they stood for are the ones no check can see.
-    for (int r = 0; r < damaged; ++r) {
+    // Damaged lines first: the exports they stood for are the ones no check can see. Past the
+    // first few the record keeps only their count, which the last of these rows gives.
+    for (int r = 0; r < shown_.damaged.size(); ++r) {
         const payments::exportrecord::Damage& d = shown_.damaged[r];
         put(r, {QStringLiteral("—"), QString(), QString(), QString(),
                 QStringLiteral("记录第%1行已损坏").arg(d.line),
                 d.path.isEmpty() ? QStringLiteral("（文件名无法读出）")
                                  : QDir::toNativeSeparators(d.path)});
     }
-    for (int r = damaged; r < ExportList->rowCount(); ++r) {
-        const payments::exportrecord::Entry& e = shown_.entries[r - damaged];
+    if (listed > shown_.damaged.size()) {
+        put(listed - 1, {QStringLiteral("—"), QString(), QString(), QString(),
+                         QStringLiteral("……等共%1行已损坏").arg(shown_.damagedLines), QString()});
+    }
+    for (int r = listed; r < ExportList->rowCount(); ++r) {
+        const payments::exportrecord::Entry& e = shown_.entries[r - listed];
         QString state;
         switch (payments::exportrecord::StateOf(e)) {
             case payments::exportrecord::FileState::Unchanged:
@@ -108,20 +113,28 @@ void TfmExports::Show(payments::exportrecord::Record record) {
     OpenFolderButton->setEnabled(ExportList->rowCount() > 0);
 }
 
+int TfmExports::Listed() const {
+    const auto damaged = static_cast<int>(shown_.damaged.size());
+    return shown_.damagedLines > damaged ? damaged + 1 : damaged;
+}
+
 QString TfmExports::PathOf(int row) const {
-    const int damaged = static_cast<int>(shown_.damaged.size());
+    const int listed = Listed();
     if (row < 0) {
         return QString();
     }
-    if (row < damaged) {
-        return shown_.damaged[row].path;
+    if (row < listed) {
+        return row < shown_.damaged.size() ? shown_.damaged[row].path : QString();
     }
-    return row - damaged < shown_.entries.size() ? shown_.entries[row - damaged].path : QString();
+    return row - listed < shown_.entries.size() ? shown_.entries[row - listed].path : QString();
 }
 
 void TfmExports::OpenFolderButtonClick() {
     const QString path = PathOf(ExportList->currentRow());
-    if (!path.isEmpty()) {
-        openFolder(QFileInfo(path).absolutePath());
+    // Only a folder is opened: a path from a damaged or forged line could name a program, which
+    // the system would run instead of showing a folder.
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (!path.isEmpty() && folder.isDir()) {
+        openFolder(folder.absoluteFilePath());
     }
 }

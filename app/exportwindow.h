@@ -29,6 +29,8 @@ public:
 
 private:
     void OpenFolderButtonClick();
+    // The rows of damaged lines: one per listed line, and one more for those only counted.
+    int Listed() const;
     // The path of the listed row's file; empty when the row names none.
     QString PathOf(int row) const;
     payments::exportrecord::Record shown_;

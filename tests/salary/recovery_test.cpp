@@ -322,6 +322,36 @@ TEST_F(Recovery, ADamagedRecordLineIsNamedNotSkipped) {
     ASSERT_EQ(exports->ExportList->rowCount(), 3);
     EXPECT_EQ(exports->ExportList->item(1, 4)->text(), QStringLiteral("不是普通文件"));
     QTest::mouseClick(exports->CloseButton, Qt::LeftButton);
+
+    // A damaged line naming a file inside a program opens nothing: the system would run the
+    // program. The first damaged line names a real folder, which opens.
+    window->dir.Write(QStringLiteral("tool.exe"), "MZ");
+    payments::exportrecord::Entry forged = ahead;
+    forged.path = window->dir.Path(QStringLiteral("tool.exe/x.txt"));
+    ASSERT_TRUE(payments::exportrecord::Append(Config("exportlog.txt"), forged));
+    record = window->dir.Read(QStringLiteral("config/exportlog.txt"));
+    record[record.lastIndexOf("300.00")] = '4';
+    // And more damaged lines than the window lists one by one.
+    for (int i = 0; i < payments::exportrecord::kDamageListed; ++i) {
+        record += "garbage\n";
+    }
+    window->dir.Write(QStringLiteral("config/exportlog.txt"), record);
+    QStringList opened;
+    exports->openFolder = [&](const QString& folder) { opened.append(folder); };
+    form().NExports->trigger();
+    const int listed = payments::exportrecord::kDamageListed;
+    ASSERT_EQ(exports->ExportList->rowCount(), listed + 1 + 2);
+    EXPECT_EQ(exports->ExportList->item(1, 5)->text(), QDir::toNativeSeparators(forged.path));
+    EXPECT_EQ(exports->ExportList->item(listed, 4)->text(),
+              QStringLiteral("……等共%1行已损坏").arg(listed + 2));
+    EXPECT_EQ(exports->ExportList->item(listed + 1, 5)->text(),
+              QDir::toNativeSeparators(device.path));
+    for (const int row : {1, listed, 0}) {
+        exports->ExportList->selectRow(row);
+        QTest::mouseClick(exports->OpenFolderButton, Qt::LeftButton);
+    }
+    EXPECT_EQ(opened, QStringList{QFileInfo(first).absolutePath()});
+    QTest::mouseClick(exports->CloseButton, Qt::LeftButton);
 }
 
 // An entry cut short by a crash is named as damaged with the file it still names, and the next
