@@ -1,6 +1,7 @@
 #include "payments/exportrecord.h"
 
 #include "platform/text/apperror.h"
+#include "platform/text/filesync.h"
 
 #include <openssl/evp.h>
 
@@ -15,13 +16,6 @@
 #include <cstring>
 #include <optional>
 #include <vector>
-
-#if defined(Q_OS_UNIX)
-#include <unistd.h>
-#elif defined(Q_OS_WIN)
-#include <io.h>
-#include <windows.h>
-#endif
 
 namespace payments::exportrecord {
 
@@ -107,7 +101,7 @@ int Split(QByteArrayView body, Fields& fields) {
         fields[n++] = body.sliced(start, tab - start);
         start = tab + 1;
     }
-    return start <= body.size() ? kFields + 1 : kFields;  // more fields than an entry has
+    return kFields + 1;  // more fields than an entry has
 }
 
 // The fields of a whole entry of this version; false for any other line.
@@ -252,11 +246,23 @@ QString ReasonOf(const QIODevice& device) {
     return reason.isEmpty() ? device.errorString() : reason;
 }
 
-Findings Unreadable(const QFile& file) {
-    Findings findings;
-    findings.unreadable = true;
-    findings.reason = ReasonOf(file);
-    return findings;
+// Opens the record and reads it with read(file): nothing when there is no record yet, or the
+// findings of an unreadable one. The record is read in large blocks of the reader's own, which
+// Qt's buffer would only copy once more.
+template <typename Result, typename Read>
+Result WithRecord(const QString& recordPath, Read read) {
+    ClearSystemError();  // an earlier call's reason is never given for this one
+    QFile file(recordPath);
+    if (!file.exists()) {
+        return {};
+    }
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        Result result;
+        result.unreadable = true;
+        result.reason = ReasonOf(file);
+        return result;
+    }
+    return read(file);
 }
 
 }  // namespace
@@ -298,11 +304,16 @@ QByteArray EntryLine(const Entry& entry) {
 }
 
 bool Append(const QString& recordPath, const Entry& entry) {
+    QByteArray line = EntryLine(entry);
+    // A line without its check would read back as damaged: it is not written as if recorded.
+    if (LineCheck check; !check.Whole(line)) {
+        return false;
+    }
+    line += '\n';
     QFile file(recordPath);
     if (!file.open(QIODevice::ReadWrite | QIODevice::Append)) {
         return false;
     }
-    QByteArray line = EntryLine(entry) + '\n';
     // A line cut short by an earlier crash ends here, so that this one starts on its own line.
     if (file.size() > 0) {
         QFile last(recordPath);
@@ -313,22 +324,8 @@ bool Append(const QString& recordPath, const Entry& entry) {
     if (file.write(line) != line.size() || !file.flush()) {
         return false;
     }
-#if defined(Q_OS_UNIX)
-    if (::fsync(file.handle()) != 0) {
-        return false;
-    }
-#elif defined(Q_OS_WIN)
-    // FlushFileBuffers is the Windows fsync, on the handle Qt opened (QFile's descriptor is the C
-    // runtime's over it, and the program shares Qt's runtime); it leaves its reason in
-    // GetLastError(), as Windows' file calls set no errno. It puts the file's new size on the
-    // disk with its bytes. The folder is not synced, here as on Unix: the record is appended to,
-    // never renamed over, and Win32 has no call that syncs a folder for an ordinary user.
-    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(file.handle()));
-    if (handle == INVALID_HANDLE_VALUE || !::FlushFileBuffers(handle)) {
-        return false;
-    }
-#endif
-    return true;
+    // The folder is not synced: the record is appended to, never renamed over.
+    return filesync::Sync(file);
 }
 
 namespace {
@@ -368,17 +365,7 @@ Record Parse(const QByteArray& bytes) {
 }
 
 Record Load(const QString& recordPath) {
-    ClearSystemError();
-    QFile file(recordPath);
-    if (!file.exists()) {
-        return {};
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        Record record;
-        static_cast<Findings&>(record) = Unreadable(file);
-        return record;
-    }
-    return Read(file);
+    return WithRecord<Record>(recordPath, [](QFile& file) { return Read(file); });
 }
 
 FileState StateOf(const Entry& entry) {
@@ -482,17 +469,8 @@ Check CheckPayments(QIODevice& record, const QList<Payment>& payments, const QDa
 
 Check CheckPayments(const QString& recordPath, const QList<Payment>& payments, const QDateTime& now,
                     int days) {
-    QFile file(recordPath);
-    if (!file.exists()) {
-        return {};
-    }
-    // Read in large blocks of its own: Qt's buffer would only copy them once more.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        Check result;
-        static_cast<Findings&>(result) = Unreadable(file);
-        return result;
-    }
-    return CheckPayments(file, payments, now, days);
+    return WithRecord<Check>(recordPath,
+                             [&](QFile& file) { return CheckPayments(file, payments, now, days); });
 }
 
 }  // namespace payments::exportrecord

@@ -13,6 +13,7 @@
 #include <cerrno>
 
 #include "platform/text/apperror.h"
+#include "platform/text/filesync.h"
 
 #if defined(Q_OS_WIN)
 #include <io.h>
@@ -98,26 +99,6 @@ bool CreateTemp(const QDir& dir, const QString& fileName, QFile& file) {
     return false;
 }
 
-// Puts the written bytes on the disk before the rename makes them the file's.
-bool Sync(QFile& file) {
-#if defined(Q_OS_UNIX)
-    return ::fsync(file.handle()) == 0;
-#elif defined(Q_OS_WIN)
-    // FlushFileBuffers is the Windows fsync, on the file's own handle. QFile's descriptor is the
-    // C runtime's over Qt's handle; Qt and the program share that runtime (the universal CRT),
-    // so _get_osfhandle gives the handle back.
-    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(file.handle()));
-    if (handle == INVALID_HANDLE_VALUE) {
-        ::SetLastError(ERROR_INVALID_HANDLE);
-        return false;
-    }
-    return ::FlushFileBuffers(handle) != 0;
-#else
-    Q_UNUSED(file);
-    return true;
-#endif
-}
-
 #if defined(Q_OS_WIN)
 // A path as the wide Win32 calls take it: absolute, with backslashes, and past MAX_PATH in the
 // "\\?\" form, which lifts that limit (Qt's own file calls do the same).
@@ -189,13 +170,10 @@ bool SyncDirectory(const QDir& dir) {
     ::close(fd);
     errno = reason;
     return synced;
-#elif defined(Q_OS_WIN)
-    // Nothing to do, and nothing that could be done: Win32 has no call that syncs a folder for
-    // an ordinary user. NTFS writes the rename to its own journal, and the write-through move
-    // above returns only once the move is on the disk.
-    Q_UNUSED(dir);
-    return true;
 #else
+    // On Windows nothing to do, and nothing that could be done: Win32 has no call that syncs a
+    // folder for an ordinary user. NTFS writes the rename to its own journal, and the
+    // write-through move above returns only once the move is on the disk.
     Q_UNUSED(dir);
     return true;
 #endif
@@ -226,7 +204,7 @@ bool Replace(const QString& path, const QByteArray& bytes) {
     }
     ClearSystemError();
     const bool written = (!info.exists() || temp.setPermissions(info.permissions())) &&
-                         temp.write(bytes) == bytes.size() && temp.flush() && Sync(temp);
+                         temp.write(bytes) == bytes.size() && temp.flush() && filesync::Sync(temp);
     // The system's reason for a failed write (a full disk above all) outlives the clean-up, so
     // that the caller can tell the user.
     SystemError reason = SystemError::Last();
