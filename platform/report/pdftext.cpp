@@ -276,13 +276,25 @@ void SkipSpace(QByteArrayView bytes, qsizetype& pos) {
     }
 }
 
+// Where the key (a name such as "/W") ends in a dictionary's text, -1 when it has none: the
+// whole name, not the start of a longer one ("/WMode", or "/WenQuanYi" as a font's name).
+qsizetype KeyEnd(QByteArrayView dictionary, QByteArrayView key) {
+    for (qsizetype at = dictionary.indexOf(key); at >= 0; at = dictionary.indexOf(key, at + 1)) {
+        const qsizetype end = at + key.size();
+        if (end == dictionary.size() || IsSpace(dictionary[end]) ||
+            QByteArrayView("/<>[]()").contains(dictionary[end])) {
+            return end;
+        }
+    }
+    return -1;
+}
+
 // The name that follows key in a dictionary's text ("/BaseFont /Name" gives "Name").
 QByteArray NameAfter(QByteArrayView dictionary, QByteArrayView key) {
-    qsizetype pos = dictionary.indexOf(key);
+    qsizetype pos = KeyEnd(dictionary, key);
     if (pos < 0) {
         return {};
     }
-    pos += key.size();
     SkipSpace(dictionary, pos);
     if (pos >= dictionary.size() || dictionary[pos] != '/') {
         return {};
@@ -298,11 +310,10 @@ QByteArray NameAfter(QByteArrayView dictionary, QByteArrayView key) {
 // The number of glyph codes of a CIDFont: one past the highest code its /W array gives a width
 // (at most 65536, the two-byte codes of Identity-H).
 std::optional<uint> CodeCount(QByteArrayView font) {
-    qsizetype pos = font.indexOf("/W");
+    qsizetype pos = KeyEnd(font, "/W");
     if (pos < 0) {
         return std::nullopt;
     }
-    pos += 2;
     SkipSpace(font, pos);
     if (pos >= font.size() || font[pos] != '[') {
         return std::nullopt;
@@ -636,6 +647,9 @@ QByteArray RewriteToUnicode(const QByteArray& pdf, const PrintedText& text) {
     };
     // The codes the font of the map at `at` leaves out of it, with the font's unnamed characters.
     const auto unnamedCodes = [&](qsizetype at, const QSet<uint>& named) {
+        if (text.unnamed.isEmpty()) {
+            return std::vector<std::pair<uint, char32_t>>();  // the usual case: nothing to add
+        }
         const auto [name, count] = fontOf(at);
         const auto characters = text.unnamed.constFind(name);
         if (characters == text.unnamed.cend() || !count) {

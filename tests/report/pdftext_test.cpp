@@ -14,9 +14,11 @@
 
 namespace {
 
-// A one-page document as Qt's writer lays it out: a Type0 font whose CIDFont gives widths to
-// codes 0 to last, its ToUnicode map holding the sections, and the codes drawn in one line.
-QByteArray FixturePdf(const QByteArray& sections, const QList<uint>& drawn, uint last) {
+// A one-page document as Qt's writer lays it out: a Type0 font (of that PostScript name) whose
+// CIDFont gives widths to codes 0 to last, its ToUnicode map holding the sections, and the codes
+// drawn in one line.
+QByteArray FixturePdf(const QByteArray& sections, const QList<uint>& drawn, uint last,
+                      const QByteArray& font = "Fixture-Regular") {
     const QByteArray cmap =
         "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
         "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
@@ -33,13 +35,14 @@ QByteArray FixturePdf(const QByteArray& sections, const QList<uint>& drawn, uint
         "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 600 100]\n"
         "/Resources << /Font << /F1 4 0 R >> >> /Contents 5 0 R >>",
-        "<< /Type /Font\n/Subtype /Type0\n/BaseFont /Fixture-Regular\n/Encoding /Identity-H\n"
-        "/DescendantFonts [6 0 R]\n/ToUnicode 7 0 R>>",
+        "<< /Type /Font\n/Subtype /Type0\n/BaseFont /" + font +
+            "\n/Encoding /Identity-H\n/DescendantFonts [6 0 R]\n/ToUnicode 7 0 R>>",
         "<<\n/Length " + QByteArray::number(content.size()) + "\n>>\nstream\n" + content +
             "\nendstream",
-        "<< /Type /Font\n/Subtype /CIDFontType2\n/BaseFont /Fixture-Regular\n"
-        "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>\n"
-        "/W [0 [1000 ]\n1 " +
+        "<< /Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" + font +
+            "\n"
+            "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>\n"
+            "/W [0 [1000 ]\n1 " +
             QByteArray::number(last) + " 1000 \n]\n>>",
         "<<\n/Length " + QByteArray::number(cmap.size()) + "\n>>\nstream\n" + cmap + "endstream",
     };
@@ -139,24 +142,26 @@ TEST(RewriteToUnicode, CodesLeftOutGetTheUnnamedCharactersOfTheirFont) {
     const QList<uint> drawn = {3, 1, 2, 4, 5};
     struct Case {
         const char* name;
-        QByteArray font;
+        QByteArray drawnIn;  // the document's font
+        QByteArray font;     // the font the unnamed characters are given for
         std::vector<char32_t> unnamed;
         const char* text;
     };
+    const QByteArray fixture = "Fixture-Regular";
     const Case cases[] = {
-        {"two codes left out, two characters", "Fixture-Regular", {0x20BB7, 0x2000B}, "𠮷吉行野𠀋"},
-        {"one character for two codes", "Fixture-Regular", {0x20BB7}, "吉行野"},
-        {"three characters for two codes",
-         "Fixture-Regular",
-         {0x20BB7, 0x2000B, 0x2A6D6},
-         "吉行野"},
-        {"the characters of another font", "Other-Regular", {0x20BB7, 0x2000B}, "吉行野"},
+        {"two codes left out, two characters", fixture, fixture, {0x20BB7, 0x2000B}, "𠮷吉行野𠀋"},
+        {"one character for two codes", fixture, fixture, {0x20BB7}, "吉行野"},
+        {"three characters for two codes", fixture, fixture, {0x20BB7, 0x2000B, 0x2A6D6}, "吉行野"},
+        {"the characters of another font", fixture, "Other-Regular", {0x20BB7, 0x2000B}, "吉行野"},
+        // Its name starts as the widths' key does: the widths are still found.
+        {"a font named W…", "WenQuanYi", "WenQuanYi", {0x20BB7, 0x2000B}, "𠮷吉行野𠀋"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         report::PrintedText text = Equivalents();
         text.unnamed.insert(c.font, c.unnamed);
-        const QByteArray rewritten = report::RewriteToUnicode(FixturePdf(sections, drawn, 5), text);
+        const QByteArray rewritten =
+            report::RewriteToUnicode(FixturePdf(sections, drawn, 5, c.drawnIn), text);
         EXPECT_TRUE(reporttest::PdfStructureHolds(rewritten));
         EXPECT_EQ(Text(rewritten), QString::fromUtf8(c.text));
     }
