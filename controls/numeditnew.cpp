@@ -307,8 +307,7 @@ double TNumEditNew::ParseAmountText(const QString& text) {
     if (text.isEmpty()) {
         return 0;
     }
-    QString rest = WithoutGrouping(text);
-    rest.remove(u'-');
+    const QString rest = Unsigned(text);
     if (rest.isEmpty()) {
         return 0;
     }

@@ -73,8 +73,13 @@ TfmBank::TfmBank(Dialogs& dialogs, QWidget* parent, const QString& resource)
     connect(DBGrid1, &DBGrid::DblClick, this,
             [this] { Guarded(dialogs_, [this] { DBGrid1DblClick(); }); });
     connect(DBGrid1->model(), &QAbstractItemModel::modelReset, this, [this] { FitColumns(); });
+    // Only the titles size the columns; the row headers change with every move of the cursor.
     connect(DBGrid1->model(), &QAbstractItemModel::headerDataChanged, this,
-            [this] { FitColumns(); });
+            [this](Qt::Orientation orientation) {
+                if (orientation == Qt::Horizontal) {
+                    FitColumns();
+                }
+            });
     FormCreate();
 }
 
@@ -171,7 +176,6 @@ void TfmBank::FormShow() {
     // Loaded once: a search without matches leaves the table open, and the next showing
     // searches again instead of parsing the packet anew.
     if (!cds->Active()) {
-        cds->Close();
         if (!BankDataStream->isOpen() && !BankDataStream->open(QIODevice::ReadOnly)) {
             throw AppError(QStringLiteral("无法打开银行数据：%1").arg(BankDataStream->fileName()));
         }
