@@ -118,12 +118,6 @@ QString Normalize(const QString& title) {
     return out;
 }
 
-// An account or number that a number cell of 16 or more digits shows in exponent form.
-const QRegularExpression& NumberForm() {
-    static const QRegularExpression re(QStringLiteral("^[0-9.]+[Ee][+-]?[0-9]+$"));
-    return re;
-}
-
 // A cell that a spreadsheet shows as a date or time ("2024/1/5", "2024/1/5 8:30:05", "8:30:05"),
 // or a comma-separated file holds as one ("2024-01-05").
 bool IsDateText(const QString& text) {
@@ -297,12 +291,18 @@ SheetTable ReadTable(sheet::Application& app, const Mapping& mapping) {
                 }
             }
         }
-        if (used && row > kMaxSheetRows) {
-            throw AppError(QStringLiteral("第 %1 行：工作表到这一行还有数据，超过了一次最多导入"
-                                          "的 %2 行；请把表格分成每个不超过 %2 行的几个文件，"
-                                          "分别导入")
-                               .arg(row)
-                               .arg(kMaxSheetPayments));
+        if (row > kMaxSheetRows) {
+            if (used) {
+                throw AppError(QStringLiteral("第 %1 行：工作表到这一行还有数据，超过了一次最多"
+                                              "导入的 %2 行；请把表格分成每个不超过 %2 行的几个"
+                                              "文件，分别导入")
+                                   .arg(row)
+                                   .arg(kMaxSheetPayments));
+            }
+            // Past the limit only a row with data matters: empty ones are not kept, so a stray
+            // cell far down another column costs no memory.
+            ++empty;
+            continue;
         }
         table.rows.push_back(std::move(cells));
         if (used && app.RowHidden(row)) {
@@ -690,7 +690,7 @@ Result Convert(const SheetTable& table, const Layout& layout, const Mapping& def
             const QString& text = field == kPayAcct   ? in.payacct
                                   : field == kRecAcct ? in.recacct
                                                       : in.recbankcode;
-            if (NumberForm().match(text).hasMatch()) {
+            if (payments::IsNumberCellForm(text)) {
                 refuse(field, QStringLiteral("“%1”是数字格式的“%2”，超过15位的数字已丢失末位，"
                                              "请将该列设为文本格式并重新录入")
                                   .arg(convert::Excerpt(text), FieldTitle(field)));

@@ -81,6 +81,11 @@ std::optional<QString> SizeRefusal(const QString& label, const QString& value, i
         .arg(convert::Excerpt(value));
 }
 
+bool IsNumberCellForm(const QString& text) {
+    static const QRegularExpression form(QStringLiteral("^[0-9.]+[Ee][+-]?[0-9]+$"));
+    return form.match(text).hasMatch();
+}
+
 bool IsExponentForm(const QString& text) {
     // Read by hand in one pass: a pattern with nested repeats takes quadratic time on a cell of
     // a million digits. Mantissa: an optional sign, digits with at most one point; then one

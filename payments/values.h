@@ -45,6 +45,9 @@ std::optional<QString> SizeRefusal(const QString& label, const QString& value, i
 // shows a long number in General format, its last digits already lost. An amount so written
 // is refused where it is read, never paid as rounded.
 bool IsExponentForm(const QString& text);
+// Whether a sheet's account or bank number reads as a number cell of 16 or more digits shows it,
+// in exponent form ("6.22202E+18"): its last digits are already lost.
+bool IsNumberCellForm(const QString& text);
 // The refusal of an amount in exponent form, naming the text.
 QString ExponentAmountText(const QString& text);
 

@@ -5,8 +5,6 @@
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <optional>
 
@@ -81,9 +79,6 @@ int RequireField(const std::vector<SalaryField>& fields, const QString& name) {
     }
     return *index;
 }
-
-// An account that is a number in exponent form, as a number cell of 16 or more digits shows.
-const QRegularExpression kNumberForm(QStringLiteral("^[0-9.]+[Ee][+-]?[0-9]+$"));
 
 // Rows from `from` on whose mapped cells hold anything, up to a run of empty rows that no real
 // payroll has inside it.
@@ -210,7 +205,7 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
             }
             // A number cell shows at most 15 significant digits: a longer account stored as a
             // number has already lost its last digits.
-            if (cell.field == *acctField && kNumberForm.match(value).hasMatch()) {
+            if (cell.field == *acctField && payments::IsNumberCellForm(value)) {
                 throw CellError(row, cell.column,
                                 QStringLiteral("“%1”是数字格式的“%2”，超过15位的账号在数字格式中"
                                                "已丢失末位，请将该列设为文本格式并重新录入账号")
