@@ -31,6 +31,15 @@
 #include "store/listfile.h"
 #include "store/record.h"
 
+namespace {
+
+// The recovery file is rewritten this long after a change (milliseconds), and tried again this
+// long after a write that failed.
+constexpr int kRecoveryDelay = 200;
+constexpr int kRecoveryRetry = 2000;
+
+}  // namespace
+
 Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent,
                listfile::Writer writeUpload)
     : QMainWindow(parent),
@@ -58,7 +67,7 @@ Tmform::Tmform(Dialogs& dialogs, const ConfigDir& config, QWidget* parent,
     // the recovery file follows the tables, at most once per 200 ms of changes.
     recoveryTimer_ = new QTimer(this);
     recoveryTimer_->setSingleShot(true);
-    recoveryTimer_->setInterval(200);
+    recoveryTimer_->setInterval(kRecoveryDelay);
     connect(recoveryTimer_, &QTimer::timeout, this, [this] { WriteRecovery(); });
     batchPage = new BatchPage({cds1, DataSource1, dialogs_, config_, SaveDialog1, OpenDialog1,
                                printing, *this, addNotice},
@@ -441,7 +450,7 @@ QString Tmform::RecordPath() const {
 void Tmform::ScheduleRecovery() {
     // Not restarted by later changes: a long run of typing still saves every 200 ms.
     if (recoveryReady_ && !recoveryTimer_->isActive()) {
-        recoveryTimer_->start();
+        recoveryTimer_->start(kRecoveryDelay);
     }
 }
 
@@ -469,11 +478,8 @@ void Tmform::WriteRecovery() {
     // A failed rewrite leaves the previous one whole and the work is still in the window, but
     // a crash now would lose it: said once, in the status bar and a box, and tried again until
     // the file can be written.
-    QTimer::singleShot(2000, this, [this] {
-        if (recoveryFailing_) {
-            WriteRecovery();
-        }
-    });
+    // One pending retry at a time, however many changes fail meanwhile.
+    recoveryTimer_->start(kRecoveryRetry);
     if (recoveryFailing_) {
         return;
     }
