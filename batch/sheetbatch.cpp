@@ -6,6 +6,7 @@
 
 #include "controls/amountformat.h"
 #include "payments/values.h"
+#include "platform/sheet/hidden.h"
 #include "platform/sheet/sheet.h"
 #include "platform/text/apperror.h"
 #include "platform/text/convert.h"
@@ -869,11 +870,6 @@ QString HiddenQuestion(const SheetTable& table, const Result& result) {
     if (result.rows.empty()) {
         return QString();
     }
-    QStringList lines;
-    if (!table.hiddenSheet.isEmpty()) {
-        lines.append(QStringLiteral("导入读取的是隐藏的工作表“%1”。")
-                         .arg(convert::Excerpt(table.hiddenSheet)));
-    }
     QStringList columns;
     for (int f = 0; f < kFieldCount; ++f) {
         const int column = result.layout.columns[f];
@@ -882,36 +878,15 @@ QString HiddenQuestion(const SheetTable& table, const Result& result) {
             columns.append(QStringLiteral("%1 列（%2）").arg(ColumnLetters(column), FieldTitle(f)));
         }
     }
-    if (!columns.isEmpty()) {
-        lines.append(QStringLiteral("以下列在工作表中是隐藏的，也将导入：%1。")
-                         .arg(columns.join(QStringLiteral("、"))));
-    }
-    QStringList rows;
+    std::vector<sheet::HiddenRow> rows;
     for (std::size_t i = 0; i < result.rows.size(); ++i) {
         const int row = result.sheetRows[i];
         if (std::binary_search(table.hiddenRows.begin(), table.hiddenRows.end(), row)) {
             const payments::Instruction& in = result.rows[i];
-            rows.append(QStringLiteral("第 %1 行：%2 %3")
-                            .arg(row)
-                            .arg(convert::Excerpt(in.recver),
-                                 payments::CheckAmount(in.amt).money.Grouped()));
+            rows.push_back({row, in.recver, payments::CheckAmount(in.amt).money.Grouped()});
         }
     }
-    if (!rows.isEmpty()) {
-        lines.append(QStringLiteral("以下 %1 行在工作表中是隐藏的，也将导入：").arg(rows.size()));
-        for (qsizetype i = 0; i < rows.size() && i < 10; ++i) {
-            lines.append(rows[i]);
-        }
-        if (rows.size() > 10) {
-            lines.append(QStringLiteral("……"));
-        }
-    }
-    if (lines.isEmpty()) {
-        return QString();
-    }
-    lines.append(QString());
-    lines.append(QStringLiteral("仍要导入吗？"));
-    return lines.join(u'\n');
+    return sheet::HiddenQuestion(table.hiddenSheet, columns, rows);
 }
 
 }  // namespace sheetbatch

@@ -235,6 +235,14 @@ SheetImport ReadSalarySheet(sheet::Application& app, const SheetMapping& mapping
     result.unreadRows = CountRowsWithData(app, result.endRow + 1,
                                           {nameColumn, MappedColumn(mapping.acct, kAcctLabel, 1),
                                            MappedColumn(mapping.finalincome, kAmountLabel, 1)});
+    // A hidden column is paid unseen as a hidden row is: named in the question too.
+    for (const auto& [letters, label] :
+         {std::pair{mapping.name, kNameLabel}, std::pair{mapping.acct, kAcctLabel},
+          std::pair{mapping.finalincome, kAmountLabel}}) {
+        if (app.ColumnHidden(MappedColumn(letters, label, 1))) {
+            result.hiddenColumns.append(QStringLiteral("%1 列（%2）").arg(letters, label));
+        }
+    }
     return result;
 }
 
@@ -283,31 +291,10 @@ QString ImportSummary(const SheetImport& result) {
 }
 
 QString HiddenQuestion(const SheetImport& result) {
-    if (result.rows.empty() || (result.hiddenSheet.isEmpty() && result.hiddenRows.empty())) {
+    if (result.rows.empty()) {
         return QString();
     }
-    QStringList lines;
-    if (!result.hiddenSheet.isEmpty()) {
-        lines.append(QStringLiteral("导入读取的是隐藏的工作表“%1”。")
-                         .arg(convert::Excerpt(result.hiddenSheet)));
-    }
-    if (!result.hiddenRows.empty()) {
-        lines.append(QStringLiteral("以下 %1 行在工作表中是隐藏的，也将导入：")
-                         .arg(result.hiddenRows.size()));
-        const std::size_t shown = std::min<std::size_t>(result.hiddenRows.size(), 10);
-        for (std::size_t i = 0; i < shown; ++i) {
-            const auto& h = result.hiddenRows[i];
-            lines.append(QStringLiteral("第 %1 行：%2 %3")
-                             .arg(h.sheetRow)
-                             .arg(convert::Excerpt(h.name), h.amount));
-        }
-        if (result.hiddenRows.size() > shown) {
-            lines.append(QStringLiteral("……"));
-        }
-    }
-    lines.append(QString());
-    lines.append(QStringLiteral("仍要导入吗？"));
-    return lines.join(u'\n');
+    return sheet::HiddenQuestion(result.hiddenSheet, result.hiddenColumns, result.hiddenRows);
 }
 
 QString RoundedWarning(const std::vector<RoundedAmount>& rounded) {

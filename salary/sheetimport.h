@@ -4,6 +4,7 @@
 // that nothing is appended from a sheet with any bad row.
 #pragma once
 
+#include "platform/sheet/hidden.h"
 #include "platform/sheet/sheet.h"
 
 #include <QString>
@@ -59,11 +60,9 @@ struct SheetImport {
     // The name of the worksheet read when the workbook hides it; empty when it is shown.
     QString hiddenSheet;
     // Rows the worksheet hides that are among the rows to import.
-    struct HiddenRow {
-        int sheetRow = 0;
-        QString name, amount;
-    };
-    std::vector<HiddenRow> hiddenRows;
+    std::vector<sheet::HiddenRow> hiddenRows;
+    // The mapped columns the worksheet hides, as the question names them ("C 列（实际入账金额）").
+    QStringList hiddenColumns;
 };
 
 // Opens the workbook at path, activates its first worksheet and reads it; closes the

@@ -257,8 +257,10 @@ public:
         return cells.value({row, column});
     }
     bool RowHidden(int row) override { return hiddenRows.contains(row); }
+    bool ColumnHidden(int column) override { return hiddenColumns.contains(column); }
     void Quit() override { calls << QStringLiteral("Quit"); }
     QSet<int> hiddenRows;
+    QSet<int> hiddenColumns;
 };
 
 TEST(SheetImport, CallsInOrderAndClosesHoweverItEnds) {
@@ -402,4 +404,12 @@ TEST(SheetImport, HiddenSheetsAndRowsAreNamed) {
         salary::HiddenQuestion(rows),
         QStringLiteral("以下 1 行在工作表中是隐藏的，也将导入：\n第 2 行：离职员工 5000.00\n\n"
                        "仍要导入吗？"));
+    // A hidden amount column is named too, though no row is hidden.
+    app.hiddenRows.clear();
+    app.hiddenColumns = {3};
+    const auto columns =
+        salary::ImportSheetFile(app, QStringLiteral("p.xls"), Mapping("1"), Fields());
+    EXPECT_EQ(salary::HiddenQuestion(columns),
+              QStringLiteral("以下列在工作表中是隐藏的，也将导入：C 列（实际入账金额）。\n\n"
+                             "仍要导入吗？"));
 }
